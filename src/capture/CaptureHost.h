@@ -1,0 +1,28 @@
+#pragma once
+// What the capture driver needs from the application around it. The main
+// frame implements it; tests use a fake.
+#include <QString>
+
+class QWidget;
+
+namespace cv {
+
+class PixelImage;
+
+class CaptureHost {
+public:
+    virtual ~CaptureHost() = default;
+    // The main window, hidden and shown around captures (may be null).
+    virtual QWidget* MainWindow() = 0;
+    // Opens the capture in a new document window.
+    virtual void DeliverNew(const PixelImage& image) = 0;
+    // Replaces the active document's image, undoably; false when there is no document.
+    virtual bool DeliverReplace(const PixelImage& image) = 0;
+    // Sets the path and title of the document that DeliverNew/DeliverReplace last
+    // received (after a successful auto-save).
+    virtual void SetDeliveredPath(const QString& path) = 0;
+    // A message for the user (status bar or tray balloon), e.g. a failed auto-save.
+    virtual void ReportMessage(const QString& text) = 0;
+};
+
+}  // namespace cv
