@@ -1,0 +1,77 @@
+#pragma once
+// The desktop as the capture code sees it: screen pixels, top-level windows,
+// the active window and global key grabs. One X11 implementation (xcb with
+// MIT-SHM) and a fake for unit tests. Plain C++: no toolkit types here.
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "image/Bitmap.h"
+
+struct xcb_connection_t;
+
+namespace cv {
+
+class PixelImage;
+
+using WindowId = uint32_t;  // an X11 window id; 0 is "no window"
+
+// A top-level window as the user sees it: the client window's id and the
+// rectangle of its frame (decorations included), in root coordinates.
+struct TopWindow {
+    WindowId id = 0;
+    Rect frame;
+};
+
+// Modifier bits of a hotkey as config.ini stores them.
+enum HotkeyModifier : unsigned {
+    kModAlt = 1,
+    kModControl = 2,
+    kModShift = 4,
+    kModWin = 8,
+};
+
+class ScreenPlatform {
+public:
+    virtual ~ScreenPlatform() = default;
+
+    // The primary screen in root coordinates; on a multi-monitor desktop it
+    // need not start at (0, 0).
+    virtual Rect PrimaryScreen() = 0;
+
+    // Copies `rect` (root coordinates) of the live screen into `image` as a
+    // 24-bit image of exactly the rectangle's size. Parts outside the screen
+    // are black. False, with `image` untouched, for an empty rectangle or
+    // when the server refuses.
+    virtual bool Grab(const Rect& rect, PixelImage& image) = 0;
+
+    // Mapped top-level windows, topmost first.
+    virtual std::vector<TopWindow> StackingOrder() = 0;
+    // The window manager's active window, or 0.
+    virtual WindowId ActiveWindow() = 0;
+    // The frame rectangle of a top-level client window; false for a window
+    // that does not exist (any more).
+    virtual bool FrameRect(WindowId window, Rect* frame) = 0;
+    // Raises and activates a top-level window.
+    virtual void Activate(WindowId window) = 0;
+
+    // Global hotkeys: `vk` is a Windows virtual-key code, `modifiers` the
+    // HotkeyModifier bits. Grabbing fails (with a reason) when the key has no
+    // keysym on this keyboard or another client holds the combination.
+    virtual bool GrabHotkey(int vk, unsigned modifiers, std::string* why) = 0;
+    virtual void UngrabHotkey(int vk, unsigned modifiers) = 0;
+    // Matches a key press event on the root window (keycode and state as the
+    // server reported them) against a grabbed combination.
+    virtual bool MatchHotkey(uint8_t keycode, uint16_t state, int vk, unsigned modifiers) = 0;
+};
+
+// The X11 implementation. With a null `connection` it opens its own to
+// $DISPLAY (null result when that fails); otherwise it borrows the given one
+// (the toolkit's, so that grabbed keys arrive in the toolkit's event queue)
+// and never reads events from it. `primary` is the primary monitor in root
+// coordinates as the caller knows it (empty: the whole root window).
+std::unique_ptr<ScreenPlatform> CreateX11Platform(xcb_connection_t* connection = nullptr, int screen = 0,
+                                                  const Rect& primary = {});
+
+}  // namespace cv

@@ -1,0 +1,421 @@
+// The X11 implementation of ScreenPlatform: xcb, MIT-SHM for grabs (with
+// GetImage as the fallback), EWMH properties for windows and key grabs on the
+// root window for hotkeys.
+#include <sys/ipc.h>
+#include <sys/shm.h>
+#include <xcb/shm.h>
+#include <xcb/xcb.h>
+#include <xcb/xcb_keysyms.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+
+#include "image/PixelImage.h"
+#include "platform/KeyMap.h"
+#include "platform/PixelCopy.h"
+#include "platform/ScreenPlatform.h"
+
+namespace cv {
+
+namespace {
+
+template <typename T>
+struct FreeDeleter {
+    void operator()(T* p) const { std::free(p); }
+};
+template <typename T>
+using Reply = std::unique_ptr<T, FreeDeleter<T>>;
+
+constexpr uint16_t kLockMask = XCB_MOD_MASK_LOCK;
+constexpr uint16_t kHotkeyModifiers = XCB_MOD_MASK_SHIFT | XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_1 | XCB_MOD_MASK_4;
+
+class X11Platform final : public ScreenPlatform {
+public:
+    X11Platform(xcb_connection_t* c, bool owned, int screenNumber, const Rect& primary)
+        : c_(c), owned_(owned) {
+        xcb_screen_iterator_t it = xcb_setup_roots_iterator(xcb_get_setup(c_));
+        for (int i = 0; i < screenNumber && it.rem; ++i) xcb_screen_next(&it);
+        screen_ = it.data;
+        root_ = screen_->root;
+        rootRect_ = Rect{0, 0, screen_->width_in_pixels, screen_->height_in_pixels};
+        primary_ = primary.IsEmpty() ? rootRect_ : primary;
+        InternAtoms();
+        FindPixelFormat();
+        const xcb_query_extension_reply_t* shm = xcb_get_extension_data(c_, &xcb_shm_id);
+        if (shm && shm->present) {
+            Reply<xcb_shm_query_version_reply_t> v(xcb_shm_query_version_reply(c_, xcb_shm_query_version(c_), nullptr));
+            shmAvailable_ = v != nullptr;
+        }
+        keySymbols_ = xcb_key_symbols_alloc(c_);
+        FindNumLockMask();
+    }
+
+    ~X11Platform() override {
+        ReleaseSegment();
+        if (keySymbols_) xcb_key_symbols_free(keySymbols_);
+        if (owned_) xcb_disconnect(c_);
+    }
+
+    Rect PrimaryScreen() override { return primary_; }
+
+    bool Grab(const Rect& rect, PixelImage& image) override {
+        if (rect.IsEmpty() || !pixelFormatKnown_) return false;
+        PixelImage result;
+        if (!result.Create(rect.Width(), rect.Height(), 24)) return false;  // zero-filled: black
+        const Rect inside = rect.Intersected(rootRect_);
+        if (!inside.IsEmpty()) {
+            const bool ok = (shmAvailable_ && GrabShm(inside, rect, result)) || GrabPlain(inside, rect, result);
+            if (!ok) return false;
+        }
+        image = std::move(result);
+        return true;
+    }
+
+    std::vector<TopWindow> StackingOrder() override {
+        std::vector<TopWindow> windows;
+        std::vector<xcb_window_t> clients = WindowList(netClientListStacking_);
+        const bool managed = !clients.empty();
+        if (!managed) {
+            // No EWMH window manager: the root's children are the top-level windows.
+            Reply<xcb_query_tree_reply_t> tree(xcb_query_tree_reply(c_, xcb_query_tree(c_, root_), nullptr));
+            if (tree) {
+                xcb_window_t* kids = xcb_query_tree_children(tree.get());
+                clients.assign(kids, kids + xcb_query_tree_children_length(tree.get()));
+            }
+        }
+        for (auto it = clients.rbegin(); it != clients.rend(); ++it) {  // the lists run bottom to top
+            TopWindow w{*it, {}};
+            if (FrameRectChecked(*it, &w.frame, /*needViewable=*/true)) windows.push_back(w);
+        }
+        return windows;
+    }
+
+    WindowId ActiveWindow() override {
+        std::vector<xcb_window_t> active = WindowList(netActiveWindow_);
+        if (!active.empty() && active[0] != XCB_WINDOW_NONE) return active[0];
+        Reply<xcb_get_input_focus_reply_t> focus(xcb_get_input_focus_reply(c_, xcb_get_input_focus(c_), nullptr));
+        if (!focus || focus->focus == XCB_WINDOW_NONE || focus->focus == XCB_INPUT_FOCUS_POINTER_ROOT ||
+            focus->focus == root_)
+            return 0;
+        return TopLevelOf(focus->focus);
+    }
+
+    bool FrameRect(WindowId window, Rect* frame) override {
+        return window != 0 && FrameRectChecked(window, frame, /*needViewable=*/false);
+    }
+
+    void Activate(WindowId window) override {
+        if (window == 0) return;
+        if (netActiveWindow_ != XCB_ATOM_NONE && netSupportingWmCheck_ && WmRunning()) {
+            xcb_client_message_event_t ev{};
+            ev.response_type = XCB_CLIENT_MESSAGE;
+            ev.format = 32;
+            ev.window = window;
+            ev.type = netActiveWindow_;
+            ev.data.data32[0] = 2;  // source: a pager-like tool, so the window manager obeys
+            ev.data.data32[1] = XCB_CURRENT_TIME;
+            xcb_send_event(c_, 0, root_, XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                           reinterpret_cast<const char*>(&ev));
+        } else {
+            const uint32_t above = XCB_STACK_MODE_ABOVE;
+            xcb_configure_window(c_, window, XCB_CONFIG_WINDOW_STACK_MODE, &above);
+            xcb_set_input_focus(c_, XCB_INPUT_FOCUS_POINTER_ROOT, window, XCB_CURRENT_TIME);
+        }
+        xcb_flush(c_);
+    }
+
+    bool GrabHotkey(int vk, unsigned modifiers, std::string* why) override {
+        const uint32_t keysym = KeysymForVirtualKey(vk);
+        std::vector<xcb_keycode_t> codes = Keycodes(keysym);
+        if (codes.empty()) {
+            if (why) *why = vk == 0 ? "no key is assigned" : "the key does not exist on this keyboard";
+            return false;
+        }
+        const uint16_t mods = XModifierMask(modifiers);
+        std::vector<xcb_void_cookie_t> cookies;
+        for (xcb_keycode_t code : codes) {
+            for (uint16_t extra : LockVariants()) {
+                cookies.push_back(xcb_grab_key_checked(c_, 1, root_, uint16_t(mods | extra), code,
+                                                       XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC));
+            }
+        }
+        bool ok = true;
+        for (xcb_void_cookie_t cookie : cookies) {
+            Reply<xcb_generic_error_t> error(xcb_request_check(c_, cookie));
+            if (error) ok = false;
+        }
+        if (!ok) {
+            UngrabHotkey(vk, modifiers);
+            if (why) *why = "another program already uses it";
+        }
+        return ok;
+    }
+
+    void UngrabHotkey(int vk, unsigned modifiers) override {
+        const uint16_t mods = XModifierMask(modifiers);
+        for (xcb_keycode_t code : Keycodes(KeysymForVirtualKey(vk))) {
+            for (uint16_t extra : LockVariants()) xcb_ungrab_key(c_, code, root_, uint16_t(mods | extra));
+        }
+        xcb_flush(c_);
+    }
+
+    bool MatchHotkey(uint8_t keycode, uint16_t state, int vk, unsigned modifiers) override {
+        if ((state & kHotkeyModifiers) != XModifierMask(modifiers)) return false;
+        for (xcb_keycode_t code : Keycodes(KeysymForVirtualKey(vk))) {
+            if (code == keycode) return true;
+        }
+        return false;
+    }
+
+private:
+    void InternAtoms() {
+        const char* names[] = {"_NET_CLIENT_LIST_STACKING", "_NET_ACTIVE_WINDOW", "_NET_FRAME_EXTENTS",
+                               "_NET_SUPPORTING_WM_CHECK"};
+        xcb_atom_t* slots[] = {&netClientListStacking_, &netActiveWindow_, &netFrameExtents_, &netSupportingWmCheck_};
+        xcb_intern_atom_cookie_t cookies[4];
+        for (int i = 0; i < 4; ++i) cookies[i] = xcb_intern_atom(c_, 0, uint16_t(std::strlen(names[i])), names[i]);
+        for (int i = 0; i < 4; ++i) {
+            Reply<xcb_intern_atom_reply_t> r(xcb_intern_atom_reply(c_, cookies[i], nullptr));
+            *slots[i] = r ? r->atom : xcb_atom_t(XCB_ATOM_NONE);
+        }
+    }
+
+    // The fast path handles the usual 24-bit true colour screens stored as
+    // 32 bits per pixel, blue in the lowest byte; other layouts go through masks.
+    void FindPixelFormat() {
+        const xcb_setup_t* setup = xcb_get_setup(c_);
+        for (xcb_format_iterator_t f = xcb_setup_pixmap_formats_iterator(setup); f.rem; xcb_format_next(&f)) {
+            if (f.data->depth == screen_->root_depth) bitsPerPixel_ = f.data->bits_per_pixel;
+        }
+        for (xcb_depth_iterator_t d = xcb_screen_allowed_depths_iterator(screen_); d.rem; xcb_depth_next(&d)) {
+            for (xcb_visualtype_iterator_t v = xcb_depth_visuals_iterator(d.data); v.rem; xcb_visualtype_next(&v)) {
+                if (v.data->visual_id == screen_->root_visual) visual_ = *v.data;
+            }
+        }
+        const bool trueColour = visual_.red_mask && visual_.green_mask && visual_.blue_mask;
+        pixelFormatKnown_ = trueColour && screen_->root_depth > 8 && (bitsPerPixel_ == 16 || bitsPerPixel_ == 32);
+        fastFormat_ = bitsPerPixel_ == 32 && setup->image_byte_order == XCB_IMAGE_ORDER_LSB_FIRST &&
+                      visual_.red_mask == 0xff0000 && visual_.green_mask == 0xff00 && visual_.blue_mask == 0xff;
+    }
+
+    void FindNumLockMask() {
+        numLockMask_ = 0;
+        std::vector<xcb_keycode_t> numLock = Keycodes(0xff7f);  // Num_Lock
+        Reply<xcb_get_modifier_mapping_reply_t> map(
+            xcb_get_modifier_mapping_reply(c_, xcb_get_modifier_mapping(c_), nullptr));
+        if (!map || numLock.empty()) return;
+        const xcb_keycode_t* codes = xcb_get_modifier_mapping_keycodes(map.get());
+        const int perModifier = map->keycodes_per_modifier;
+        for (int m = 0; m < 8; ++m) {
+            for (int k = 0; k < perModifier; ++k) {
+                if (codes[m * perModifier + k] == numLock[0]) numLockMask_ = uint16_t(1 << m);
+            }
+        }
+    }
+
+    std::vector<uint16_t> LockVariants() const {
+        if (numLockMask_ == 0) return {0, kLockMask};
+        return {0, kLockMask, numLockMask_, uint16_t(kLockMask | numLockMask_)};
+    }
+
+    std::vector<xcb_keycode_t> Keycodes(uint32_t keysym) {
+        std::vector<xcb_keycode_t> codes;
+        if (keysym == 0 || !keySymbols_) return codes;
+        Reply<xcb_keycode_t> list(xcb_key_symbols_get_keycode(keySymbols_, keysym));
+        for (const xcb_keycode_t* k = list.get(); k && *k != XCB_NO_SYMBOL; ++k) codes.push_back(*k);
+        return codes;
+    }
+
+    bool EnsureSegment(size_t bytes) {
+        if (shmSeg_ && shmSize_ >= bytes) return true;
+        ReleaseSegment();
+        const int id = shmget(IPC_PRIVATE, bytes, IPC_CREAT | 0600);
+        if (id < 0) return false;
+        void* addr = shmat(id, nullptr, 0);
+        if (addr == reinterpret_cast<void*>(-1)) {
+            shmctl(id, IPC_RMID, nullptr);
+            return false;
+        }
+        const xcb_shm_seg_t seg = xcb_generate_id(c_);
+        Reply<xcb_generic_error_t> error(xcb_request_check(c_, xcb_shm_attach_checked(c_, seg, uint32_t(id), 0)));
+        shmctl(id, IPC_RMID, nullptr);  // freed once both sides detach
+        if (error) {
+            shmdt(addr);
+            shmAvailable_ = false;  // e.g. a remote display: stop trying
+            return false;
+        }
+        shmSeg_ = seg;
+        shmAddr_ = static_cast<uint8_t*>(addr);
+        shmSize_ = bytes;
+        return true;
+    }
+
+    void ReleaseSegment() {
+        if (!shmSeg_) return;
+        xcb_shm_detach(c_, shmSeg_);
+        xcb_flush(c_);
+        shmdt(shmAddr_);
+        shmSeg_ = 0;
+        shmAddr_ = nullptr;
+        shmSize_ = 0;
+    }
+
+    bool GrabShm(const Rect& inside, const Rect& rect, PixelImage& out) {
+        const size_t stride = size_t(inside.Width()) * size_t(bitsPerPixel_ / 8);
+        if (!EnsureSegment(stride * size_t(inside.Height()))) return false;
+        Reply<xcb_shm_get_image_reply_t> r(xcb_shm_get_image_reply(
+            c_,
+            xcb_shm_get_image(c_, root_, int16_t(inside.left), int16_t(inside.top), uint16_t(inside.Width()),
+                              uint16_t(inside.Height()), ~0u, XCB_IMAGE_FORMAT_Z_PIXMAP, shmSeg_, 0),
+            nullptr));
+        if (!r) return false;
+        Convert(shmAddr_, stride, inside, rect, out);
+        return true;
+    }
+
+    bool GrabPlain(const Rect& inside, const Rect& rect, PixelImage& out) {
+        // One request per band of rows keeps each reply well below the
+        // server's limits on very large screens.
+        const size_t stride = size_t(inside.Width()) * size_t(bitsPerPixel_ / 8);
+        const int bandRows = std::max(1, int((16u << 20) / stride));
+        for (int top = inside.top; top < inside.bottom; top += bandRows) {
+            const int rows = std::min(bandRows, inside.bottom - top);
+            Reply<xcb_get_image_reply_t> r(xcb_get_image_reply(
+                c_,
+                xcb_get_image(c_, XCB_IMAGE_FORMAT_Z_PIXMAP, root_, int16_t(inside.left), int16_t(top),
+                              uint16_t(inside.Width()), uint16_t(rows), ~0u),
+                nullptr));
+            if (!r || size_t(xcb_get_image_data_length(r.get())) < stride * size_t(rows)) return false;
+            Convert(xcb_get_image_data(r.get()), stride, Rect{inside.left, top, inside.right, top + rows}, rect, out);
+        }
+        return true;
+    }
+
+    // Writes the server rows of `part` into `out`, whose top-left is `rect`'s.
+    void Convert(const uint8_t* src, size_t stride, const Rect& part, const Rect& rect, PixelImage& out) {
+        const int x0 = part.left - rect.left, y0 = part.top - rect.top;
+        if (fastFormat_) {
+            CopyXRowsTo24(src, stride, part.Width(), part.Height(), out, x0, y0);
+            return;
+        }
+        for (int y = 0; y < part.Height(); ++y) {
+            const uint8_t* s = src + size_t(y) * stride;
+            uint8_t* d = out.PixelAddress(x0, y0 + y);
+            for (int x = 0; x < part.Width(); ++x, d += 3) {
+                uint32_t p = 0;
+                if (bitsPerPixel_ == 32) std::memcpy(&p, s + size_t(x) * 4, 4);
+                else { uint16_t q; std::memcpy(&q, s + size_t(x) * 2, 2); p = q; }
+                d[0] = Channel(p, visual_.blue_mask);
+                d[1] = Channel(p, visual_.green_mask);
+                d[2] = Channel(p, visual_.red_mask);
+            }
+        }
+    }
+
+    static uint8_t Channel(uint32_t pixel, uint32_t mask) {
+        if (!mask) return 0;
+        int shift = 0;
+        while (!((mask >> shift) & 1)) ++shift;
+        const uint32_t max = mask >> shift;
+        return uint8_t((((pixel & mask) >> shift) * 255 + max / 2) / max);
+    }
+
+    std::vector<xcb_window_t> WindowList(xcb_atom_t property) {
+        std::vector<xcb_window_t> list;
+        if (property == XCB_ATOM_NONE) return list;
+        Reply<xcb_get_property_reply_t> r(xcb_get_property_reply(
+            c_, xcb_get_property(c_, 0, root_, property, XCB_ATOM_WINDOW, 0, 4096), nullptr));
+        if (!r || r->format != 32) return list;
+        const auto* ids = static_cast<const xcb_window_t*>(xcb_get_property_value(r.get()));
+        list.assign(ids, ids + xcb_get_property_value_length(r.get()) / 4);
+        return list;
+    }
+
+    bool WmRunning() {
+        std::vector<xcb_window_t> check = WindowList(netSupportingWmCheck_);
+        return !check.empty() && check[0] != XCB_WINDOW_NONE;
+    }
+
+    // The ancestor of `window` that is a child of the root: the window
+    // manager's frame, or the window itself without one.
+    xcb_window_t TopLevelOf(xcb_window_t window) {
+        for (int depth = 0; depth < 64; ++depth) {
+            Reply<xcb_query_tree_reply_t> tree(xcb_query_tree_reply(c_, xcb_query_tree(c_, window), nullptr));
+            if (!tree) return 0;
+            if (tree->parent == root_ || tree->parent == XCB_WINDOW_NONE) return window;
+            window = tree->parent;
+        }
+        return 0;
+    }
+
+    bool FrameRectChecked(xcb_window_t client, Rect* frame, bool needViewable) {
+        const xcb_window_t top = TopLevelOf(client);
+        if (!top) return false;
+        auto attrCookie = xcb_get_window_attributes(c_, top);
+        auto topGeoCookie = xcb_get_geometry(c_, top);
+        auto clientGeoCookie = xcb_get_geometry(c_, client);
+        auto transCookie = xcb_translate_coordinates(c_, client, root_, 0, 0);
+        auto extentsCookie = xcb_get_property(c_, 0, client, netFrameExtents_, XCB_ATOM_CARDINAL, 0, 4);
+        Reply<xcb_get_window_attributes_reply_t> attr(xcb_get_window_attributes_reply(c_, attrCookie, nullptr));
+        Reply<xcb_get_geometry_reply_t> topGeo(xcb_get_geometry_reply(c_, topGeoCookie, nullptr));
+        Reply<xcb_get_geometry_reply_t> clientGeo(xcb_get_geometry_reply(c_, clientGeoCookie, nullptr));
+        Reply<xcb_translate_coordinates_reply_t> trans(xcb_translate_coordinates_reply(c_, transCookie, nullptr));
+        Reply<xcb_get_property_reply_t> extents(xcb_get_property_reply(c_, extentsCookie, nullptr));
+        if (!attr || !topGeo || !clientGeo || !trans) return false;
+        if (needViewable && (attr->map_state != XCB_MAP_STATE_VIEWABLE || attr->_class != XCB_WINDOW_CLASS_INPUT_OUTPUT))
+            return false;
+        if (extents && extents->format == 32 && xcb_get_property_value_length(extents.get()) == 16) {
+            const auto* e = static_cast<const uint32_t*>(xcb_get_property_value(extents.get()));  // left right top bottom
+            const int x = trans->dst_x - clientGeo->border_width, y = trans->dst_y - clientGeo->border_width;
+            const int w = clientGeo->width + 2 * clientGeo->border_width;
+            const int h = clientGeo->height + 2 * clientGeo->border_width;
+            *frame = Rect{x - int(e[0]), y - int(e[2]), x + w + int(e[1]), y + h + int(e[3])};
+        } else {
+            const int b = topGeo->border_width;
+            *frame = Rect{topGeo->x, topGeo->y, topGeo->x + topGeo->width + 2 * b, topGeo->y + topGeo->height + 2 * b};
+        }
+        return true;
+    }
+
+    xcb_connection_t* c_;
+    bool owned_;
+    xcb_screen_t* screen_ = nullptr;
+    xcb_window_t root_ = 0;
+    Rect rootRect_;
+    Rect primary_;
+    xcb_atom_t netClientListStacking_ = XCB_ATOM_NONE;
+    xcb_atom_t netActiveWindow_ = XCB_ATOM_NONE;
+    xcb_atom_t netFrameExtents_ = XCB_ATOM_NONE;
+    xcb_atom_t netSupportingWmCheck_ = XCB_ATOM_NONE;
+    xcb_visualtype_t visual_{};
+    int bitsPerPixel_ = 0;
+    bool pixelFormatKnown_ = false;
+    bool fastFormat_ = false;
+    bool shmAvailable_ = false;
+    xcb_shm_seg_t shmSeg_ = 0;
+    uint8_t* shmAddr_ = nullptr;
+    size_t shmSize_ = 0;
+    xcb_key_symbols_t* keySymbols_ = nullptr;
+    uint16_t numLockMask_ = 0;
+};
+
+}  // namespace
+
+std::unique_ptr<ScreenPlatform> CreateX11Platform(xcb_connection_t* connection, int screen, const Rect& primary) {
+    bool owned = false;
+    if (!connection) {
+        int preferred = 0;
+        connection = xcb_connect(nullptr, &preferred);
+        if (!connection || xcb_connection_has_error(connection)) {
+            if (connection) xcb_disconnect(connection);
+            return nullptr;
+        }
+        screen = preferred;
+        owned = true;
+    }
+    return std::make_unique<X11Platform>(connection, owned, screen, primary);
+}
+
+}  // namespace cv
