@@ -1,0 +1,108 @@
+#include <cstring>
+
+#include "document/files/AtomicFile.h"
+#include "document/files/Handlers.h"
+#include "document/files/Limits.h"
+#include "document/files/Pcx.h"
+
+namespace cv {
+
+namespace {
+
+constexpr size_t kHeader = 128;
+
+// Run-length codes one plane of a scan line: a run of 2 to 63 equal bytes, or
+// a single byte with both top bits set, becomes a count byte 0xC0 | n and the
+// value; any other single byte stands for itself.
+void EncodePlane(const uint8_t* in, size_t n, std::vector<uint8_t>& out) {
+    size_t i = 0;
+    while (i < n) {
+        const uint8_t v = in[i];
+        size_t run = 1;
+        while (run < 63 && i + run < n && in[i + run] == v) ++run;
+        if (run > 1 || v >= 0xC0) out.push_back(uint8_t(0xC0 | run));
+        out.push_back(v);
+        i += run;
+    }
+}
+
+uint16_t DotsPerInch(int32_t pelsPerMeter) {
+    if (pelsPerMeter <= 0) return 96;
+    const int64_t dpi = (int64_t(pelsPerMeter) * 254 + 5000) / 10000;
+    return uint16_t(dpi > 0xFFFF ? 0xFFFF : dpi);
+}
+
+}  // namespace
+
+std::vector<uint8_t> EncodePcx(const PixelImage& source) {
+    if (source.IsEmpty()) return {};
+    const int width = source.Width(), height = source.Height();
+    if (width > 0xFFFF || height > 0xFFFF) return {};
+    const bool indexed = source.Depth() <= 8;
+
+    PixelImage converted;
+    const PixelImage* image = &source;
+    if (!indexed && source.Depth() != 24) {
+        converted.Copy(source);
+        converted.ConvertTo(24);
+        if (converted.Depth() != 24) return {};
+        image = &converted;
+    }
+
+    const int planes = indexed ? 1 : 3;
+    const size_t lineBytes = size_t(width) + (width & 1);  // even per plane
+
+    std::vector<uint8_t> out(kHeader, 0);
+    out[0] = 0x0A;
+    out[1] = 5;
+    out[2] = 1;
+    out[3] = 8;
+    PutLe16(&out[8], uint32_t(width - 1));
+    PutLe16(&out[10], uint32_t(height - 1));
+    PutLe16(&out[12], DotsPerInch(source.Info().biXPelsPerMeter));
+    PutLe16(&out[14], DotsPerInch(source.Info().biYPelsPerMeter));
+    out[65] = uint8_t(planes);
+    PutLe16(&out[66], uint32_t(lineBytes));
+    PutLe16(&out[68], 1);
+    out.reserve(kHeader + size_t(height) * lineBytes * planes / 2 + 769);
+
+    std::vector<uint8_t> plane(lineBytes, 0);
+    for (int y = 0; y < height; ++y) {
+        if (indexed) {
+            for (int x = 0; x < width; ++x) plane[size_t(x)] = uint8_t(image->GetPixel(x, y));
+            EncodePlane(plane.data(), lineBytes, out);
+            continue;
+        }
+        const uint8_t* row = image->Row(y);
+        for (int c = 0; c < 3; ++c) {
+            // Planes are red, green, blue; pixels are stored blue, green, red.
+            const uint8_t* src = row + (2 - c);
+            for (int x = 0; x < width; ++x) plane[size_t(x)] = src[size_t(x) * 3];
+            EncodePlane(plane.data(), lineBytes, out);
+        }
+    }
+
+    if (indexed) {
+        out.push_back(0x0C);
+        const auto& pal = image->Palette();
+        for (size_t i = 0; i < 256; ++i) {
+            const RgbQuad q = i < pal.size() ? pal[i] : RgbQuad{};
+            out.push_back(q.rgbRed);
+            out.push_back(q.rgbGreen);
+            out.push_back(q.rgbBlue);
+        }
+    }
+    return out;
+}
+
+bool PcxHandler::SaveFile(const std::string& path, int) {
+    const PixelImage* image = Target();
+    if (!image) return false;
+    const std::vector<uint8_t> data = EncodePcx(*image);
+    if (data.empty()) return false;
+    OutputFile out(path);
+    out.Write(data.data(), data.size());
+    return out.Close();
+}
+
+}  // namespace cv
