@@ -1,0 +1,157 @@
+#include <libdeflate.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+
+#include "document/files/Limits.h"
+#include "document/files/Png.h"
+
+namespace cv {
+
+namespace {
+
+constexpr int kDeflateLevel = 6;
+constexpr size_t kMaxChunk = size_t(1) << 30;
+
+void PutBe32(std::vector<uint8_t>& out, uint32_t v) {
+    out.push_back(uint8_t(v >> 24));
+    out.push_back(uint8_t(v >> 16));
+    out.push_back(uint8_t(v >> 8));
+    out.push_back(uint8_t(v));
+}
+
+void PutChunk(std::vector<uint8_t>& out, const char type[4], const uint8_t* data, size_t size) {
+    PutBe32(out, uint32_t(size));
+    const size_t start = out.size();
+    out.insert(out.end(), type, type + 4);
+    if (size) out.insert(out.end(), data, data + size);
+    PutBe32(out, libdeflate_crc32(0, out.data() + start, size + 4));
+}
+
+uint8_t Paeth(int a, int b, int c) {
+    const int p = a + b - c;
+    const int pa = std::abs(p - a), pb = std::abs(p - b), pc = std::abs(p - c);
+    if (pa <= pb && pa <= pc) return uint8_t(a);
+    return uint8_t(pb <= pc ? b : c);
+}
+
+// Filters one row into `out` (filter type byte first), choosing among None,
+// Sub, Up and Paeth the one with the smallest sum of absolute byte values
+// (the usual heuristic). `prev` is null for the first row.
+void FilterRow(const uint8_t* row, const uint8_t* prev, size_t n, size_t bpp, uint8_t* out, uint8_t* scratch) {
+    uint8_t* cand[4] = {scratch, scratch + n, scratch + 2 * n, scratch + 3 * n};
+    uint64_t cost[4] = {0, 0, 0, 0};
+    auto score = [](uint8_t v) { return uint64_t(v < 128 ? v : 256 - v); };
+    for (size_t i = 0; i < n; ++i) {
+        const int a = i >= bpp ? row[i - bpp] : 0;
+        const int b = prev ? prev[i] : 0;
+        const int c = (prev && i >= bpp) ? prev[i - bpp] : 0;
+        const uint8_t x = row[i];
+        const uint8_t f[4] = {x, uint8_t(x - a), uint8_t(x - b), uint8_t(x - Paeth(a, b, c))};
+        for (int k = 0; k < 4; ++k) {
+            cand[k][i] = f[k];
+            cost[k] += score(f[k]);
+        }
+    }
+    int best = 0;
+    for (int k = 1; k < 4; ++k)
+        if (cost[k] < cost[best]) best = k;
+    // PNG filter types: 0 None, 1 Sub, 2 Up, 4 Paeth.
+    static const uint8_t kType[4] = {0, 1, 2, 4};
+    out[0] = kType[best];
+    std::memcpy(out + 1, cand[best], n);
+}
+
+}  // namespace
+
+std::vector<uint8_t> EncodePng(const PixelImage& source) {
+    if (source.IsEmpty()) return {};
+    PixelImage converted;
+    const PixelImage* image = &source;
+    if (source.Depth() == 16) {
+        converted.Copy(source);
+        converted.ConvertTo(24);
+        if (converted.Depth() != 24) return {};
+        image = &converted;
+    }
+    const int width = image->Width(), height = image->Height(), depth = image->Depth();
+    const bool indexed = depth <= 8;
+    const size_t channels = depth == 32 ? 4 : depth == 24 ? 3 : 1;
+    const size_t rowBytes = indexed ? size_t(StrideFor(width, depth)) : size_t(width) * channels;
+    // Indexed rows are stored exactly as PNG wants them, minus the padding.
+    const size_t packedBytes = indexed ? (size_t(width) * size_t(depth) + 7) / 8 : rowBytes;
+    const size_t bpp = indexed ? 1 : channels;
+
+    std::vector<uint8_t> filtered((packedBytes + 1) * size_t(height));
+    std::vector<uint8_t> line[2] = {std::vector<uint8_t>(packedBytes), std::vector<uint8_t>(packedBytes)};
+    std::vector<uint8_t> scratch(packedBytes * 4);
+    for (int y = 0; y < height; ++y) {
+        uint8_t* cur = line[y & 1].data();
+        const uint8_t* src = image->Row(y);
+        if (indexed) {
+            std::memcpy(cur, src, packedBytes);
+        } else if (channels == 3) {
+            for (int x = 0; x < width; ++x, src += 3, cur += 3) {
+                cur[0] = src[2];
+                cur[1] = src[1];
+                cur[2] = src[0];
+            }
+            cur = line[y & 1].data();
+        } else {
+            for (int x = 0; x < width; ++x, src += 4, cur += 4) {
+                cur[0] = src[2];
+                cur[1] = src[1];
+                cur[2] = src[0];
+                cur[3] = src[3];
+            }
+            cur = line[y & 1].data();
+        }
+        const uint8_t* prev = y ? line[(y - 1) & 1].data() : nullptr;
+        FilterRow(cur, prev, packedBytes, bpp, &filtered[size_t(y) * (packedBytes + 1)], scratch.data());
+    }
+    (void)rowBytes;
+
+    std::unique_ptr<libdeflate_compressor, void (*)(libdeflate_compressor*)> compressor(
+        libdeflate_alloc_compressor(kDeflateLevel), libdeflate_free_compressor);
+    if (!compressor) return {};
+    std::vector<uint8_t> zdata(libdeflate_zlib_compress_bound(compressor.get(), filtered.size()));
+    const size_t zsize =
+        libdeflate_zlib_compress(compressor.get(), filtered.data(), filtered.size(), zdata.data(), zdata.size());
+    if (zsize == 0) return {};
+    std::vector<uint8_t>().swap(filtered);
+
+    std::vector<uint8_t> out;
+    out.reserve(zsize + 1024 + 3 * 256);
+    static const uint8_t kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    out.insert(out.end(), kSignature, kSignature + 8);
+    uint8_t ihdr[13];
+    const uint32_t w = uint32_t(width), h = uint32_t(height);
+    const uint8_t be[8] = {uint8_t(w >> 24), uint8_t(w >> 16), uint8_t(w >> 8), uint8_t(w),
+                           uint8_t(h >> 24), uint8_t(h >> 16), uint8_t(h >> 8), uint8_t(h)};
+    std::memcpy(ihdr, be, 8);
+    ihdr[8] = uint8_t(indexed ? depth : 8);  // bits per sample
+    ihdr[9] = indexed ? 3 : channels == 3 ? 2 : 6;
+    ihdr[10] = 0;  // deflate
+    ihdr[11] = 0;  // adaptive filtering
+    ihdr[12] = 0;  // not interlaced
+    PutChunk(out, "IHDR", ihdr, sizeof ihdr);
+    if (indexed) {
+        const auto& pal = image->Palette();
+        std::vector<uint8_t> plte;
+        for (const RgbQuad& q : pal) {
+            plte.push_back(q.rgbRed);
+            plte.push_back(q.rgbGreen);
+            plte.push_back(q.rgbBlue);
+        }
+        PutChunk(out, "PLTE", plte.data(), plte.size());
+    }
+    for (size_t at = 0; at < zsize; at += kMaxChunk) {
+        const size_t n = zsize - at < kMaxChunk ? zsize - at : kMaxChunk;
+        PutChunk(out, "IDAT", zdata.data() + at, n);
+    }
+    PutChunk(out, "IEND", nullptr, 0);
+    return out;
+}
+
+}  // namespace cv
