@@ -1,0 +1,22 @@
+#pragma once
+// Mirror images in place: each pair of pixels is swapped once, so an odd
+// middle column or row stays where it is.
+#include "image/Effect.h"
+
+namespace cv {
+
+class FlipHorizontalEffect : public SourceEffect {
+public:
+    bool CanApply(const PixelImage& image) const override { return !image.IsEmpty() && image.Depth() >= 8; }
+    void ProcessPixel(PixelImage& image, int x, int y, uint8_t* pixel) override;
+    void ProcessRow(PixelImage& image, int y, uint8_t* row, int width) override;
+};
+
+class FlipVerticalEffect : public SourceEffect {
+public:
+    bool CanApply(const PixelImage& image) const override { return !image.IsEmpty() && image.Depth() >= 8; }
+    void ProcessPixel(PixelImage& image, int x, int y, uint8_t* pixel) override;
+    void ProcessRow(PixelImage& image, int y, uint8_t* row, int width) override;
+};
+
+}  // namespace cv

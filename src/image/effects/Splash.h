@@ -1,0 +1,18 @@
+#pragma once
+// Splash: every pixel takes the colour of a random source pixel at most
+// spread / 2 away in each direction.
+#include "image/effects/Noise.h"
+
+namespace cv {
+
+class SplashEffect : public RandomEffect {
+public:
+    explicit SplashEffect(int spread, uint32_t seed = TimeSeed());
+    void Begin(PixelImage& image) override;
+    void ProcessPixel(PixelImage& image, int x, int y, uint8_t* pixel) override;
+
+private:
+    int32_t spread;
+};
+
+}  // namespace cv
