@@ -19,7 +19,7 @@ bool ValidDepth(int depth) {
 
 // Page-aligned, zero-filled anonymous memory; null when the system refuses.
 uint8_t* MapStorage(size_t bytes) {
-    void* p = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    void* p = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | (bytes >= (size_t(1) << 20) ? MAP_POPULATE : 0), -1, 0);
     return p == MAP_FAILED ? nullptr : static_cast<uint8_t*>(p);
 }
 
@@ -262,17 +262,24 @@ void PixelImage::ConvertTo(int depth) {
                 d[0] = uint8_t((word << 3) & 0xF8);
             }
             break;
-        default: {
-            const int sstep = sd / 8;
-            for (int x = 0; x < w; ++x, d += step, sp += sstep) {
-                d[0] = sp[0];
-                d[1] = sp[1];
-                d[2] = sp[2];
+        default:
+            if (depth == 32) {  // 24 to 32: the opaque alpha is written in the same pass
+                for (int x = 0; x < w; ++x, d += 4, sp += 3) {
+                    d[0] = sp[0];
+                    d[1] = sp[1];
+                    d[2] = sp[2];
+                    d[3] = 255;
+                }
+            } else {
+                for (int x = 0; x < w; ++x, d += 3, sp += 4) {
+                    d[0] = sp[0];
+                    d[1] = sp[1];
+                    d[2] = sp[2];
+                }
             }
         }
-        }
     }
-    if (depth == 32) SetAlpha(255);
+    if (depth == 32 && sd < 24) SetAlpha(255);
 }
 
 bool PixelImage::Paste(const PixelImage& source, int x, int y) {
@@ -302,9 +309,11 @@ void PixelImage::Expand(bool replicate, int left, int top, int right, int bottom
     if (left == 0 && top == 0 && right == 0 && bottom == 0) return;
     const int64_t nw = int64_t(Width()) + left + right, nh = int64_t(Height()) + top + bottom;
     if (nw > INT_MAX || nh > INT_MAX) return;
-    PixelImage s(*this);
-    if (s.IsEmpty()) return;
-    if (!Create(int(nw), int(nh), s.Depth())) return;
+    PixelImage s(std::move(*this));
+    if (!Create(int(nw), int(nh), s.Depth())) {
+        *this = std::move(s);
+        return;
+    }
     if (s.Depth() <= 8) palette_ = s.palette_;
     originX = s.originX - left;
     originY = s.originY - top;
@@ -334,8 +343,11 @@ void PixelImage::Expand(bool replicate, int left, int top, int right, int bottom
 void PixelImage::Resize(int width, int height) {
     if (IsEmpty() || width <= 0 || height <= 0 || Depth() < 8) return;
     if (width == Width() && height == Height()) return;
-    PixelImage s(*this);
-    if (s.IsEmpty() || !Create(width, height, s.Depth())) return;
+    PixelImage s(std::move(*this));
+    if (!Create(width, height, s.Depth())) {
+        *this = std::move(s);
+        return;
+    }
     if (s.Depth() <= 8) palette_ = s.palette_;
     originX = s.originX;
     originY = s.originY;
@@ -363,15 +375,22 @@ void PixelImage::Resize(int width, int height) {
 void PixelImage::ResizeSmooth(int width, int height, ProgressReporter* progress) {
     if (IsEmpty() || width < 1 || height < 1 || Depth() < 24) return;
     if (width == Width() && height == Height()) return;
-    PixelImage s(*this);
-    if (s.IsEmpty()) return;
-    // Every sample needs a right and a lower neighbour.
-    if (s.Width() == 1 || s.Height() == 1) {
-        s.Expand(true, 0, 0, s.Width() == 1 ? 1 : 0, s.Height() == 1 ? 1 : 0);
-        if (s.Width() == 1 || s.Height() == 1) return;  // expansion refused
+    // The source is taken over rather than copied; a one-pixel-wide or -high
+    // image is copied and grown by replication, so that every sample has a
+    // right and a lower neighbour.
+    PixelImage s;
+    if (Width() == 1 || Height() == 1) {
+        s.Copy(*this);
+        s.Expand(true, 0, 0, Width() == 1 ? 1 : 0, Height() == 1 ? 1 : 0);
+        if (s.Width() == 1 || s.Height() == 1) return;  // refused
+    } else {
+        s = std::move(*this);
     }
     const int64_t W = s.Width(), H = s.Height();
-    if (!Create(width, height, s.Depth())) return;
+    if (!Create(width, height, s.Depth())) {
+        if (IsEmpty()) *this = std::move(s);
+        return;
+    }
     const int bpp = Depth() / 8;
     const bool alpha = Depth() == 32;
 
