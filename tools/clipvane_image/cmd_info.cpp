@@ -1,8 +1,26 @@
+// info FILE: size, depth and a SHA-256 of the pixel rows from the top row
+// down, each row's meaningful bytes only (no padding).
 #include <cstdio>
 
 #include "Commands.h"
+#include "document/files/ImageFile.h"
+#include "document/files/ImageHandler.h"
+#include "document/files/Sha256.h"
 
-int CommandInfo(int, char**) {
-    std::fprintf(stderr, "clipvane-image: 'info' is not available yet\n");
-    return 1;
+int CommandInfo(int argc, char** argv) {
+    if (argc != 1) {
+        std::fprintf(stderr, "usage: clipvane-image info FILE\n");
+        return 2;
+    }
+    cv::InstallHandlerFactory(new cv::StandardHandlerFactory);
+    cv::PixelImage image;
+    if (!cv::LoadFromFile(argv[0], image)) {
+        std::fprintf(stderr, "clipvane-image: cannot read an image from '%s'\n", argv[0]);
+        return 1;
+    }
+    const size_t rowBytes = (size_t(image.Width()) * size_t(image.Depth()) + 7) / 8;
+    cv::Sha256 hash;
+    for (int y = 0; y < image.Height(); ++y) hash.Update(image.Row(y), rowBytes);
+    std::printf("%dx%d %d %s\n", image.Width(), image.Height(), image.Depth(), hash.HexDigest().c_str());
+    return 0;
 }
