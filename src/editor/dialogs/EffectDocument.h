@@ -1,0 +1,18 @@
+#pragma once
+// What the effect dialogs need from the document they edit: its image, a way
+// to run an effect as one undoable step with progress, and a redraw.
+#include "image/Effect.h"
+#include "image/PixelImage.h"
+
+namespace cv {
+
+class EffectDocument {
+public:
+    virtual ~EffectDocument() = default;
+    virtual PixelImage& Image() = 0;
+    // Applies `effect` to Image() as one undo step, with status-bar progress.
+    virtual void RunEffect(ImageEffect& effect) = 0;
+    virtual void UpdateAllViews() = 0;
+};
+
+}  // namespace cv

@@ -1,0 +1,51 @@
+#include "editor/dialogs/PreviewFrame.h"
+
+#include <QPainter>
+#include <algorithm>
+
+#include "editor/render/PixelImagePainter.h"
+
+namespace cv {
+
+namespace {
+const QColor kBackground(191, 203, 251);
+const QColor kOutline(192, 192, 192);
+constexpr int kBorder = 1;
+}  // namespace
+
+double FitScale(int w, int h, int frameWidth, int frameHeight) {
+    if (w <= 0 || h <= 0) return 1.0;
+    if (w <= frameWidth && h <= frameHeight) return 1.0;
+    return std::min(double(frameWidth) / w, double(frameHeight) / h);
+}
+
+PreviewFrame::PreviewFrame(QWidget* parent) : QWidget(parent) {
+    setFixedSize(kWidth + 2 * kBorder, kHeight + 2 * kBorder);
+}
+
+void PreviewFrame::SetImage(const PixelImage* image, bool fit, bool outline) {
+    image_ = image;
+    fit_ = fit;
+    outline_ = outline;
+    update();
+}
+
+void PreviewFrame::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    const QRect inner(kBorder, kBorder, kWidth, kHeight);
+    if (outline_) p.fillRect(rect(), kOutline);
+    p.fillRect(inner, kBackground);
+    if (!image_ || image_->IsEmpty()) return;
+    const int w = image_->Width(), h = image_->Height();
+    if (fit_) {
+        const double s = FitScale(w, h, kWidth, kHeight);
+        const int sw = int(w * s), sh = int(s * h);
+        const int dx = (kWidth - sw) / 2, dy = (kHeight - sh) / 2;
+        StretchDrawAll(p, *image_, Rect{inner.left() + dx, inner.top() + dy, inner.left() + dx + sw, inner.top() + dy + sh});
+    } else {
+        p.setClipRect(inner);
+        Draw(p, *image_, inner.left() + (kWidth - w) / 2, inner.top() + (kHeight - h) / 2);
+    }
+}
+
+}  // namespace cv

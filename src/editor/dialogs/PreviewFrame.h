@@ -1,0 +1,32 @@
+#pragma once
+// The thumbnail area of the effect dialogs: a light background with the
+// preview image centred on it, unscaled, or fitted when `fit` is set (the
+// rotation grows the image).
+#include <QWidget>
+
+#include "image/PixelImage.h"
+
+namespace cv {
+
+class PreviewFrame : public QWidget {
+    Q_OBJECT
+public:
+    static constexpr int kWidth = 220;
+    static constexpr int kHeight = 165;
+
+    explicit PreviewFrame(QWidget* parent = nullptr);
+    void SetImage(const PixelImage* image, bool fit, bool outline);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    const PixelImage* image_ = nullptr;
+    bool fit_ = false;
+    bool outline_ = true;
+};
+
+// Fits an image of w x h into the frame: the scale (1 when it already fits).
+double FitScale(int w, int h, int frameWidth, int frameHeight);
+
+}  // namespace cv
