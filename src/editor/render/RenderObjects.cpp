@@ -1,0 +1,252 @@
+#include "editor/render/RenderObjects.h"
+
+#include <QFont>
+#include <QFontDatabase>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPolygon>
+
+#include <algorithm>
+#include <cmath>
+
+#include "editor/render/BlendImage.h"
+#include "editor/render/DropShadowEffect.h"
+
+namespace cv {
+
+namespace {
+
+QColor Opaque(ColorRef c) { return QColor(RedOf(c), GreenOf(c), BlueOf(c)); }
+
+// An empty, fully transparent object bitmap at 96 dots per inch, so that
+// font sizes in points come out as on the screen the objects were made on.
+QImage NewBitmap(int w, int h) {
+    QImage bitmap(w, h, QImage::Format_ARGB32_Premultiplied);
+    if (bitmap.isNull()) return bitmap;
+    bitmap.fill(Qt::transparent);
+    bitmap.setDotsPerMeterX(3780);
+    bitmap.setDotsPerMeterY(3780);
+    return bitmap;
+}
+
+QPen ObjectPen(ColorRef colour, int width) {
+    QPen pen(Opaque(colour), double(width), Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin);
+    return pen;
+}
+
+void DrawLine(QPainter& p, const LineObject& o, int ox, int oy) {
+    p.setRenderHint(QPainter::Antialiasing, true);
+    QPen pen = ObjectPen(o.color, o.width);
+    // Dots and dashes in pen widths: dot 1 on 1 off, dash 3 on 1 off.
+    if (o.style == 1) pen.setDashPattern({1.0, 1.0});
+    if (o.style == 2) pen.setDashPattern({3.0, 1.0});
+    p.setPen(pen);
+    p.drawLine(QPoint(o.x1 - ox, o.y1 - oy), QPoint(o.x2 - ox, o.y2 - oy));
+}
+
+// The arrow head of width W = 8 and half-angle 0.3 radians at the tip, in
+// single precision with truncation to whole pixels.
+void DrawArrow(QPainter& p, const LineObject& o, int ox, int oy) {
+    const QPoint start(o.x1 - ox, o.y1 - oy), tip(o.x2 - ox, o.y2 - oy);
+    const float vx = float(tip.x() - start.x()), vy = float(tip.y() - start.y());
+    const float length = std::sqrt(vx * vx + vy * vy);
+    if (length == 0.0f) return;  // no direction: nothing to draw
+    const float W = 8.0f, theta = 0.3f;
+    const float ta = W / (length * std::tan(theta)), th = W / (2.0f * length);
+    const float bx = tip.x() - ta * vx, by = tip.y() - ta * vy;
+    const QPoint base{static_cast<int>(bx), static_cast<int>(by)};
+    const QPoint left(int(float(base.x()) - th * vy), int(float(base.y()) + th * vx));
+    const QPoint right(int(float(base.x()) + th * vy), int(float(base.y()) - th * vx));
+
+    p.setRenderHint(QPainter::Antialiasing, false);
+    p.setPen(QPen(Qt::black, 1.0));
+    p.setBrush(Opaque(o.color));
+    if (o.style == 0) {
+        p.drawLine(start, tip);
+        const QPoint head[3] = {tip, left, right};
+        p.drawPolygon(head, 3);
+    } else {
+        const QPoint path[6] = {start, base, left, tip, right, base};
+        p.drawPolyline(path, 6);
+    }
+}
+
+QString FamilyOrSans(const std::u16string& name) {
+    const QString family = QString::fromStdU16String(name);
+    if (!family.isEmpty() && QFontDatabase::hasFamily(family)) return family;
+    return QStringLiteral("sans-serif");
+}
+
+void DrawText(QPainter& p, const TextObject& o, int w, int h) {
+    if (o.boxStyle == 0) p.fillRect(QRect(0, 0, w, h), Opaque(o.backColor));
+    QFont font(FamilyOrSans(o.fontName));
+    font.setStyleHint(QFont::SansSerif);
+    font.setPointSizeF(std::max(1, o.fontSize));
+    font.setBold(o.bold != 0);
+    font.setItalic(o.italic != 0);
+    font.setUnderline(o.underline != 0);
+    p.setFont(font);
+    p.setPen(Opaque(o.textColor));
+    int flags = Qt::AlignTop | Qt::TextWordWrap;
+    flags |= o.alignment == 0 ? Qt::AlignLeft : o.alignment == 2 ? Qt::AlignRight : Qt::AlignHCenter;
+    // The text box keeps Windows line ends; Qt breaks lines at '\n'.
+    QString text = QString::fromStdU16String(o.text);
+    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    p.drawText(QRectF(0, 0, w, h), flags, text);
+}
+
+void DrawShape(QPainter& p, const ShapeObject& o) {
+    const int w = o.right - o.left, h = o.bottom - o.top;
+    const bool ellipse = o.borderStyle == 1 || o.borderStyle == 3;
+    const bool filled = o.borderStyle == 2 || o.borderStyle == 3;
+    p.setRenderHint(QPainter::Antialiasing, ellipse);
+    const QRectF box(10, 10, w, h);
+    if (filled) {
+        p.setPen(Qt::NoPen);
+        p.setBrush(Opaque(o.fillColor));
+        if (ellipse)
+            p.drawEllipse(box);
+        else
+            p.fillRect(QRect(10, 10, w, h), Opaque(o.fillColor));
+    }
+    p.setPen(ObjectPen(o.borderColor, o.width));
+    p.setBrush(Qt::NoBrush);
+    if (ellipse)
+        p.drawEllipse(box);
+    else
+        p.drawRect(box);
+}
+
+// The bitmap of a drawn kind: origin and size, then the drawing.
+bool DrawnBitmap(const AnnotationObject& object, QImage& bitmap, int& ox, int& oy) {
+    int w = 0, h = 0;
+    switch (object.kind) {
+        case kObjectLine:
+        case kObjectArrow: {
+            const auto& o = static_cast<const LineObject&>(object);
+            ox = std::min(o.x1, o.x2) - 10;
+            oy = std::min(o.y1, o.y2) - 10;
+            w = std::abs(o.x2 - o.x1) + 20;
+            h = std::abs(o.y2 - o.y1) + 20;
+            break;
+        }
+        case kObjectShape: {
+            const auto& o = static_cast<const ShapeObject&>(object);
+            ox = o.left - 10;
+            oy = o.top - 10;
+            w = o.right - o.left + 20;
+            h = o.bottom - o.top + 20;
+            break;
+        }
+        case kObjectText:
+        case kObjectHighlight: {
+            const Rect r = ObjectRect(object);
+            ox = r.left;
+            oy = r.top;
+            w = r.Width();
+            h = r.Height();
+            break;
+        }
+        default: return false;
+    }
+    if (w <= 0 || h <= 0) return false;
+    bitmap = NewBitmap(w, h);
+    if (bitmap.isNull()) return false;
+    QPainter p(&bitmap);
+    switch (object.kind) {
+        case kObjectLine: DrawLine(p, static_cast<const LineObject&>(object), ox, oy); break;
+        case kObjectArrow: DrawArrow(p, static_cast<const LineObject&>(object), ox, oy); break;
+        case kObjectText: DrawText(p, static_cast<const TextObject&>(object), w, h); break;
+        case kObjectShape: DrawShape(p, static_cast<const ShapeObject&>(object)); break;
+        case kObjectHighlight:
+            p.fillRect(QRect(0, 0, w, h), Opaque(static_cast<const HighlightObject&>(object).color));
+            break;
+        default: break;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool BitmapToPixelImage(const QImage& bitmap, PixelImage& image) {
+    if (bitmap.isNull()) return false;
+    QImage rows;
+    bool forceOpaque = false;
+    switch (bitmap.format()) {
+        case QImage::Format_ARGB32: rows = bitmap; break;
+        case QImage::Format_ARGB32_Premultiplied: rows = bitmap.convertToFormat(QImage::Format_ARGB32); break;
+        case QImage::Format_RGB32:
+            rows = bitmap;
+            forceOpaque = true;
+            break;
+        default: return false;
+    }
+    PixelImage result;
+    if (!result.Create(rows.width(), rows.height(), 32)) return false;
+    const size_t bytes = size_t(rows.width()) * 4;
+    for (int y = 0; y < rows.height(); ++y) std::copy_n(rows.constScanLine(y), bytes, result.Row(y));
+    if (forceOpaque) result.SetAlpha(255);
+    image = std::move(result);
+    return true;
+}
+
+bool RenderObject(const AnnotationObject& object, RenderedObject& out) {
+    out.image.Destroy();
+    if (object.kind == kObjectStamp) {
+        const auto& stamp = static_cast<const StampObject&>(object);
+        const int w = stamp.right - stamp.left, h = stamp.bottom - stamp.top;
+        if (stamp.image.IsEmpty() || w <= 0 || h <= 0) return false;
+        out.image = stamp.image;
+        out.image.ResizeSmooth(w, h);
+        out.x = stamp.left;
+        out.y = stamp.top;
+    } else {
+        QImage bitmap;
+        if (!DrawnBitmap(object, bitmap, out.x, out.y)) return false;
+        if (!BitmapToPixelImage(bitmap, out.image)) return false;
+    }
+    if (object.shadow) {
+        // Converted first so that a stamp of another depth still gets its shadow.
+        out.image.ConvertTo(32);
+        DropShadowEffect shadow(kShadowBlur, 0, 0, 0, kShadowStrength, kShadowShift, kShadowShift);
+        out.image.ApplyEffect(shadow);
+    }
+    out.image.ConvertTo(32);
+    return !out.image.IsEmpty();
+}
+
+void RenderObjects(PixelImage& target, const ObjectList& objects) {
+    if (target.IsEmpty()) return;
+    if (target.Depth() != 32) target.ConvertTo(32);
+    RenderedObject rendered;
+    for (const auto& object : objects) {
+        if (!object || !RenderObject(*object, rendered)) continue;
+        BlendImage(target, rendered.image, rendered.x, rendered.y, 100 - object->transparency);
+    }
+}
+
+void DrawSelectionMarks(QPainter& painter, const AnnotationObject* selected) {
+    if (!selected) return;
+    const int s = selected->shadow ? kShadowShift : 0;
+    QPoint centres[8];
+    int count = 0;
+    if (IsLineKind(selected->kind)) {
+        const auto& o = static_cast<const LineObject&>(*selected);
+        centres[count++] = QPoint(o.x1 + s, o.y1 + s);
+        centres[count++] = QPoint(o.x2 + s, o.y2 + s);
+    } else {
+        const Rect r = ObjectRect(*selected);
+        const int L = r.left + s, T = r.top + s, R = r.right + s, B = r.bottom + s;
+        const int mx = L + (R - L) / 2, my = T + (B - T) / 2;
+        const QPoint marks[8] = {{L, T}, {L, B}, {R, T}, {R, B}, {L, my}, {R, my}, {mx, T}, {mx, B}};
+        for (const QPoint& m : marks) centres[count++] = m;
+    }
+    painter.save();
+    painter.setBrush(Qt::white);
+    painter.setPen(QPen(Qt::black, 1.0));
+    for (int i = 0; i < count; ++i) painter.drawEllipse(QRect(centres[i].x() - 4, centres[i].y() - 4, 8, 8));
+    painter.restore();
+}
+
+}  // namespace cv
