@@ -58,7 +58,7 @@ std::string Capture(const std::string& command) {
 
 bool Magick(const std::string& args) { return Run("convert " + args + " 2>/dev/null") == 0; }
 
-RgbaPixels MagickPixels(const std::string& file, int frame) {
+RgbaPixels MagickPixels(const std::string& file, int frame, const std::string& options) {
     RgbaPixels px;
     const std::string spec = Quote(file + "[" + std::to_string(frame) + "]");
     std::istringstream size(Capture("identify -format '%w %h' " + spec + " 2>/dev/null"));
@@ -66,7 +66,7 @@ RgbaPixels MagickPixels(const std::string& file, int frame) {
     if (px.width <= 0 || px.height <= 0) return {};
     // Without -coalesce a GIF frame comes out at its own size, as FreeImage
     // returns it.
-    const std::string raw = Capture("convert " + spec + " -depth 8 rgba:- 2>/dev/null");
+    const std::string raw = Capture("convert " + spec + " " + options + " -depth 8 rgba:- 2>/dev/null");
     if (raw.size() != size_t(px.width) * size_t(px.height) * 4) return {};
     px.rgba.assign(raw.begin(), raw.end());
     return px;

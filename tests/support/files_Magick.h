@@ -36,13 +36,15 @@ std::string Quote(const std::string& s);
 // `convert ARGS` (ImageMagick); true on exit status 0.
 bool Magick(const std::string& args);
 // Pixels of FILE (its first frame when `frame` is 0) as ImageMagick decodes
-// them: width x height RGBA, 8 bits per channel, top row first.
+// them: width x height RGBA, 8 bits per channel, top row first. `options`
+// go before the output (for example "-auto-orient": ImageMagick keeps the
+// rows of a bottom-up TGA in stored order unless asked to orient them).
 struct RgbaPixels {
     int width = 0;
     int height = 0;
     std::vector<uint8_t> rgba;
 };
-RgbaPixels MagickPixels(const std::string& file, int frame = 0);
+RgbaPixels MagickPixels(const std::string& file, int frame = 0, const std::string& options = "");
 // The same for a PixelImage (palette looked up, 16-bit 5-5-5 and 5-6-5
 // expanded as the image core does, alpha 255 below 32 bits).
 RgbaPixels ImagePixels(const cv::PixelImage& image);
