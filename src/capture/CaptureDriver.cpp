@@ -1,0 +1,445 @@
+#include "capture/CaptureDriver.h"
+
+#include <QDialog>
+#include <QEventLoop>
+#include <QTimer>
+#include <QWidget>
+
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+
+#include "capture/CaptureSound.h"
+#include "capture/Clipboard.h"
+#include "capture/Hotkeys.h"
+#include "capture/OverlayGeometry.h"
+#include "capture/ui/CapDialog.h"
+#include "capture/ui/CapSettingDlg.h"
+#include "capture/ui/HighlightFrame.h"
+#include "capture/ui/HotkeyDialogs.h"
+#include "document/files/ImageFile.h"
+#include "image/PixelImage.h"
+#include "platform/PixelCopy.h"
+
+namespace cv {
+
+namespace {
+
+constexpr int kActiveWindowWaitMs = 1000;
+constexpr int kRemoteCaptureWaitMs = 200;
+// How long to wait for the window manager to take the hidden main window off
+// the screen before the screen is frozen.
+constexpr int kHideSettleMs = 500;
+
+Rect Offset(const Rect& r, int dx, int dy) { return Rect{r.left + dx, r.top + dy, r.right + dx, r.bottom + dy}; }
+
+}  // namespace
+
+bool CaptureModeFromName(const QString& name, CaptureMode* mode) {
+    static const struct {
+        const char* name;
+        CaptureMode mode;
+    } names[] = {{"full", CaptureMode::FullScreen}, {"window", CaptureMode::WindowObject},
+                 {"region", CaptureMode::Region},   {"active", CaptureMode::ActiveWindow},
+                 {"scroll", CaptureMode::Scrolling}, {"fixed", CaptureMode::FixedRect}};
+    for (const auto& n : names) {
+        if (name == QLatin1String(n.name)) {
+            *mode = n.mode;
+            return true;
+        }
+    }
+    return false;
+}
+
+CaptureDriver::CaptureDriver(CaptureHost& host, std::unique_ptr<ScreenPlatform> platform, QObject* parent)
+    : QObject(parent), host_(host), platform_(std::move(platform)) {
+    settings_.imageSavePath = DefaultCaptureFolder();
+    if (platform_) {
+        hotkeys_ = std::make_unique<HotkeyManager>(*platform_, [this](CaptureMode m) { Request(m); });
+    }
+}
+
+CaptureDriver::~CaptureDriver() {
+    hotkeys_.reset();  // ungrabs while the platform still exists
+}
+
+// ---- queue -------------------------------------------------------------
+
+void CaptureDriver::Enqueue(std::function<void()> job) {
+    pending_.push_back(std::move(job));
+    if (!busy_ && !scheduled_) {
+        scheduled_ = true;
+        QMetaObject::invokeMethod(this, &CaptureDriver::RunPending, Qt::QueuedConnection);
+    }
+}
+
+void CaptureDriver::RunPending() {
+    scheduled_ = false;
+    if (busy_) return;  // the running job's loop picks the new one up
+    while (!pending_.empty()) {
+        std::function<void()> job = std::move(pending_.front());
+        pending_.pop_front();
+        busy_ = true;
+        job();
+        busy_ = false;
+    }
+}
+
+void CaptureDriver::Wait(int ms) {
+    if (wait_) {
+        wait_(ms);
+        return;
+    }
+    // The program keeps painting and receiving commands meanwhile; commands
+    // only queue up behind the running capture.
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+void CaptureDriver::Request(CaptureMode mode) {
+    Enqueue([this, mode] { Run(mode); });
+}
+
+void CaptureDriver::RemoteCapture(int mode) {
+    static const CaptureMode modes[] = {CaptureMode::FullScreen, CaptureMode::WindowObject, CaptureMode::Region,
+                                        CaptureMode::ActiveWindow};
+    if (mode < 0 || mode > 3) return;
+    Request(modes[mode]);
+}
+
+bool CaptureDriver::Run(CaptureMode mode) {
+    bool delivered = false;
+    switch (mode) {
+    case CaptureMode::FullScreen: delivered = CaptureFullScreen(); break;
+    case CaptureMode::WindowObject: delivered = CaptureWindowObject(); break;
+    case CaptureMode::ActiveWindow: delivered = CaptureActiveWindow(); break;
+    case CaptureMode::Region: delivered = CaptureRegion(); break;
+    case CaptureMode::Scrolling: delivered = CaptureScrollingWindow(); break;
+    case CaptureMode::FixedRect: delivered = CaptureFixedRect(); break;
+    }
+    emit CaptureFinished(int(mode), delivered);
+    return delivered;
+}
+
+// ---- main window ---------------------------------------------------------
+
+WindowId CaptureDriver::MainWindowId() {
+    QWidget* w = host_.MainWindow();
+    return w && w->isVisible() ? WindowId(w->effectiveWinId()) : 0;
+}
+
+WindowId CaptureDriver::WindowBelowMain() {
+    const WindowId main = MainWindowId();
+    if (!main || !platform_) return 0;
+    const std::vector<TopWindow> stack = platform_->StackingOrder();
+    for (size_t i = 0; i + 1 < stack.size(); ++i) {
+        if (stack[i].id == main) return stack[i + 1].id;
+    }
+    return 0;
+}
+
+void CaptureDriver::HideMain() {
+    const WindowId id = MainWindowId();
+    QWidget* w = host_.MainWindow();
+    if (!w || !id) return;
+    w->hide();
+    // X is asynchronous: wait until the window manager has unmapped the frame,
+    // so neither the frozen screen nor the window list still holds it.
+    for (int waited = 0; platform_ && waited < kHideSettleMs; waited += 10) {
+        bool shown = false;
+        for (const TopWindow& t : platform_->StackingOrder()) shown |= t.id == id;
+        if (!shown) break;
+        Wait(10);
+    }
+}
+
+void CaptureDriver::ShowMainAfterCapture() {
+    QWidget* w = host_.MainWindow();
+    if (!w) return;
+    if (settings_.restoreWndAftCap) {
+        w->show();
+    } else {
+        w->showMinimized();
+    }
+}
+
+void CaptureDriver::ShowMainNoActivate() {
+    QWidget* w = host_.MainWindow();
+    if (!w) return;
+    const bool before = w->testAttribute(Qt::WA_ShowWithoutActivating);
+    w->setAttribute(Qt::WA_ShowWithoutActivating, true);
+    w->show();
+    w->setAttribute(Qt::WA_ShowWithoutActivating, before);
+}
+
+void CaptureDriver::RefreshMain() {
+    if (QWidget* w = host_.MainWindow()) w->update();
+}
+
+Rect CaptureDriver::ScreenRect() { return platform_ ? platform_->PrimaryScreen() : Rect{}; }
+
+int CaptureDriver::DelayMs() const { return std::max(settings_.capDelayTime, kMinCaptureDelay); }
+
+// ---- routines ---------------------------------------------------------------
+
+bool CaptureDriver::CaptureFullScreen() {
+    if (!platform_) return false;
+    if (settings_.hideWndBeforCap) HideMain();
+    Wait(DelayMs());
+    PixelImage image;
+    if (!platform_->Grab(ScreenRect(), image)) {
+        host_.ReportMessage(tr("The screen could not be captured."));
+        ShowMainNoActivate();
+        return false;
+    }
+    FinishCapture(image);
+    ShowMainAfterCapture();
+    return true;
+}
+
+bool CaptureDriver::CaptureRegion() { return RunRectOverlay(OverlayMode::Region); }
+
+bool CaptureDriver::CaptureFixedRect() { return RunRectOverlay(OverlayMode::FixedRect); }
+
+int CaptureDriver::ExecOverlay(CCapDialog& dialog) {
+    const int result = runOverlay_ ? runOverlay_(dialog) : dialog.exec();
+    if (dialog.FirstPaintMs() >= 0) emit OverlayPainted(dialog.FirstPaintMs());
+    return result;
+}
+
+bool CaptureDriver::RunRectOverlay(OverlayMode mode) {
+    if (!platform_) return false;
+    if (settings_.hideWndBeforCap) HideMain();
+    Wait(DelayMs());  // the overlay freezes the screen as it is after the wait
+    CCapDialog dialog(mode, *platform_);
+    dialog.SetFixedRectSize(settings_.fixRectWidth, settings_.fixRectHeight);
+    const int result = ExecOverlay(dialog);
+    const Rect rect = mode == OverlayMode::Region ? dialog.DragRect() : dialog.FixedRectResult();
+    PixelImage image;
+    if (result != QDialog::Accepted || rect.IsEmpty() || !CropImage(dialog.FrozenScreen(), rect, image)) {
+        ShowMainNoActivate();
+        return false;
+    }
+    FinishCapture(image);
+    ShowMainAfterCapture();
+    RefreshMain();
+    return true;
+}
+
+bool CaptureDriver::CaptureWindowObject() {
+    if (!platform_) return false;
+    const WindowId main = MainWindowId();
+    const WindowId next = WindowBelowMain();
+    HideMain();  // whatever the settings say: the main window must not be picked
+    if (next) platform_->Activate(next);
+
+    const Rect screen = ScreenRect();
+    std::vector<TopWindow> windows;
+    for (const TopWindow& t : platform_->StackingOrder()) {
+        if (t.id != main) windows.push_back(TopWindow{t.id, Offset(t.frame, -screen.left, -screen.top)});
+    }
+    WindowGrid grid;
+    grid.Build(windows, screen.Width(), screen.Height());
+
+    CCapDialog dialog(OverlayMode::WindowObject, *platform_);
+    dialog.SetWindowGrid(&grid);
+    const int result = ExecOverlay(dialog);
+    const Rect rect = dialog.WindowRect();
+    PixelImage image;
+    // Not clipped: a window reaching past the screen edge keeps its full size, black outside.
+    if (result != QDialog::Accepted || rect.IsEmpty() || !CropImage(dialog.FrozenScreen(), rect, image)) {
+        ShowMainNoActivate();
+        return false;
+    }
+    FinishCapture(image);
+    ShowMainAfterCapture();
+    RefreshMain();
+    return true;
+}
+
+bool CaptureDriver::CaptureActiveWindow() {
+    if (!platform_) return false;
+    if (settings_.hideWndBeforCap) {
+        const WindowId next = WindowBelowMain();
+        HideMain();
+        if (next) platform_->Activate(next);
+    }
+    Wait(kActiveWindowWaitMs);
+    const Rect screen = ScreenRect();
+    Rect frame;
+    const WindowId active = platform_->ActiveWindow();
+    // A maximised window's frame usually reaches a few pixels past the screen
+    // edge: capture the part on the screen instead of refusing the window.
+    const bool found = active && platform_->FrameRect(active, &frame);
+    const Rect rect = found ? frame.Intersected(screen) : Rect{};
+    PixelImage image;
+    if (rect.IsEmpty() || !platform_->Grab(rect, image)) {
+        if (QWidget* w = host_.MainWindow()) w->raise();
+        ShowMainNoActivate();
+        return false;
+    }
+    FinishCapture(image);
+    if (QWidget* w = host_.MainWindow()) {
+        if (settings_.restoreWndAftCap) {
+            w->raise();
+            ShowMainNoActivate();
+            w->activateWindow();
+        } else {
+            w->hide();
+        }
+    }
+    return true;
+}
+
+bool CaptureDriver::CaptureScrollingWindow() {
+    host_.ReportMessage(tr("Scrolling window capture is not available yet."));
+    return false;
+}
+
+// ---- outputs ------------------------------------------------------------------
+
+void CaptureDriver::FinishCapture(const PixelImage& image) {
+    if (settings_.copyToClipboard) CopyImageToClipboard(image);
+    const bool toDocument = DeliverToEditor(image);
+    AutoSaveCapture(image, toDocument);
+}
+
+bool CaptureDriver::DeliverToEditor(const PixelImage& image) {
+    if (settings_.playSoundWhenCap) PlayCaptureSound();
+    switch (settings_.capAppViewMode) {
+    case kViewNewWindow:
+        host_.DeliverNew(image);
+        return true;
+    case kViewReplace:
+        if (!host_.DeliverReplace(image)) host_.DeliverNew(image);
+        return true;
+    default:
+        return false;
+    }
+}
+
+void CaptureDriver::AutoSaveCapture(const PixelImage& image, bool toDocument) {
+    if (!settings_.isAudoSave) return;
+    const std::string path = NumberedCapturePath(settings_);
+    ++settings_.startNum;  // used up even when the save fails
+    // Kept in the file at once, so a crash cannot make the next run reuse
+    // the number and overwrite an earlier capture.
+    if (!profile_.Path().empty()) profile_.WriteInt("AudoSaveSet", "StartNum", settings_.startNum);
+
+    const std::filesystem::path folder = std::filesystem::path(path).parent_path();
+    std::error_code ec;
+    std::filesystem::create_directories(folder, ec);
+    QString reason;
+    if (ec) {
+        reason = QString::fromStdString(ec.message());
+    } else if (!SaveImageFile(image, path)) {
+        reason = access(folder.c_str(), W_OK) != 0 ? QString::fromLocal8Bit(std::strerror(errno))
+                                                   : tr("the image could not be written in this format");
+    }
+    const QString qpath = QString::fromStdString(path);
+    if (!reason.isEmpty()) {
+        host_.ReportMessage(tr("The capture could not be saved to %1: %2").arg(qpath, reason));
+        return;
+    }
+    if (toDocument) host_.SetDeliveredPath(qpath);
+    emit CaptureSaved(qpath);
+}
+
+// ---- remote control -------------------------------------------------------------
+
+void CaptureDriver::RemoveHighlight() {
+    if (highlightFrame_) highlightFrame_->hide();
+    highlighted_ = 0;
+}
+
+void CaptureDriver::Highlight(WindowId window) {
+    Enqueue([this, window] {
+        RemoveHighlight();
+        Rect frame;
+        if (!platform_ || !window || !platform_->FrameRect(window, &frame)) return;
+        highlighted_ = window;
+        if (!highlightFrame_) highlightFrame_ = std::make_unique<HighlightFrame>();
+        highlightFrame_->ShowAround(QRect(frame.left, frame.top, frame.Width(), frame.Height()));
+    });
+}
+
+void CaptureDriver::CaptureWindow(int flag, WindowId window) {
+    Enqueue([this, flag, window] {
+        const bool marked = highlightFrame_ && highlightFrame_->isVisible();
+        RemoveHighlight();
+        Rect frame;
+        if (flag != 1 || !platform_ || !window || !platform_->FrameRect(window, &frame)) return;
+        highlighted_ = window;
+        if (marked) Wait(50);  // let the frame's hiding reach the screen before the grab
+        PixelImage image;
+        if (!platform_->Grab(frame, image)) return;
+        if (settings_.copyToClipboard) CopyImageToClipboard(image);
+        Wait(kRemoteCaptureWaitMs);
+        const bool toDocument = DeliverToEditor(image);
+        AutoSaveCapture(image, toDocument);
+        if (QWidget* w = host_.MainWindow()) {
+            w->showNormal();
+            w->raise();
+            w->activateWindow();
+        }
+        emit CaptureFinished(int(CaptureMode::WindowObject), true);
+    });
+}
+
+// ---- settings and hotkeys -----------------------------------------------------------
+
+void CaptureDriver::LoadSettings(const QString& configPath) {
+    profile_.SetPath(configPath.toLocal8Bit().constData());
+    settings_.Load(profile_);
+}
+
+void CaptureDriver::SaveOnClose() {
+    if (!profile_.Path().empty()) settings_.SaveOnClose(profile_);
+}
+
+void CaptureDriver::EditSettings(QWidget* parent) {
+    CCapSettingDlg dialog(settings_, profile_.Path().empty() ? nullptr : &profile_, parent);
+    if (dialog.exec() != QDialog::Accepted) return;
+    CaptureSettings chosen = dialog.Values();
+    chosen.capDelayTime = std::max(chosen.capDelayTime, kMinCaptureDelay);
+    if (chosen.imageSaveTitle.empty()) chosen.imageSaveTitle = "Snap";
+    if (chosen.imageSavePath.empty()) chosen.imageSavePath = DefaultCaptureFolder();
+    settings_ = chosen;
+}
+
+void CaptureDriver::RegisterHotkeys() {
+    if (!hotkeys_) return;
+    const QStringList failures = hotkeys_->RegisterAll(settings_);
+    QStringList fresh;
+    for (const QString& f : failures) {
+        if (!reportedHotkeyFailures_.contains(f)) fresh << f;
+        reportedHotkeyFailures_.insert(f);
+    }
+    if (!fresh.isEmpty()) host_.ReportMessage(tr("Some hotkeys could not be set up:\n%1").arg(fresh.join('\n')));
+}
+
+void CaptureDriver::UnregisterHotkeys() {
+    if (hotkeys_) hotkeys_->UnregisterAll();
+}
+
+void CaptureDriver::ToggleHotkeys() {
+    if (settings_.isEnableHotkey) {
+        UnregisterHotkeys();
+    } else {
+        RegisterHotkeys();
+    }
+    settings_.isEnableHotkey = !settings_.isEnableHotkey;
+    emit HotkeysEnabledChanged(settings_.isEnableHotkey);
+}
+
+void CaptureDriver::DefineHotkeys(QWidget* parent) {
+    UnregisterHotkeys();  // a combination pressed while the dialog is open must not capture
+    CDefHotKeyDlg dialog(profile_, parent);
+    if (dialog.exec() == QDialog::Accepted) settings_.hotkeys = dialog.Hotkeys();
+    if (settings_.isEnableHotkey) RegisterHotkeys();
+}
+
+}  // namespace cv

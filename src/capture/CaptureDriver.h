@@ -1,0 +1,172 @@
+#pragma once
+// The capture driver: the six capture routines from command to outputs, the
+// outputs themselves (FinishCapture: clipboard, sound, editor, numbered file),
+// the remote-control entry points, the capture settings and the hotkeys.
+//
+// Wiring it into the application (the main frame owns one driver):
+//
+//   auto driver = new CaptureDriver(frameAsHost, CreateDesktopPlatform(), frame);
+//   driver->LoadSettings(configPath);        // while the frame is created
+//   if (driver->Settings().isEnableHotkey) driver->RegisterHotkeys();
+//
+//   Command ids (menu, tray menu, tool bar) -> driver calls; every capture
+//   call returns at once and the capture runs from the event loop, one after
+//   the other in the order asked:
+//     32835 Full Screen / "Capture Full screen"   Request(CaptureMode::FullScreen)
+//     32793 Window / Object / "Capture Windows"   Request(CaptureMode::WindowObject)
+//     32792 Rectangle Region / "Capture Region"   Request(CaptureMode::Region)
+//     32794 Active Window / "Capture Active window" Request(CaptureMode::ActiveWindow)
+//     32921 Scrolling Window                      Request(CaptureMode::Scrolling)  (says "not available yet")
+//     32929 Fixed Rectangle                       Request(CaptureMode::FixedRect)
+//     32795 Capture Setting                       EditSettings(frame)
+//     32899 Define hotkey                         DefineHotkeys(frame)
+//     32900 Enable hotkey                         ToggleHotkeys(); check mark = HotkeysEnabled()
+//                                                 (HotkeysEnabledChanged is emitted on every change)
+//   Hotkeys need nothing else: the driver installs its own native event filter.
+//
+//   D-Bus interface org.clipvane.Clipvane (the frame's adaptor forwards):
+//     Capture(int mode)                    RemoteCapture(mode)   0 full, 1 window, 2 region, 3 active
+//     Highlight(uint64 window)             Highlight(window)
+//     CaptureWindow(int flag, uint64 window) CaptureWindow(flag, window)
+//   Command line `--capture NAME` on the running instance: CaptureModeFromName(NAME, &mode),
+//   then Request(mode). `--shot` does not need the frame at all: see OneShot.h.
+//
+//   When the frame closes: UnregisterHotkeys(); SaveOnClose() (writes StartNum,
+//   IsTrayMode and IsEnableHotkey; set Settings().isTrayMode first).
+//
+//   CaptureHost (the frame implements it): MainWindow() returns the frame;
+//   DeliverNew() opens a new document with a copy of the image converted to
+//   32 bits, modified; DeliverReplace() records an undo step on the active
+//   document and replaces its image the same way, false with no document
+//   (the driver then calls DeliverNew); SetDeliveredPath() sets that
+//   document's path and title and adds it to the recent files;
+//   ReportMessage() shows a tray balloon or status-bar message.
+#include <QObject>
+#include <QPointer>
+#include <QSet>
+#include <QString>
+
+#include <deque>
+#include <functional>
+#include <memory>
+
+#include "capture/CaptureHost.h"
+#include "capture/OverlayGeometry.h"
+#include "capture/settings/CaptureSettings.h"
+#include "capture/settings/ProfileFile.h"
+#include "platform/ScreenPlatform.h"
+
+class QWidget;
+
+namespace cv {
+
+class CCapDialog;
+class HighlightFrame;
+class HotkeyManager;
+class PixelImage;
+
+// "full", "window", "region", "active", "scroll", "fixed".
+bool CaptureModeFromName(const QString& name, CaptureMode* mode);
+
+class CaptureDriver : public QObject {
+    Q_OBJECT
+public:
+    CaptureDriver(CaptureHost& host, std::unique_ptr<ScreenPlatform> platform, QObject* parent = nullptr);
+    ~CaptureDriver() override;
+
+    // ---- commands: queued, run one after the other from the event loop
+    void Request(CaptureMode mode);
+    // 0 full screen, 1 window / object, 2 region, 3 active window; others do nothing.
+    void RemoteCapture(int mode);
+    // Marks a window with a black frame; a bad or vanished id is ignored.
+    void Highlight(WindowId window);
+    // Removes the highlight; with flag 1 captures that window from the live
+    // screen at once (no hiding, no wait before the grab).
+    void CaptureWindow(int flag, WindowId window);
+    bool Busy() const { return busy_; }
+    int Pending() const { return int(pending_.size()); }
+
+    // ---- the routines themselves, synchronous (they wait without freezing
+    // the program); true when a capture was delivered
+    bool Run(CaptureMode mode);
+    bool CaptureFullScreen();
+    bool CaptureRegion();
+    bool CaptureWindowObject();
+    bool CaptureActiveWindow();
+    bool CaptureScrollingWindow();
+    bool CaptureFixedRect();
+
+    // ---- settings
+    // Reads config.ini (a missing file gives the defaults).
+    void LoadSettings(const QString& configPath);
+    CaptureSettings& Settings() { return settings_; }
+    ProfileFile& Profile() { return profile_; }
+    int DelayMs() const;
+    void EditSettings(QWidget* parent);
+    void SaveOnClose();
+
+    // ---- hotkeys
+    void RegisterHotkeys();
+    void UnregisterHotkeys();
+    void ToggleHotkeys();
+    void DefineHotkeys(QWidget* parent);
+    bool HotkeysEnabled() const { return settings_.isEnableHotkey; }
+    HotkeyManager* Hotkeys() { return hotkeys_.get(); }
+
+    ScreenPlatform* Platform() { return platform_.get(); }
+    WindowId HighlightedWindow() const { return highlighted_; }
+
+    // Test seams: replace the waits (called with the milliseconds asked) and
+    // the overlay's modal run (called with the prepared overlay).
+    void SetWaitFunction(std::function<void(int)> wait) { wait_ = std::move(wait); }
+    void SetOverlayRunner(std::function<int(CCapDialog&)> run) { runOverlay_ = std::move(run); }
+
+signals:
+    void CaptureFinished(int mode, bool delivered);
+    void HotkeysEnabledChanged(bool enabled);
+    // After a successful numbered save.
+    void CaptureSaved(const QString& path);
+    // The overlay opened; `ms` is the time from its creation to its first painted frame.
+    void OverlayPainted(qint64 ms);
+
+private:
+    void Enqueue(std::function<void()> job);
+    void RunPending();
+    void Wait(int ms);
+
+    // Main window handling around a capture.
+    WindowId MainWindowId();
+    WindowId WindowBelowMain();
+    void HideMain();
+    void ShowMainAfterCapture();  // SW_SHOW or SW_SHOWMINIMIZED
+    void ShowMainNoActivate();
+    void RefreshMain();
+
+    bool RunRectOverlay(OverlayMode mode);
+    int ExecOverlay(CCapDialog& dialog);
+    Rect ScreenRect();
+
+    void FinishCapture(const PixelImage& image);
+    bool DeliverToEditor(const PixelImage& image);
+    void AutoSaveCapture(const PixelImage& image, bool toDocument);
+    void RemoveHighlight();
+
+    CaptureHost& host_;
+    std::unique_ptr<ScreenPlatform> platform_;
+    std::unique_ptr<HotkeyManager> hotkeys_;
+    CaptureSettings settings_;
+    ProfileFile profile_;
+    QSet<QString> reportedHotkeyFailures_;
+
+    std::deque<std::function<void()>> pending_;
+    bool busy_ = false;
+    bool scheduled_ = false;
+
+    WindowId highlighted_ = 0;
+    std::unique_ptr<HighlightFrame> highlightFrame_;
+
+    std::function<void(int)> wait_;
+    std::function<int(CCapDialog&)> runOverlay_;
+};
+
+}  // namespace cv
