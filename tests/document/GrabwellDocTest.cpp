@@ -1,0 +1,363 @@
+#include "document/GrabwellDoc.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include "DocumentTestUtil.h"
+#include "document/EffectDialogs.h"
+#include "document/files/ImageFile.h"
+
+namespace cv {
+namespace {
+
+using test::MakeHighlight;
+using test::MakeShape;
+using test::Px;
+using test::SamePixels;
+using test::Solid;
+
+// A stand-in for the application's dialogs: records what was opened and,
+// when told to, applies an effect or accepts the resize.
+class FakeDialogs : public EffectDialogs {
+public:
+    std::vector<int> layouts;
+    int brightnessRuns = 0;
+    bool acceptResize = false;
+    int applyBlue = 0;  // on OK, add this to blue through RunEffect
+
+    void RunEffectDialog(CGrabwellDoc& doc, int layout) override {
+        layouts.push_back(layout);
+        if (applyBlue) {
+            test::AddBlueEffect effect(applyBlue);
+            doc.RunEffect(&effect);
+        }
+    }
+    void RunBrightnessContrastDialog(CGrabwellDoc&) override { ++brightnessRuns; }
+    bool RunResizeDialog(CGrabwellDoc&, int& w, int& h, int& q) override {
+        layouts.push_back(-1);
+        if (!acceptResize) return false;
+        w /= 2;
+        h /= 2;
+        q = 0;
+        return true;
+    }
+};
+
+TEST(GrabwellDoc, ConstructionState) {
+    CGrabwellDoc doc;
+    EXPECT_TRUE(doc.image.IsEmpty());
+    EXPECT_TRUE(doc.objects.empty());
+    EXPECT_EQ(doc.modified, 0);
+    EXPECT_EQ(doc.Limit(), 10);
+    EXPECT_FALSE(doc.CanUndo());
+    EXPECT_FALSE(doc.CanRedo());
+}
+
+TEST(GrabwellDoc, EffectUndoRedoUndo) {
+    CGrabwellDoc doc;
+    doc.image = Solid(3, 2, 32, 10, 20, 30);
+    doc.AddObject(MakeShape(0, 0, 5, 5));
+    const PixelImage before = doc.image;
+    test::AddBlueEffect effect(5);
+    doc.RunEffect(&effect);
+    ASSERT_EQ(Px(doc.image, 0, 0), 0xFF1E140Fu);
+    const PixelImage after = doc.image;
+    // Objects added after the effect are part of the "after" state.
+    doc.objects.push_back(MakeShape(1, 1, 9, 9));
+
+    doc.OnUndo();
+    EXPECT_TRUE(SamePixels(doc.image, before));
+    EXPECT_EQ(doc.objects.size(), 1u);
+    doc.OnRedo();
+    EXPECT_TRUE(SamePixels(doc.image, after));
+    ASSERT_EQ(doc.objects.size(), 2u);
+    EXPECT_EQ(ObjectRect(*doc.objects[1]), (Rect{1, 1, 9, 9}));
+    doc.OnUndo();
+    EXPECT_TRUE(SamePixels(doc.image, before));
+    EXPECT_EQ(doc.objects.size(), 1u);
+    // Undoing the object's creation empties the list.
+    doc.OnUndo();
+    EXPECT_TRUE(doc.objects.empty());
+    EXPECT_FALSE(doc.CanUndo());
+    EXPECT_EQ(doc.RedoCount(), 2);
+}
+
+TEST(GrabwellDoc, NullEffectRecordsNothingRefusedEffectRecordsAStep) {
+    CGrabwellDoc doc;
+    doc.RunEffect(nullptr);
+    EXPECT_EQ(doc.UndoCount(), 0);
+    doc.image = Solid(2, 2, 8, 0, 0, 0);  // the effect declines 8-bit images
+    test::AddBlueEffect effect(1);
+    doc.RunEffect(&effect);
+    EXPECT_EQ(doc.UndoCount(), 1);
+    doc.OnUndo();
+    EXPECT_EQ(doc.image.Depth(), 8);
+}
+
+TEST(GrabwellDoc, RecordingAfterUndoClearsRedo) {
+    CGrabwellDoc doc;
+    doc.image = Solid(2, 2, 32, 0, 0, 0);
+    test::AddBlueEffect effect(1);
+    doc.RunEffect(&effect);
+    doc.RunEffect(&effect);
+    doc.OnUndo();
+    ASSERT_TRUE(doc.CanRedo());
+    doc.RecordUndo(doc.image);
+    EXPECT_FALSE(doc.CanRedo());
+    for (int i = 0; i < 12; ++i) doc.RunEffect(&effect);
+    EXPECT_EQ(doc.UndoCount(), 10);
+}
+
+TEST(GrabwellDoc, ResizeUndoKeepsObjects) {
+    CGrabwellDoc doc;
+    doc.image = Solid(8, 6, 32, 1, 2, 3);
+    doc.objects.push_back(MakeShape(2, 2, 30, 30));
+    doc.RunRecord(std::make_unique<ResizeUndoRecord>(4, 3, 0));
+    EXPECT_EQ(doc.image.Width(), 4);
+    EXPECT_EQ(doc.image.Height(), 3);
+    EXPECT_EQ(ObjectRect(*doc.objects[0]), (Rect{2, 2, 30, 30}));  // neither moved nor scaled
+    doc.OnUndo();
+    EXPECT_EQ(doc.image.Width(), 8);
+    EXPECT_EQ(doc.image.Height(), 6);
+    ASSERT_EQ(doc.objects.size(), 1u);
+    EXPECT_EQ(ObjectRect(*doc.objects[0]), (Rect{2, 2, 30, 30}));
+    doc.OnRedo();
+    EXPECT_EQ(doc.image.Width(), 4);
+}
+
+TEST(GrabwellDoc, CaptureInReplaceModeUndoes) {
+    CGrabwellDoc doc;
+    doc.image = Solid(4, 4, 32, 7, 7, 7);
+    doc.objects.push_back(MakeShape(0, 0, 2, 2));
+    doc.ApplyCapture(Solid(6, 5, 24, 1, 2, 3), true);
+    EXPECT_EQ(doc.image.Width(), 6);
+    EXPECT_EQ(doc.image.Depth(), 32);
+    EXPECT_EQ(Px(doc.image, 5, 4), 0xFF030201u);  // 24 to 32 bits: alpha 255
+    EXPECT_EQ(doc.modified, 1);
+    EXPECT_EQ(doc.objects.size(), 1u);
+    doc.OnUndo();
+    EXPECT_EQ(doc.image.Width(), 4);
+    EXPECT_EQ(Px(doc.image, 0, 0), 0xFF070707u);
+    EXPECT_EQ(doc.objects.size(), 1u);
+
+    CGrabwellDoc fresh;
+    fresh.ApplyCapture(Solid(2, 2, 24, 1, 1, 1), false);
+    EXPECT_EQ(fresh.UndoCount(), 0);
+    EXPECT_EQ(fresh.modified, 1);
+}
+
+TEST(GrabwellDoc, NewImageIsWhiteWithAlphaZero) {
+    CGrabwellDoc doc;
+    doc.NewImage();
+    ASSERT_EQ(doc.image.Width(), 640);
+    ASSERT_EQ(doc.image.Height(), 480);
+    ASSERT_EQ(doc.image.Depth(), 32);
+    EXPECT_EQ(Px(doc.image, 0, 0), 0x00FFFFFFu);
+    EXPECT_EQ(Px(doc.image, 639, 479), 0x00FFFFFFu);
+    EXPECT_EQ(doc.modified, 1);
+    EXPECT_EQ(doc.UndoCount(), 0);
+}
+
+TEST(GrabwellDoc, EveryChangeRaisesModified) {
+    CGrabwellDoc doc;
+    doc.image = Solid(2, 2, 32, 0, 0, 0);
+    test::AddBlueEffect effect(1);
+    doc.RunEffect(&effect);
+    EXPECT_EQ(doc.modified, 1);
+    doc.SetModified(false);
+    doc.OnUndo();
+    EXPECT_EQ(doc.modified, 1);
+    doc.SetModified(false);
+    doc.OnRedo();
+    EXPECT_EQ(doc.modified, 1);
+    doc.SetModified(false);
+    doc.AddObject(MakeShape(0, 0, 1, 1));
+    EXPECT_EQ(doc.modified, 1);
+    doc.SetModified(false);
+    doc.BringToFront(doc.objects[0].get());
+    EXPECT_EQ(doc.modified, 1);
+    doc.SetModified(false);
+    doc.ObjectsEdited();
+    EXPECT_EQ(doc.modified, 1);
+}
+
+TEST(GrabwellDoc, FlattenAndDelete) {
+    CGrabwellDoc doc;
+    doc.image = Solid(20, 20, 32, 255, 255, 255);
+    doc.Flatten();  // no objects: a step all the same, image unchanged
+    EXPECT_EQ(doc.UndoCount(), 1);
+    EXPECT_EQ(Px(doc.image, 5, 5), 0xFFFFFFFFu);
+
+    doc.objects.push_back(MakeHighlight(2, 2, 10, 10, 0));
+    doc.Flatten();
+    EXPECT_TRUE(doc.objects.empty());
+    // Default highlight colour blue 128, opaque at transparency 0.
+    EXPECT_EQ(Px(doc.image, 5, 5), 0xFF000080u);
+    EXPECT_EQ(Px(doc.image, 15, 15), 0xFFFFFFFFu);
+    doc.OnUndo();
+    EXPECT_EQ(doc.objects.size(), 1u);
+    EXPECT_EQ(Px(doc.image, 5, 5), 0xFFFFFFFFu);
+
+    AnnotationObject* target = doc.objects[0].get();
+    EXPECT_TRUE(doc.DeleteObject(target));
+    EXPECT_TRUE(doc.objects.empty());
+    EXPECT_FALSE(doc.DeleteObject(nullptr));
+    doc.OnUndo();
+    EXPECT_EQ(doc.objects.size(), 1u);
+}
+
+TEST(GrabwellDoc, ReorderIsNotRecorded) {
+    CGrabwellDoc doc;
+    doc.image = Solid(4, 4, 32, 0, 0, 0);
+    doc.objects.push_back(MakeShape(0, 0, 1, 1));
+    doc.objects.push_back(MakeShape(1, 1, 2, 2));
+    AnnotationObject* first = doc.objects[0].get();
+    doc.RecordUndo(doc.image);
+    doc.BringToFront(first);
+    EXPECT_EQ(doc.UndoCount(), 1);
+    doc.OnUndo();
+    // The step was taken before the reorder, so the list comes back in the
+    // recorded order, which is the old one.
+    EXPECT_EQ(ObjectRect(*doc.objects[0]), (Rect{0, 0, 1, 1}));
+}
+
+TEST(GrabwellDocCommands, CancelledDialogsStillNormaliseToTwentyFourBits) {
+    for (int id : {20002, 20014, 20016, 20017, 20033, 20034, 20035, 20036, 20037, 20038, 20040, 20050, 20009}) {
+        SCOPED_TRACE(id);
+        CGrabwellDoc doc;
+        doc.image = Solid(3, 3, 32, 1, 2, 3);
+        FakeDialogs dialogs;
+        doc.OnEffectCommand(id, &dialogs);
+        EXPECT_EQ(dialogs.layouts.size(), 1u);
+        EXPECT_EQ(doc.image.Depth(), 24);
+        EXPECT_EQ(Px(doc.image, 2, 2), 0x030201u);
+        EXPECT_EQ(doc.UndoCount(), 0);  // the normalisation alone is no step
+    }
+}
+
+TEST(GrabwellDocCommands, DialogLayouts) {
+    const std::pair<int, int> table[] = {{20002, 201}, {20014, 200}, {20016, 173}, {20017, 172}, {20033, 190},
+                                         {20034, 191}, {20035, 192}, {20036, 193}, {20037, 194}, {20038, 195},
+                                         {20040, 196}, {20050, 197}, {20012, 174}};
+    for (const auto& [id, layout] : table) {
+        CGrabwellDoc doc;
+        doc.image = Solid(2, 2, 24, 0, 0, 0);
+        FakeDialogs dialogs;
+        doc.OnEffectCommand(id, &dialogs);
+        ASSERT_EQ(dialogs.layouts.size(), 1u) << id;
+        EXPECT_EQ(dialogs.layouts[0], layout) << id;
+    }
+}
+
+TEST(GrabwellDocCommands, AcceptedDialogAppliesThenNormalises) {
+    CGrabwellDoc doc;
+    doc.image = Solid(2, 2, 24, 1, 2, 3);
+    FakeDialogs dialogs;
+    dialogs.applyBlue = 10;
+    doc.OnEffectCommand(20033, &dialogs);
+    EXPECT_EQ(doc.image.Depth(), 24);
+    EXPECT_EQ(Px(doc.image, 0, 0), 0x03020Bu);
+    EXPECT_EQ(doc.UndoCount(), 1);
+}
+
+TEST(GrabwellDocCommands, OwnBranchesKeepTheDepth) {
+    CGrabwellDoc doc;
+    doc.image = Solid(8, 4, 32, 1, 2, 3);
+    FakeDialogs dialogs;
+    doc.OnEffectCommand(20010, &dialogs);
+    EXPECT_EQ(dialogs.brightnessRuns, 1);
+    doc.OnEffectCommand(20012, &dialogs);
+    EXPECT_EQ(doc.image.Depth(), 32);
+    dialogs.acceptResize = true;
+    doc.OnEffectCommand(20009, &dialogs);
+    EXPECT_EQ(doc.image.Width(), 4);
+    EXPECT_EQ(doc.image.Height(), 2);
+    EXPECT_EQ(doc.image.Depth(), 32);
+    EXPECT_EQ(doc.UndoCount(), 1);
+}
+
+TEST(GrabwellDocCommands, DirectCommandsAndUnlistedIds) {
+    CGrabwellDoc doc;
+    doc.image = Solid(2, 1, 24, 10, 20, 30);
+    doc.OnEffectCommand(20020, nullptr);  // invert on red, green, blue
+    EXPECT_EQ(doc.image.Depth(), 24);
+    EXPECT_EQ(Px(doc.image, 1, 0), 0xE1EBF5u);  // 255-30, 255-20, 255-10
+    EXPECT_EQ(doc.UndoCount(), 1);
+    doc.OnUndo();
+    // The step was taken after the 32-bit conversion.
+    EXPECT_EQ(doc.image.Depth(), 32);
+    EXPECT_EQ(Px(doc.image, 1, 0), 0xFF1E140Au);
+
+    doc.OnEffectCommand(20099, nullptr);  // unlisted: only the normalisation
+    EXPECT_EQ(doc.image.Depth(), 24);
+    EXPECT_EQ(Px(doc.image, 0, 0), 0x1E140Au);
+    doc.image.ConvertTo(32);
+    doc.OnEffectCommand(19999, nullptr);  // not an effect command at all
+    EXPECT_EQ(doc.image.Depth(), 32);
+
+    // Rotate 90 turns the image: 2 x 1 becomes 1 x 2.
+    doc.OnEffectCommand(20004, nullptr);
+    EXPECT_EQ(doc.image.Width(), 1);
+    EXPECT_EQ(doc.image.Height(), 2);
+    EXPECT_EQ(doc.image.Depth(), 24);
+}
+
+TEST(GrabwellDocFiles, SavedFileHoldsObjectsDocumentKeepsThem) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    CGrabwellDoc doc;
+    doc.image = Solid(20, 20, 24, 255, 255, 255);
+    doc.objects.push_back(MakeHighlight(5, 5, 15, 15, 50));
+    doc.SetModified(true);
+    const QString path = QDir(dir.path()).filePath("out.bmp");
+    ASSERT_TRUE(doc.SaveDocument(path));
+    EXPECT_EQ(doc.modified, 0);
+    EXPECT_EQ(doc.objects.size(), 1u);
+    EXPECT_EQ(doc.image.Depth(), 24);
+    EXPECT_EQ(Px(doc.image, 10, 10), 0xFFFFFFu);
+
+    PixelImage saved;
+    ASSERT_TRUE(LoadFromFile(path.toStdString(), saved));
+    // Highlight blue 128 at strength 50: a = 127. Over white:
+    // blue (128*127 + 255*128)/255 = 48896/255 = 191; green and red
+    // (0 + 255*128)/255 = 128.
+    EXPECT_EQ(Px(saved, 10, 10) & 0xFFFFFF, 0x8080BFu);
+    EXPECT_EQ(Px(saved, 4, 4) & 0xFFFFFF, 0xFFFFFFu);
+    EXPECT_EQ(Px(saved, 15, 15) & 0xFFFFFF, 0xFFFFFFu);
+}
+
+TEST(GrabwellDocFiles, FailedSaveKeepsModified) {
+    QTemporaryDir dir;
+    CGrabwellDoc doc;
+    doc.image = Solid(4, 4, 32, 1, 1, 1);
+    doc.SetModified(true);
+    EXPECT_FALSE(doc.SaveDocument(QDir(dir.path()).filePath("out.ico")));
+    EXPECT_EQ(doc.modified, 1);
+}
+
+TEST(GrabwellDocFiles, OpenConvertsToThirtyTwoBitsAndToleratesUndecodable) {
+    QTemporaryDir dir;
+    const QString good = QDir(dir.path()).filePath("in.bmp");
+    ASSERT_NE(SaveImageFile(Solid(3, 2, 24, 9, 8, 7), good.toStdString()), 0);
+    CGrabwellDoc doc;
+    ASSERT_TRUE(doc.OpenDocument(good));
+    EXPECT_EQ(doc.image.Depth(), 32);
+    EXPECT_EQ(Px(doc.image, 2, 1), 0xFF070809u);
+    EXPECT_EQ(doc.Title(), QStringLiteral("in.bmp"));
+    EXPECT_EQ(doc.modified, 0);
+
+    const QString junk = QDir(dir.path()).filePath("junk.png");
+    {
+        QFile f(junk);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("not a picture");
+    }
+    CGrabwellDoc other;
+    EXPECT_TRUE(other.OpenDocument(junk));
+    EXPECT_TRUE(other.image.IsEmpty());
+    EXPECT_FALSE(other.OpenDocument(QDir(dir.path()).filePath("missing.png")));
+}
+
+}  // namespace
+}  // namespace cv
