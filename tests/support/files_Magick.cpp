@@ -128,6 +128,14 @@ int MaxDifference(const RgbaPixels& a, const RgbaPixels& b, bool withAlpha) {
     return worst;
 }
 
+double MeanDifference(const RgbaPixels& a, const RgbaPixels& b) {
+    if (a.width != b.width || a.height != b.height || a.rgba.size() != b.rgba.size() || a.rgba.empty()) return -1;
+    double sum = 0;
+    for (size_t i = 0; i < a.rgba.size(); ++i)
+        if (i % 4 != 3) sum += std::abs(int(a.rgba[i]) - int(b.rgba[i]));
+    return sum / double(a.rgba.size() / 4 * 3);
+}
+
 std::vector<uint8_t> ReadBytes(const std::string& path) {
     std::ifstream f(path, std::ios::binary);
     return std::vector<uint8_t>(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());

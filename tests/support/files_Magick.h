@@ -51,6 +51,8 @@ RgbaPixels ImagePixels(const cv::PixelImage& image);
 // Largest difference of any channel between two pixel sets of one size; -1
 // when the sizes differ.
 int MaxDifference(const RgbaPixels& a, const RgbaPixels& b, bool withAlpha = true);
+// Mean absolute difference over the colour channels; -1 when sizes differ.
+double MeanDifference(const RgbaPixels& a, const RgbaPixels& b);
 
 std::vector<uint8_t> ReadBytes(const std::string& path);
 bool WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes);

@@ -39,6 +39,24 @@ bool DecodeRunLengthRow(const uint8_t*& p, const uint8_t* end, uint8_t* row, int
     return true;
 }
 
+// Top five bits of a channel under `mask`.
+uint32_t FiveBits(uint32_t word, uint32_t mask) {
+    if (!mask) return 0;
+    int shift = 0;
+    while (!((mask >> shift) & 1)) ++shift;
+    int bits = 0;
+    while ((mask >> (shift + bits)) & 1) ++bits;
+    const uint32_t v = (word & mask) >> shift;
+    return bits >= 5 ? v >> (bits - 5) : v << (5 - bits);
+}
+
+void RepackTo555(const uint8_t* row, int width, uint32_t red, uint32_t green, uint32_t blue, uint8_t* out) {
+    for (int x = 0; x < width; ++x) {
+        const uint32_t w = ReadLe16(row + 2 * x);
+        PutLe16(out + 2 * x, (FiveBits(w, red) << 10) | (FiveBits(w, green) << 5) | FiveBits(w, blue));
+    }
+}
+
 }  // namespace
 
 bool TgaHandler::LoadMemory(const uint8_t* bytes, size_t size) {
@@ -141,8 +159,16 @@ bool TgaHandler::SaveFile(const std::string& path, int param) {
     const size_t rowBytes = size_t(width) * pixelBytes;
     std::vector<uint8_t> coded;
     if (runLength) coded.resize(2 * rowBytes + 4096);
+    // TGA's 16-bit pixels are 5-5-5; other layouts are repacked row by row.
+    const bool repack = depth == 16 && (image->RedMask() != 0x7C00 || image->GreenMask() != 0x03E0 ||
+                                        image->BlueMask() != 0x001F);
+    std::vector<uint8_t> packed(repack ? rowBytes : 0);
     for (int y = 0; y < height; ++y) {
         const uint8_t* row = image->Row(y);
+        if (repack) {
+            RepackTo555(row, width, image->RedMask(), image->GreenMask(), image->BlueMask(), packed.data());
+            row = packed.data();
+        }
         if (!runLength) {
             if (!out.Write(row, rowBytes)) break;
             continue;

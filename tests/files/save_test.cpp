@@ -1,0 +1,316 @@
+// The save paths: file types, the factory registry, every writer through
+// SaveImageFile checked by reading back with the program and with
+// ImageMagick, and atomic replacement when saving fails.
+#include <gtest/gtest.h>
+#include <dirent.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "document/files/Handlers.h"
+#include "document/files/ImageFile.h"
+#include "support/files_Magick.h"
+
+namespace {
+
+using cv::PixelImage;
+using cvtest::Quote;
+using cvtest::ScratchDir;
+
+TEST(ImageFileType, FromExtension) {
+    EXPECT_EQ(cv::TypeFromPath("a.bmp"), cv::kFileBmp);
+    EXPECT_EQ(cv::TypeFromPath("/x/y/SHOT.JPG"), cv::kFileJpeg);
+    EXPECT_EQ(cv::TypeFromPath("shot.jpeg"), cv::kFileJpeg);
+    EXPECT_EQ(cv::TypeFromPath("a.Pcx"), cv::kFilePcx);
+    EXPECT_EQ(cv::TypeFromPath("a.tif"), cv::kFileTiff);
+    EXPECT_EQ(cv::TypeFromPath("a.TIFF"), cv::kFileTiff);
+    EXPECT_EQ(cv::TypeFromPath("a.tga"), cv::kFileTga);
+    EXPECT_EQ(cv::TypeFromPath("a.gif"), cv::kFileGif);
+    EXPECT_EQ(cv::TypeFromPath("a.png"), cv::kFilePng);
+    EXPECT_EQ(cv::TypeFromPath("a.psd"), cv::kFilePsd);
+    EXPECT_EQ(cv::TypeFromPath("a.ico"), cv::kFileIco);
+    EXPECT_EQ(cv::TypeFromPath("a.xpm"), cv::kFileXpm);
+    // The last "." of the whole path counts, even inside a folder name.
+    EXPECT_EQ(cv::TypeFromPath("dir.png/file"), cv::kFileNone);
+    EXPECT_EQ(cv::TypeFromPath("noextension"), cv::kFileNone);
+    EXPECT_EQ(cv::TypeFromPath("trailing."), cv::kFileNone);
+    EXPECT_EQ(cv::TypeFromPath("a.png.txt"), cv::kFileNone);
+    EXPECT_EQ(cv::TypeFromPath(""), cv::kFileNone);
+}
+
+struct CountingFactory : cv::StandardHandlerFactory {
+    explicit CountingFactory(int* deleted) : deleted_(deleted) {}
+    ~CountingFactory() override { ++*deleted_; }
+    int* deleted_;
+};
+
+TEST(HandlerRegistry, InstallingReplacesAndDeletes) {
+    int deleted = 0;
+    auto* a = new CountingFactory(&deleted);
+    cv::InstallHandlerFactory(a);
+    EXPECT_EQ(&cv::CurrentHandlerFactory(), a);
+    cv::InstallHandlerFactory(a);  // the same object again: kept
+    EXPECT_EQ(deleted, 0);
+    cv::InstallHandlerFactory(new cv::BasicHandlerFactory);
+    EXPECT_EQ(deleted, 1);
+    cv::InstallHandlerFactory(new cv::StandardHandlerFactory);
+}
+
+TEST(HandlerRegistry, FactoryColumns) {
+    auto is = [](const std::unique_ptr<cv::ImageFormatHandler>& h, auto* type) {
+        return h && dynamic_cast<decltype(type)>(h.get()) != nullptr;
+    };
+    cv::BasicHandlerFactory basic;
+    EXPECT_TRUE(is(basic.CreateHandler(cv::kFileBmp), (cv::BmpHandler*)nullptr));
+    EXPECT_TRUE(is(basic.CreateHandler(cv::kFileTga), (cv::TgaHandler*)nullptr));
+    EXPECT_TRUE(is(basic.CreateHandler(cv::kFileJpeg), (cv::FreeImageHandler*)nullptr));
+    EXPECT_FALSE(basic.CreateHandler(cv::kFilePng));
+    EXPECT_FALSE(basic.CreateHandler(cv::kFilePcx));
+
+    cv::StandardHandlerFactory standard;
+    for (cv::ImageFileType t : {cv::kFilePcx, cv::kFileJpeg, cv::kFileGif, cv::kFileTiff, cv::kFilePng,
+                                cv::kFilePsd, cv::kFileIco, cv::kFileXpm})
+        EXPECT_TRUE(is(standard.CreateHandler(t), (cv::FreeImageHandler*)nullptr)) << t;
+    EXPECT_FALSE(standard.CreateHandler(cv::kFileNone));
+
+    cv::EncoderHandlerFactory encoder;
+    EXPECT_TRUE(is(encoder.CreateHandler(cv::kFilePcx), (cv::PcxHandler*)nullptr));
+    EXPECT_TRUE(is(encoder.CreateHandler(cv::kFilePng), (cv::EncoderHandler*)nullptr));
+    EXPECT_TRUE(is(encoder.CreateHandler(cv::kFileBmp), (cv::BmpHandler*)nullptr));
+    for (cv::ImageFileType t : {cv::kFilePsd, cv::kFileIco, cv::kFileXpm, cv::kFileNone})
+        EXPECT_FALSE(encoder.CreateHandler(t)) << t;
+}
+
+// Test pictures at every depth the core has.
+PixelImage Picture(int depth) {
+    PixelImage img;
+    const int w = 45, h = 29;
+    if (depth == 16) {
+        cv::BitmapInfoHeader hdr;
+        hdr.biWidth = w;
+        hdr.biHeight = h;
+        hdr.biBitCount = 16;
+        hdr.biCompression = cv::kBiBitfields;
+        const uint32_t masks[3] = {0xF800, 0x07E0, 0x001F};
+        img.CreateFromHeader(hdr, masks);
+    } else {
+        img.Create(w, h, depth);
+    }
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            uint8_t* p = img.PixelAddress(x, y);
+            const bool box = x > 5 && x < 20 && y > 4 && y < 15;
+            switch (depth) {
+            case 1:
+                if ((x + y) % 3 == 0) *p |= uint8_t(0x80 >> (x % 8));
+                break;
+            case 4: *p |= uint8_t(((x / 3) & 15) << (x % 2 ? 0 : 4)); break;
+            case 8: *p = box ? 200 : uint8_t(x * 5 + y); break;
+            case 16: {
+                const uint16_t v = box ? 0xF800 : uint16_t((x & 31) | ((y & 63) << 5));
+                p[0] = uint8_t(v);
+                p[1] = uint8_t(v >> 8);
+                break;
+            }
+            default:
+                p[0] = box ? 255 : uint8_t(x * 5);
+                p[1] = box ? 255 : uint8_t(y * 8);
+                p[2] = box ? 255 : uint8_t(100 + x);
+                if (depth == 32) p[3] = uint8_t(x < 10 ? 255 : 60 + y);
+            }
+        }
+    if (depth <= 8) {
+        // Colours, not greys, so that a palette mix-up shows.
+        for (int i = 0; i < (1 << depth); ++i) {
+            const cv::RgbQuad q{uint8_t(i * 37), uint8_t(255 - i), uint8_t(i * 11)};
+            img.SetPalette(i, 1, &q);
+        }
+    }
+    return img;
+}
+
+class SaveImage : public ::testing::Test {
+protected:
+    void SetUp() override { cv::InstallHandlerFactory(new cv::StandardHandlerFactory); }
+    ScratchDir dir_;
+};
+
+TEST_F(SaveImage, EveryWriterRoundTrips) {
+    struct Case {
+        const char* name;
+        const char* magickFormat;
+        bool lossy;
+    } cases[] = {
+        {"o.bmp", "BMP3", false}, {"o.tga", "TGA", false}, {"o.png", "PNG", false}, {"o.tif", "TIFF", false},
+        {"o.pcx", "PCX", false},  {"O.PCX", "PCX", false}, {"o.Pcx", "PCX", false}, {"o.jpg", "JPEG", true},
+        {"o.gif", "GIF", true},
+    };
+    for (int depth : {1, 4, 8, 16, 24, 32}) {
+        const PixelImage img = Picture(depth);
+        const cvtest::RgbaPixels want = cvtest::ImagePixels(img);
+        for (const Case& c : cases) {
+            const std::string path = dir_ / c.name;
+            const std::string what = std::string(c.name) + " at " + std::to_string(depth);
+            // TGA has no layout for 1 and 4 bits.
+            const bool expected = !(std::string(c.magickFormat) == "TGA" && depth < 8);
+            ASSERT_EQ(cv::SaveImageFile(img, path) != 0, expected) << what;
+            EXPECT_NE(dynamic_cast<cv::StandardHandlerFactory*>(&cv::CurrentHandlerFactory()), nullptr);
+            if (!expected) continue;
+            EXPECT_EQ(cvtest::Capture("identify -format '%m' " + Quote(path + "[0]")), c.magickFormat) << what;
+            // Alpha survives in BMP, TGA, PNG and TIFF; the rest are opaque.
+            const bool alpha = depth == 32 && !c.lossy && std::string(c.magickFormat) != "PCX";
+            PixelImage back;
+            ASSERT_TRUE(cv::LoadFromFile(path, back)) << what;
+            const cvtest::RgbaPixels ours = cvtest::ImagePixels(back);
+            const cvtest::RgbaPixels magick = cvtest::MagickPixels(path);
+            if (c.lossy) {
+                // Quantised or compressed: close on average (the palette
+                // pictures are colour noise, hard on JPEG), and the two
+                // decoders of the same file agree on average.
+                const double limit = depth >= 16 ? 12 : 40;
+                EXPECT_GE(cvtest::MeanDifference(ours, want), 0) << what;
+                EXPECT_LE(cvtest::MeanDifference(ours, want), limit) << what;
+                EXPECT_GE(cvtest::MeanDifference(ours, magick), 0) << what;
+                // (Chroma upsampling differs between them, which shows on noise.)
+                EXPECT_LE(cvtest::MeanDifference(ours, magick), depth >= 24 ? 3 : 16) << what;
+                continue;
+            }
+            // 16-bit channels of 5 and 6 bits widen differently (ImageMagick
+            // repeats the top bits, the core fills with zeros) and TGA keeps
+            // 5 bits of green: at most 7 apart. Everything else is exact.
+            const int tolerance = depth == 16 ? 7 : 0;
+            EXPECT_GE(cvtest::MaxDifference(ours, want, alpha), 0) << what;
+            EXPECT_LE(cvtest::MaxDifference(ours, want, alpha), tolerance) << what;
+            EXPECT_GE(cvtest::MaxDifference(magick, want, alpha), 0) << what;
+            EXPECT_LE(cvtest::MaxDifference(magick, want, alpha), tolerance) << what;
+        }
+    }
+}
+
+TEST_F(SaveImage, RefusalsCreateNothing) {
+    const PixelImage img = Picture(24);
+    EXPECT_EQ(cv::SaveImageFile(img, dir_ / "icon.ico"), 0);
+    EXPECT_EQ(cv::SaveImageFile(img, dir_ / "picture.psd"), 0);
+    EXPECT_EQ(cv::SaveImageFile(img, dir_ / "noext"), 0);
+    EXPECT_EQ(cv::SaveImageFile(PixelImage(), dir_ / "empty.png"), 0);
+    EXPECT_FALSE(cv::SaveToFile(img, "", -1));
+    EXPECT_EQ(cv::SaveImageFile(img, dir_ / "missing-folder/x.png"), 0);
+    EXPECT_TRUE(dir_.Entries().empty());
+}
+
+TEST_F(SaveImage, FailedSaveLeavesTheOldFile) {
+    const std::string path = dir_ / "keep.tga";
+    ASSERT_TRUE(cvtest::WriteBytes(path, {1, 2, 3}));
+    // The TGA writer refuses 1-bit images.
+    EXPECT_EQ(cv::SaveImageFile(Picture(1), path), 0);
+    EXPECT_EQ(cvtest::ReadBytes(path), (std::vector<uint8_t>{1, 2, 3}));
+    EXPECT_EQ(dir_.Entries(), std::vector<std::string>{"keep.tga"});
+    // A successful save replaces it and keeps its permissions.
+    ASSERT_EQ(chmod(path.c_str(), 0640), 0);
+    EXPECT_NE(cv::SaveImageFile(Picture(24), path), 0);
+    struct stat st {};
+    ASSERT_EQ(stat(path.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0640u);
+    EXPECT_GT(st.st_size, 3);
+    EXPECT_EQ(dir_.Entries(), std::vector<std::string>{"keep.tga"});
+}
+
+TEST_F(SaveImage, ThroughASymbolicLink) {
+    const std::string real = dir_ / "real.png";
+    const std::string link = dir_ / "link.png";
+    ASSERT_TRUE(cvtest::WriteBytes(real, {9}));
+    ASSERT_EQ(symlink(real.c_str(), link.c_str()), 0);
+    ASSERT_NE(cv::SaveImageFile(Picture(24), link), 0);
+    struct stat st {};
+    ASSERT_EQ(lstat(link.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISLNK(st.st_mode));
+    EXPECT_GT(cvtest::ReadBytes(real).size(), 100u);
+}
+
+TEST_F(SaveImage, WriteErrorsOnADeviceAreFailures) {
+    const PixelImage img = Picture(24);
+    // Devices are written directly; /dev/full refuses every byte.
+    cv::BmpHandler bmp;
+    cv::TgaHandler tga;
+    cv::PcxHandler pcx;
+    cv::EncoderHandler png(cv::kFilePng), jpeg(cv::kFileJpeg), gif(cv::kFileGif), tiff(cv::kFileTiff);
+    for (cv::ImageFormatHandler* h : std::initializer_list<cv::ImageFormatHandler*>{&bmp, &tga, &pcx, &png, &jpeg,
+                                                                                   &gif, &tiff}) {
+        h->targets.push_back(&img);
+        EXPECT_FALSE(h->SaveFile("/dev/full", -1));
+        EXPECT_TRUE(h->SaveFile("/dev/null", -1));
+    }
+}
+
+// A small tmpfs mounted for one test (needs root; the test skips otherwise).
+class Mount {
+public:
+    Mount(const std::string& where, const std::string& options) : where_(where) {
+        mounted_ = geteuid() == 0 &&
+                   cvtest::Run("mount -t tmpfs -o " + options + " tmpfs " + Quote(where) + " 2>/dev/null") == 0;
+    }
+    ~Mount() {
+        if (mounted_) cvtest::Run("umount " + Quote(where_));
+    }
+    bool Mounted() const { return mounted_; }
+
+private:
+    std::string where_;
+    bool mounted_ = false;
+};
+
+TEST_F(SaveImage, ReadOnlyFolder) {
+    const std::string folder = dir_ / "ro";
+    ASSERT_EQ(mkdir(folder.c_str(), 0755), 0);
+    const std::string old = folder + "/shot.png";
+    std::unique_ptr<Mount> mount;
+    if (geteuid() == 0) {
+        // Root writes anywhere a mode allows nothing: use a read-only mount
+        // holding one file (put there before remounting read-only).
+        mount = std::make_unique<Mount>(folder, "size=1m");
+        if (!mount->Mounted()) GTEST_SKIP() << "cannot mount a tmpfs";
+        ASSERT_TRUE(cvtest::WriteBytes(old, {7, 7}));
+        ASSERT_EQ(cvtest::Run("mount -o remount,ro " + Quote(folder)), 0);
+    } else {
+        ASSERT_TRUE(cvtest::WriteBytes(old, {7, 7}));
+        ASSERT_EQ(chmod(folder.c_str(), 0555), 0);
+    }
+    EXPECT_EQ(cv::SaveImageFile(Picture(24), old), 0);
+    EXPECT_EQ(cv::SaveImageFile(Picture(24), folder + "/new.bmp"), 0);
+    EXPECT_EQ(cvtest::ReadBytes(old), (std::vector<uint8_t>{7, 7}));
+    EXPECT_FALSE(cvtest::FileExists(folder + "/new.bmp"));
+    if (geteuid() != 0) chmod(folder.c_str(), 0755);
+}
+
+TEST_F(SaveImage, FullFileSystem) {
+    const std::string folder = dir_ / "full";
+    ASSERT_EQ(mkdir(folder.c_str(), 0755), 0);
+    Mount mount(folder, "size=64k");
+    if (!mount.Mounted()) GTEST_SKIP() << "needs root to mount a tiny tmpfs";
+    const std::string old = folder + "/shot.bmp";
+    ASSERT_TRUE(cvtest::WriteBytes(old, std::vector<uint8_t>(1000, 42)));
+    // 200 x 200 at 24 bits is 120 000 bytes of BMP: more than the 64 KiB.
+    PixelImage big;
+    ASSERT_TRUE(big.Create(200, 200, 24));
+    // Noise, so that no writer compresses it below the limit.
+    uint32_t seed = 1;
+    for (int y = 0; y < 200; ++y)
+        for (int x = 0; x < 600; ++x) {
+            seed = seed * 1103515245 + 12345;
+            big.Row(y)[x] = uint8_t(seed >> 16);
+        }
+    for (const char* name : {"shot.bmp", "shot.tga", "shot.pcx", "shot.png", "new.bmp"}) {
+        EXPECT_EQ(cv::SaveImageFile(big, folder + "/" + name), 0) << name;
+    }
+    EXPECT_EQ(cvtest::ReadBytes(old), std::vector<uint8_t>(1000, 42));
+    std::vector<std::string> left;
+    if (DIR* d = opendir(folder.c_str())) {
+        while (dirent* e = readdir(d))
+            if (std::string(e->d_name) != "." && std::string(e->d_name) != "..") left.push_back(e->d_name);
+        closedir(d);
+    }
+    EXPECT_EQ(left, std::vector<std::string>{"shot.bmp"});
+    // A small image still fits.
+    EXPECT_NE(cv::SaveImageFile(Picture(8), folder + "/small.png"), 0);
+}
+
+}  // namespace
