@@ -1,8 +1,91 @@
+// apply [--seed N] ID[:P1[,P2[,P3]]] IN OUT: runs one Image or Filter menu
+// command on an image file as an opened document would (the document holds
+// its image at 32 bits per pixel; the command then converts and normalises
+// as it does in the editor) and saves the result by OUT's extension.
+#include <cerrno>
+#include <climits>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
 
 #include "Commands.h"
+#include "document/files/ImageFile.h"
+#include "document/files/ImageHandler.h"
+#include "image/effects/EffectCommands.h"
 
-int CommandApply(int, char**) {
-    std::fprintf(stderr, "clipvane-image: 'apply' is not available yet\n");
-    return 1;
+namespace {
+
+int Usage() {
+    std::fprintf(stderr, "usage: clipvane-image apply [--seed N] ID[:P1[,P2[,P3]]] IN OUT\n");
+    return 2;
+}
+
+// A whole number in [lo, hi], decimal or 0x hexadecimal, nothing else.
+bool ParseNumber(const std::string& text, long long lo, long long hi, long long& out) {
+    if (text.empty()) return false;
+    errno = 0;
+    char* end = nullptr;
+    const long long v = std::strtoll(text.c_str(), &end, 0);
+    if (errno != 0 || end != text.c_str() + text.size() || v < lo || v > hi) return false;
+    out = v;
+    return true;
+}
+
+// "ID[:P1[,P2[,P3]]]".
+bool ParseCommand(const std::string& spec, int& id, cv::EffectParams& params) {
+    const size_t colon = spec.find(':');
+    long long v;
+    if (!ParseNumber(spec.substr(0, colon), 0, INT_MAX, v)) return false;
+    id = int(v);
+    params = {};
+    if (colon == std::string::npos) return true;
+    std::string rest = spec.substr(colon + 1);
+    for (;;) {
+        const size_t comma = rest.find(',');
+        // Parameters are int32; a colour up to 0xFFFFFFFF is taken as its bits.
+        if (params.count == 3 || !ParseNumber(rest.substr(0, comma), INT_MIN, UINT_MAX, v)) return false;
+        params.values[params.count++] = int32_t(uint32_t(v));
+        if (comma == std::string::npos) return true;
+        rest = rest.substr(comma + 1);
+    }
+}
+
+}  // namespace
+
+int CommandApply(int argc, char** argv) {
+    int i = 0;
+    uint32_t seedValue = 0;
+    const uint32_t* seed = nullptr;
+    if (argc >= 1 && std::strcmp(argv[0], "--seed") == 0) {
+        long long v;
+        if (argc < 2 || !ParseNumber(argv[1], 0, UINT32_MAX, v)) return Usage();
+        seedValue = uint32_t(v);
+        seed = &seedValue;
+        i = 2;
+    }
+    if (argc - i != 3) return Usage();
+    int id = 0;
+    cv::EffectParams params;
+    if (!ParseCommand(argv[i], id, params)) {
+        std::fprintf(stderr, "clipvane-image: bad command '%s'\n", argv[i]);
+        return Usage();
+    }
+    if (id < cv::kCmdFirstEffect || id > cv::kCmdLastEffect) {
+        std::fprintf(stderr, "clipvane-image: %d is not an Image or Filter command (20000..20100)\n", id);
+        return 2;
+    }
+    cv::InstallHandlerFactory(new cv::StandardHandlerFactory);
+    cv::PixelImage image;
+    if (!cv::LoadFromFile(argv[i + 1], image)) {
+        std::fprintf(stderr, "clipvane-image: cannot read an image from '%s'\n", argv[i + 1]);
+        return 1;
+    }
+    image.ConvertTo(32);  // as opening a document does
+    cv::RunEffectCommand(id, params, image, nullptr, seed);
+    if (!cv::SaveImageFile(image, argv[i + 2])) {
+        std::fprintf(stderr, "clipvane-image: cannot write '%s'\n", argv[i + 2]);
+        return 1;
+    }
+    return 0;
 }
