@@ -93,6 +93,38 @@ TEST(BlendImage, FastOpaqueRuleMatchesGeneralRule) {
             }
 }
 
+TEST(BlendImage, RunsOntoOpaqueMatchBlendImage) {
+    // Source with every alpha value and scattered transparent pixels, over an
+    // opaque destination with varied colours, at several strengths and clips.
+    RandomGenerator rng(3);
+    PixelImage source;
+    ASSERT_TRUE(source.Create(37, 23, 32));
+    for (int y = 0; y < 23; ++y)
+        for (int x = 0; x < 37; ++x) {
+            uint8_t* p = source.PixelAddress(x, y);
+            for (int c = 0; c < 3; ++c) p[c] = uint8_t(rng.Next());
+            p[3] = (x + y) % 5 == 0 ? 0 : uint8_t(rng.Next());
+        }
+    const auto runs = FindAlphaRuns(source);
+    for (int strength : {100, 73, 1, 0})
+        for (const Rect clip : {Rect{0, 0, 60, 40}, Rect{10, 7, 31, 19}}) {
+            PixelImage expected;
+            ASSERT_TRUE(expected.Create(60, 40, 32));
+            for (int y = 0; y < 40; ++y)
+                for (int x = 0; x < 60; ++x) {
+                    uint8_t* p = expected.PixelAddress(x, y);
+                    p[0] = uint8_t(x * 4);
+                    p[1] = uint8_t(y * 6);
+                    p[2] = uint8_t(x * y);
+                    p[3] = 255;
+                }
+            PixelImage got(expected);
+            BlendImageClipped(expected, source, 5, -3, strength, clip);
+            BlendRunsOntoOpaque(got, source, runs, 5, -3, strength, clip);
+            ASSERT_TRUE(test::SamePixels(got, expected)) << strength;
+        }
+}
+
 TEST(DropShadowEffect, GeometryAndBoxSums) {
     // A 2 x 1 object: pixel 0 (10,20,30) alpha 255, pixel 1 (40,50,60) alpha 100.
     PixelImage image = Solid(2, 1, 32, 10, 20, 30, 255);

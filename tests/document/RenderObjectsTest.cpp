@@ -242,9 +242,13 @@ void ExpectSameAsUncached(RenderCache& cache, const PixelImage& base, const Obje
 }
 
 TEST(RenderCache, MatchesUncachedRenderingThroughEdits) {
+    // Opaque bases take the run-skipping path, the alpha-0 base (a new
+    // document's) the general one.
+    for (int alpha : {255, 0, 128})
     for (int depth : {24, 32}) {
-        SCOPED_TRACE(depth);
-        const PixelImage base = Solid(100, 90, depth, 40, 160, 220, 255);
+        if (depth == 24 && alpha != 255) continue;
+        SCOPED_TRACE(depth * 1000 + alpha);
+        const PixelImage base = Solid(100, 90, depth, 40, 160, 220, uint8_t(alpha));
         RenderCache cache;
         ObjectList objects = MixedObjects();
         ExpectSameAsUncached(cache, base, objects);

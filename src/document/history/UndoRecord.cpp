@@ -6,15 +6,24 @@ namespace cv {
 
 namespace {
 
+// Image assignment that also carries emptiness across (a plain copy from an
+// empty image leaves the target as it was, which would restore stale pixels).
+void AssignImage(PixelImage& target, const PixelImage& source) {
+    if (source.IsEmpty())
+        target.Destroy();
+    else
+        target = source;
+}
+
 // Swaps the document's state for the stored one, keeping the document's
 // current state in `keepImage`/`keepObjects`.
 void Exchange(UndoDocument& document, PixelImage& keepImage, ObjectList& keepObjects, const PixelImage& image,
               const ObjectList& objects) {
     PixelImage& current = document.UndoImage();
     ObjectList& currentObjects = document.UndoObjects();
-    keepImage = current;
+    AssignImage(keepImage, current);
     CopyObjectList(keepObjects, currentObjects);
-    current = image;
+    AssignImage(current, image);
     currentObjects.clear();
     CopyObjectList(currentObjects, objects);
     document.StateRestored();
@@ -23,7 +32,7 @@ void Exchange(UndoDocument& document, PixelImage& keepImage, ObjectList& keepObj
 }  // namespace
 
 void UndoRecord::Snapshot(const PixelImage& image, const ObjectList& objects) {
-    beforeImage = image;
+    AssignImage(beforeImage, image);
     CopyObjectList(beforeObjects, objects);
 }
 

@@ -2,6 +2,7 @@
 // Alpha compositing of 32-bit straight-alpha images ("over"), with the exact
 // integer rule the object renderer has always used.
 #include <cstdint>
+#include <vector>
 
 #include "image/PixelImage.h"
 
@@ -17,6 +18,23 @@ void BlendImage(PixelImage& destination, const PixelImage& source, int x, int y,
 // in pieces gives the same bytes as blending it whole.
 void BlendImageClipped(PixelImage& destination, const PixelImage& source, int x, int y, int strength,
                        const Rect& clip);
+
+// A run of pixels with non-zero alpha: row y, columns x0 .. x1 - 1.
+struct AlphaRun {
+    int y;
+    int x0;
+    int x1;
+};
+
+// The runs of a 32-bit image, top row first.
+std::vector<AlphaRun> FindAlphaRuns(const PixelImage& image);
+
+// BlendImageClipped for a destination whose pixels inside `clip` are all
+// opaque, visiting only `runs` (those of `source`). On an opaque pixel a
+// transparent source pixel changes nothing, so skipping it gives the same
+// bytes; the result stays opaque.
+void BlendRunsOntoOpaque(PixelImage& destination, const PixelImage& source, const std::vector<AlphaRun>& runs,
+                         int x, int y, int strength, const Rect& clip);
 
 // The pixel rule on one destination pixel `d` (blue, green, red, alpha) with
 // source pixel `q` and effective alpha `a`.

@@ -76,12 +76,16 @@ std::string KeyOf(const AnnotationObject& object, int& ax, int& ay) {
 }
 
 // Copies `area` of `base` into the 32-bit `target` as ConvertTo(32) would
-// (24-bit pixels get alpha 255). Both must have the same size.
-void CopyArea32(const PixelImage& base, PixelImage& target, const Rect& area) {
+// (24-bit pixels get alpha 255). Both must have the same size. True when
+// every copied pixel is opaque.
+bool CopyArea32(const PixelImage& base, PixelImage& target, const Rect& area) {
+    uint8_t allAlpha = 255;
     for (int y = area.top; y < area.bottom; ++y) {
         uint8_t* out = target.Row(y) + size_t(area.left) * 4;
         if (base.Depth() == 32) {
-            std::memcpy(out, base.Row(y) + size_t(area.left) * 4, size_t(area.Width()) * 4);
+            const uint8_t* in = base.Row(y) + size_t(area.left) * 4;
+            std::memcpy(out, in, size_t(area.Width()) * 4);
+            for (int x = 0; x < area.Width(); ++x) allAlpha &= in[size_t(x) * 4 + 3];
             continue;
         }
         const uint8_t* in = base.Row(y) + size_t(area.left) * 3;
@@ -92,6 +96,7 @@ void CopyArea32(const PixelImage& base, PixelImage& target, const Rect& area) {
             out[3] = 255;
         }
     }
+    return allAlpha == 255;
 }
 
 }  // namespace
@@ -105,6 +110,7 @@ const RenderCache::Bitmap& RenderCache::Lookup(const AnnotationObject& object, i
         bitmap.drawn = RenderObject(object, rendered);
         if (bitmap.drawn) {
             bitmap.image = std::move(rendered.image);
+            bitmap.runs = FindAlphaRuns(bitmap.image);
             bitmap.dx = rendered.x - anchorX;
             bitmap.dy = rendered.y - anchorY;
         }
@@ -129,6 +135,7 @@ void RenderCache::Place(const ObjectList& objects, std::vector<Placed>& placed) 
                         ay + bitmap.dy + bitmap.image.Height()};
         p.strength = std::clamp(100 - object->transparency, 0, 100);
         p.image = &bitmap.image;
+        p.runs = &bitmap.runs;
         placed.push_back(p);
     }
 }
@@ -142,11 +149,19 @@ void RenderCache::Render(PixelImage& target, const ObjectList& objects) {
     for (const Placed& p : placed) BlendImage(target, *p.image, p.bounds.left, p.bounds.top, p.strength);
 }
 
+void RenderCache::BlendPlaced(const Placed& p, const Rect& area) {
+    if (p.bounds.Intersected(area).IsEmpty()) return;
+    // Over an opaque base the composite stays opaque, so only the bitmap's
+    // non-transparent runs can change anything.
+    if (opaqueBase_)
+        BlendRunsOntoOpaque(composite_, *p.image, *p.runs, p.bounds.left, p.bounds.top, p.strength, area);
+    else
+        BlendImageClipped(composite_, *p.image, p.bounds.left, p.bounds.top, p.strength, area);
+}
+
 void RenderCache::ComposeArea(const PixelImage& base, const Rect& area) {
     CopyArea32(base, composite_, area);
-    for (const Placed& p : placed_)
-        if (!p.bounds.Intersected(area).IsEmpty())
-            BlendImageClipped(composite_, *p.image, p.bounds.left, p.bounds.top, p.strength, area);
+    for (const Placed& p : placed_) BlendPlaced(p, area);
 }
 
 const PixelImage& RenderCache::Compose(const PixelImage& base, const ObjectList& objects) {
@@ -181,11 +196,24 @@ const PixelImage& RenderCache::Compose(const PixelImage& base, const ObjectList&
     placed_ = std::move(placed);
 
     if (full) {
-        composite_ = base;
-        if (!composite_.IsEmpty()) {
-            composite_.ConvertTo(32);
-            for (const Placed& p : placed_) BlendImage(composite_, *p.image, p.bounds.left, p.bounds.top, p.strength);
+        const bool reuse = !base.IsEmpty() && composite_.Depth() == 32 && composite_.Width() == base.Width() &&
+                           composite_.Height() == base.Height() && (base.Depth() == 32 || base.Depth() == 24);
+        if (reuse) {
+            // Same size: refill the storage in place rather than map new pages.
+            opaqueBase_ = CopyArea32(base, composite_, whole);
+        } else if (base.IsEmpty()) {
+            composite_.Destroy();
+        } else {
+            composite_.Destroy();
+            if (composite_.Create(base.Width(), base.Height(), 32) && (base.Depth() == 32 || base.Depth() == 24)) {
+                opaqueBase_ = CopyArea32(base, composite_, whole);
+            } else {
+                composite_ = base;
+                composite_.ConvertTo(32);
+                opaqueBase_ = false;
+            }
         }
+        for (const Placed& p : placed_) BlendPlaced(p, whole);
         composed_ = true;
     } else {
         for (const Rect& area : dirty) ComposeArea(base, area);

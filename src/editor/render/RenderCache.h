@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "editor/objects/AnnotationObject.h"
+#include "editor/render/BlendImage.h"
 #include "image/PixelImage.h"
 
 namespace cv {
@@ -41,6 +42,7 @@ public:
 private:
     struct Bitmap {
         PixelImage image;
+        std::vector<AlphaRun> runs;  // where the bitmap is not transparent
         int dx = 0, dy = 0;  // image position relative to the object's anchor
         bool drawn = false;  // false when the object has nothing to draw
         uint64_t id = 0;
@@ -51,6 +53,7 @@ private:
         Rect bounds;  // unclipped target rectangle of the bitmap
         int strength = 0;
         const PixelImage* image = nullptr;
+        const std::vector<AlphaRun>* runs = nullptr;
         bool operator==(const Placed& o) const {
             return id == o.id && bounds == o.bounds && strength == o.strength;
         }
@@ -59,11 +62,13 @@ private:
     const Bitmap& Lookup(const AnnotationObject& object, int& anchorX, int& anchorY);
     void Place(const ObjectList& objects, std::vector<Placed>& placed);
     void ComposeArea(const PixelImage& base, const Rect& area);
+    void BlendPlaced(const Placed& p, const Rect& area);
 
     std::unordered_map<std::string, Bitmap> bitmaps_;
     std::vector<Placed> placed_;
     PixelImage composite_;
     bool composed_ = false;
+    bool opaqueBase_ = false;  // every base pixel has alpha 255
     uint64_t epoch_ = 0;
     uint64_t nextId_ = 1;
 };
