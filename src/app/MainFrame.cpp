@@ -1,10 +1,322 @@
 #include "app/MainFrame.h"
 
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDockWidget>
+#include <QGroupBox>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMenu>
+#include <QProgressBar>
+#include <QStatusBar>
+#include <QTabBar>
+#include <QTimer>
+#include <QToolBar>
+#include <QVBoxLayout>
+
+#include "app/AppIcon.h"
+#include "app/ChildFrame.h"
+#include "app/CommandTable.h"
+#include "app/DocumentManager.h"
+#include "app/ProgressBar.h"
+#include "app/TrayIcon.h"
+#include "app/UserPrompts.h"
+#include "capture/CaptureDriver.h"
+#include "capture/DesktopPlatform.h"
+#include "document/GrabwellDoc.h"
+#include "editor/dialogs/EffectDialogsImpl.h"
+#include "editor/view/GrabwellView.h"
+
 namespace cv {
 
-CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent) {
+namespace {
+// Section and keys of the saved bar layout.
+constexpr const char* kLayoutSection = "GuiTabbedDemo";
+constexpr const char* kStateKey = "BarState";
+constexpr const char* kGeometryKey = "WindowGeometry";
+constexpr int kLayoutVersion = 1;
+}  // namespace
+
+CMainFrame::CMainFrame(const Options& options, QWidget* parent) : QMainWindow(parent) {
     setWindowTitle(QStringLiteral("Clipvane"));
+    setWindowIcon(ApplicationIcon());
+    setObjectName(QStringLiteral("CMainFrame"));
     resize(1024, 720);
+    prompts_ = options.prompts;
+    if (!prompts_) {
+        ownPrompts_ = std::make_unique<QtUserPrompts>();
+        prompts_ = ownPrompts_.get();
+    }
+    effectDialogs_ = std::make_unique<AppEffectDialogs>(this);
+
+    if (options.withCaptureDriver) {
+        capture_ = new CaptureDriver(*this, CreateDesktopPlatform(), this);
+        capture_->LoadSettings(options.configPath);
+        trayMode_ = capture_->Settings().isTrayMode;
+    } else {
+        ownProfile_ = std::make_unique<ProfileFile>(options.configPath.toStdString());
+        trayMode_ = ownProfile_->GetBool("AppSet", "IsTrayMode", false);
+    }
+    recent_.Load(Profile());
+
+    CreateActions();
+    CreateTabs();
+    CreateMenus();
+    CreateStatusBar();
+    CreateToolBars();
+    CreateParamBar();
+    RestoreLayout();
+
+    tray_ = std::make_unique<TrayIcon>(*this);
+    if (trayMode_) tray_->Show();
+    if (capture_) {
+        if (capture_->Settings().isEnableHotkey) capture_->RegisterHotkeys();
+        connect(capture_, &CaptureDriver::HotkeysEnabledChanged, this, [this] { UpdateCommandStates(); });
+    }
+    ActiveDocumentChanged();
+}
+
+CMainFrame::~CMainFrame() = default;
+
+ProfileFile& CMainFrame::Profile() { return capture_ ? capture_->Profile() : *ownProfile_; }
+
+// ---- layout ---------------------------------------------------------------------
+
+void CMainFrame::CreateTabs() {
+    mdi_ = new QMdiArea;
+    mdi_->setViewMode(QMdiArea::TabbedView);
+    mdi_->setTabsClosable(true);
+    mdi_->setTabsMovable(true);
+    mdi_->setDocumentMode(true);
+    mdi_->setBackground(QColor(128, 128, 128));
+    setCentralWidget(mdi_);
+    documents_ = new DocumentManager(mdi_, *prompts_, recent_, this);
+    documents_->onDocumentCreated = [this](CGrabwellDoc* doc) { ConnectDocument(doc); };
+    connect(documents_, &DocumentManager::recentFilesChanged, this, [this] {
+        recent_.Save(Profile());
+        RebuildRecentMenu();
+    });
+    connect(documents_, &DocumentManager::documentsChanged, this, [this] {
+        QTimer::singleShot(0, this, [this] { ActiveDocumentChanged(); });
+    });
+    connect(mdi_, &QMdiArea::subWindowActivated, this, [this] { ActiveDocumentChanged(); });
+
+    // The tab context menu: Save, Save As, Close for the tab under the pointer.
+    if (QTabBar* tabs = mdi_->findChild<QTabBar*>()) {
+        tabs->setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(tabs, &QWidget::customContextMenuRequested, this, [this, tabs](const QPoint& pos) {
+            const int index = tabs->tabAt(pos);
+            const QList<QMdiSubWindow*> windows = mdi_->subWindowList(QMdiArea::CreationOrder);
+            if (index < 0 || index >= windows.size()) return;
+            mdi_->setActiveSubWindow(windows[index]);
+            QMenu menu;
+            for (unsigned id : TabMenuLayout())
+                id == kSeparator ? (void)menu.addSeparator() : menu.addAction(actions_.value(id));
+            menu.exec(tabs->mapToGlobal(pos));
+        });
+    }
+}
+
+void CMainFrame::CreateStatusBar() {
+    QStatusBar* bar = statusBar();
+    bar->setObjectName(QStringLiteral("StatusBar59393"));
+    const char* initial[3] = {"  Size: 0 x 0          ", "Zoom: 100%    ", "  "};
+    for (int i = 0; i < 3; ++i) {
+        panes_[i] = new QLabel(QString::fromLatin1(initial[i]));
+        panes_[i]->setObjectName(QStringLiteral("pane%1").arg(13000 + i));
+        panes_[i]->setMinimumWidth(i == 0 ? 150 : i == 1 ? 90 : 0);
+    }
+    bar->addWidget(panes_[0]);
+    bar->addWidget(panes_[1]);
+    auto* third = new QWidget;
+    auto* row = new QHBoxLayout(third);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->addWidget(panes_[2]);
+    progress_ = new QProgressBar;
+    progress_->setTextVisible(false);
+    progress_->setMaximumHeight(14);
+    progress_->hide();
+    row->addWidget(progress_, 1);
+    bar->addWidget(third, 1);
+}
+
+void CMainFrame::CreateParamBar() {
+    paramBar_ = new QDockWidget(QStringLiteral("Param Setting"), this);
+    paramBar_->setObjectName(QStringLiteral("ParamBar"));
+    paramBar_->setAllowedAreas(Qt::TopDockWidgetArea | Qt::BottomDockWidgetArea);
+    paramBar_->toggleViewAction()->setText(QStringLiteral("&Param Setting"));
+    ShowToolPanel(int(EditorTool::Move));
+    addDockWidget(Qt::BottomDockWidgetArea, paramBar_);
+}
+
+void CMainFrame::ShowToolPanel(int) {
+    // The drawing tools' panels come with the drawing tools; every tool shows
+    // the "no parameter" panel until then.
+    if (paramBar_->widget()) return;
+    auto* panel = new QWidget;
+    auto* layout = new QHBoxLayout(panel);
+    auto* group = new QGroupBox(QStringLiteral("no parameter"));
+    group->setMinimumWidth(200);
+    group->setMinimumHeight(40);
+    layout->addWidget(group);
+    layout->addStretch();
+    paramBar_->setWidget(panel);
+}
+
+void CMainFrame::RestoreLayout() {
+    ProfileFile& p = Profile();
+    const QByteArray geometry = QByteArray::fromBase64(QByteArray::fromStdString(p.GetString(kLayoutSection, kGeometryKey, "")));
+    const QByteArray state = QByteArray::fromBase64(QByteArray::fromStdString(p.GetString(kLayoutSection, kStateKey, "")));
+    if (!geometry.isEmpty()) restoreGeometry(geometry);
+    if (!state.isEmpty()) restoreState(state, kLayoutVersion);
+}
+
+void CMainFrame::SaveLayout() {
+    ProfileFile& p = Profile();
+    p.WriteString(kLayoutSection, kGeometryKey, saveGeometry().toBase64().toStdString().c_str());
+    p.WriteString(kLayoutSection, kStateKey, saveState(kLayoutVersion).toBase64().toStdString().c_str());
+}
+
+// ---- documents --------------------------------------------------------------------
+
+CChildFrame* CMainFrame::ActiveFrame() const { return documents_->Active(); }
+
+CGrabwellDoc* CMainFrame::ActiveDocument() const {
+    CChildFrame* f = ActiveFrame();
+    return f ? f->Document() : nullptr;
+}
+
+CGrabwellView* CMainFrame::ActiveView() const {
+    CChildFrame* f = ActiveFrame();
+    return f ? f->View() : nullptr;
+}
+
+void CMainFrame::ConnectDocument(CGrabwellDoc* doc) {
+    doc->SetProgressFactory([this]() -> std::unique_ptr<ProgressReporter> {
+        return std::make_unique<CProgressBar>(panes_[2], progress_);
+    });
+    connect(doc, &CGrabwellDoc::changed, this, [this, doc] {
+        if (doc == ActiveDocument()) {
+            RefreshStatusTexts();
+            UpdateCommandStates();
+        }
+    });
+}
+
+void CMainFrame::ActiveDocumentChanged() {
+    if (CGrabwellView* view = ActiveView()) {
+        disconnect(view, &CGrabwellView::statusChanged, this, nullptr);
+        connect(view, &CGrabwellView::statusChanged, this, [this] {
+            RefreshStatusTexts();
+            UpdateCommandStates();
+        });
+        connect(view, &CGrabwellView::toolPanelRequested, this, &CMainFrame::ShowToolPanel, Qt::UniqueConnection);
+    }
+    RefreshStatusTexts();
+    UpdateCommandStates();
+}
+
+void CMainFrame::RefreshStatusTexts() {
+    if (CGrabwellView* view = ActiveView()) {
+        panes_[0]->setText(view->SizeText());
+        panes_[1]->setText(view->ZoomText());
+    } else {
+        panes_[0]->setText(QStringLiteral("  Size: 0 x 0"));
+        panes_[1]->setText(QStringLiteral("Zoom: 100%"));
+    }
+}
+
+bool CMainFrame::OpenFile(const QString& path) { return documents_->OpenPath(path) != nullptr; }
+
+// ---- capture host ---------------------------------------------------------------
+
+void CMainFrame::DeliverNew(const PixelImage& image) {
+    CChildFrame* frame = documents_->NewCaptureDocument();
+    frame->Document()->ApplyCapture(image, false);
+    lastDelivered_ = frame->Document();
+}
+
+bool CMainFrame::DeliverReplace(const PixelImage& image) {
+    CGrabwellDoc* doc = ActiveDocument();
+    if (!doc) return false;
+    doc->ApplyCapture(image, true);
+    lastDelivered_ = doc;
+    return true;
+}
+
+void CMainFrame::SetDeliveredPath(const QString& path) {
+    for (CChildFrame* f : documents_->Frames())
+        if (f->Document() == lastDelivered_) {
+            f->Document()->SetPathName(path);
+            f->RefreshTitle();
+            recent_.Add(path);
+            recent_.Save(Profile());
+            RebuildRecentMenu();
+        }
+}
+
+void CMainFrame::ReportMessage(const QString& text) {
+    if (tray_ && tray_->IsVisible() && !isVisible())
+        tray_->ShowMessage(text);
+    else
+        statusBar()->showMessage(text, 10000);
+}
+
+// ---- tray -----------------------------------------------------------------------
+
+void CMainFrame::SetTrayMode(bool on) {
+    trayMode_ = on;
+    if (capture_) capture_->Settings().isTrayMode = on;
+    if (on) tray_->Show();
+    else tray_->Hide();
+    UpdateCommandStates();
+}
+
+void CMainFrame::ToggleMainWindow() {
+    if (isVisible() && !isMinimized()) {
+        showMinimized();
+        hide();
+    } else {
+        showNormal();
+        raise();
+        activateWindow();
+    }
+}
+
+void CMainFrame::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange && isMinimized() && trayMode_)
+        QTimer::singleShot(0, this, [this] {
+            if (isMinimized()) hide();
+        });
+}
+
+// ---- closing ----------------------------------------------------------------------
+
+bool CMainFrame::PrepareToClose() {
+    if (!documents_->RunExitPrompt()) return false;
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    if (trayMode_) tray_->Hide();
+    SaveLayout();
+    recent_.Save(Profile());
+    if (capture_) {
+        capture_->UnregisterHotkeys();
+        capture_->Settings().isTrayMode = trayMode_;
+        capture_->SaveOnClose();
+    } else {
+        Profile().WriteBool("AppSet", "IsTrayMode", trayMode_);
+    }
+    return true;
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event) {
+    if (closing_ || !PrepareToClose()) {
+        if (!closing_) event->ignore();
+        return;
+    }
+    closing_ = true;
+    event->accept();
+    QApplication::quit();
 }
 
 }  // namespace cv

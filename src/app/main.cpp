@@ -1,20 +1,80 @@
 #include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QTimer>
 
 #include <cstdio>
 #include <string>
 
+#include "app/AppIcon.h"
+#include "app/CommandLine.h"
+#include "app/ConfigPath.h"
 #include "app/DisplayCheck.h"
 #include "app/MainFrame.h"
+#include "app/ProductLinks.h"
+#include "app/RemoteControl.h"
+#include "app/TraceLog.h"
+#include "capture/CaptureDriver.h"
+#include "document/files/ImageHandler.h"
 
 int main(int argc, char** argv) {
+    const cv::CommandLine cl = cv::ParseCommandLine(argc, argv);
+    if (!cl.error.empty()) {
+        std::fprintf(stderr, "clipvane: %s\n\n%s", cl.error.c_str(), cv::UsageText());
+        return 2;
+    }
+    if (cl.help) {
+        std::fputs(cv::UsageText(), stdout);
+        return 0;
+    }
+    if (cl.version) {
+        std::printf("Clipvane %s\n", cv::kProductVersion);
+        return 0;
+    }
+    if (!cl.shot.empty()) {
+        std::fprintf(stderr, "clipvane: --shot is not available in this build\n");
+        return 1;
+    }
     std::string why;
     if (!cv::DisplayAvailable(&why)) {
         std::fprintf(stderr, "clipvane: %s. Clipvane needs an X11 desktop session.\n", why.c_str());
         return 2;
     }
+    QElapsedTimer started;
+    started.start();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Clipvane"));
-    cv::CMainFrame frame;
+    QApplication::setApplicationVersion(QString::fromLatin1(cv::kProductVersion));
+    QApplication::setDesktopFileName(QStringLiteral("clipvane"));
+    QApplication::setWindowIcon(cv::ApplicationIcon());
+
+    QStringList files;
+    for (const std::string& f : cl.files) files.append(QString::fromStdString(f));
+    const QString capture = QString::fromStdString(cl.capture);
+    if (!capture.isEmpty()) {
+        cv::CaptureMode mode;
+        if (!cv::CaptureModeFromName(capture, &mode)) {
+            std::fprintf(stderr, "clipvane: unknown capture mode \"%s\"\n", cl.capture.c_str());
+            return 2;
+        }
+    }
+    // A second instance hands its work to the running one and leaves.
+    if (cl.configPath.empty() && cv::ForwardToRunningInstance(files, capture)) return 0;
+
+    cv::InstallHandlerFactory(new cv::StandardHandlerFactory);
+    cv::CMainFrame::Options options;
+    options.configPath = cv::ResolveConfigPath(QString::fromStdString(cl.configPath), QApplication::applicationDirPath());
+    cv::CMainFrame frame(options);
+    auto* remote = new cv::RemoteControl(frame);
+    QString busError;
+    if (!remote->Register(&busError)) cv::TraceLog("D-Bus service not registered: %s\n", qPrintable(busError));
     frame.show();
+    cv::TraceLog("main window shown after %lld ms\n", static_cast<long long>(started.elapsed()));
+    for (const QString& f : files) frame.OpenFile(f);
+    if (!capture.isEmpty()) {
+        cv::CaptureMode mode;
+        cv::CaptureModeFromName(capture, &mode);
+        QTimer::singleShot(0, &frame, [&frame, mode] { frame.Capture()->Request(mode); });
+    }
     return app.exec();
 }

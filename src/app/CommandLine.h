@@ -1,0 +1,24 @@
+#pragma once
+// The program's command line: image files to open, --config PATH,
+// --capture MODE, and the one-shot --shot MODE --output FILE [--delay MS].
+#include <string>
+#include <vector>
+
+namespace cv {
+
+struct CommandLine {
+    std::vector<std::string> files;
+    std::string configPath;
+    std::string capture;  // full, window, region, active, scroll, fixed
+    std::string shot;     // full, active
+    std::string output;
+    int delayMs = 0;
+    bool help = false;
+    bool version = false;
+    std::string error;  // non-empty: the arguments are wrong
+};
+
+CommandLine ParseCommandLine(int argc, char** argv);
+const char* UsageText();
+
+}  // namespace cv

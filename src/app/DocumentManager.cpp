@@ -1,0 +1,196 @@
+#include "app/DocumentManager.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QMdiArea>
+
+#include "app/ChildFrame.h"
+#include "app/RecentFiles.h"
+#include "app/UserPrompts.h"
+#include "document/GrabwellDoc.h"
+#include "document/files/ImageFile.h"
+#include "editor/dialogs/ExitHintDlg.h"
+#include "editor/view/GrabwellView.h"
+
+namespace cv {
+
+namespace {
+
+// The name a save dialog proposes: the document's path, else its title.
+QString ProposedName(const CGrabwellDoc* doc) { return doc->PathName().isEmpty() ? doc->Title() : doc->PathName(); }
+
+}  // namespace
+
+QString SaveFailureReason(const QString& path) {
+    const QFileInfo info(path);
+    const ImageFileType type = TypeFromPath(path.toStdString());
+    if (type == kFileNone || type == kFilePsd || type == kFileIco || type == kFileXpm)
+        return QStringLiteral("Clipvane cannot write files of type \"%1\". Choose BMP, JPEG, PNG, GIF, TIFF or PCX.")
+            .arg(info.suffix().isEmpty() ? QStringLiteral("(no extension)") : QStringLiteral(".") + info.suffix());
+    const QFileInfo dir(info.absolutePath());
+    if (!dir.exists()) return QStringLiteral("The folder \"%1\" does not exist.").arg(dir.absoluteFilePath());
+    if (!dir.isWritable() || (info.exists() && !info.isWritable()))
+        return QStringLiteral("Permission denied.");
+    return QStringLiteral("The file could not be written (the disk may be full).");
+}
+
+DocumentManager::DocumentManager(QMdiArea* area, UserPrompts& prompts, RecentFileList& recent, QWidget* dialogParent)
+    : QObject(area), area_(area), prompts_(prompts), recent_(recent), parent_(dialogParent) {}
+
+QList<CChildFrame*> DocumentManager::Frames() const {
+    QList<CChildFrame*> frames;
+    for (QMdiSubWindow* w : area_->subWindowList(QMdiArea::CreationOrder))
+        if (auto* f = qobject_cast<CChildFrame*>(w); f && !f->IsClosing()) frames.append(f);
+    return frames;
+}
+
+CChildFrame* DocumentManager::Active() const {
+    if (auto* f = qobject_cast<CChildFrame*>(area_->activeSubWindow())) return f;
+    // Without window focus (tray mode, tests) the current tab still counts.
+    if (auto* f = qobject_cast<CChildFrame*>(area_->currentSubWindow())) return f;
+    const QList<CChildFrame*> frames = Frames();
+    return frames.size() == 1 ? frames.front() : nullptr;
+}
+
+CChildFrame* DocumentManager::FindByPath(const QString& path) const {
+    const QString wanted = QFileInfo(path).absoluteFilePath();
+    for (CChildFrame* f : Frames()) {
+        const QString own = f->Document()->PathName();
+        if (!own.isEmpty() && QFileInfo(own).absoluteFilePath() == wanted) return f;
+    }
+    return nullptr;
+}
+
+CChildFrame* DocumentManager::AddFrame(CGrabwellDoc* doc) {
+    if (onDocumentCreated) onDocumentCreated(doc);
+    auto* frame = new CChildFrame(doc);
+    frame->canClose = [this](CChildFrame* f) { return CanClose(f); };
+    area_->addSubWindow(frame);
+    frame->showMaximized();
+    area_->setActiveSubWindow(frame);
+    frame->View()->setFocus();
+    connect(frame, &QObject::destroyed, this, &DocumentManager::documentsChanged);
+    emit documentsChanged();
+    return frame;
+}
+
+CChildFrame* DocumentManager::NewDocument() {
+    auto* doc = new CGrabwellDoc;
+    doc->SetTitle(QStringLiteral("Clipvane%1").arg(++untitledCount_));
+    doc->NewImage();
+    return AddFrame(doc);
+}
+
+CChildFrame* DocumentManager::NewCaptureDocument() {
+    auto* doc = new CGrabwellDoc;
+    doc->SetTitle(QStringLiteral("Clipvane%1").arg(++untitledCount_));
+    return AddFrame(doc);
+}
+
+void DocumentManager::Open() {
+    for (const QString& path : prompts_.OpenPaths(parent_)) OpenPath(path);
+}
+
+CChildFrame* DocumentManager::OpenPath(const QString& path) {
+    if (CChildFrame* open = FindByPath(path)) {
+        area_->setActiveSubWindow(open);
+        return open;
+    }
+    const QFileInfo info(path);
+    if (!info.exists() || info.isDir()) {
+        prompts_.ShowError(parent_, QStringLiteral("Cannot open \"%1\": no such file.").arg(path));
+        return nullptr;
+    }
+    auto doc = std::make_unique<CGrabwellDoc>();
+    if (!doc->OpenDocument(info.absoluteFilePath())) {
+        prompts_.ShowError(parent_, QStringLiteral("Cannot open \"%1\": the file cannot be read.").arg(path));
+        return nullptr;
+    }
+    if (doc->image.IsEmpty()) {
+        prompts_.ShowError(parent_, QStringLiteral("Cannot open \"%1\": it is not an image Clipvane can read, or it "
+                                                   "is damaged.")
+                                        .arg(path));
+        return nullptr;
+    }
+    recent_.Add(info.absoluteFilePath());
+    emit recentFilesChanged();
+    return AddFrame(doc.release());
+}
+
+void DocumentManager::SetPathAndRemember(CGrabwellDoc* doc, const QString& path) {
+    doc->SetPathName(QFileInfo(path).absoluteFilePath());
+    recent_.Add(path);
+    emit recentFilesChanged();
+}
+
+bool DocumentManager::SaveTo(CGrabwellDoc* doc, const QString& path) {
+    if (doc->SaveDocument(path)) return true;
+    prompts_.ShowError(parent_, QStringLiteral("Could not save \"%1\".\n\n%2").arg(path, SaveFailureReason(path)));
+    return false;
+}
+
+bool DocumentManager::Save(CChildFrame* frame) {
+    if (!frame) return false;
+    CGrabwellDoc* doc = frame->Document();
+    if (!doc->PathName().isEmpty()) return SaveTo(doc, doc->PathName());
+    return SaveAs(frame);
+}
+
+bool DocumentManager::SaveAs(CChildFrame* frame) {
+    if (!frame) return false;
+    CGrabwellDoc* doc = frame->Document();
+    const QString path = prompts_.SavePath(parent_, ProposedName(doc), QStringLiteral("png"));
+    if (path.isEmpty()) return false;
+    SetPathAndRemember(doc, path);
+    const bool ok = SaveTo(doc, path);
+    frame->RefreshTitle();
+    return ok;
+}
+
+bool DocumentManager::CanClose(CChildFrame* frame) {
+    CGrabwellDoc* doc = frame->Document();
+    if (!doc->IsModified()) return true;
+    switch (prompts_.AskSaveOnClose(parent_, doc->Title())) {
+    case UserPrompts::kNo: return true;
+    case UserPrompts::kCancel: return false;
+    case UserPrompts::kYes: break;
+    }
+    const QString path = prompts_.SavePath(parent_, ProposedName(doc), QStringLiteral("png"));
+    if (path.isEmpty()) return false;
+    return SaveTo(doc, path);
+}
+
+bool DocumentManager::RunExitPrompt() {
+    bool askMore = true;
+    for (CChildFrame* frame : Frames()) {
+        CGrabwellDoc* doc = frame->Document();
+        if (!doc->IsModified() || !askMore) {
+            if (!askMore) doc->SetModified(false);
+            frame->CloseWithoutPrompt();
+            continue;
+        }
+        area_->setActiveSubWindow(frame);
+        switch (prompts_.AskExitHint(parent_, doc->Title())) {
+        case CExitHintDlg::kYes: {
+            const QString path = prompts_.SavePath(parent_, ProposedName(doc), QStringLiteral("jpg"));
+            if (path.isEmpty() || !SaveTo(doc, path)) return false;
+            frame->CloseWithoutPrompt();
+            break;
+        }
+        case CExitHintDlg::kNo:
+            doc->SetModified(false);
+            frame->CloseWithoutPrompt();
+            break;
+        case CExitHintDlg::kSaveNone:
+            askMore = false;
+            doc->SetModified(false);
+            frame->CloseWithoutPrompt();
+            break;
+        default:  // Cancel, Esc or the close box
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace cv

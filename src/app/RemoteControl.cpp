@@ -1,0 +1,88 @@
+#include "app/RemoteControl.h"
+
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusInterface>
+#include <QDBusReply>
+#include <QFileInfo>
+#include <QTimer>
+
+#include "app/MainFrame.h"
+#include "capture/CaptureDriver.h"
+
+namespace cv {
+
+RemoteControl::RemoteControl(CMainFrame& frame) : QObject(&frame), frame_(frame) {}
+
+bool RemoteControl::Register(QString* error) {
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected()) {
+        if (error) *error = QStringLiteral("no D-Bus session bus");
+        return false;
+    }
+    if (!bus.registerService(QString::fromLatin1(kDBusService))) {
+        if (error) *error = bus.lastError().message();
+        return false;
+    }
+    if (!bus.registerObject(QString::fromLatin1(kDBusPath), this, QDBusConnection::ExportAllSlots)) {
+        if (error) *error = QStringLiteral("cannot export %1").arg(QString::fromLatin1(kDBusPath));
+        bus.unregisterService(QString::fromLatin1(kDBusService));
+        return false;
+    }
+    return true;
+}
+
+bool RemoteControl::Command(uint id) {
+    if (!frame_.IsKnownCommand(id)) return false;
+    // Commands may open modal dialogs: run them after the reply has gone.
+    QTimer::singleShot(0, &frame_, [this, id] { frame_.Dispatch(id); });
+    return true;
+}
+
+bool RemoteControl::Open(const QString& path) { return frame_.OpenFile(path); }
+
+void RemoteControl::Activate() {
+    frame_.showNormal();
+    frame_.raise();
+    frame_.activateWindow();
+}
+
+void RemoteControl::Capture(int mode) {
+    if (CaptureDriver* c = frame_.Capture()) c->RemoteCapture(mode);
+}
+
+void RemoteControl::Highlight(qulonglong window) {
+    if (CaptureDriver* c = frame_.Capture()) c->Highlight(WindowId(window));
+}
+
+void RemoteControl::CaptureWindow(int flag, qulonglong window) {
+    if (CaptureDriver* c = frame_.Capture()) c->CaptureWindow(flag, WindowId(window));
+}
+
+bool ForwardToRunningInstance(const QStringList& files, const QString& captureName) {
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected() || !bus.interface()) return false;
+    if (!bus.interface()->isServiceRegistered(QString::fromLatin1(kDBusService)).value()) return false;
+    QDBusInterface remote(QString::fromLatin1(kDBusService), QString::fromLatin1(kDBusPath),
+                          QString::fromLatin1(kDBusInterface), bus);
+    if (!remote.isValid()) return false;
+    for (const QString& file : files) remote.call(QStringLiteral("Open"), QFileInfo(file).absoluteFilePath());
+    if (!captureName.isEmpty()) {
+        CaptureMode mode;
+        if (CaptureModeFromName(captureName, &mode)) {
+            // Modes beyond the four of Capture(int) go through their menu command.
+            switch (mode) {
+            case CaptureMode::FullScreen: remote.call(QStringLiteral("Capture"), 0); break;
+            case CaptureMode::WindowObject: remote.call(QStringLiteral("Capture"), 1); break;
+            case CaptureMode::Region: remote.call(QStringLiteral("Capture"), 2); break;
+            case CaptureMode::ActiveWindow: remote.call(QStringLiteral("Capture"), 3); break;
+            case CaptureMode::Scrolling: remote.call(QStringLiteral("Command"), uint(ID_CAPTURE_SCROLL)); break;
+            case CaptureMode::FixedRect: remote.call(QStringLiteral("Command"), uint(ID_CAPTURE_FIXRECT)); break;
+            }
+        }
+    }
+    if (files.isEmpty() && captureName.isEmpty()) remote.call(QStringLiteral("Activate"));
+    return true;
+}
+
+}  // namespace cv

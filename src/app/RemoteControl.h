@@ -1,0 +1,47 @@
+#pragma once
+// The D-Bus interface org.clipvane.Clipvane at /Clipvane on the session bus:
+// other programs (and a second `clipvane` started while one runs) drive the
+// running instance through it.
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+namespace cv {
+
+class CMainFrame;
+
+inline constexpr const char* kDBusService = "org.clipvane.Clipvane";
+inline constexpr const char* kDBusPath = "/Clipvane";
+inline constexpr const char* kDBusInterface = "org.clipvane.Clipvane";
+
+class RemoteControl : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.clipvane.Clipvane")
+public:
+    explicit RemoteControl(CMainFrame& frame);
+    // Claims the service name and exports the object. False when another
+    // instance owns the name or there is no session bus.
+    bool Register(QString* error = nullptr);
+
+public slots:
+    // Runs a menu command by its id, as if chosen from the menu, once the
+    // current event has been handled. False for an unknown or disabled id.
+    bool Command(uint id);
+    // Opens an image file in a new tab (or activates its tab).
+    bool Open(const QString& path);
+    // Brings the main window to the front.
+    void Activate();
+    // 0 full screen, 1 window / object, 2 region, 3 active window.
+    void Capture(int mode);
+    void Highlight(qulonglong window);
+    void CaptureWindow(int flag, qulonglong window);
+
+private:
+    CMainFrame& frame_;
+};
+
+// Hands the files and the capture request of a second instance to the
+// running one. True when an instance answered (this process should exit).
+bool ForwardToRunningInstance(const QStringList& files, const QString& captureName);
+
+}  // namespace cv

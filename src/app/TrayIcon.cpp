@@ -1,0 +1,79 @@
+#include "app/TrayIcon.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QSystemTrayIcon>
+
+#include "app/AppIcon.h"
+#include "app/CommandTable.h"
+#include "app/MainFrame.h"
+
+namespace cv {
+
+namespace {
+
+// The tray menu names its commands on their own, outside their menus.
+const char* TrayText(unsigned id) {
+    switch (id) {
+    case ID_CAPTURE_FULLSCREEN: return "Capture Full screen";
+    case ID_CAPTURE_WINDOW: return "Capture Windows";
+    case ID_CAPTURE_REGION: return "Capture Region";
+    case ID_CAPTURE_ACTIVE: return "Capture Active window";
+    case ID_APP_EXIT: return "Exit Clipvane";
+    default: return nullptr;
+    }
+}
+
+}  // namespace
+
+TrayIcon::TrayIcon(CMainFrame& frame) : frame_(frame), menu_(std::make_unique<QMenu>()) {
+    for (unsigned id : TrayMenuLayout())
+        id == kSeparator ? (void)menu_->addSeparator() : menu_->addAction(frame_.Action(id));
+    // One action per command: while the tray menu is open its entries carry
+    // the tray's wording.
+    connect(menu_.get(), &QMenu::aboutToShow, this, [this] {
+        frame_.UpdateCommandStates();
+        SwapTexts(true);
+    });
+    connect(menu_.get(), &QMenu::aboutToHide, this, [this] { SwapTexts(false); });
+}
+
+TrayIcon::~TrayIcon() { Hide(); }
+
+void TrayIcon::SwapTexts(bool trayTexts) {
+    for (unsigned id : TrayMenuLayout()) {
+        const char* tray = TrayText(id);
+        const CommandInfo* info = FindCommand(id);
+        QAction* action = frame_.Action(id);
+        if (!tray || !info || !action) continue;
+        action->setText(QString::fromLatin1(trayTexts ? tray : info->text));
+    }
+}
+
+void TrayIcon::Show() {
+    if (!icon_) {
+        icon_ = new QSystemTrayIcon(ApplicationIcon(), this);
+        icon_->setToolTip(QStringLiteral("Clipvane"));
+        icon_->setContextMenu(menu_.get());
+        connect(icon_, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
+            if (reason == QSystemTrayIcon::Trigger) frame_.ToggleMainWindow();
+        });
+    }
+    icon_->show();
+}
+
+void TrayIcon::Hide() {
+    if (icon_) {
+        icon_->hide();
+        delete icon_;
+        icon_ = nullptr;
+    }
+}
+
+bool TrayIcon::IsVisible() const { return icon_ && icon_->isVisible(); }
+
+void TrayIcon::ShowMessage(const QString& text) {
+    if (icon_) icon_->showMessage(QStringLiteral("Clipvane"), text);
+}
+
+}  // namespace cv

@@ -1,0 +1,82 @@
+#include "app/UserPrompts.h"
+
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+
+#include "editor/dialogs/ExitHintDlg.h"
+
+namespace cv {
+
+QString OpenFilter() {
+    return QStringLiteral(
+        "All Support Files (*.bmp *.jpg *.jpeg *.gif *.png *.tiff *.tif *.pcx);;BMP (*.bmp);;"
+        "JPEG (*.jpg *.jpeg);;PNG (*.png);;GIF (*.gif);;TIFF (*.tif *.tiff);;PCX (*.pcx);;All Files (*)");
+}
+
+QString SaveFilter() {
+    return QStringLiteral(
+        "BMP (*.bmp);;JPEG (*.jpg *.jpeg);;PNG (*.png);;GIF (*.gif);;TIFF (*.tif *.tiff);;PCX (*.pcx)");
+}
+
+QStringList QtUserPrompts::OpenPaths(QWidget* parent) {
+    QFileDialog dialog(parent, QStringLiteral("Open"));
+    dialog.setFileMode(QFileDialog::ExistingFiles);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setNameFilter(OpenFilter());
+    if (dialog.exec() != QDialog::Accepted) return {};
+    return dialog.selectedFiles();
+}
+
+QString QtUserPrompts::SavePath(QWidget* parent, const QString& initialName, const QString& defaultSuffix) {
+    QFileDialog dialog(parent, QStringLiteral("Save As"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setNameFilter(SaveFilter());
+    dialog.setDefaultSuffix(defaultSuffix);
+    for (const QString& filter : dialog.nameFilters())
+        if (filter.contains(QStringLiteral("*.") + defaultSuffix + QLatin1Char(' ')) ||
+            filter.contains(QStringLiteral("*.") + defaultSuffix + QLatin1Char(')'))) {
+            dialog.selectNameFilter(filter);
+            break;
+        }
+    QFileInfo initial(initialName);
+    if (initial.isAbsolute()) {
+        dialog.setDirectory(initial.absolutePath());
+        dialog.selectFile(initial.fileName());
+    } else {
+        dialog.selectFile(initialName);
+    }
+    if (dialog.exec() != QDialog::Accepted) return {};
+    const QStringList files = dialog.selectedFiles();
+    return files.isEmpty() ? QString() : files.front();
+}
+
+UserPrompts::Answer QtUserPrompts::AskSaveOnClose(QWidget* parent, const QString& title) {
+    QMessageBox box(QMessageBox::Question, QStringLiteral("Clipvane"),
+                    QStringLiteral("Do you want to save the image?"),
+                    QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, parent);
+    box.setInformativeText(title);
+    switch (box.exec()) {
+    case QMessageBox::Yes: return kYes;
+    case QMessageBox::No: return kNo;
+    default: return kCancel;
+    }
+}
+
+int QtUserPrompts::AskExitHint(QWidget* parent, const QString& documentName) {
+    CExitHintDlg dialog(parent);
+    dialog.SetDocumentName(documentName);
+    const int result = dialog.exec();
+    return result == QDialog::Rejected ? int(CExitHintDlg::kCancel) : result;
+}
+
+void QtUserPrompts::ShowError(QWidget* parent, const QString& text) {
+    // Window-modal but not blocking: a failed open requested over D-Bus must
+    // not hold up the caller's reply.
+    auto* box = new QMessageBox(QMessageBox::Warning, QStringLiteral("Clipvane"), text, QMessageBox::Ok, parent);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->open();
+}
+
+}  // namespace cv

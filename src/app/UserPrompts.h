@@ -1,0 +1,42 @@
+#pragma once
+// Every question and message the document commands put to the user, behind
+// one interface so that tests can answer them.
+#include <QString>
+#include <QStringList>
+
+class QWidget;
+
+namespace cv {
+
+class UserPrompts {
+public:
+    enum Answer { kYes, kNo, kCancel };
+
+    virtual ~UserPrompts() = default;
+    // File / Open: the chosen paths, empty on Cancel.
+    virtual QStringList OpenPaths(QWidget* parent) = 0;
+    // A save dialog proposing `initialName` with `defaultSuffix` ("png",
+    // "jpg"); empty on Cancel.
+    virtual QString SavePath(QWidget* parent, const QString& initialName, const QString& defaultSuffix) = 0;
+    // "Do you want to save the image?" of a closing document.
+    virtual Answer AskSaveOnClose(QWidget* parent, const QString& title) = 0;
+    // The exit prompt's CExitHintDlg: 1000 Yes, 1001 No, 1002 Save None,
+    // 1003 Cancel (Esc and the close box count as Cancel).
+    virtual int AskExitHint(QWidget* parent, const QString& documentName) = 0;
+    virtual void ShowError(QWidget* parent, const QString& text) = 0;
+};
+
+// The open filter and the save filter of the file dialogs.
+QString OpenFilter();
+QString SaveFilter();
+
+class QtUserPrompts : public UserPrompts {
+public:
+    QStringList OpenPaths(QWidget* parent) override;
+    QString SavePath(QWidget* parent, const QString& initialName, const QString& defaultSuffix) override;
+    Answer AskSaveOnClose(QWidget* parent, const QString& title) override;
+    int AskExitHint(QWidget* parent, const QString& documentName) override;
+    void ShowError(QWidget* parent, const QString& text) override;
+};
+
+}  // namespace cv
