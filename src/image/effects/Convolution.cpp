@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <bit>
+#include <climits>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 
@@ -22,11 +24,9 @@ ConvolutionEffect MakeBlurEffect() {
 void ConvolutionEffect::Begin(PixelImage& image) {
     ready = false;
     if (!valid) return;
-    TakeSource(&image);
     const int half = size > 0 ? size / 2 : 0;
-    if (half > 0) source->Expand(true, half, half, half, half);
-    ready = int64_t(source->Width()) == int64_t(image.Width()) + 2 * int64_t(half) &&
-            int64_t(source->Height()) == int64_t(image.Height()) + 2 * int64_t(half);
+    source = std::make_unique<PixelImage>();
+    ready = ExpandedCopy(image, half, *source);
 }
 
 void ConvolutionEffect::ProcessPixel(PixelImage&, int x, int y, uint8_t* pixel) {
@@ -45,55 +45,99 @@ void ConvolutionEffect::ProcessPixel(PixelImage&, int x, int y, uint8_t* pixel) 
 
 namespace {
 
-// One output row of a 3 x 3 kernel, byte by byte (alpha bytes included; the
-// caller keeps the image's own alpha). Sums fit in 32 bits for the kernels
-// admitted by FastRow. A power-of-two divisor is a shift that rounds toward
-// zero like the division.
-template <bool kShift>
-void Convolve3(const uint8_t* __restrict r0, const uint8_t* __restrict r1, const uint8_t* __restrict r2, size_t n,
-               size_t step, const int32_t* k, int32_t divisor, int shift, int32_t offset, uint8_t* __restrict out) {
-    const int32_t k0 = k[0], k1 = k[1], k2 = k[2], k3 = k[3], k4 = k[4], k5 = k[5], k6 = k[6], k7 = k[7], k8 = k[8];
-    const int32_t mask = (1 << shift) - 1;
+// The three 3 x 3 row kernels. Sums stay within the lane type for the
+// kernels FastRow admits; a power-of-two divisor is a shift that rounds
+// toward zero like the division. Built for AVX2 too, chosen at run time.
+template <class Lane, bool kShift>
+__attribute__((target_clones("avx2", "default"))) void Convolve3(
+    const uint8_t* __restrict r0, const uint8_t* __restrict r1, const uint8_t* __restrict r2, size_t n, size_t step,
+    const int32_t* k, int32_t divisor, int shift, int32_t offset, uint8_t* __restrict out) {
+    const Lane k0 = Lane(k[0]), k1 = Lane(k[1]), k2 = Lane(k[2]), k3 = Lane(k[3]), k4 = Lane(k[4]),
+               k5 = Lane(k[5]), k6 = Lane(k[6]), k7 = Lane(k[7]), k8 = Lane(k[8]);
+    const Lane mask = Lane((1 << shift) - 1), off = Lane(offset), div = Lane(divisor);
+    constexpr int kSignShift = int(sizeof(Lane)) * 8 - 1;
     for (size_t i = 0; i < n; ++i) {
-        const int32_t s = k0 * r0[i] + k1 * r0[i + step] + k2 * r0[i + 2 * step] + k3 * r1[i] + k4 * r1[i + step] +
-                          k5 * r1[i + 2 * step] + k6 * r2[i] + k7 * r2[i + step] + k8 * r2[i + 2 * step];
-        int32_t q;
+        const Lane s = Lane(k0 * r0[i] + k1 * r0[i + step] + k2 * r0[i + 2 * step] + k3 * r1[i] +
+                            k4 * r1[i + step] + k5 * r1[i + 2 * step] + k6 * r2[i] + k7 * r2[i + step] +
+                            k8 * r2[i + 2 * step]);
+        Lane q;
         if constexpr (kShift)
-            q = (s + ((s >> 31) & mask)) >> shift;
+            q = Lane((s + ((s >> kSignShift) & mask)) >> shift);
         else
-            q = s / divisor;
-        const int32_t v = q + offset;
+            q = Lane(s / div);
+        const Lane v = Lane(q + off);
         out[i] = uint8_t(v < 0 ? 0 : v > 255 ? 255 : v);
     }
 }
 
 }  // namespace
 
+bool ExpandedCopy(const PixelImage& image, int margin, PixelImage& out) {
+    // The same pixels as a copy followed by Expand(true, margin x 4), in one pass.
+    if (margin <= 0) {
+        out = image;
+        return !out.IsEmpty();
+    }
+    const int64_t w = int64_t(image.Width()) + 2 * int64_t(margin), h = int64_t(image.Height()) + 2 * int64_t(margin);
+    if (w > INT32_MAX || h > INT32_MAX || image.Depth() < 8) return false;
+    if (!out.Create(int(w), int(h), image.Depth())) return false;
+    out.CopyPalette(image);
+    out.originX = image.originX - margin;
+    out.originY = image.originY - margin;
+    out.frameDelay = image.frameDelay;
+    const int bpp = image.Depth() / 8, W = image.Width(), H = image.Height();
+    for (int y = 0; y < int(h); ++y) {
+        const uint8_t* s = image.Row(std::clamp(y - margin, 0, H - 1));
+        uint8_t* d = out.Row(y);
+        for (int x = 0; x < margin; ++x, d += bpp) std::memcpy(d, s, size_t(bpp));
+        std::memcpy(d, s, size_t(W) * bpp);
+        d += size_t(W) * bpp;
+        const uint8_t* last = s + size_t(W - 1) * bpp;
+        for (int x = 0; x < margin; ++x, d += bpp) std::memcpy(d, last, size_t(bpp));
+    }
+    return true;
+}
+
 bool ConvolutionEffect::FastRow(PixelImage& image, int y, uint8_t* row, int width) {
     if (size != 3 || source->Depth() != image.Depth()) return false;
-    for (int32_t v : kernel)
-        if (v < -4096 || v > 4096) return false;
-    if (offset < -(1 << 20) || offset > (1 << 20)) return false;
+    int64_t weight = 0;
+    for (int32_t v : kernel) weight += std::abs(int64_t(v));
+    const int64_t maxSum = weight * 255;
     const int step = image.Depth() / 8;
     const size_t n = size_t(width) * size_t(step);
     buffer.resize(n);
     const bool pow2 = std::has_single_bit(uint32_t(divisor));
     const int shift = pow2 ? std::countr_zero(uint32_t(divisor)) : 0;
     const uint8_t *r0 = source->Row(y), *r1 = source->Row(y + 1), *r2 = source->Row(y + 2);
-    if (pow2)
-        Convolve3<true>(r0, r1, r2, n, size_t(step), kernel.data(), divisor, shift, offset, buffer.data());
-    else
-        Convolve3<false>(r0, r1, r2, n, size_t(step), kernel.data(), divisor, shift, offset, buffer.data());
+    uint8_t* out = buffer.data();
+    const int32_t* k = kernel.data();
+    // 16-bit lanes when every partial sum, the quotient and the offset fit.
+    if (maxSum + 16384 < 32768 && offset >= -16384 && offset <= 16384) {
+        if (pow2)
+            Convolve3<int16_t, true>(r0, r1, r2, n, size_t(step), k, divisor, shift, offset, out);
+        else if (divisor <= 32767)
+            Convolve3<int16_t, false>(r0, r1, r2, n, size_t(step), k, divisor, shift, offset, out);
+        else
+            Convolve3<int32_t, false>(r0, r1, r2, n, size_t(step), k, divisor, shift, offset, out);
+    } else if (maxSum < (int64_t(1) << 30) && offset >= -(1 << 29) && offset <= (1 << 29)) {
+        if (pow2)
+            Convolve3<int32_t, true>(r0, r1, r2, n, size_t(step), k, divisor, shift, offset, out);
+        else
+            Convolve3<int32_t, false>(r0, r1, r2, n, size_t(step), k, divisor, shift, offset, out);
+    } else {
+        return false;
+    }
     if (step == 4) {
+        // Keep the image's own alpha.
         for (int x = 0; x < width; ++x) {
             uint32_t d, s;
             std::memcpy(&d, row + size_t(x) * 4, 4);
-            std::memcpy(&s, buffer.data() + size_t(x) * 4, 4);
+            std::memcpy(&s, out + size_t(x) * 4, 4);
             d = (d & 0xFF000000u) | (s & 0x00FFFFFFu);
             std::memcpy(row + size_t(x) * 4, &d, 4);
         }
     } else {
-        std::memcpy(row, buffer.data(), n);
+        std::memcpy(row, out, n);
     }
     return true;
 }

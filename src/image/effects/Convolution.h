@@ -29,6 +29,11 @@ private:
     std::vector<uint8_t> buffer;
 };
 
+// `out` = `image` with `margin` pixels added on every side that repeat the
+// edge pixels: the same as a copy expanded with replication, built in one
+// pass. False (out untouched or empty) when it cannot be made.
+bool ExpandedCopy(const PixelImage& image, int margin, PixelImage& out);
+
 // The "Blur" command: 1 2 1 / 2 4 2 / 1 2 1, divisor 16, offset 0.
 ConvolutionEffect MakeBlurEffect();
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "image/effects/Grey.h"
+#include "image/effects/Convolution.h"
 
 namespace cv {
 
@@ -13,15 +13,19 @@ OilPaintEffect::OilPaintEffect(int radius)
     : radius(std::clamp(radius, 1, (1 << 30) - 1)), window(2 * this->radius + 1) {}
 
 void OilPaintEffect::Begin(PixelImage& image) {
-    TakeSource(&image);
-    source->Expand(true, radius, radius, radius, radius);
-    grey = *source;
-    GreyLevelEffect level;
-    grey.ApplyEffect(level);
-    const int64_t w = int64_t(image.Width()) + 2 * int64_t(radius);
-    const int64_t h = int64_t(image.Height()) + 2 * int64_t(radius);
-    ready = source->Width() == w && source->Height() == h && grey.Width() == w && grey.Height() == h &&
-            grey.Depth() == 8;
+    // The expanded source and its grey levels; building the grey image
+    // directly gives the indexes GreyLevelEffect would (the source is 24 or
+    // 32 bits, so it needs no conversion first).
+    source = std::make_unique<PixelImage>();
+    ready = ExpandedCopy(image, radius, *source) && grey.Create(source->Width(), source->Height(), 8);
+    if (ready) {
+        const int step = source->Depth() / 8;
+        for (int y = 0; y < source->Height(); ++y) {
+            const uint8_t* s = source->Row(y);
+            uint8_t* g = grey.Row(y);
+            for (int x = 0; x < source->Width(); ++x, s += step) g[x] = uint8_t(GreyValue(s));
+        }
+    }
     // Counts of counts for the sliding path; windows too big for a table of
     // that size fall back to the plain count.
     const int64_t cells = int64_t(window) * window + 1;
