@@ -303,6 +303,34 @@ TEST(GrabwellDocCommands, DirectCommandsAndUnlistedIds) {
     EXPECT_EQ(doc.image.Depth(), 24);
 }
 
+TEST(GrabwellDocCommands, ScriptedCommandsMatchTheImageOnlyPath) {
+    // The document's steps (one undo step per effect, resize as a record)
+    // must give the same pixels as running the command on a bare image.
+    const uint32_t seed = 12345;
+    PixelImage source;
+    ASSERT_TRUE(source.Create(9, 7, 32));
+    for (int y = 0; y < 7; ++y)
+        for (int x = 0; x < 9; ++x) {
+            uint8_t* p = source.PixelAddress(x, y);
+            p[0] = uint8_t(x * 28);
+            p[1] = uint8_t(y * 36);
+            p[2] = uint8_t((x * y * 5) & 0xFF);
+            p[3] = 255;
+        }
+    for (int id : {20002, 20004, 20005, 20006, 20007, 20009, 20010, 20012, 20014, 20016, 20017, 20019, 20020,
+                   20033, 20034, 20035, 20036, 20037, 20038, 20040, 20041, 20042, 20050, 20051, 20077}) {
+        SCOPED_TRACE(id);
+        EffectParams params;
+        if (id == 20009) params = EffectParams{{5, 4, 1}, 3};
+        PixelImage expected(source);
+        ASSERT_TRUE(RunEffectCommand(id, params, expected, nullptr, &seed));
+        CGrabwellDoc doc;
+        doc.image = source;
+        doc.ApplyEffectCommand(id, params, &seed);
+        EXPECT_TRUE(SamePixels(doc.image, expected));
+    }
+}
+
 TEST(GrabwellDocFiles, SavedFileHoldsObjectsDocumentKeepsThem) {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "Commands.h"
+#include "document/GrabwellDoc.h"
 #include "document/files/ImageFile.h"
 #include "document/files/ImageHandler.h"
 #include "image/effects/EffectCommands.h"
@@ -82,8 +83,12 @@ int CommandApply(int argc, char** argv) {
         return 1;
     }
     image.ConvertTo(32);  // as opening a document does
-    cv::RunEffectCommand(id, params, image, nullptr, seed);
-    if (!cv::SaveImageFile(image, argv[i + 2])) {
+    // Through the document's own command path: the same steps, recorded in
+    // its history, as the editor runs them.
+    cv::CGrabwellDoc document;
+    document.image = std::move(image);
+    document.ApplyEffectCommand(id, params, seed);
+    if (!cv::SaveImageFile(document.image, argv[i + 2])) {
         std::fprintf(stderr, "clipvane-image: cannot write '%s'\n", argv[i + 2]);
         return 1;
     }
