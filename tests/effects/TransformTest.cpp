@@ -73,6 +73,29 @@ TEST(QuarterTurn, KeepsThePaletteAndRefusesFourBits) {
     EXPECT_FALSE(e.CanApply(nibbles));
 }
 
+TEST(QuarterTurn, KeepsSixteenBitMasks) {
+    // A 5-6-5 image must stay 5-6-5, or its pixels would be read as 5-5-5.
+    BitmapInfoHeader h{};
+    h.biSize = 40;
+    h.biWidth = 2;
+    h.biHeight = 1;
+    h.biPlanes = 1;
+    h.biBitCount = 16;
+    h.biCompression = kBiBitfields;
+    const uint32_t masks[3] = {0xF800, 0x07E0, 0x001F};
+    PixelImage img;
+    ASSERT_TRUE(img.CreateFromHeader(h, masks));
+    const uint16_t green = 0x07E0;
+    std::memcpy(img.PixelAddress(1, 0), &green, 2);
+    Rotate270Effect e;
+    img.ApplyEffect(e);
+    EXPECT_EQ(img.GreenMask(), 0x07E0u);
+    EXPECT_EQ(img.RedMask(), 0xF800u);
+    EXPECT_EQ(img.GetPixel(0, 0), 0x07E0u);  // new (0, 0) takes old (W - 1 - 0, 0) = (1, 0)
+    img.ConvertTo(24);
+    EXPECT_EQ(img.GetPixel(0, 0), 0x00FC00u);  // pure green of the 5-6-5 layout
+}
+
 TEST(Flip, HorizontalAndVertical) {
     PixelImage h = Abc(32), v = Abc(24);
     FlipHorizontalEffect fh;

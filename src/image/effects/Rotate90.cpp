@@ -41,7 +41,21 @@ void QuarterTurnEffect::Begin(PixelImage& image) {
     // then created anew at the turned size.
     const int W = image.Width(), H = image.Height(), depth = image.Depth();
     source = std::make_unique<PixelImage>(std::move(image));
-    ready = image.Create(H, W, depth);
+    if (depth == 16) {
+        // Keep the 16-bit layout: a plain re-creation would fall back to
+        // 5-5-5 masks and misread 5-6-5 pixels.
+        BitmapInfoHeader header{};
+        header.biSize = 40;
+        header.biWidth = H;
+        header.biHeight = W;
+        header.biPlanes = 1;
+        header.biBitCount = 16;
+        header.biCompression = kBiBitfields;
+        const uint32_t masks[3] = {source->RedMask(), source->GreenMask(), source->BlueMask()};
+        ready = image.CreateFromHeader(header, masks);
+    } else {
+        ready = image.Create(H, W, depth);
+    }
     if (!ready) {
         image = std::move(*source);
         source.reset();
