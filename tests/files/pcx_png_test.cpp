@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <tuple>
 
+#include "document/files/Handlers.h"
 #include "document/files/Pcx.h"
 #include "document/files/Png.h"
 #include "document/files/Sha256.h"
@@ -78,6 +80,75 @@ TEST(PcxEncode, OtherDepthsAndLimits) {
     PixelImage wide;
     ASSERT_TRUE(wide.Create(70000, 1, 8));
     EXPECT_TRUE(cv::EncodePcx(wide).empty());
+}
+
+TEST(PcxDecode, ReadsWhatTheWriterWrites) {
+    // Thin images too: FreeImage refuses PCX files one pixel wide or tall.
+    for (const auto& [w, h, depth] : {std::tuple{1, 1, 24}, {1, 7, 8}, {9, 1, 24}, {33, 5, 8}, {4, 3, 4}}) {
+        PixelImage img;
+        ASSERT_TRUE(img.Create(w, h, depth));
+        for (int y = 0; y < h; ++y)
+            for (int i = 0; i < img.Stride(); ++i) img.Row(y)[i] = uint8_t(i * 31 + y * 7);
+        const std::vector<uint8_t> file = cv::EncodePcx(img);
+        PixelImage back;
+        ASSERT_EQ(cv::DecodePcx(file.data(), file.size(), back), cv::PcxResult::kDecoded);
+        ASSERT_EQ(back.Width(), w);
+        ASSERT_EQ(back.Height(), h);
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x) {
+                if (depth == 24) {
+                    EXPECT_EQ(back.GetPixel(x, y), img.GetPixel(x, y));
+                } else {
+                    const cv::RgbQuad want = img.Palette()[img.GetPixel(x, y)];
+                    EXPECT_EQ(back.Palette()[back.GetPixel(x, y)], want);
+                }
+            }
+    }
+}
+
+TEST(PcxDecode, RefusesMalformedFiles) {
+    PixelImage img;
+    ASSERT_TRUE(img.Create(6, 4, 24));
+    const std::vector<uint8_t> good = cv::EncodePcx(img);
+    PixelImage out;
+    ASSERT_EQ(cv::DecodePcx(good.data(), good.size(), out), cv::PcxResult::kDecoded);
+    // Data ends inside the last run: C? value pairs cut off.
+    EXPECT_EQ(cv::DecodePcx(good.data(), good.size() - 1, out), cv::PcxResult::kRefused);
+    EXPECT_EQ(cv::DecodePcx(good.data(), 127, out), cv::PcxResult::kRefused);
+    std::vector<uint8_t> b = good;
+    b[0] = 0x0B;  // not ZSoft
+    EXPECT_EQ(cv::DecodePcx(b.data(), b.size(), out), cv::PcxResult::kRefused);
+    b = good;
+    b[66] = 4;  // 4 bytes per plane line for 6 pixels
+    EXPECT_EQ(cv::DecodePcx(b.data(), b.size(), out), cv::PcxResult::kRefused);
+    b = good;
+    b[8] = 0;
+    b[4] = 3;  // xmax 0 < xmin 3
+    EXPECT_EQ(cv::DecodePcx(b.data(), b.size(), out), cv::PcxResult::kRefused);
+    b = good;
+    b[8] = 0xFF;
+    b[9] = 0xFF;
+    b[10] = 0xFF;
+    b[11] = 0xFF;  // 65536 x 65536 x 3 bytes: over the limit
+    b[66] = 0xFF;
+    b[67] = 0xFF;
+    EXPECT_EQ(cv::DecodePcx(b.data(), b.size(), out), cv::PcxResult::kRefused);
+    b = good;
+    b[3] = 1;
+    b[65] = 4;  // 16-colour EGA layout: handed to FreeImage
+    EXPECT_EQ(cv::DecodePcx(b.data(), b.size(), out), cv::PcxResult::kOtherLayout);
+    EXPECT_TRUE(out.IsEmpty() || out.Width() == 6);
+}
+
+TEST(PcxDecode, OlderLayoutsThroughFreeImage) {
+    cvtest::ScratchDir dir;
+    ASSERT_TRUE(cvtest::Magick("-size 16x5 xc:white -fill black -draw 'rectangle 2,1 9,3' -monochrome " +
+                               cvtest::Quote(dir / "mono.pcx")));
+    cv::PcxHandler h;
+    ASSERT_TRUE(h.LoadFile(dir / "mono.pcx"));
+    ASSERT_EQ(h.Frames().size(), 1u);
+    EXPECT_EQ(cvtest::MaxDifference(cvtest::ImagePixels(*h.Frames()[0]), cvtest::MagickPixels(dir / "mono.pcx")),
+              0);
 }
 
 uint32_t Be32(const uint8_t* p) { return (uint32_t(p[0]) << 24) | (p[1] << 16) | (p[2] << 8) | p[3]; }

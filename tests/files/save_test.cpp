@@ -67,8 +67,9 @@ TEST(HandlerRegistry, FactoryColumns) {
     EXPECT_FALSE(basic.CreateHandler(cv::kFilePcx));
 
     cv::StandardHandlerFactory standard;
-    for (cv::ImageFileType t : {cv::kFilePcx, cv::kFileJpeg, cv::kFileGif, cv::kFileTiff, cv::kFilePng,
-                                cv::kFilePsd, cv::kFileIco, cv::kFileXpm})
+    EXPECT_TRUE(is(standard.CreateHandler(cv::kFilePcx), (cv::PcxHandler*)nullptr));
+    for (cv::ImageFileType t : {cv::kFileJpeg, cv::kFileGif, cv::kFileTiff, cv::kFilePng, cv::kFilePsd,
+                                cv::kFileIco, cv::kFileXpm})
         EXPECT_TRUE(is(standard.CreateHandler(t), (cv::FreeImageHandler*)nullptr)) << t;
     EXPECT_FALSE(standard.CreateHandler(cv::kFileNone));
 

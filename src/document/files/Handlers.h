@@ -40,10 +40,13 @@ private:
     ImageFileType type_;
 };
 
-// The program's own PCX writer: 24-bit images as three run-length coded colour
-// planes, palette images as 8 bits with the 256-colour palette.
+// The program's own PCX code. Writing: 24-bit images as three run-length
+// coded colour planes, palette images as 8 bits with the 256-colour palette.
+// Reading: 8-bit layouts here, the older 1-, 2- and 4-bit layouts through the
+// isolated FreeImage decoder.
 class PcxHandler : public ImageFormatHandler {
 public:
+    bool LoadMemory(const uint8_t* bytes, size_t size) override;
     bool SaveFile(const std::string& path, int param) override;
 };
 

@@ -76,7 +76,7 @@ std::unique_ptr<ImageFormatHandler> StandardHandlerFactory::CreateHandler(ImageF
     switch (type) {
     case kFileBmp: return std::make_unique<BmpHandler>();
     case kFileTga: return std::make_unique<TgaHandler>();
-    case kFilePcx:
+    case kFilePcx: return std::make_unique<PcxHandler>();
     case kFileJpeg:
     case kFileGif:
     case kFileTiff:

@@ -14,4 +14,12 @@ namespace cv {
 // format's 16-bit coordinates allow.
 std::vector<uint8_t> EncodePcx(const PixelImage& image);
 
+enum class PcxResult { kDecoded, kRefused, kOtherLayout };
+
+// Decodes 8-bit PCX files of 1 plane (with the 256-colour palette at the
+// end, or a grey ramp without one), 3 planes (24-bit) and 4 planes (32-bit),
+// run-length coded or not. Malformed files are refused; other valid layouts
+// (1, 2 and 4 bits per pixel) give kOtherLayout and `image` is untouched.
+PcxResult DecodePcx(const uint8_t* bytes, size_t size, PixelImage& image);
+
 }  // namespace cv

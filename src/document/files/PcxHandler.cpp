@@ -2,6 +2,7 @@
 
 #include "document/files/AtomicFile.h"
 #include "document/files/Handlers.h"
+#include "document/files/IsolatedDecoder.h"
 #include "document/files/Limits.h"
 #include "document/files/Pcx.h"
 
@@ -93,6 +94,79 @@ std::vector<uint8_t> EncodePcx(const PixelImage& source) {
         }
     }
     return out;
+}
+
+PcxResult DecodePcx(const uint8_t* bytes, size_t size, PixelImage& out) {
+    if (!bytes || size < kHeader || bytes[0] != 0x0A || bytes[2] > 1) return PcxResult::kRefused;
+    const int bits = bytes[3];
+    const int planes = bytes[65];
+    const int xmin = ReadLe16(bytes + 4), ymin = ReadLe16(bytes + 6);
+    const int xmax = ReadLe16(bytes + 8), ymax = ReadLe16(bytes + 10);
+    const size_t lineBytes = ReadLe16(bytes + 66);
+    if (xmax < xmin || ymax < ymin || planes < 1) return PcxResult::kRefused;
+    if (bits != 8 || (planes != 1 && planes != 3 && planes != 4)) return PcxResult::kOtherLayout;
+    const int width = xmax - xmin + 1, height = ymax - ymin + 1;
+    if (lineBytes < size_t(width)) return PcxResult::kRefused;
+    const int depth = planes == 1 ? 8 : planes * 8;
+    if (!PixelStorageAllowed(width, height, depth)) return PcxResult::kRefused;
+
+    PixelImage image;
+    if (!image.Create(width, height, depth)) return PcxResult::kRefused;
+    const bool coded = bytes[2] == 1;
+    const uint8_t* p = bytes + kHeader;
+    const uint8_t* end = bytes + size;
+    // A run may go on past the end of a plane or a scan line: carry it over.
+    uint8_t runValue = 0;
+    size_t runLeft = 0;
+    std::vector<uint8_t> line(lineBytes * size_t(planes));
+    for (int y = 0; y < height; ++y) {
+        for (size_t i = 0; i < line.size();) {
+            if (runLeft) {
+                const size_t n = runLeft < line.size() - i ? runLeft : line.size() - i;
+                std::memset(&line[i], runValue, n);
+                i += n;
+                runLeft -= n;
+                continue;
+            }
+            if (p >= end) return PcxResult::kRefused;
+            const uint8_t c = *p++;
+            if (coded && c >= 0xC0) {
+                if (p >= end) return PcxResult::kRefused;
+                runValue = *p++;
+                runLeft = c & 0x3F;
+            } else {
+                line[i++] = c;
+            }
+        }
+        uint8_t* row = image.Row(y);
+        if (planes == 1) {
+            std::memcpy(row, line.data(), size_t(width));
+            continue;
+        }
+        // Planes are red, green, blue (and alpha); pixels blue, green, red, alpha.
+        static const int kByte[4] = {2, 1, 0, 3};
+        for (int c = 0; c < planes; ++c) {
+            const uint8_t* src = &line[size_t(c) * lineBytes];
+            for (int x = 0; x < width; ++x) row[size_t(x) * size_t(planes) + size_t(kByte[c])] = src[x];
+        }
+    }
+    if (planes == 1 && size >= kHeader + 769 && bytes[size - 769] == 0x0C) {
+        const uint8_t* pal = bytes + size - 768;
+        RgbQuad entries[256];
+        for (int i = 0; i < 256; ++i) entries[i] = RgbQuad{pal[3 * i + 2], pal[3 * i + 1], pal[3 * i], 0};
+        image.SetPalette(0, 256, entries);
+    }
+    out = std::move(image);
+    return PcxResult::kDecoded;
+}
+
+bool PcxHandler::LoadMemory(const uint8_t* bytes, size_t size) {
+    auto image = std::make_unique<PixelImage>();
+    switch (DecodePcx(bytes, size, *image)) {
+    case PcxResult::kDecoded: frames.push_back(std::move(image)); return true;
+    case PcxResult::kOtherLayout: return DecodeIsolated(nullptr, bytes, size, frames);
+    default: return false;
+    }
 }
 
 bool PcxHandler::SaveFile(const std::string& path, int) {

@@ -1,0 +1,20 @@
+// The BMP reader takes any bytes: it must refuse or decode, never read past
+// the buffer or allocate past the limit.
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "document/files/Handlers.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    // A copy of exactly `size` bytes, so that any over-read hits the
+    // sanitiser's red zone.
+    std::vector<uint8_t> copy(data, data + size);
+    cv::BmpHandler handler;
+    if (handler.LoadMemory(copy.data(), copy.size())) {
+        const cv::PixelImage& image = *handler.Frames().front();
+        volatile uint32_t sink = image.GetPixel(image.Width() - 1, image.Height() - 1);
+        (void)sink;
+    }
+    return 0;
+}
