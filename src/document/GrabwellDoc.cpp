@@ -208,6 +208,7 @@ void CGrabwellDoc::NewImage() {
 }
 
 void CGrabwellDoc::ApplyCapture(const PixelImage& captured, bool replace) {
+    if (captured.IsEmpty()) return;  // a failed grab delivers nothing
     if (replace) RecordUndo(image);
     image = captured;
     image.ConvertTo(32);

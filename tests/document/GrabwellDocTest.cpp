@@ -17,6 +17,8 @@ using test::Px;
 using test::SamePixels;
 using test::Solid;
 
+constexpr uint32_t kOpaqueWhite = 0xFFFFFFFF;
+
 // A stand-in for the application's dialogs: records what was opened and,
 // when told to, applies an effect or accepts the resize.
 class FakeDialogs : public EffectDialogs {
@@ -145,6 +147,67 @@ TEST(GrabwellDoc, CaptureInReplaceModeUndoes) {
     fresh.ApplyCapture(Solid(2, 2, 24, 1, 1, 1), false);
     EXPECT_EQ(fresh.UndoCount(), 0);
     EXPECT_EQ(fresh.modified, 1);
+}
+
+TEST(GrabwellDoc, UndoBackToAnEmptyImage) {
+    // A capture into a document without an image, undone: empty again.
+    CGrabwellDoc doc;
+    doc.ApplyCapture(Solid(3, 3, 24, 1, 2, 3), true);
+    ASSERT_FALSE(doc.image.IsEmpty());
+    doc.OnUndo();
+    EXPECT_TRUE(doc.image.IsEmpty());
+    doc.OnRedo();
+    EXPECT_EQ(doc.image.Width(), 3);
+    doc.OnUndo();
+    EXPECT_TRUE(doc.image.IsEmpty());
+    // An empty capture changes nothing and records nothing.
+    const int steps = doc.UndoCount();
+    doc.ApplyCapture(PixelImage(), true);
+    EXPECT_EQ(doc.UndoCount(), steps);
+}
+
+TEST(GrabwellDoc, ViewsAreToldBeforeObjectsAreReplaced) {
+    CGrabwellDoc doc;
+    doc.image = Solid(4, 4, 32, 0, 0, 0);
+    int replaced = 0, changed = 0;
+    QObject::connect(&doc, &CGrabwellDoc::objectsAboutToBeReplaced, [&] { ++replaced; });
+    QObject::connect(&doc, &CGrabwellDoc::changed, [&] { ++changed; });
+    doc.AddObject(MakeShape(0, 0, 2, 2));
+    EXPECT_EQ(replaced, 0);
+    EXPECT_GE(changed, 1);
+    doc.OnUndo();
+    doc.OnRedo();
+    EXPECT_EQ(replaced, 2);
+    doc.OnRedo();  // nothing to redo: no signal
+    EXPECT_EQ(replaced, 2);
+}
+
+TEST(GrabwellDoc, CompositeFollowsTheDocument) {
+    CGrabwellDoc doc;
+    doc.image = Solid(20, 20, 24, 255, 255, 255);
+    doc.AddObject(MakeHighlight(0, 0, 10, 10, 0));
+    EXPECT_EQ(Px(doc.Composite(), 5, 5), 0xFF000080u);
+    EXPECT_EQ(Px(doc.Composite(), 15, 15), kOpaqueWhite);
+    test::AddBlueEffect effect(1);  // 255 + 1 wraps to 0 in blue
+    doc.RunEffect(&effect);
+    EXPECT_EQ(Px(doc.Composite(), 15, 15), 0xFFFFFF00u);
+    doc.OnUndo();
+    EXPECT_EQ(Px(doc.Composite(), 15, 15), kOpaqueWhite);
+    doc.objects.clear();
+    doc.ObjectsEdited();
+    EXPECT_EQ(Px(doc.Composite(), 5, 5), kOpaqueWhite);
+    // The document image itself never holds the objects.
+    EXPECT_EQ(doc.image.Depth(), 24);
+}
+
+TEST(GrabwellDoc, FlattenBurnsIntoTwentyFourBitImages) {
+    CGrabwellDoc doc;
+    doc.image = Solid(10, 10, 24, 255, 255, 255);
+    doc.objects.push_back(MakeHighlight(0, 0, 5, 5, 0));
+    doc.Flatten();
+    ASSERT_EQ(doc.image.Depth(), 32);
+    EXPECT_EQ(Px(doc.image, 2, 2), 0xFF000080u);
+    EXPECT_EQ(Px(doc.image, 7, 7), kOpaqueWhite);
 }
 
 TEST(GrabwellDoc, NewImageIsWhiteWithAlphaZero) {

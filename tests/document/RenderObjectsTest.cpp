@@ -198,6 +198,71 @@ TEST(RenderObjects, StampIsScaledToItsBox) {
     EXPECT_EQ(ChangedArea(black, RenderOne(std::move(none), black)), Rect{});
 }
 
+TEST(RenderObjects, TextSizeIsInPointsAtNinetySixDpi) {
+    // 72 points at 96 dpi is 96 pixels: a capital H is roughly 0.7 of that.
+    const PixelImage white = Solid(300, 200, 32, 255, 255, 255);
+    auto text = std::make_unique<TextObject>();
+    text->right = 300;
+    text->bottom = 200;
+    text->boxStyle = 1;
+    text->fontSize = 72;
+    text->alignment = 0;
+    text->fontName = u"DejaVu Sans";
+    text->text = u"H";
+    const Rect left = ChangedArea(white, RenderOne(CloneObject(*text), white));
+    EXPECT_GT(left.Height(), 55);
+    EXPECT_LT(left.Height(), 85);
+    EXPECT_LT(left.left, 20);
+    text->alignment = 2;
+    const Rect right = ChangedArea(white, RenderOne(CloneObject(*text), white));
+    EXPECT_GT(right.right, 280);
+    EXPECT_EQ(right.Height(), left.Height());
+    // Underline adds ink below the glyph.
+    text->underline = 1;
+    const Rect underlined = ChangedArea(white, RenderOne(std::move(text), white));
+    EXPECT_GT(underlined.bottom, right.bottom);
+}
+
+TEST(BitmapToPixelImage, FormatsAndRefusal) {
+    QImage indexed(3, 2, QImage::Format_Indexed8);
+    indexed.setColorTable({qRgb(1, 2, 3), qRgb(200, 100, 50)});
+    indexed.fill(1);
+    PixelImage image;
+    ASSERT_TRUE(BitmapToPixelImage(indexed, image));
+    EXPECT_EQ(image.Depth(), 8);
+    EXPECT_EQ(*image.PixelAddress(2, 1), 1);
+    EXPECT_EQ(image.Palette()[1], (RgbQuad{50, 100, 200, 0}));
+
+    QImage rgb565(2, 1, QImage::Format_RGB16);
+    rgb565.setPixel(0, 0, qRgb(255, 0, 0));
+    ASSERT_TRUE(BitmapToPixelImage(rgb565, image));
+    EXPECT_EQ(image.Depth(), 16);
+    EXPECT_EQ(image.GreenMask(), 0x07E0u);
+    EXPECT_EQ(image.GetPixel(0, 0), 0xF800u);
+
+    QImage rgb(2, 1, QImage::Format_RGB888);  // red first in memory
+    rgb.setPixel(1, 0, qRgb(10, 20, 30));
+    ASSERT_TRUE(BitmapToPixelImage(rgb, image));
+    EXPECT_EQ(image.Depth(), 24);
+    EXPECT_EQ(Px(image, 1, 0), 0x0A141Eu);
+
+    QImage opaque(1, 1, QImage::Format_RGB32);
+    opaque.fill(qRgb(4, 5, 6));
+    ASSERT_TRUE(BitmapToPixelImage(opaque, image));
+    EXPECT_EQ(Px(image, 0, 0), 0xFF040506u);
+
+    QImage premultiplied(1, 1, QImage::Format_ARGB32_Premultiplied);
+    premultiplied.fill(QColor(100, 50, 0, 128));  // stored premultiplied
+    ASSERT_TRUE(BitmapToPixelImage(premultiplied, image));
+    EXPECT_EQ(Px(image, 0, 0) >> 24, 128u);
+    EXPECT_NEAR(int(Px(image, 0, 0) >> 16 & 0xFF), 100, 1);  // straight again
+
+    const PixelImage before = image;
+    EXPECT_FALSE(BitmapToPixelImage(QImage(2, 2, QImage::Format_Alpha8), image));
+    EXPECT_FALSE(BitmapToPixelImage(QImage(), image));
+    EXPECT_TRUE(test::SamePixels(image, before));
+}
+
 // Objects of every kind, some shadowed and translucent, for the cache checks.
 ObjectList MixedObjects() {
     ObjectList objects;

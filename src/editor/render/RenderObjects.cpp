@@ -2,12 +2,14 @@
 
 #include <QFont>
 #include <QFontDatabase>
+#include <QList>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPolygon>
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "editor/render/BlendImage.h"
 #include "editor/render/DropShadowEffect.h"
@@ -171,20 +173,59 @@ bool DrawnBitmap(const AnnotationObject& object, QImage& bitmap, int& ox, int& o
 
 bool BitmapToPixelImage(const QImage& bitmap, PixelImage& image) {
     if (bitmap.isNull()) return false;
-    QImage rows;
+    QImage rows = bitmap;
+    int depth = 0;
     bool forceOpaque = false;
+    bool palette = false;
+    uint32_t masks[3] = {0x7C00, 0x03E0, 0x001F};
     switch (bitmap.format()) {
-        case QImage::Format_ARGB32: rows = bitmap; break;
-        case QImage::Format_ARGB32_Premultiplied: rows = bitmap.convertToFormat(QImage::Format_ARGB32); break;
+        case QImage::Format_Mono:
+            depth = 1;
+            palette = true;
+            break;
+        case QImage::Format_Indexed8:
+            depth = 8;
+            palette = true;
+            break;
+        case QImage::Format_RGB555: depth = 16; break;
+        case QImage::Format_RGB16:
+            depth = 16;
+            masks[0] = 0xF800;
+            masks[1] = 0x07E0;
+            break;
+        case QImage::Format_BGR888: depth = 24; break;
+        case QImage::Format_RGB888:
+            depth = 24;
+            rows = bitmap.convertToFormat(QImage::Format_BGR888);
+            break;
         case QImage::Format_RGB32:
-            rows = bitmap;
+            depth = 32;
             forceOpaque = true;
+            break;
+        case QImage::Format_ARGB32: depth = 32; break;
+        case QImage::Format_ARGB32_Premultiplied:
+            depth = 32;
+            rows = bitmap.convertToFormat(QImage::Format_ARGB32);
             break;
         default: return false;
     }
+    BitmapInfoHeader header{};
+    header.biSize = sizeof(BitmapInfoHeader);
+    header.biWidth = rows.width();
+    header.biHeight = rows.height();
+    header.biPlanes = 1;
+    header.biBitCount = uint16_t(depth);
+    header.biCompression = depth == 16 ? kBiBitfields : kBiRgb;
     PixelImage result;
-    if (!result.Create(rows.width(), rows.height(), 32)) return false;
-    const size_t bytes = size_t(rows.width()) * 4;
+    if (!result.CreateFromHeader(header, masks)) return false;
+    if (palette) {
+        const QList<QRgb> table = rows.colorTable();
+        std::vector<RgbQuad> entries;
+        for (QRgb c : table) entries.push_back(RgbQuad{uint8_t(qBlue(c)), uint8_t(qGreen(c)), uint8_t(qRed(c)), 0});
+        const int count = std::min(int(entries.size()), 1 << depth);
+        if (count > 0) result.SetPalette(0, count, entries.data());
+    }
+    const size_t bytes = size_t(std::min<qsizetype>(rows.bytesPerLine(), result.Stride()));
     for (int y = 0; y < rows.height(); ++y) std::copy_n(rows.constScanLine(y), bytes, result.Row(y));
     if (forceOpaque) result.SetAlpha(255);
     image = std::move(result);

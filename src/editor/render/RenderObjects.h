@@ -33,9 +33,11 @@ bool RenderObject(const AnnotationObject& object, RenderedObject& out);
 // silently dropped; an empty target stays empty.
 void RenderObjects(PixelImage& target, const ObjectList& objects);
 
-// Replaces `image` by the pixels of `bitmap` (top row first); 32-bit formats
-// keep their bytes (premultiplied ones are unpremultiplied), RGB32 gets alpha
-// 255. False, `image` unchanged, for a null bitmap or an unsupported format.
+// Replaces `image` by the pixels of `bitmap` (top row first, min(source,
+// image) bytes of each row). Mono and Indexed8 keep their palette, RGB555 and
+// RGB16 become 16 bits with their masks, BGR888 and RGB888 24 bits, ARGB32
+// keeps its bytes (premultiplied ones are unpremultiplied first), RGB32 gets
+// alpha 255. False, `image` unchanged, for a null bitmap or any other format.
 bool BitmapToPixelImage(const QImage& bitmap, PixelImage& image);
 
 // The handles of `selected` (nothing when null): 8 x 8 white circles with a
