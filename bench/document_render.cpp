@@ -5,11 +5,14 @@
 #include <benchmark/benchmark.h>
 
 #include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
 
 #include <cstdio>
 #include <memory>
 
 #include "document/GrabwellDoc.h"
+#include "editor/render/PixelImagePainter.h"
 #include "editor/render/RenderCache.h"
 #include "editor/render/RenderObjects.h"
 #include "image/Effect.h"
@@ -200,6 +203,24 @@ void BM_ResizeOneObject(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_ResizeOneObject)->Unit(benchmark::kMillisecond);
+
+// Painting the whole composite into a widget-like RGB32 surface, 1:1 and at
+// 200 % (a 1920 x 1080 part enlarged to fill 3840 x 2160).
+void BM_DrawPixelImage(benchmark::State& state) {
+    QImage surface(kWidth, kHeight, QImage::Format_RGB32);
+    const PixelImage& image = SharedBase();
+    const bool zoomed = state.range(0) != 0;
+    for (auto _ : state) {
+        QPainter painter(&surface);
+        if (zoomed)
+            StretchDraw(painter, image, Rect{0, 0, kWidth, kHeight}, Rect{0, 0, kWidth / 2, kHeight / 2});
+        else
+            Draw(painter, image, 0, 0);
+        painter.end();
+        benchmark::DoNotOptimize(surface.constBits());
+    }
+}
+BENCHMARK(BM_DrawPixelImage)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 class AddOne : public ImageEffect {
 public:

@@ -221,29 +221,6 @@ TEST(ObjectOrder, FrontAndBack) {
     EXPECT_EQ(single[0].get(), only);
 }
 
-TEST(AnnotationObjects, DefaultsOfEveryKind) {
-    LineObject line;
-    EXPECT_EQ(line.width, 2);
-    EXPECT_EQ(line.style, 0);
-    EXPECT_EQ(LineObject(kObjectArrow).kind, kObjectArrow);
-    TextObject text;
-    EXPECT_EQ(text.fontName, u"Arial");
-    EXPECT_EQ(text.fontSize, 16);
-    EXPECT_EQ(text.backColor, 0xFFFFFFu);
-    EXPECT_EQ(text.alignment, 1);
-    ShapeObject shape;
-    EXPECT_EQ(shape.fillColor, 0x7B1700u);  // red 0, green 23, blue 123 as 0x00BBGGRR
-    EXPECT_EQ(shape.width, 2);
-    HighlightObject highlight;
-    EXPECT_EQ(highlight.transparency, 60);
-    EXPECT_EQ(highlight.color, 0x800000u);  // blue 128
-    StampObject stamp;
-    EXPECT_EQ(stamp.kind, kObjectStamp);
-    EXPECT_TRUE(stamp.image.IsEmpty());
-    for (ObjectKind k : {kObjectLine, kObjectText, kObjectShape, kObjectArrow, kObjectHighlight, kObjectStamp})
-        EXPECT_EQ(CreateObject(k)->kind, k);
-}
-
 TEST(AnnotationObjects, CopyListIsDeep) {
     ObjectList source;
     auto text = std::make_unique<TextObject>();
