@@ -97,6 +97,8 @@ void CMainFrame::CreateTabs() {
         RebuildRecentMenu();
     });
     connect(documents_, &DocumentManager::documentsChanged, this, [this] {
+        ActiveDocumentChanged();
+        // Again once a closed tab has gone.
         QTimer::singleShot(0, this, [this] { ActiveDocumentChanged(); });
     });
     connect(mdi_, &QMdiArea::subWindowActivated, this, [this] { ActiveDocumentChanged(); });
