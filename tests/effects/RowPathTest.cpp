@@ -44,6 +44,8 @@ std::vector<Case> Cases() {
         {"oil5", Make<OilPaintEffect>(5)},
         {"splash", Make<SplashEffect>(9, 33u)},
         {"posterize", Make<PosterizeEffect>(5)},
+        {"posterize-red", Make<PosterizeEffect>(3, 1)},
+        {"posterize-many", Make<PosterizeEffect>(20)},
         {"mosaic", Make<MosaicEffect>(6)},
         {"mosaic-big", Make<MosaicEffect>(50)},
         {"halftone", Make<HalftoneEffect>()},

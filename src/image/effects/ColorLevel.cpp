@@ -6,19 +6,19 @@ namespace cv {
 
 namespace {
 
-// Low and high ends of one channel's histogram (bins first..last = 0..255).
-void FindLevels(const uint64_t hist[256], int32_t& low, int32_t& high) {
+// Low and high ends of one channel's histogram over bins first..last.
+void FindLevels(const uint64_t hist[256], int first, int last, int32_t& low, int32_t& high) {
     uint64_t n = 0;
-    for (int i = 0; i < 256; ++i) n += hist[i];
-    low = 0;
+    for (int i = first; i <= last; ++i) n += hist[i];
+    low = first;
     if (n == 0) {
-        high = 0;
+        high = first;
         return;
     }
-    high = 255;
+    high = last;
     const double total = double(n);
     uint64_t cum = 0;
-    for (int i = 0; i < 255; ++i) {
+    for (int i = first; i < last; ++i) {
         cum += hist[i];
         if (std::fabs(double(cum + hist[i + 1]) / total - 0.006) > std::fabs(double(cum) / total - 0.006)) {
             low = i + 1;
@@ -26,7 +26,7 @@ void FindLevels(const uint64_t hist[256], int32_t& low, int32_t& high) {
         }
     }
     cum = 0;
-    for (int b = 255; b >= 1; --b) {
+    for (int b = last; b > first; --b) {
         cum += hist[b];
         if (std::fabs(double(cum + hist[b - 1]) / total - 0.006) > std::fabs(double(cum) / total - 0.006)) {
             high = b - 1;
@@ -64,7 +64,7 @@ void ColorLevelEffect::Begin(PixelImage& image) {
                 ++hist[2][p[2]];
             }
         }
-        for (int c = 0; c < 3; ++c) FindLevels(hist[c], low[size_t(c)], high[size_t(c)]);
+        for (int c = 0; c < 3; ++c) FindLevels(hist[c], first, last, low[size_t(c)], high[size_t(c)]);
     }
     // Each channel's result depends on its level alone: one table per channel.
     for (int c = 0; c < 3; ++c)
