@@ -219,6 +219,9 @@ void CGrabwellDoc::ApplyCapture(const PixelImage& captured, bool replace) {
 // ---- Image and Filter commands ------------------------------------------------------
 
 void CGrabwellDoc::RunNormalised(ImageEffect* effect) {
+    // Without an effect a 24-bit image would go to 32 bits and straight back,
+    // which gives the same bytes: skip both conversions.
+    if (!effect && image.Depth() == 24) return;
     image.ConvertTo(32);
     RunEffect(effect);
     if (!image.IsEmpty() && image.Depth() != 24) {
