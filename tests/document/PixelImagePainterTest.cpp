@@ -130,6 +130,22 @@ TEST(PixelImagePainter, StretchDrawShrinksByPickingPixels) {
     }
 }
 
+TEST(PixelImagePainter, ComposesWithThePaintersTransform) {
+    // A view zoomed to 200 % scales the painter; the flip must not undo it.
+    const PixelImage image = PatternImage(2, 2, 24);
+    QImage canvas = Canvas(10, 10).convertToFormat(QImage::Format_RGB32);
+    {
+        QPainter painter(&canvas);
+        painter.translate(1, 1);
+        painter.scale(2, 2);
+        Draw(painter, image, 1, 1);  // lands at (3, 3), 4 x 4
+    }
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 4; ++x) ASSERT_EQ(canvas.pixel(3 + x, 3 + y), 0xFF000000 | Pattern(x / 2, y / 2));
+    EXPECT_EQ(canvas.pixel(2, 2), kBackground);
+    EXPECT_EQ(canvas.pixel(7, 7), kBackground);
+}
+
 TEST(PixelImagePainter, PaletteAndSixteenBitDepths) {
     // 8-bit grey ramp: index i shows grey i.
     PixelImage grey;
