@@ -60,7 +60,7 @@ public:
         int out = -1;
         pid_ = Spawn({HelperPath("solid_window"), rrggbb, geometry, title}, &out);
         std::string line;
-        if (pid_ > 0 && ReadLine(out, &line, 10000)) id_ = std::stoul(line);
+        if (pid_ > 0 && ReadLine(out, &line, 30000)) id_ = std::stoul(line);
         if (out >= 0) close(out);
     }
     ~SolidWindow() { Terminate(pid_); }
