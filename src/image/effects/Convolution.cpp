@@ -47,9 +47,9 @@ namespace {
 
 // The three 3 x 3 row kernels. Sums stay within the lane type for the
 // kernels FastRow admits; a power-of-two divisor is a shift that rounds
-// toward zero like the division. Built for AVX2 too, chosen at run time.
+// toward zero like the division.
 template <class Lane, bool kShift>
-__attribute__((target_clones("avx2", "default"))) void Convolve3(
+inline __attribute__((always_inline)) void Convolve3(
     const uint8_t* __restrict r0, const uint8_t* __restrict r1, const uint8_t* __restrict r2, size_t n, size_t step,
     const int32_t* k, int32_t divisor, int shift, int32_t offset, uint8_t* __restrict out) {
     const Lane k0 = Lane(k[0]), k1 = Lane(k[1]), k2 = Lane(k[2]), k3 = Lane(k[3]), k4 = Lane(k[4]),
@@ -69,6 +69,19 @@ __attribute__((target_clones("avx2", "default"))) void Convolve3(
         out[i] = uint8_t(v < 0 ? 0 : v > 255 ? 255 : v);
     }
 }
+
+// The four variants as plain functions, each built for AVX2 as well.
+#define CONVOLVE3_VARIANT(name, Lane, kShift)                                                                  \
+    __attribute__((target_clones("avx2", "default"))) void name(                                               \
+        const uint8_t* __restrict r0, const uint8_t* __restrict r1, const uint8_t* __restrict r2, size_t n,    \
+        size_t step, const int32_t* k, int32_t divisor, int shift, int32_t offset, uint8_t* __restrict out) {   \
+        Convolve3<Lane, kShift>(r0, r1, r2, n, step, k, divisor, shift, offset, out);                          \
+    }
+CONVOLVE3_VARIANT(Convolve3Short, int16_t, true)
+CONVOLVE3_VARIANT(Convolve3ShortDivide, int16_t, false)
+CONVOLVE3_VARIANT(Convolve3Wide, int32_t, true)
+CONVOLVE3_VARIANT(Convolve3WideDivide, int32_t, false)
+#undef CONVOLVE3_VARIANT
 
 }  // namespace
 
@@ -114,16 +127,16 @@ bool ConvolutionEffect::FastRow(PixelImage& image, int y, uint8_t* row, int widt
     // 16-bit lanes when every partial sum, the quotient and the offset fit.
     if (maxSum + 16384 < 32768 && offset >= -16384 && offset <= 16384) {
         if (pow2)
-            Convolve3<int16_t, true>(r0, r1, r2, n, size_t(step), k, divisor, shift, offset, out);
+            Convolve3Short(r0, r1, r2, n, size_t(step), k, divisor, shift, offset, out);
         else if (divisor <= 32767)
-            Convolve3<int16_t, false>(r0, r1, r2, n, size_t(step), k, divisor, shift, offset, out);
+            Convolve3ShortDivide(r0, r1, r2, n, size_t(step), k, divisor, shift, offset, out);
         else
-            Convolve3<int32_t, false>(r0, r1, r2, n, size_t(step), k, divisor, shift, offset, out);
+            Convolve3WideDivide(r0, r1, r2, n, size_t(step), k, divisor, shift, offset, out);
     } else if (maxSum < (int64_t(1) << 30) && offset >= -(1 << 29) && offset <= (1 << 29)) {
         if (pow2)
-            Convolve3<int32_t, true>(r0, r1, r2, n, size_t(step), k, divisor, shift, offset, out);
+            Convolve3Wide(r0, r1, r2, n, size_t(step), k, divisor, shift, offset, out);
         else
-            Convolve3<int32_t, false>(r0, r1, r2, n, size_t(step), k, divisor, shift, offset, out);
+            Convolve3WideDivide(r0, r1, r2, n, size_t(step), k, divisor, shift, offset, out);
     } else {
         return false;
     }
