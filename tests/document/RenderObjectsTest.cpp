@@ -263,6 +263,16 @@ TEST(BitmapToPixelImage, FormatsAndRefusal) {
     EXPECT_TRUE(test::SamePixels(image, before));
 }
 
+TEST(RenderObjects, AbsurdCoordinatesAreSkipped) {
+    // Ends at the int limits: no overflow, no giant allocation, nothing drawn.
+    const PixelImage white = Solid(10, 10, 32, 255, 255, 255);
+    EXPECT_EQ(ChangedArea(white, RenderOne(MakeLine(INT32_MIN, 0, INT32_MAX, 5, 2), white)), Rect{});
+    EXPECT_EQ(ChangedArea(white, RenderOne(MakeHighlight(-(1 << 20), 0, 1 << 20, 5, 0), white)), Rect{});
+    EXPECT_EQ(ChangedArea(white, RenderOne(MakeShape(INT32_MAX - 5, 0, INT32_MAX, 5), white)), Rect{});
+    // Inverted boxes have no area.
+    EXPECT_EQ(ChangedArea(white, RenderOne(MakeHighlight(8, 8, 2, 2, 0), white)), Rect{});
+}
+
 // Objects of every kind, some shadowed and translucent, for the cache checks.
 ObjectList MixedObjects() {
     ObjectList objects;

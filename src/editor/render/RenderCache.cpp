@@ -43,15 +43,16 @@ std::string KeyOf(const AnnotationObject& object, int& ax, int& ay) {
         const auto& o = static_cast<const LineObject&>(object);
         ax = std::min(o.x1, o.x2);
         ay = std::min(o.y1, o.y2);
-        const int32_t fields[] = {o.x1 - ax, o.y1 - ay, o.x2 - ax, o.y2 - ay, o.width, int32_t(o.color), o.style};
+        const int64_t fields[] = {int64_t(o.x1) - ax, int64_t(o.y1) - ay, int64_t(o.x2) - ax, int64_t(o.y2) - ay,
+                                  o.width, int64_t(o.color), o.style};
         Put(key, fields);
         return key;
     }
     const Rect r = ObjectRect(object);
     ax = r.left;
     ay = r.top;
-    Put(key, r.Width());
-    Put(key, r.Height());
+    Put(key, int64_t(r.right) - r.left);
+    Put(key, int64_t(r.bottom) - r.top);
     switch (object.kind) {
         case kObjectText: {
             const auto& o = static_cast<const TextObject&>(object);

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <vector>
 
 #include "editor/render/BlendImage.h"
@@ -122,37 +123,44 @@ void DrawShape(QPainter& p, const ShapeObject& o) {
 
 // The bitmap of a drawn kind: origin and size, then the drawing.
 bool DrawnBitmap(const AnnotationObject& object, QImage& bitmap, int& ox, int& oy) {
-    int w = 0, h = 0;
+    // In 64 bits: coordinates near the int limits must not overflow.
+    int64_t left = 0, top = 0, width = 0, height = 0;
     switch (object.kind) {
         case kObjectLine:
         case kObjectArrow: {
             const auto& o = static_cast<const LineObject&>(object);
-            ox = std::min(o.x1, o.x2) - 10;
-            oy = std::min(o.y1, o.y2) - 10;
-            w = std::abs(o.x2 - o.x1) + 20;
-            h = std::abs(o.y2 - o.y1) + 20;
+            left = int64_t(std::min(o.x1, o.x2)) - 10;
+            top = int64_t(std::min(o.y1, o.y2)) - 10;
+            width = std::abs(int64_t(o.x2) - o.x1) + 20;
+            height = std::abs(int64_t(o.y2) - o.y1) + 20;
             break;
         }
         case kObjectShape: {
             const auto& o = static_cast<const ShapeObject&>(object);
-            ox = o.left - 10;
-            oy = o.top - 10;
-            w = o.right - o.left + 20;
-            h = o.bottom - o.top + 20;
+            left = int64_t(o.left) - 10;
+            top = int64_t(o.top) - 10;
+            width = int64_t(o.right) - o.left + 20;
+            height = int64_t(o.bottom) - o.top + 20;
             break;
         }
         case kObjectText:
         case kObjectHighlight: {
             const Rect r = ObjectRect(object);
-            ox = r.left;
-            oy = r.top;
-            w = r.Width();
-            h = r.Height();
+            left = r.left;
+            top = r.top;
+            width = int64_t(r.right) - r.left;
+            height = int64_t(r.bottom) - r.top;
             break;
         }
         default: return false;
     }
-    if (w <= 0 || h <= 0) return false;
+    // Far larger than any screen: such a bitmap could not be allocated anyway.
+    constexpr int64_t kMaxSide = 1 << 16;
+    if (width <= 0 || height <= 0 || width > kMaxSide || height > kMaxSide) return false;
+    if (left < INT32_MIN || top < INT32_MIN || left + width > INT32_MAX || top + height > INT32_MAX) return false;
+    ox = int(left);
+    oy = int(top);
+    const int w = int(width), h = int(height);
     bitmap = NewBitmap(w, h);
     if (bitmap.isNull()) return false;
     QPainter p(&bitmap);
@@ -236,8 +244,10 @@ bool RenderObject(const AnnotationObject& object, RenderedObject& out) {
     out.image.Destroy();
     if (object.kind == kObjectStamp) {
         const auto& stamp = static_cast<const StampObject&>(object);
-        const int w = stamp.right - stamp.left, h = stamp.bottom - stamp.top;
-        if (stamp.image.IsEmpty() || w <= 0 || h <= 0) return false;
+        const int64_t width = int64_t(stamp.right) - stamp.left, height = int64_t(stamp.bottom) - stamp.top;
+        if (stamp.image.IsEmpty() || width <= 0 || height <= 0 || width > (1 << 16) || height > (1 << 16))
+            return false;
+        const int w = int(width), h = int(height);
         out.image = stamp.image;
         out.image.ResizeSmooth(w, h);
         out.x = stamp.left;
