@@ -48,6 +48,8 @@ public:
     // one that is disabled at the moment.
     bool Dispatch(unsigned id);
     bool IsKnownCommand(unsigned id) const { return actions_.contains(id); }
+    // Known and enabled at the moment.
+    bool CanRun(unsigned id);
     QAction* Action(unsigned id) const { return actions_.value(id); }
     // Refreshes the enabled and checked states of every action.
     void UpdateCommandStates();

@@ -188,6 +188,13 @@ void CMainFrame::UpdateCommandStates() {
     for (unsigned id : {ID_CAPTURE_SETTING, ID_DEFINE_HOTKEY, ID_ENABLE_HOTKEY}) enable(id, capture_ != nullptr);
 }
 
+bool CMainFrame::CanRun(unsigned id) {
+    QAction* action = actions_.value(id);
+    if (!action) return false;
+    UpdateCommandStates();
+    return action->isEnabled();
+}
+
 bool CMainFrame::Dispatch(unsigned id) {
     QAction* action = actions_.value(id);
     if (!action) return false;

@@ -9,6 +9,7 @@
 
 #include "app/MainFrame.h"
 #include "capture/CaptureDriver.h"
+#include "document/GrabwellDoc.h"
 
 namespace cv {
 
@@ -33,7 +34,7 @@ bool RemoteControl::Register(QString* error) {
 }
 
 bool RemoteControl::Command(uint id) {
-    if (!frame_.IsKnownCommand(id)) return false;
+    if (!frame_.CanRun(id)) return false;
     // Commands may open modal dialogs: run them after the reply has gone.
     QTimer::singleShot(0, &frame_, [this, id] { frame_.Dispatch(id); });
     return true;
@@ -45,6 +46,18 @@ void RemoteControl::Activate() {
     frame_.showNormal();
     frame_.raise();
     frame_.activateWindow();
+}
+
+QString RemoteControl::ActiveDocumentInfo() {
+    const CGrabwellDoc* doc = frame_.ActiveDocument();
+    if (!doc) return {};
+    return QStringLiteral("title=%1;size=%2x%3;modified=%4;undo=%5;redo=%6")
+        .arg(doc->Title())
+        .arg(doc->image.Width())
+        .arg(doc->image.Height())
+        .arg(doc->IsModified() ? 1 : 0)
+        .arg(doc->UndoCount())
+        .arg(doc->RedoCount());
 }
 
 void RemoteControl::Capture(int mode) {

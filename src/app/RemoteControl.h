@@ -25,12 +25,16 @@ public:
 
 public slots:
     // Runs a menu command by its id, as if chosen from the menu, once the
-    // current event has been handled. False for an unknown or disabled id.
+    // current event has been handled. False for an unknown id and for a
+    // command that is disabled at the moment (Undo with an empty history).
     bool Command(uint id);
     // Opens an image file in a new tab (or activates its tab).
     bool Open(const QString& path);
     // Brings the main window to the front.
     void Activate();
+    // The active document as "title=T;size=WxH;modified=0|1;undo=N;redo=N",
+    // empty without one: for scripts and tests that follow what the editor does.
+    QString ActiveDocumentInfo();
     // 0 full screen, 1 window / object, 2 region, 3 active window.
     void Capture(int mode);
     void Highlight(qulonglong window);

@@ -1,0 +1,120 @@
+// A whole editing session with the real program: New, effects (one through
+// its dialog), Save As through the file dialog, Open again, Undo and Redo,
+// the close prompt and the exit, with the saved file checked afterwards.
+#include <filesystem>
+
+#include "e2e/app_Driver.h"
+
+namespace {
+
+using namespace cvtest;
+
+constexpr unsigned kNew = 57600, kClose = 57602, kSaveAs = 57604, kExit = 57665;
+constexpr unsigned kUndo = 57643, kRedo = 57644, kInvert = 20020, kMosaic = 20040;
+
+TEST(AppSession, NewEffectSaveOpenUndoRedoClose) {
+    std::string error;
+    ASSERT_NE(XServerHarness::Get(&error), nullptr) << error;
+    const std::filesystem::path dir = std::filesystem::temp_directory_path() / ("clipvane-e2e-" + std::to_string(getpid()));
+    std::filesystem::create_directories(dir);
+    const std::string saved = (dir / "session.png").string();
+
+    ClipvaneProcess app((dir / "config.ini").string());
+    ASSERT_TRUE(app.WaitForService()) << "clipvane did not register on D-Bus";
+    const std::string main = FindWindow("Clipvane");
+    ASSERT_FALSE(main.empty());
+    EXPECT_EQ(app.Info(), "");
+
+    ASSERT_TRUE(app.Command(kNew));
+    ASSERT_TRUE(WaitFor([&] { return app.Info() == "title=Clipvane1;size=640x480;modified=1;undo=0;redo=0"; }))
+        << app.Info();
+
+    ASSERT_TRUE(app.Command(kInvert));
+    ASSERT_TRUE(WaitFor([&] { return app.Info().find("undo=1") != std::string::npos; })) << app.Info();
+
+    // Mosaic through its dialog, confirmed with Enter.
+    ASSERT_TRUE(app.Command(kMosaic));
+    const std::string mosaic = FindWindow("Mosaic");
+    ASSERT_FALSE(mosaic.empty()) << "no Mosaic dialog";
+    Keys(mosaic, "Return");
+    ASSERT_TRUE(WaitFor([&] { return app.Info().find("undo=2") != std::string::npos; })) << app.Info();
+
+    // Save As: type the path into the file dialog.
+    ASSERT_TRUE(app.Command(kSaveAs));
+    const std::string saveDialog = FindWindow("Save As");
+    ASSERT_FALSE(saveDialog.empty()) << "no Save As dialog";
+    Keys(saveDialog, "ctrl+a");
+    TypeText(saveDialog, saved);
+    Keys(saveDialog, "Return");
+    ASSERT_TRUE(WaitFor([&] { return app.Info().find("title=session.png") != std::string::npos; })) << app.Info();
+    EXPECT_NE(app.Info().find("modified=0"), std::string::npos);
+    const std::string info = ImageInfo(saved);
+    EXPECT_EQ(info.rfind("640x480", 0), 0u) << info;
+
+    // The screenshot of the main window with a document, kept as an artefact.
+    RunCommand("import -window root '" + ArtifactDir() + "/app_main_window.png' 2>/dev/null");
+
+    // Close (unmodified: no question), then open the file again.
+    ASSERT_TRUE(app.Command(kClose));
+    ASSERT_TRUE(WaitFor([&] { return app.Info().empty(); })) << app.Info();
+    std::string reply;
+    ASSERT_TRUE(app.Call("Open", "string:" + saved, &reply)) << reply;
+    EXPECT_NE(reply.find("true"), std::string::npos) << reply;
+    EXPECT_EQ(app.Info(), "title=session.png;size=640x480;modified=0;undo=0;redo=0");
+
+    // Undo and Redo of an effect on the opened file.
+    ASSERT_TRUE(app.Command(kInvert));
+    ASSERT_TRUE(WaitFor([&] { return app.Info().find("undo=1;redo=0") != std::string::npos; })) << app.Info();
+    ASSERT_TRUE(app.Command(kUndo));
+    ASSERT_TRUE(WaitFor([&] { return app.Info().find("undo=0;redo=1") != std::string::npos; })) << app.Info();
+    EXPECT_FALSE(app.Command(kUndo)) << "Undo must be disabled with an empty history";
+    ASSERT_TRUE(app.Command(kRedo));
+    ASSERT_TRUE(WaitFor([&] { return app.Info().find("undo=1;redo=0") != std::string::npos; })) << app.Info();
+
+    // Close with the prompt: answer No; the file on disk stays as saved.
+    ASSERT_TRUE(app.Command(kClose));
+    const std::string prompt = FindWindow("Clipvane", 5000);
+    std::string question;
+    WaitFor([&] {
+        question = Trim(RunCommand("xdotool search --onlyvisible --name '^Clipvane$' | wc -l"));
+        return question == "2";
+    });
+    EXPECT_EQ(question, "2") << "the close prompt did not appear";
+    RunCommand("xdotool key --clearmodifiers alt+n");
+    ASSERT_TRUE(WaitFor([&] { return app.Info().empty(); })) << app.Info();
+    EXPECT_EQ(ImageInfo(saved), info);
+
+    // Exit with no document left: the program ends by itself.
+    ASSERT_TRUE(app.Command(kExit));
+    EXPECT_EQ(app.WaitExit(10000), 0);
+    std::filesystem::remove_all(dir);
+}
+
+TEST(AppSession, SecondInstanceHandsItsFilesToTheFirst) {
+    std::string error;
+    ASSERT_NE(XServerHarness::Get(&error), nullptr) << error;
+    const std::filesystem::path dir = std::filesystem::temp_directory_path() / ("clipvane-e2e2-" + std::to_string(getpid()));
+    std::filesystem::create_directories(dir);
+    const std::string picture = (dir / "given.png").string();
+    RunCommand("convert -size 32x24 xc:orange '" + picture + "'");
+    const std::string junk = (dir / "junk.png").string();
+    RunCommand("echo 'not an image' > '" + junk + "'");
+
+    ClipvaneProcess first((dir / "config.ini").string());
+    ASSERT_TRUE(first.WaitForService());
+    // A second program without --config finds the first and hands over.
+    unsetenv("QT_QPA_PLATFORM");
+    int status = -1;
+    RunCommand(BinaryDir() + "/clipvane '" + picture + "'", &status);
+    EXPECT_EQ(status, 0);
+    ASSERT_TRUE(WaitFor([&] { return first.Info().find("title=given.png;size=32x24") != std::string::npos; }))
+        << first.Info();
+    // An undecodable file opens no document.
+    std::string reply;
+    ASSERT_TRUE(first.Call("Open", "string:" + junk, &reply));
+    EXPECT_NE(reply.find("false"), std::string::npos) << reply;
+    EXPECT_NE(first.Info().find("title=given.png"), std::string::npos);
+    std::filesystem::remove_all(dir);
+}
+
+}  // namespace
