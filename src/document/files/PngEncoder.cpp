@@ -78,9 +78,8 @@ std::vector<uint8_t> EncodePng(const PixelImage& source) {
     const int width = image->Width(), height = image->Height(), depth = image->Depth();
     const bool indexed = depth <= 8;
     const size_t channels = depth == 32 ? 4 : depth == 24 ? 3 : 1;
-    const size_t rowBytes = indexed ? size_t(StrideFor(width, depth)) : size_t(width) * channels;
     // Indexed rows are stored exactly as PNG wants them, minus the padding.
-    const size_t packedBytes = indexed ? (size_t(width) * size_t(depth) + 7) / 8 : rowBytes;
+    const size_t packedBytes = indexed ? (size_t(width) * size_t(depth) + 7) / 8 : size_t(width) * channels;
     const size_t bpp = indexed ? 1 : channels;
 
     std::vector<uint8_t> filtered((packedBytes + 1) * size_t(height));
@@ -110,7 +109,6 @@ std::vector<uint8_t> EncodePng(const PixelImage& source) {
         const uint8_t* prev = y ? line[(y - 1) & 1].data() : nullptr;
         FilterRow(cur, prev, packedBytes, bpp, &filtered[size_t(y) * (packedBytes + 1)], scratch.data());
     }
-    (void)rowBytes;
 
     std::unique_ptr<libdeflate_compressor, void (*)(libdeflate_compressor*)> compressor(
         libdeflate_alloc_compressor(kDeflateLevel), libdeflate_free_compressor);
