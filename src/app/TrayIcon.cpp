@@ -56,7 +56,9 @@ void TrayIcon::Show() {
         icon_->setToolTip(QStringLiteral("Clipvane"));
         icon_->setContextMenu(menu_.get());
         connect(icon_, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
-            if (reason == QSystemTrayIcon::Trigger) frame_.ToggleMainWindow();
+            // Two quick clicks arrive as a double click: still one toggle each.
+            if (reason == QSystemTrayIcon::Trigger || reason == QSystemTrayIcon::DoubleClick)
+                frame_.ToggleMainWindow();
         });
     }
     icon_->show();

@@ -15,13 +15,14 @@
 #include "app/RemoteControl.h"
 #include "app/TraceLog.h"
 #include "capture/CaptureDriver.h"
+#include "capture/OneShot.h"
 #include "document/files/ImageHandler.h"
 
 int main(int argc, char** argv) {
     const cv::CommandLine cl = cv::ParseCommandLine(argc, argv);
     if (!cl.error.empty()) {
         std::fprintf(stderr, "clipvane: %s\n\n%s", cl.error.c_str(), cv::UsageText());
-        return 2;
+        return cl.shot.empty() ? 2 : 1;
     }
     if (cl.help) {
         std::fputs(cv::UsageText(), stdout);
@@ -32,8 +33,10 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (!cl.shot.empty()) {
-        std::fprintf(stderr, "clipvane: --shot is not available in this build\n");
-        return 1;
+        // No window and no running instance needed.
+        QStringList args;
+        for (int i = 0; i < argc; ++i) args.append(QString::fromLocal8Bit(argv[i]));
+        return cv::RunOneShot(args);
     }
     std::string why;
     if (!cv::DisplayAvailable(&why)) {
