@@ -100,6 +100,16 @@ bool CopyArea32(const PixelImage& base, PixelImage& target, const Rect& area) {
     return allAlpha == 255;
 }
 
+bool AllOpaque(const PixelImage& image) {
+    uint8_t all = 255;
+    for (int y = 0; y < image.Height(); ++y) {
+        const uint8_t* row = image.Row(y);
+        for (int x = 0; x < image.Width(); ++x) all &= row[size_t(x) * 4 + 3];
+        if (all != 255) return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 const RenderCache::Bitmap& RenderCache::Lookup(const AnnotationObject& object, int& anchorX, int& anchorY) {
@@ -143,11 +153,20 @@ void RenderCache::Place(const ObjectList& objects, std::vector<Placed>& placed) 
 
 void RenderCache::Render(PixelImage& target, const ObjectList& objects) {
     if (target.IsEmpty()) return;
-    if (target.Depth() != 32) target.ConvertTo(32);
     ++epoch_;
     std::vector<Placed> placed;
     Place(objects, placed);
-    for (const Placed& p : placed) BlendImage(target, *p.image, p.bounds.left, p.bounds.top, p.strength);
+    if (placed.empty() && target.Depth() == 32) return;
+    // A 24-bit target becomes opaque at 32 bits; others are checked.
+    const bool opaque = target.Depth() == 24 || (target.Depth() == 32 && AllOpaque(target));
+    if (target.Depth() != 32) target.ConvertTo(32);
+    const Rect whole{0, 0, target.Width(), target.Height()};
+    for (const Placed& p : placed) {
+        if (opaque)
+            BlendRunsOntoOpaque(target, *p.image, *p.runs, p.bounds.left, p.bounds.top, p.strength, whole);
+        else
+            BlendImage(target, *p.image, p.bounds.left, p.bounds.top, p.strength);
+    }
 }
 
 void RenderCache::BlendPlaced(const Placed& p, const Rect& area) {
