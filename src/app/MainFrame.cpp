@@ -312,6 +312,12 @@ bool CMainFrame::PrepareToClose() {
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {
+    if (running_ && !closing_) {
+        // A command (an effect, a dialog) is still running: close after it.
+        event->ignore();
+        pending_.push_back(ID_APP_EXIT);
+        return;
+    }
     if (closing_ || !PrepareToClose()) {
         if (!closing_) event->ignore();
         return;

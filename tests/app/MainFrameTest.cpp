@@ -5,6 +5,9 @@
 #include <QMenuBar>
 #include <QStatusBar>
 #include <QToolBar>
+#include <QDockWidget>
+#include <QMdiArea>
+#include <QTabBar>
 #include <gtest/gtest.h>
 
 #include "app/AppTestSupport.h"
@@ -64,6 +67,11 @@ TEST_F(FrameFixture, EveryCommandHasOneActionAndUnknownIdsAreRefused) {
     EXPECT_EQ(f.ToolsToolBar()->orientation(), Qt::Vertical);
     EXPECT_EQ(f.ToolsToolBar()->windowTitle(), QStringLiteral("Tools"));
     EXPECT_EQ(f.windowTitle(), QStringLiteral("Clipvane"));
+    EXPECT_EQ(f.ParamBar()->windowTitle(), QStringLiteral("Param Setting"));
+    // Document tabs with their own context menu.
+    QTabBar* tabs = f.MdiArea()->findChild<QTabBar*>();
+    ASSERT_NE(tabs, nullptr);
+    EXPECT_EQ(tabs->contextMenuPolicy(), Qt::CustomContextMenu);
 }
 
 TEST_F(FrameFixture, MenuTextsAreSpelledRight) {
