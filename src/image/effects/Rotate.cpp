@@ -76,9 +76,15 @@ void RotateEffect::Sample(const PixelImage& image, double sx, double sy, uint8_t
     const int bytes = image.Depth() / 8;
     const uint8_t* top = source->PixelAddress(ix, iy);
     const uint8_t* below = source->PixelAddress(ix, iy + 1);
+    if (bytes == 4) {
+        // All four bytes are written: sample straight into the pixel (a
+        // buffer read back as one word stalls on store forwarding).
+        SampleBilinear(sx - ix, sy - iy, true, top, top + 4, below, below + 4, pixel);
+        return;
+    }
     uint8_t out[4];
-    SampleBilinear(sx - ix, sy - iy, bytes == 4, top, top + bytes, below, below + bytes, out);
-    std::memcpy(pixel, out, size_t(bytes));
+    SampleBilinear(sx - ix, sy - iy, false, top, top + 3, below, below + 3, out);
+    std::memcpy(pixel, out, 3);
 }
 
 void RotateEffect::ProcessPixel(PixelImage& image, int x, int y, uint8_t* pixel) {
@@ -86,12 +92,25 @@ void RotateEffect::ProcessPixel(PixelImage& image, int x, int y, uint8_t* pixel)
     if (ready && MapToSource(x, y, sx, sy)) Sample(image, sx, sy, pixel);
 }
 
-void RotateEffect::ProcessRow(PixelImage& image, int y, uint8_t* row, int width) {
+void RotateEffect::ProcessRow(PixelImage& image, int y, uint8_t*, int width) {
     if (!ready) return;
+    // A turned row walks diagonally through the source, a new source line
+    // for nearly every pixel. Working in square tiles keeps the source lines
+    // of a tile in the cache, so bands of kBand rows are done at the first
+    // row of the band. Each pixel is computed exactly as on its own.
+    constexpr int kBand = 32, kTileWidth = 64;
+    if (y % kBand != 0) return;
+    const int y1 = std::min(y + kBand, image.Height());
     const int bytes = image.Depth() / 8;
-    for (int x = 0; x < width; ++x, row += bytes) {
-        double sx, sy;
-        if (MapToSource(x, y, sx, sy)) Sample(image, sx, sy, row);
+    for (int x0 = 0; x0 < width; x0 += kTileWidth) {
+        const int x1 = std::min(x0 + kTileWidth, width);
+        for (int yy = y; yy < y1; ++yy) {
+            uint8_t* p = image.PixelAddress(x0, yy);
+            for (int x = x0; x < x1; ++x, p += bytes) {
+                double sx, sy;
+                if (MapToSource(x, yy, sx, sy)) Sample(image, sx, sy, p);
+            }
+        }
     }
 }
 
