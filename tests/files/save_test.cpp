@@ -157,6 +157,10 @@ TEST_F(SaveImage, EveryWriterRoundTrips) {
             EXPECT_NE(dynamic_cast<cv::StandardHandlerFactory*>(&cv::CurrentHandlerFactory()), nullptr);
             if (!expected) continue;
             EXPECT_EQ(cvtest::Capture("identify -format '%m' " + Quote(path + "[0]")), c.magickFormat) << what;
+            // JPEG files get the encoder's default quality.
+            if (std::string(c.magickFormat) == "JPEG") {
+                EXPECT_EQ(cvtest::Capture("identify -format '%Q' " + Quote(path)), "75") << what;
+            }
             // Alpha survives in BMP, TGA, PNG and TIFF; the rest are opaque.
             const bool alpha = depth == 32 && !c.lossy && std::string(c.magickFormat) != "PCX";
             PixelImage back;

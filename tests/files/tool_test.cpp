@@ -40,9 +40,14 @@ TEST_F(ImageTool, ConvertThenInfoAgree) {
     ASSERT_TRUE(cvtest::Magick("-size 31x9 gradient:red-blue -depth 8 " + Quote("PNG24:" + (dir_ / "in.png"))));
     for (const char* out : {"o.bmp", "o.tga", "o.pcx", "o.tif", "o.png"}) {
         ASSERT_EQ(cvtest::Run(Tool() + " convert " + Quote(dir_ / "in.png") + " " + Quote(dir_ / out)), 0) << out;
-        // Lossless writers keep the pixels: same hash line.
+        // Lossless writers keep the pixels: same hash line, and ImageMagick
+        // counts no differing pixel.
         EXPECT_EQ(cvtest::Capture(Tool() + " info " + Quote(dir_ / out)),
                   cvtest::Capture(Tool() + " info " + Quote(dir_ / "in.png")))
+            << out;
+        EXPECT_EQ(cvtest::Capture("compare -metric AE " + Quote(dir_ / "in.png") + " " + Quote(dir_ / out) +
+                                  " null: 2>&1"),
+                  "0")
             << out;
     }
 }
