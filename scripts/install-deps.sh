@@ -9,7 +9,7 @@ packages=(
   libfreeimage-dev libdeflate-dev
   libxcb1-dev libxcb-shm0-dev libxcb-xtest0-dev libxcb-keysyms1-dev libx11-dev libx11-xcb-dev
   xvfb xauth openbox trayer xdotool xclip x11-utils dbus dbus-x11
-  imagemagick libmagick++-dev libvips-dev
+  imagemagick libmagick++-dev libvips-dev scrot
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-dejavu-core
 )

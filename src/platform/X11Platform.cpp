@@ -2,7 +2,9 @@
 // GetImage as the fallback), EWMH properties for windows and key grabs on the
 // root window for hotkeys.
 #include <sys/ipc.h>
+#include <sys/mman.h>
 #include <sys/shm.h>
+#include <unistd.h>
 #include <xcb/shm.h>
 #include <xcb/xcb.h>
 #include <xcb/xcb_keysyms.h>
@@ -62,13 +64,23 @@ public:
 
     bool Grab(const Rect& rect, PixelImage& image) override {
         if (rect.IsEmpty() || !pixelFormatKnown_) return false;
-        PixelImage result;
-        if (!result.Create(rect.Width(), rect.Height(), 24)) return false;  // zero-filled: black
         const Rect inside = rect.Intersected(rootRect_);
-        if (!inside.IsEmpty()) {
-            const bool ok = (shmAvailable_ && GrabShm(inside, rect, result)) || GrabPlain(inside, rect, result);
-            if (!ok) return false;
+        // Repeated grabs of one size write into the same storage: no new
+        // pages to fault in, which is most of a fresh image's cost.
+        const bool reuse = !image.IsEmpty() && image.Width() == rect.Width() && image.Height() == rect.Height() &&
+                           image.Depth() == 24;
+        if (!inside.IsEmpty() && shmAvailable_ && FetchShm(inside)) {
+            PixelImage fresh;
+            if (!reuse && !CreateBlack(rect, fresh)) return false;
+            PixelImage& out = reuse ? image : fresh;
+            if (reuse && !(inside == rect)) std::memset(out.Bits(), 0, out.ByteCount());
+            Convert(shmAddr_, size_t(inside.Width()) * size_t(bitsPerPixel_ / 8), inside, rect, out);
+            if (!reuse) image = std::move(fresh);
+            return true;
         }
+        PixelImage result;
+        if (!CreateBlack(rect, result)) return false;
+        if (!inside.IsEmpty() && !GrabPlain(inside, rect, result)) return false;
         image = std::move(result);
         return true;
     }
@@ -249,6 +261,7 @@ private:
         shmSeg_ = seg;
         shmAddr_ = static_cast<uint8_t*>(addr);
         shmSize_ = bytes;
+        Prefault(shmAddr_, bytes);
         return true;
     }
 
@@ -262,7 +275,25 @@ private:
         shmSize_ = 0;
     }
 
-    bool GrabShm(const Rect& inside, const Rect& rect, PixelImage& out) {
+    // A new 24-bit image, black, its pages faulted in with one call.
+    static bool CreateBlack(const Rect& rect, PixelImage& image) {
+        if (!image.Create(rect.Width(), rect.Height(), 24)) return false;
+        Prefault(image.Bits(), image.ByteCount());
+        return true;
+    }
+
+    static void Prefault(void* addr, size_t bytes) {
+#ifndef MADV_POPULATE_WRITE
+#define MADV_POPULATE_WRITE 23
+#endif
+        const uintptr_t page = uintptr_t(sysconf(_SC_PAGESIZE));
+        const uintptr_t start = reinterpret_cast<uintptr_t>(addr) & ~(page - 1);
+        const uintptr_t end = reinterpret_cast<uintptr_t>(addr) + bytes;
+        madvise(reinterpret_cast<void*>(start), end - start, MADV_POPULATE_WRITE);  // a hint: failure is harmless
+    }
+
+    // The server writes `inside` of the root window into the segment.
+    bool FetchShm(const Rect& inside) {
         const size_t stride = size_t(inside.Width()) * size_t(bitsPerPixel_ / 8);
         if (!EnsureSegment(stride * size_t(inside.Height()))) return false;
         Reply<xcb_shm_get_image_reply_t> r(xcb_shm_get_image_reply(
@@ -270,9 +301,7 @@ private:
             xcb_shm_get_image(c_, root_, int16_t(inside.left), int16_t(inside.top), uint16_t(inside.Width()),
                               uint16_t(inside.Height()), ~0u, XCB_IMAGE_FORMAT_Z_PIXMAP, shmSeg_, 0),
             nullptr));
-        if (!r) return false;
-        Convert(shmAddr_, stride, inside, rect, out);
-        return true;
+        return r != nullptr;
     }
 
     bool GrabPlain(const Rect& inside, const Rect& rect, PixelImage& out) {
@@ -407,11 +436,16 @@ std::unique_ptr<ScreenPlatform> CreateX11Platform(xcb_connection_t* connection, 
     bool owned = false;
     if (!connection) {
         int preferred = 0;
-        connection = xcb_connect(nullptr, &preferred);
-        if (!connection || xcb_connection_has_error(connection)) {
+        // A busy server sometimes drops a connection while it is being set
+        // up; a short retry gets through.
+        for (int attempt = 0; attempt < 5; ++attempt) {
+            connection = xcb_connect(nullptr, &preferred);
+            if (connection && !xcb_connection_has_error(connection)) break;
             if (connection) xcb_disconnect(connection);
-            return nullptr;
+            connection = nullptr;
+            usleep(20000);
         }
+        if (!connection) return nullptr;
         screen = preferred;
         owned = true;
     }

@@ -163,6 +163,22 @@ TEST(CopyXRows, ConvertsServerRowsTo24BitsWithoutTouchingNeighbours) {
     EXPECT_EQ(img.GetPixel(3, 4), 0xCCBBAAu);
 }
 
+TEST(CopyXRows, WideRowsTakeTheVectorPathAndItsTail) {
+    for (int w : {16, 37, 64}) {
+        std::vector<uint8_t> rows(size_t(w) * 2 * 4);
+        for (size_t i = 0; i < rows.size(); ++i) rows[i] = uint8_t(i * 7 + 3);
+        PixelImage img;
+        img.Create(w + 1, 2, 24);
+        CopyXRowsTo24(rows.data(), size_t(w) * 4, w, 2, img, 1, 0);
+        for (int y = 0; y < 2; ++y)
+            for (int x = 0; x < w; ++x) {
+                const uint8_t* s = &rows[(size_t(y) * w + x) * 4];
+                ASSERT_EQ(img.GetPixel(1 + x, y), uint32_t(s[2]) << 16 | uint32_t(s[1]) << 8 | s[0]) << w << " " << x;
+            }
+        EXPECT_EQ(img.GetPixel(0, 0), 0u);
+    }
+}
+
 TEST(KeyMap, VirtualKeysToKeysymsAndBack) {
     EXPECT_EQ(KeysymForVirtualKey('F'), uint32_t('f'));
     EXPECT_EQ(KeysymForVirtualKey('7'), uint32_t('7'));
