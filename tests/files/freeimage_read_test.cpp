@@ -2,6 +2,7 @@
 // ImageMagick, and the isolation of the decoder process.
 #include <gtest/gtest.h>
 #include <sys/mman.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -177,6 +178,14 @@ TEST_F(FreeImageRead, MemoryLoadingAndBadData) {
     EXPECT_FALSE(cv::LoadFromFile(dir_ / "empty.png", img));
     EXPECT_FALSE(cv::LoadFromFile(dir_ / "missing.png", img));
     EXPECT_FALSE(cv::LoadFromFile(dir_.Path(), img));
+    // A pipe named like an image is refused at once, not read until the
+    // decoder's time limit.
+    ASSERT_EQ(mkfifo((dir_ / "pipe.png").c_str(), 0600), 0);
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(cv::LoadFromFile(dir_ / "pipe.png", img));
+    ASSERT_EQ(mkfifo((dir_ / "pipe.bmp").c_str(), 0600), 0);
+    EXPECT_FALSE(cv::LoadFromFile(dir_ / "pipe.bmp", img));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
     cv::FreeImageHandler none;
     EXPECT_FALSE(none.LoadMemory(nullptr, 10));
 }

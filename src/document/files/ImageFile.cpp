@@ -31,7 +31,10 @@ ImageFileType TypeFromPath(std::string_view path) {
 // ---- handlers: shared behaviour -------------------------------------------
 
 bool ImageFormatHandler::LoadFile(const std::string& path) {
-    FILE* f = std::fopen(path.c_str(), "rb");
+    // Only regular files: opening a pipe would wait for a writer.
+    struct stat before {};
+    if (stat(path.c_str(), &before) != 0 || !S_ISREG(before.st_mode)) return false;
+    FILE* f = std::fopen(path.c_str(), "rbe");
     if (!f) return false;
     struct stat st {};
     if (fstat(fileno(f), &st) != 0 || !S_ISREG(st.st_mode) || st.st_size <= 0 ||
