@@ -65,11 +65,11 @@ void RemoteControl::Capture(int mode) {
 }
 
 void RemoteControl::Highlight(qulonglong window) {
-    if (CaptureDriver* c = frame_.Capture()) c->Highlight(WindowId(window));
+    if (CaptureDriver* c = frame_.Capture()) c->Highlight(window);
 }
 
 void RemoteControl::CaptureWindow(int flag, qulonglong window) {
-    if (CaptureDriver* c = frame_.Capture()) c->CaptureWindow(flag, WindowId(window));
+    if (CaptureDriver* c = frame_.Capture()) c->CaptureWindow(flag, window);
 }
 
 bool ForwardToRunningInstance(const QStringList& files, const QString& captureName) {

@@ -355,7 +355,13 @@ void CaptureDriver::RemoveHighlight() {
     highlighted_ = 0;
 }
 
-void CaptureDriver::Highlight(WindowId window) {
+namespace {
+// An X11 window id from a remote caller; 0 (no window) when it cannot be one.
+WindowId RemoteWindowId(uint64_t id) { return id > 0xFFFFFFFFu ? 0 : WindowId(id); }
+}  // namespace
+
+void CaptureDriver::Highlight(uint64_t id) {
+    const WindowId window = RemoteWindowId(id);
     Enqueue([this, window] {
         RemoveHighlight();
         Rect frame;
@@ -366,7 +372,8 @@ void CaptureDriver::Highlight(WindowId window) {
     });
 }
 
-void CaptureDriver::CaptureWindow(int flag, WindowId window) {
+void CaptureDriver::CaptureWindow(int flag, uint64_t id) {
+    const WindowId window = RemoteWindowId(id);
     Enqueue([this, flag, window] {
         const bool marked = highlightFrame_ && highlightFrame_->isVisible();
         RemoveHighlight();

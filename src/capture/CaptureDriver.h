@@ -78,11 +78,12 @@ public:
     void Request(CaptureMode mode);
     // 0 full screen, 1 window / object, 2 region, 3 active window; others do nothing.
     void RemoteCapture(int mode);
-    // Marks a window with a black frame; a bad or vanished id is ignored.
-    void Highlight(WindowId window);
+    // Marks a window with a black frame; a bad or vanished id (X11 ids have
+    // at most 32 bits) is ignored.
+    void Highlight(uint64_t window);
     // Removes the highlight; with flag 1 captures that window from the live
     // screen at once (no hiding, no wait before the grab).
-    void CaptureWindow(int flag, WindowId window);
+    void CaptureWindow(int flag, uint64_t window);
     bool Busy() const { return busy_; }
     int Pending() const { return int(pending_.size()); }
 

@@ -30,6 +30,14 @@ struct FreeDeleter {
 template <typename T>
 using Reply = std::unique_ptr<T, FreeDeleter<T>>;
 
+// Swallows the error of one request, so that a window that vanished does
+// not end up as an error event in a borrowed connection's queue.
+struct ErrorSink {
+    xcb_generic_error_t* error = nullptr;
+    ~ErrorSink() { std::free(error); }
+    operator xcb_generic_error_t**() { return &error; }
+};
+
 constexpr uint16_t kLockMask = XCB_MOD_MASK_LOCK;
 constexpr uint16_t kHotkeyModifiers = XCB_MOD_MASK_SHIFT | XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_1 | XCB_MOD_MASK_4;
 
@@ -47,7 +55,7 @@ public:
         FindPixelFormat();
         const xcb_query_extension_reply_t* shm = xcb_get_extension_data(c_, &xcb_shm_id);
         if (shm && shm->present) {
-            Reply<xcb_shm_query_version_reply_t> v(xcb_shm_query_version_reply(c_, xcb_shm_query_version(c_), nullptr));
+            Reply<xcb_shm_query_version_reply_t> v(xcb_shm_query_version_reply(c_, xcb_shm_query_version(c_), ErrorSink()));
             shmAvailable_ = v != nullptr;
         }
         keySymbols_ = xcb_key_symbols_alloc(c_);
@@ -91,7 +99,7 @@ public:
         const bool managed = !clients.empty();
         if (!managed) {
             // No EWMH window manager: the root's children are the top-level windows.
-            Reply<xcb_query_tree_reply_t> tree(xcb_query_tree_reply(c_, xcb_query_tree(c_, root_), nullptr));
+            Reply<xcb_query_tree_reply_t> tree(xcb_query_tree_reply(c_, xcb_query_tree(c_, root_), ErrorSink()));
             if (tree) {
                 xcb_window_t* kids = xcb_query_tree_children(tree.get());
                 clients.assign(kids, kids + xcb_query_tree_children_length(tree.get()));
@@ -107,7 +115,7 @@ public:
     WindowId ActiveWindow() override {
         std::vector<xcb_window_t> active = WindowList(netActiveWindow_);
         if (!active.empty() && active[0] != XCB_WINDOW_NONE) return active[0];
-        Reply<xcb_get_input_focus_reply_t> focus(xcb_get_input_focus_reply(c_, xcb_get_input_focus(c_), nullptr));
+        Reply<xcb_get_input_focus_reply_t> focus(xcb_get_input_focus_reply(c_, xcb_get_input_focus(c_), ErrorSink()));
         if (!focus || focus->focus == XCB_WINDOW_NONE || focus->focus == XCB_INPUT_FOCUS_POINTER_ROOT ||
             focus->focus == root_)
             return 0;
@@ -189,7 +197,7 @@ private:
         xcb_intern_atom_cookie_t cookies[4];
         for (int i = 0; i < 4; ++i) cookies[i] = xcb_intern_atom(c_, 0, uint16_t(std::strlen(names[i])), names[i]);
         for (int i = 0; i < 4; ++i) {
-            Reply<xcb_intern_atom_reply_t> r(xcb_intern_atom_reply(c_, cookies[i], nullptr));
+            Reply<xcb_intern_atom_reply_t> r(xcb_intern_atom_reply(c_, cookies[i], ErrorSink()));
             *slots[i] = r ? r->atom : xcb_atom_t(XCB_ATOM_NONE);
         }
     }
@@ -216,7 +224,7 @@ private:
         numLockMask_ = 0;
         std::vector<xcb_keycode_t> numLock = Keycodes(0xff7f);  // Num_Lock
         Reply<xcb_get_modifier_mapping_reply_t> map(
-            xcb_get_modifier_mapping_reply(c_, xcb_get_modifier_mapping(c_), nullptr));
+            xcb_get_modifier_mapping_reply(c_, xcb_get_modifier_mapping(c_), ErrorSink()));
         if (!map || numLock.empty()) return;
         const xcb_keycode_t* codes = xcb_get_modifier_mapping_keycodes(map.get());
         const int perModifier = map->keycodes_per_modifier;
@@ -355,7 +363,7 @@ private:
         std::vector<xcb_window_t> list;
         if (property == XCB_ATOM_NONE) return list;
         Reply<xcb_get_property_reply_t> r(xcb_get_property_reply(
-            c_, xcb_get_property(c_, 0, root_, property, XCB_ATOM_WINDOW, 0, 4096), nullptr));
+            c_, xcb_get_property(c_, 0, root_, property, XCB_ATOM_WINDOW, 0, 4096), ErrorSink()));
         if (!r || r->format != 32) return list;
         const auto* ids = static_cast<const xcb_window_t*>(xcb_get_property_value(r.get()));
         list.assign(ids, ids + xcb_get_property_value_length(r.get()) / 4);
@@ -371,7 +379,7 @@ private:
     // manager's frame, or the window itself without one.
     xcb_window_t TopLevelOf(xcb_window_t window) {
         for (int depth = 0; depth < 64; ++depth) {
-            Reply<xcb_query_tree_reply_t> tree(xcb_query_tree_reply(c_, xcb_query_tree(c_, window), nullptr));
+            Reply<xcb_query_tree_reply_t> tree(xcb_query_tree_reply(c_, xcb_query_tree(c_, window), ErrorSink()));
             if (!tree) return 0;
             if (tree->parent == root_ || tree->parent == XCB_WINDOW_NONE) return window;
             window = tree->parent;
@@ -387,11 +395,11 @@ private:
         auto clientGeoCookie = xcb_get_geometry(c_, client);
         auto transCookie = xcb_translate_coordinates(c_, client, root_, 0, 0);
         auto extentsCookie = xcb_get_property(c_, 0, client, netFrameExtents_, XCB_ATOM_CARDINAL, 0, 4);
-        Reply<xcb_get_window_attributes_reply_t> attr(xcb_get_window_attributes_reply(c_, attrCookie, nullptr));
-        Reply<xcb_get_geometry_reply_t> topGeo(xcb_get_geometry_reply(c_, topGeoCookie, nullptr));
-        Reply<xcb_get_geometry_reply_t> clientGeo(xcb_get_geometry_reply(c_, clientGeoCookie, nullptr));
-        Reply<xcb_translate_coordinates_reply_t> trans(xcb_translate_coordinates_reply(c_, transCookie, nullptr));
-        Reply<xcb_get_property_reply_t> extents(xcb_get_property_reply(c_, extentsCookie, nullptr));
+        Reply<xcb_get_window_attributes_reply_t> attr(xcb_get_window_attributes_reply(c_, attrCookie, ErrorSink()));
+        Reply<xcb_get_geometry_reply_t> topGeo(xcb_get_geometry_reply(c_, topGeoCookie, ErrorSink()));
+        Reply<xcb_get_geometry_reply_t> clientGeo(xcb_get_geometry_reply(c_, clientGeoCookie, ErrorSink()));
+        Reply<xcb_translate_coordinates_reply_t> trans(xcb_translate_coordinates_reply(c_, transCookie, ErrorSink()));
+        Reply<xcb_get_property_reply_t> extents(xcb_get_property_reply(c_, extentsCookie, ErrorSink()));
         if (!attr || !topGeo || !clientGeo || !trans) return false;
         if (needViewable && (attr->map_state != XCB_MAP_STATE_VIEWABLE || attr->_class != XCB_WINDOW_CLASS_INPUT_OUTPUT))
             return false;
