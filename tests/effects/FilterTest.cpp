@@ -308,6 +308,20 @@ TEST(Convolution, BlurWithReplicatedEdges) {
     EXPECT_TRUE(test::SamePixels(flat, before));
 }
 
+TEST(Convolution, ExpandedCopyEqualsExpandWithReplication) {
+    for (int depth : {24, 32})
+        for (int margin : {1, 4}) {
+            PixelImage img = test::PhotoLike(13, 3, depth, 7);
+            img.originX = 2;
+            PixelImage expected = img, fast;
+            expected.Expand(true, margin, margin, margin, margin);
+            ASSERT_TRUE(ExpandedCopy(img, margin, fast));
+            EXPECT_TRUE(test::SamePixels(fast, expected)) << depth << " " << margin;
+            EXPECT_EQ(fast.originX, expected.originX);
+            EXPECT_EQ(fast.originY, expected.originY);
+        }
+}
+
 TEST(Convolution, NegativeSumsTruncateAndOddKernels) {
     // Kernel -1 in the centre, divisor 2, offset 10: -5 / 2 = -2 -> 8 (not -3 -> 7).
     const int32_t k[9] = {0, 0, 0, 0, -1, 0, 0, 0, 0};
