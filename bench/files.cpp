@@ -211,8 +211,8 @@ void BM_DecodePng_InProcess(benchmark::State& state) {
     const std::string path = PngOfWidth(int(state.range(0)));
     TimeCpu(state, [&] {
         int frames = 0;
-        cv::DecodeWithFreeImage(path.c_str(), nullptr, 0, [&](std::unique_ptr<cv::PixelImage>) {
-            ++frames;
+        cv::DecodeWithFreeImage(path.c_str(), nullptr, 0, [&](const cv::DecodedFrame& frame) {
+            frames += cv::ToPixelImage(frame) != nullptr;
             return true;
         });
         if (frames != 1) state.SkipWithError("decode failed");

@@ -34,11 +34,14 @@ FIBITMAP* StandardBitmap(FIBITMAP* dib) {
     }
 }
 
-// One FreeImage bitmap into a frame: header, palette, rows, palette
-// transparency as 32-bit alpha, and the animation frame time.
-std::unique_ptr<PixelImage> Convert(FIBITMAP* source) {
+// One FreeImage bitmap as a frame: header, palette, rows, palette
+// transparency as 32-bit alpha, and the animation frame time. The rows are
+// handed over straight from the bitmap when its layout is the PixelImage
+// layout (it is, for every standard bitmap), else through a copy. Returns
+// the sink's answer, or true when the bitmap gave no frame.
+bool Emit(FIBITMAP* source, const FrameSink& sink) {
     FIBITMAP* dib = StandardBitmap(source);
-    if (!dib) return nullptr;
+    if (!dib) return true;
     struct Unload {
         FIBITMAP* dib;
         FIBITMAP* source;
@@ -48,66 +51,89 @@ std::unique_ptr<PixelImage> Convert(FIBITMAP* source) {
     } unload{dib, source};
 
     const BITMAPINFOHEADER* fh = FreeImage_GetInfoHeader(dib);
-    if (!fh) return nullptr;
-    BitmapInfoHeader h;
+    if (!fh) return true;
+    DecodedFrame frame;
     static_assert(sizeof(BITMAPINFOHEADER) == sizeof(BitmapInfoHeader));
-    std::memcpy(static_cast<void*>(&h), fh, sizeof h);
+    std::memcpy(static_cast<void*>(&frame.header), fh, sizeof frame.header);
+    BitmapInfoHeader& h = frame.header;
     h.biSize = 40;
+    h.biSizeImage = 0;
+    h.biClrUsed = 0;
+    h.biClrImportant = 0;
     const int depth = h.biBitCount;
-    uint32_t masks[3] = {0x7C00, 0x03E0, 0x001F};
     if (depth == 16) {
-        masks[0] = FreeImage_GetRedMask(dib);
-        masks[1] = FreeImage_GetGreenMask(dib);
-        masks[2] = FreeImage_GetBlueMask(dib);
-        const bool plain = masks[0] == 0x7C00 && masks[1] == 0x03E0 && masks[2] == 0x001F;
+        frame.masks[0] = FreeImage_GetRedMask(dib);
+        frame.masks[1] = FreeImage_GetGreenMask(dib);
+        frame.masks[2] = FreeImage_GetBlueMask(dib);
+        const bool plain = frame.masks[0] == 0x7C00 && frame.masks[1] == 0x03E0 && frame.masks[2] == 0x001F;
         h.biCompression = plain ? kBiRgb : kBiBitfields;
+    } else {
+        h.biCompression = kBiRgb;
     }
-    if (!PixelStorageAllowed(h.biWidth, h.biHeight, depth)) return nullptr;
-    auto image = std::make_unique<PixelImage>();
-    if (!image->CreateFromHeader(h, masks)) return nullptr;
+    if (!PixelStorageAllowed(h.biWidth, h.biHeight, depth)) return true;
+    if (depth != 1 && depth != 4 && depth != 8 && depth != 16 && depth != 24 && depth != 32) return true;
+
+    FITAG* tag = nullptr;
+    if (FreeImage_GetMetadata(FIMD_ANIMATION, source, "FrameTime", &tag) && tag &&
+        FreeImage_GetTagLength(tag) >= 4 && FreeImage_GetTagValue(tag))
+        std::memcpy(&frame.frameDelay, FreeImage_GetTagValue(tag), 4);
 
     if (depth <= 8) {
+        // The grey ramp of a new image, then the colours the file has.
+        const int n = 1 << depth;
+        frame.palette.resize(size_t(n));
+        for (int i = 0; i < n; ++i) {
+            const uint8_t v = uint8_t((255 / (n - 1)) * i);
+            frame.palette[size_t(i)] = RgbQuad{v, v, v, 0};
+        }
         const RGBQUAD* pal = FreeImage_GetPalette(dib);
         unsigned count = FreeImage_GetColorsUsed(dib);
-        if (count > (1u << depth)) count = 1u << depth;
-        if (pal && count) image->SetPalette(0, int(count), reinterpret_cast<const RgbQuad*>(pal));
+        if (count > unsigned(n)) count = unsigned(n);
+        if (pal && count) std::memcpy(static_cast<void*>(frame.palette.data()), pal, count * sizeof(RgbQuad));
     }
-    const int height = image->Height();
+
+    const size_t stride = size_t(StrideFor(h.biWidth, depth));
+    const bool transparent = depth <= 8 && FreeImage_IsTransparent(dib);
+    if (!transparent && FreeImage_GetPitch(dib) == stride && FreeImage_GetBits(dib)) {
+        frame.bits = FreeImage_GetBits(dib);
+        frame.byteCount = stride * size_t(h.biHeight);
+        return sink(frame);
+    }
+
+    PixelImage image;
+    if (!image.CreateFromHeader(h, frame.masks)) return true;
+    if (depth <= 8) image.SetPalette(0, int(frame.palette.size()), frame.palette.data());
+    const int height = image.Height();
     const size_t line = FreeImage_GetLine(dib);
-    const size_t rowBytes = size_t(image->Stride()) < line ? size_t(image->Stride()) : line;
+    const size_t rowBytes = stride < line ? stride : line;
     for (int y = 0; y < height; ++y) {
         // FreeImage counts scan lines from the bottom.
         const BYTE* src = FreeImage_GetScanLine(dib, height - 1 - y);
-        if (!src) return nullptr;
-        std::memcpy(image->Row(y), src, rowBytes);
+        if (!src) return true;
+        std::memcpy(image.Row(y), src, rowBytes);
     }
-
-    if (depth <= 8 && FreeImage_IsTransparent(dib)) {
-        const PixelImage indexed(*image);
+    if (transparent) {
+        const PixelImage indexed(image);
         const unsigned count = FreeImage_GetTransparencyCount(dib);
         const BYTE* table = FreeImage_GetTransparencyTable(dib);
-        image->ConvertTo(32);
-        if (image->Depth() != 32) return nullptr;
+        image.ConvertTo(32);
+        if (image.Depth() != 32) return true;
         if (table) {
-            const int width = image->Width();
+            const int width = image.Width();
             for (int y = 0; y < height; ++y) {
-                uint8_t* row = image->Row(y);
+                uint8_t* row = image.Row(y);
                 for (int x = 0; x < width; ++x) {
                     const uint32_t index = indexed.GetPixel(x, y);
                     if (index < count) row[size_t(x) * 4 + 3] = table[index];
                 }
             }
         }
+        frame.header = image.Info();
+        frame.palette.clear();
     }
-
-    FITAG* tag = nullptr;
-    if (FreeImage_GetMetadata(FIMD_ANIMATION, source, "FrameTime", &tag) && tag &&
-        FreeImage_GetTagLength(tag) >= 4 && FreeImage_GetTagValue(tag)) {
-        int32_t delay;
-        std::memcpy(&delay, FreeImage_GetTagValue(tag), 4);
-        image->frameDelay = delay;
-    }
-    return image;
+    frame.bits = image.Bits();
+    frame.byteCount = image.ByteCount();
+    return sink(frame);
 }
 
 bool LoadPages(FREE_IMAGE_FORMAT fif, const char* path, const FrameSink& sink) {
@@ -117,15 +143,24 @@ bool LoadPages(FREE_IMAGE_FORMAT fif, const char* path, const FrameSink& sink) {
     for (int i = 0; i < pages; ++i) {
         FIBITMAP* page = FreeImage_LockPage(multi, i);
         if (!page) continue;
-        auto frame = Convert(page);
+        const bool more = Emit(page, sink);
         FreeImage_UnlockPage(multi, page, FALSE);
-        if (frame && !sink(std::move(frame))) break;
+        if (!more) break;
     }
     FreeImage_CloseMultiBitmap(multi, 0);
     return true;
 }
 
 }  // namespace
+
+std::unique_ptr<PixelImage> ToPixelImage(const DecodedFrame& frame) {
+    auto image = std::make_unique<PixelImage>();
+    if (!image->CreateFromHeader(frame.header, frame.masks) || image->ByteCount() != frame.byteCount) return nullptr;
+    if (!frame.palette.empty()) image->SetPalette(0, int(frame.palette.size()), frame.palette.data());
+    std::memcpy(image->Bits(), frame.bits, frame.byteCount);
+    image->frameDelay = frame.frameDelay;
+    return image;
+}
 
 bool DecodeWithFreeImage(const char* path, const uint8_t* bytes, size_t size, const FrameSink& sink) {
     Library library;
@@ -135,9 +170,8 @@ bool DecodeWithFreeImage(const char* path, const uint8_t* bytes, size_t size, co
         if (fif == FIF_TIFF || fif == FIF_GIF) return LoadPages(fif, path, sink);
         FIBITMAP* dib = FreeImage_Load(fif, path, 0);
         if (!dib) return false;
-        auto frame = Convert(dib);
+        Emit(dib, sink);
         FreeImage_Unload(dib);
-        if (frame) sink(std::move(frame));
         return true;
     }
     if (!bytes || size == 0 || size > 0xFFFFFFFFu) return false;
@@ -147,9 +181,8 @@ bool DecodeWithFreeImage(const char* path, const uint8_t* bytes, size_t size, co
     const FREE_IMAGE_FORMAT fif = FreeImage_GetFileTypeFromMemory(memory, 0);
     if (fif != FIF_UNKNOWN) {
         if (FIBITMAP* dib = FreeImage_LoadFromMemory(fif, memory, 0)) {
-            auto frame = Convert(dib);
+            Emit(dib, sink);
             FreeImage_Unload(dib);
-            if (frame) sink(std::move(frame));
             ok = true;
         }
     }

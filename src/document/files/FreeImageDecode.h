@@ -6,12 +6,29 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <vector>
 
 #include "image/PixelImage.h"
 
 namespace cv {
 
-using FrameSink = std::function<bool(std::unique_ptr<PixelImage>)>;
+// One decoded frame, valid during the sink call: the PixelImage header and
+// masks, the palette (2^depth entries for depths up to 8, else empty), the
+// frame delay and the pixel rows in PixelImage storage order (bottom row
+// first, rows padded to four bytes).
+struct DecodedFrame {
+    BitmapInfoHeader header;
+    uint32_t masks[3] = {0x7C00, 0x03E0, 0x001F};
+    std::vector<RgbQuad> palette;
+    int32_t frameDelay = 0;
+    const uint8_t* bits = nullptr;
+    size_t byteCount = 0;
+};
+
+using FrameSink = std::function<bool(const DecodedFrame&)>;
+
+// A PixelImage holding the frame; null when it cannot be created.
+std::unique_ptr<PixelImage> ToPixelImage(const DecodedFrame& frame);
 
 // Decodes the file at `path` (TIFF and GIF page by page) or, when `path` is
 // null, the `size` bytes at `bytes` (first image only), passing each frame to

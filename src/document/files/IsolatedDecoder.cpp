@@ -93,17 +93,15 @@ uint64_t AddressSpaceInUse() {
 #endif
     if (void (*hook)() = g_childHook.load()) hook();
 
-    const bool ok = DecodeWithFreeImage(path, bytes, size, [fd](std::unique_ptr<PixelImage> frame) {
+    const bool ok = DecodeWithFreeImage(path, bytes, size, [fd](const DecodedFrame& frame) {
         FrameRecord r{};
-        r.header = frame->Info();
-        r.masks[0] = frame->RedMask();
-        r.masks[1] = frame->GreenMask();
-        r.masks[2] = frame->BlueMask();
-        r.frameDelay = frame->frameDelay;
-        r.paletteCount = uint32_t(frame->Palette().size());
+        r.header = frame.header;
+        std::memcpy(r.masks, frame.masks, sizeof r.masks);
+        r.frameDelay = frame.frameDelay;
+        r.paletteCount = uint32_t(frame.palette.size());
         return WriteAll(fd, &kFrameTag, 4) && WriteAll(fd, &r, sizeof r) &&
-               WriteAll(fd, frame->Palette().data(), r.paletteCount * sizeof(RgbQuad)) &&
-               WriteAll(fd, frame->Bits(), frame->ByteCount());
+               WriteAll(fd, frame.palette.data(), r.paletteCount * sizeof(RgbQuad)) &&
+               WriteAll(fd, frame.bits, frame.byteCount);
     });
     const uint32_t end[2] = {kEndTag, ok ? 1u : 0u};
     WriteAll(fd, end, sizeof end);
