@@ -1,0 +1,58 @@
+// config.ini is edited by hand and by other programs: reading any bytes as the
+// settings file must neither crash nor read out of bounds, and once written
+// back, the settings must survive further write-read cycles unchanged.
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "capture/settings/CaptureSettings.h"
+#include "capture/settings/ProfileFile.h"
+
+namespace {
+
+std::string TempPath() {
+    static std::string path = [] {
+        // tmpfs keeps the atomic writes (with their flushes) cheap.
+        char dir[] = "/dev/shm/fuzz_config.XXXXXX";
+        const char* made = mkdtemp(dir);
+        return std::string(made ? made : "/tmp") + "/config.ini";
+    }();
+    return path;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    const std::string path = TempPath();
+    FILE* f = std::fopen(path.c_str(), "wb");
+    if (!f) return 0;
+    std::fwrite(data, 1, size, f);
+    std::fclose(f);
+
+    cv::ProfileFile file(path);
+    cv::CaptureSettings settings;
+    settings.Load(file);
+    (void)file.GetInt("CaptureSet", "CapDelayTime", 0, 16);
+    (void)file.GetBool("AppSet", "TrayMode", false);
+    (void)file.GetString("AudoSaveSet", "ImageSavePath", "");
+
+    auto cycle = [&](const cv::CaptureSettings& in) {
+        std::remove(path.c_str());
+        in.SaveCaptureSet(file);
+        in.SaveHotkeys(file);
+        in.SaveOnClose(file);
+        cv::CaptureSettings out;
+        out.Load(file);
+        return out;
+    };
+    const cv::CaptureSettings once = cycle(settings);
+    const cv::CaptureSettings twice = cycle(once);
+    if (twice.isAudoSave != once.isAudoSave || twice.imageSaveTitle != once.imageSaveTitle ||
+        twice.imageSavePath != once.imageSavePath)
+        std::abort();
+    std::remove(path.c_str());
+    return 0;
+}
