@@ -20,6 +20,7 @@
 #include "app/DocumentManager.h"
 #include "app/ProgressBar.h"
 #include "app/TrayIcon.h"
+#include "app/TraceLog.h"
 #include "app/UserPrompts.h"
 #include "capture/CaptureDriver.h"
 #include "capture/DesktopPlatform.h"
@@ -275,8 +276,10 @@ void CMainFrame::SetTrayMode(bool on) {
 }
 
 void CMainFrame::ToggleMainWindow() {
+    TraceLog("toggle main window: visible %d minimized %d\n", int(isVisible()), int(isMinimized()));
     if (isVisible() && !isMinimized()) {
-        showMinimized();
+        // Hidden straight away: a minimise request racing the unmap would
+        // make the window manager bring it back iconified later.
         hide();
     } else {
         showNormal();
@@ -312,7 +315,7 @@ bool CMainFrame::PrepareToClose() {
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {
-    if (running_ && !closing_) {
+    if (running_ && !closing_ && !exitCommand_) {
         // A command (an effect, a dialog) is still running: close after it.
         event->ignore();
         pending_.push_back(ID_APP_EXIT);

@@ -136,6 +136,7 @@ private:
     // Commands that arrive while one runs (from D-Bus or the tray while an
     // effect repaints the window) wait here and run afterwards, in order.
     bool running_ = false;
+    bool exitCommand_ = false;  // the close comes from the Exit command itself
     std::deque<unsigned> pending_;
 };
 

@@ -257,7 +257,11 @@ void CMainFrame::Run(unsigned id) {
     case ID_FILE_SAVE: documents_->Save(frame); break;
     case ID_FILE_SAVE_AS: documents_->SaveAs(frame); break;
     case ID_FILE_PRINT_SETUP: PrintSetup(); break;
-    case ID_APP_EXIT: close(); break;
+    case ID_APP_EXIT:
+        exitCommand_ = true;
+        close();
+        exitCommand_ = false;
+        break;
     case ID_EDIT_UNDO:
         if (doc) doc->OnUndo();
         break;

@@ -7,6 +7,7 @@
 #include "app/AppIcon.h"
 #include "app/CommandTable.h"
 #include "app/MainFrame.h"
+#include "app/TraceLog.h"
 
 namespace cv {
 
@@ -56,6 +57,7 @@ void TrayIcon::Show() {
         icon_->setToolTip(QStringLiteral("Clipvane"));
         icon_->setContextMenu(menu_.get());
         connect(icon_, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
+            TraceLog("tray icon activated: reason %d\n", int(reason));
             // Two quick clicks arrive as a double click: still one toggle each.
             if (reason == QSystemTrayIcon::Trigger || reason == QSystemTrayIcon::DoubleClick)
                 frame_.ToggleMainWindow();

@@ -50,6 +50,9 @@ int main(int argc, char** argv) {
     QApplication::setApplicationVersion(QString::fromLatin1(cv::kProductVersion));
     QApplication::setDesktopFileName(QStringLiteral("clipvane"));
     QApplication::setWindowIcon(cv::ApplicationIcon());
+    // In tray mode the main window may be hidden while a dialog closes; the
+    // program ends through the main window's closing sequence only.
+    QApplication::setQuitOnLastWindowClosed(false);
 
     QStringList files;
     for (const std::string& f : cl.files) files.append(QString::fromStdString(f));

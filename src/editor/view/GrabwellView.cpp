@@ -155,6 +155,7 @@ void CGrabwellView::mousePressEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton) tools_.Press(v.x(), v.y());
     else if (event->button() == Qt::RightButton) tools_.RightPress();
     viewport()->update();
+    emit statusChanged();  // a press may have recorded an undo step
 }
 
 void CGrabwellView::mouseMoveEvent(QMouseEvent* event) {
@@ -167,6 +168,7 @@ void CGrabwellView::mouseReleaseEvent(QMouseEvent* event) {
     const QPoint v = ViewPoint(event->position());
     tools_.Release(v.x(), v.y());
     viewport()->update();
+    emit statusChanged();
 }
 
 void CGrabwellView::wheelEvent(QWheelEvent* event) {

@@ -5,12 +5,12 @@
 #include <QAbstractScrollArea>
 #include <QPointer>
 
+#include "document/GrabwellDoc.h"
 #include "editor/tools/ToolController.h"
 #include "editor/view/ViewState.h"
 
 namespace cv {
 
-class CGrabwellDoc;
 
 class CGrabwellView : public QAbstractScrollArea, public ToolHost {
     Q_OBJECT
@@ -54,7 +54,7 @@ public:
     void ToolChanged(EditorTool tool) override;
 
 signals:
-    // The status-bar texts changed (size or zoom).
+    // The status-bar texts (size, zoom) or the undo state may have changed.
     void statusChanged();
     // A tool change asks the frame to show that tool's panel.
     void toolPanelRequested(int tool);
