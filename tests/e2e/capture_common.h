@@ -57,11 +57,16 @@ struct ScreenRectI {
 class SolidWindow {
 public:
     SolidWindow(const std::string& rrggbb, const std::string& geometry, const std::string& title) {
-        int out = -1;
-        pid_ = Spawn({HelperPath("solid_window"), rrggbb, geometry, title}, &out);
-        std::string line;
-        if (pid_ > 0 && ReadLine(out, &line, 30000)) id_ = std::stoul(line);
-        if (out >= 0) close(out);
+        // Right after the window manager starts, a window mapped too early
+        // is sometimes never shown; a second client gets through.
+        for (int attempt = 0; attempt < 3 && id_ == 0; ++attempt) {
+            int out = -1;
+            pid_ = Spawn({HelperPath("solid_window"), rrggbb, geometry, title}, &out);
+            std::string line;
+            if (pid_ > 0 && ReadLine(out, &line, 8000)) id_ = std::stoul(line);
+            if (out >= 0) close(out);
+            if (id_ == 0) Terminate(pid_);
+        }
     }
     ~SolidWindow() { Terminate(pid_); }
     unsigned long Id() const { return id_; }
