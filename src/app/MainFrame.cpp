@@ -208,6 +208,7 @@ void CMainFrame::ConnectDocument(CGrabwellDoc* doc) {
 
 void CMainFrame::ActiveDocumentChanged() {
     if (CGrabwellView* view = ActiveView()) {
+        view->addActions(ToolActions());
         disconnect(view, &CGrabwellView::statusChanged, this, nullptr);
         connect(view, &CGrabwellView::statusChanged, this, [this] {
             RefreshStatusTexts();
@@ -282,7 +283,9 @@ void CMainFrame::ToggleMainWindow() {
         // make the window manager bring it back iconified later.
         hide();
     } else {
-        showNormal();
+        // Back as it was (maximised stays maximised), in front.
+        setWindowState(windowState() & ~Qt::WindowMinimized);
+        show();
         raise();
         activateWindow();
     }

@@ -106,6 +106,7 @@ private:
     void RestoreLayout();
     void SaveLayout();
     void ActiveDocumentChanged();
+    QList<QAction*> ToolActions() const;
     void RefreshStatusTexts();
     void ConnectDocument(CGrabwellDoc* doc);
     void Run(unsigned id);

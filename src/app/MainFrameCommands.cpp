@@ -41,6 +41,16 @@ constexpr ToolCommand kToolCommands[] = {
     {ID_TOOL_ARROW, EditorTool::Arrow}, {ID_TOOL_STAMP, EditorTool::Stamp},
 };
 
+}  // namespace
+
+QList<QAction*> CMainFrame::ToolActions() const {
+    QList<QAction*> list;
+    for (const ToolCommand& t : kToolCommands) list.append(actions_.value(t.id));
+    return list;
+}
+
+namespace {
+
 const ToolCommand* FindTool(unsigned id) {
     for (const ToolCommand& t : kToolCommands)
         if (t.id == id) return &t;
@@ -90,9 +100,9 @@ void CMainFrame::CreateActions() {
     }
     auto* tools = new QActionGroup(this);
     for (const ToolCommand& t : kToolCommands) tools->addAction(actions_.value(t.id));
-    // The view handles Esc and Enter itself; single-letter tool keys only
-    // apply while the editor has the focus.
-    for (const ToolCommand& t : kToolCommands) actions_.value(t.id)->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    // Single-letter tool keys apply only while an editor view has the focus
+    // (each view carries the tool actions), never while typing elsewhere.
+    for (const ToolCommand& t : kToolCommands) actions_.value(t.id)->setShortcutContext(Qt::WidgetShortcut);
 }
 
 void CMainFrame::CreateMenus() {

@@ -1,6 +1,7 @@
 // A whole editing session with the real program: New, effects (one through
 // its dialog), Save As through the file dialog, Open again, Undo and Redo,
 // the close prompt and the exit, with the saved file checked afterwards.
+#include <cstring>
 #include <filesystem>
 
 #include "e2e/app_Driver.h"
@@ -115,6 +116,44 @@ TEST(AppSession, SecondInstanceHandsItsFilesToTheFirst) {
     EXPECT_NE(reply.find("false"), std::string::npos) << reply;
     EXPECT_NE(first.Info().find("title=given.png"), std::string::npos);
     std::filesystem::remove_all(dir);
+}
+
+}  // namespace
+
+namespace {
+
+using namespace cvtest;
+
+// The crop tool with the real mouse: a drag over the image, Enter, Undo.
+TEST(AppSession, CropWithTheMouseAndUndo) {
+    std::string error;
+    ASSERT_NE(XServerHarness::Get(&error), nullptr) << error;
+    const std::string config = "/tmp/clipvane-crop-" + std::to_string(getpid()) + ".ini";
+    ClipvaneProcess app(config);
+    ASSERT_TRUE(app.WaitForService());
+    const std::string main = FindWindow("Clipvane");
+    ASSERT_FALSE(main.empty());
+    ASSERT_TRUE(app.Command(kNew));
+    ASSERT_TRUE(WaitFor([&] { return app.Info().find("size=640x480") != std::string::npos; }));
+    ASSERT_TRUE(app.Command(32838));  // Crop tool
+
+    // The window's position; the image starts below the bars, right of the Tools bar.
+    const std::string geometry = RunCommand("xdotool getwindowgeometry --shell " + main);
+    auto value = [&](const char* key) {
+        const size_t at = geometry.find(key);
+        return at == std::string::npos ? 0 : std::atoi(geometry.c_str() + at + std::strlen(key));
+    };
+    const int x = value("X=") + 150, y = value("Y=") + 200;
+    RunCommand("xdotool windowactivate --sync " + main + " >/dev/null 2>&1; xdotool mousemove " + std::to_string(x) +
+               " " + std::to_string(y) + " mousedown 1 mousemove " + std::to_string(x + 60) + " " +
+               std::to_string(y + 40) + " mousemove " + std::to_string(x + 200) + " " + std::to_string(y + 120) +
+               " mouseup 1 key Return");
+    ASSERT_TRUE(WaitFor([&] { return app.Info().find("size=200x120") != std::string::npos; })) << app.Info();
+    // The crop press and the crop itself are two steps; two Undos restore the size.
+    ASSERT_TRUE(app.Command(kUndo));
+    ASSERT_TRUE(app.Command(kUndo));
+    ASSERT_TRUE(WaitFor([&] { return app.Info().find("size=640x480") != std::string::npos; })) << app.Info();
+    std::remove(config.c_str());
 }
 
 }  // namespace
