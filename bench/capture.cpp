@@ -131,15 +131,22 @@ std::string ClipvaneBinary() {
 }
 
 void ProcessBench(benchmark::State& state, const std::string& name, const std::vector<std::string>& argv) {
-    if (!RunProcess(argv)) {  // warm-up, and a check that the tool works here
+    if (!RunProcess(argv) && !RunProcess(argv)) {  // warm-up, and a check that the tool works here
         state.SkipWithError((argv[0] + " is not available or failed").c_str());
         return;
     }
     double total = 0;
     for (auto _ : state) {
-        const auto t0 = std::chrono::steady_clock::now();
-        if (!RunProcess(argv)) state.SkipWithError("run failed");
-        total += std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+        // A busy X server now and then drops a new connection during its
+        // set-up (any client's); such a run is repeated and only the
+        // successful one is timed.
+        bool ok = false;
+        for (int attempt = 0; attempt < 3 && !ok; ++attempt) {
+            const auto t0 = std::chrono::steady_clock::now();
+            ok = RunProcess(argv);
+            if (ok) total += std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+        }
+        if (!ok) state.SkipWithError("run failed");
     }
     Record(state, name, total);
 }
@@ -170,10 +177,7 @@ int main(int argc, char** argv) {
         std::printf("bench_capture: no X display (DISPLAY is not set); skipped\n");
         return 0;
     }
-    xcb_connection_t* probe = xcb_connect(nullptr, nullptr);
-    const bool reachable = !xcb_connection_has_error(probe);
-    xcb_disconnect(probe);
-    if (!reachable) {
+    if (!cv::CreateX11Platform()) {
         std::printf("bench_capture: cannot connect to the X display %s; skipped\n", display);
         return 0;
     }

@@ -77,7 +77,10 @@ public:
         // pages to fault in, which is most of a fresh image's cost.
         const bool reuse = !image.IsEmpty() && image.Width() == rect.Width() && image.Height() == rect.Height() &&
                            image.Depth() == 24;
-        if (!inside.IsEmpty() && shmAvailable_ && FetchShm(inside)) {
+        // Shared memory pays off from the second grab on; a single grab (the
+        // one-shot mode) is quicker without setting up the segment.
+        const bool useShm = shmAvailable_ && grabs_++ > 0;
+        if (!inside.IsEmpty() && useShm && FetchShm(inside)) {
             PixelImage fresh;
             if (!reuse && !CreateBlack(rect, fresh)) return false;
             PixelImage& out = reuse ? image : fresh;
@@ -431,6 +434,7 @@ private:
     bool pixelFormatKnown_ = false;
     bool fastFormat_ = false;
     bool shmAvailable_ = false;
+    int grabs_ = 0;
     xcb_shm_seg_t shmSeg_ = 0;
     uint8_t* shmAddr_ = nullptr;
     size_t shmSize_ = 0;
