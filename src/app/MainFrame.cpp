@@ -330,7 +330,9 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
     }
     closing_ = true;
     event->accept();
-    QApplication::quit();
+    // exit(), not quit(): quit() would ask every window to close again,
+    // this one included, and give up because it is already closing.
+    QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(0); });
 }
 
 }  // namespace cv

@@ -3,6 +3,7 @@
 // the close prompt and the exit, with the saved file checked afterwards.
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 
 #include "e2e/app_Driver.h"
 
@@ -137,22 +138,71 @@ TEST(AppSession, CropWithTheMouseAndUndo) {
     ASSERT_TRUE(WaitFor([&] { return app.Info().find("size=640x480") != std::string::npos; }));
     ASSERT_TRUE(app.Command(32838));  // Crop tool
 
-    // The window's position; the image starts below the bars, right of the Tools bar.
-    const std::string geometry = RunCommand("xdotool getwindowgeometry --shell " + main);
+    // The window's position once the window manager has placed it; the
+    // image starts below the bars, right of the Tools bar.
+    std::string geometry, previous;
+    WaitFor([&] {
+        previous = geometry;
+        geometry = RunCommand("xdotool getwindowgeometry --shell " + main);
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        return geometry == previous;
+    });
     auto value = [&](const char* key) {
         const size_t at = geometry.find(key);
         return at == std::string::npos ? 0 : std::atoi(geometry.c_str() + at + std::strlen(key));
     };
     const int x = value("X=") + 150, y = value("Y=") + 200;
-    RunCommand("xdotool windowactivate --sync " + main + " >/dev/null 2>&1; xdotool mousemove " + std::to_string(x) +
-               " " + std::to_string(y) + " mousedown 1 mousemove " + std::to_string(x + 60) + " " +
-               std::to_string(y + 40) + " mousemove " + std::to_string(x + 200) + " " + std::to_string(y + 120) +
-               " mouseup 1 key Return");
+    auto step = [](const std::string& command) {
+        RunCommand("xdotool " + command);
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    };
+    step("windowactivate --sync " + main);
+    step("mousemove " + std::to_string(x) + " " + std::to_string(y));
+    step("mousedown 1");
+    step("mousemove " + std::to_string(x + 60) + " " + std::to_string(y + 40));
+    step("mousemove " + std::to_string(x + 200) + " " + std::to_string(y + 120));
+    step("mouseup 1");
+    step("key Return");
     ASSERT_TRUE(WaitFor([&] { return app.Info().find("size=200x120") != std::string::npos; })) << app.Info();
     // The crop press and the crop itself are two steps; two Undos restore the size.
     ASSERT_TRUE(app.Command(kUndo));
     ASSERT_TRUE(app.Command(kUndo));
     ASSERT_TRUE(WaitFor([&] { return app.Info().find("size=640x480") != std::string::npos; })) << app.Info();
+    std::remove(config.c_str());
+}
+
+}  // namespace
+
+namespace {
+
+using namespace cvtest;
+
+// Closing the window through the window manager asks about the changed
+// document; "No" lets the program end.
+TEST(AppSession, WindowCloseRunsTheExitPrompt) {
+    std::string error;
+    ASSERT_NE(XServerHarness::Get(&error), nullptr) << error;
+    const std::string config = "/tmp/clipvane-close-" + std::to_string(getpid()) + ".ini";
+    ClipvaneProcess app(config);
+    ASSERT_TRUE(app.WaitForService());
+    const std::string main = FindWindow("Clipvane");
+    ASSERT_FALSE(main.empty());
+    ASSERT_TRUE(app.Command(kNew));
+    ASSERT_TRUE(WaitFor([&] { return app.Info().find("modified=1") != std::string::npos; }));
+    Keys(main, "alt+F4");
+    const std::string prompt = FindWindow("Save image");
+    ASSERT_FALSE(prompt.empty()) << "no exit prompt";
+    Keys(prompt, "Escape");  // Esc is Cancel: the program stays
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_NE(app.Info().find("title=Clipvane1"), std::string::npos);
+    Keys(main, "alt+F4");
+    const std::string again = FindWindow("Save image");
+    ASSERT_FALSE(again.empty());
+    Keys(again, "alt+n");
+    EXPECT_EQ(app.WaitExit(10000), 0);
+    std::ifstream in(config);
+    const std::string written((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_NE(written.find("IsTrayMode=0"), std::string::npos) << written;
     std::remove(config.c_str());
 }
 

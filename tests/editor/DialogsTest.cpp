@@ -3,6 +3,8 @@
 // strip, the exit prompt's texts and the hyperlink control.
 #include <QCheckBox>
 #include <QLabel>
+#include <QPushButton>
+#include <QSet>
 #include <QRadioButton>
 #include <QSlider>
 #include <QSpinBox>
@@ -236,6 +238,15 @@ TEST(ExitHintDlg, AsksAboutTheNamedDocument) {
     dlg.SetDocumentName(QStringLiteral("Clipvane3"));
     EXPECT_EQ(dlg.windowTitle(), QStringLiteral("Save image"));
     EXPECT_EQ(dlg.Question(), QStringLiteral("Do you want to save Clipvane3?"));
+    // Every button has its own mnemonic letter.
+    QSet<QChar> letters;
+    for (QPushButton* b : dlg.findChildren<QPushButton*>()) {
+        const int amp = b->text().indexOf(QLatin1Char('&'));
+        if (amp < 0) continue;
+        EXPECT_FALSE(letters.contains(b->text()[amp + 1].toLower())) << b->text().toStdString();
+        letters.insert(b->text()[amp + 1].toLower());
+    }
+    EXPECT_EQ(letters.size(), 3);
 }
 
 TEST(HyperLink, ColoursFollowHoverAndVisits) {

@@ -22,7 +22,7 @@ CExitHintDlg::CExitHintDlg(QWidget* parent) : QDialog(parent) {
     const struct {
         Result id;
         const char* text;
-    } kButtons[] = {{kYes, "&Yes"}, {kNo, "&No"}, {kSaveNone, "Save &None"}, {kCancel, "Cancel"}};
+    } kButtons[] = {{kYes, "&Yes"}, {kNo, "&No"}, {kSaveNone, "Save N&one"}, {kCancel, "Cancel"}};
     for (const auto& b : kButtons) {
         auto* button = new QPushButton(QString::fromLatin1(b.text));
         button->setObjectName(QStringLiteral("button%1").arg(int(b.id)));
