@@ -356,6 +356,30 @@ TEST_F(DriverTest, RemoteWindowCaptureAndHighlightIgnoreBadWindows) {
     EXPECT_EQ(std::count(waits_.begin(), waits_.end(), 200), 1);
 }
 
+TEST_F(DriverTest, TheWindowBelowTheMainWindowComesToTheTopAndTheMainWindowIsNeverPicked) {
+    QWidget main;
+    host_.window = &main;
+    main.show();
+    const WindowId mainId = WindowId(main.effectiveWinId());
+    // The window manager still lists the main window after it was hidden.
+    fake_->windows = {TopWindow{mainId, Rect{0, 0, 320, 240}}, TopWindow{42, Rect{10, 10, 100, 100}},
+                      TopWindow{43, Rect{0, 0, 320, 240}}};
+    fake_->active = 42;
+    Settings().hideWndBeforCap = true;
+    ASSERT_TRUE(driver_->CaptureActiveWindow());
+    EXPECT_EQ(fake_->activated, std::vector<WindowId>{42});
+    EXPECT_EQ(host_.delivered.back().Width(), 90);
+
+    main.show();
+    fake_->activated.clear();
+    driver_->SetOverlayRunner([](CCapDialog& d) {
+        return Drive(d, {{QEvent::MouseButtonRelease, Qt::LeftButton, {200, 200}}});
+    });
+    ASSERT_TRUE(driver_->CaptureWindowObject());
+    EXPECT_EQ(fake_->activated, std::vector<WindowId>{42});
+    EXPECT_EQ(host_.delivered.back().Width(), 320);  // window 43 under the main window's place, not the main window
+}
+
 TEST(CaptureModeNames, CommandLineNames) {
     CaptureMode m{};
     ASSERT_TRUE(CaptureModeFromName(QStringLiteral("fixed"), &m));
