@@ -87,6 +87,13 @@ TEST_F(ProfileTest, WritesCreateTheFileAndUpdateInPlace) {
     EXPECT_FALSE(f.HasKey("B", "none"));
 }
 
+TEST_F(ProfileTest, TheFirstWriteCreatesTheConfigurationFolder) {
+    const std::string nested = (dir_ / "xdg" / "clipvane" / "config.ini").string();
+    ProfileFile f(nested);
+    ASSERT_TRUE(f.WriteInt("AppSet", "IsTrayMode", 1));
+    EXPECT_TRUE(f.GetBool("AppSet", "IsTrayMode", false));
+}
+
 TEST_F(ProfileTest, KeysOfOtherSectionsAndCommentsDoNotCount) {
     Write("; comment\n[Other]\nKey=1\n[Mine]\n#Key=2\n  Key = \"quoted value\" \r\n");
     ProfileFile f(path_);

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <strings.h>
@@ -55,6 +56,10 @@ bool KeyOf(const std::string& line, std::string* key, std::string* value) {
 }
 
 bool WriteLines(const std::string& path, const std::vector<std::string>& lines) {
+    // The per-user configuration folder may not exist yet on a first run.
+    const std::filesystem::path folder = std::filesystem::path(path).parent_path();
+    std::error_code ec;
+    if (!folder.empty()) std::filesystem::create_directories(folder, ec);
     const std::string temp = path + ".tmp." + std::to_string(getpid());
     {
         std::ofstream out(temp, std::ios::binary | std::ios::trunc);
