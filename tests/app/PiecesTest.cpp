@@ -1,0 +1,72 @@
+// Smaller pieces of the application: the status-bar progress, the D-Bus
+// object's answers, where config.ini lives.
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QProgressBar>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+#include "app/AppTestSupport.h"
+#include "app/ChildFrame.h"
+#include "app/ConfigPath.h"
+#include "app/DocumentManager.h"
+#include "app/MainFrame.h"
+#include "app/ProgressBar.h"
+#include "app/RemoteControl.h"
+
+namespace cv {
+namespace {
+
+TEST(CProgressBar, ShowsProgressAndGivesThePaneItsTextBack) {
+    cvtest::AppInstance();
+    QWidget bar;
+    auto* pane = new QLabel(QStringLiteral("Ready"), &bar);
+    auto* progress = new QProgressBar(&bar);
+    progress->hide();
+    {
+        CProgressBar reporter(pane, progress);
+        EXPECT_TRUE(progress->isVisibleTo(&bar));
+        EXPECT_EQ(pane->text(), QString());
+        reporter.SetPosition(30);
+        EXPECT_EQ(progress->value(), 30);
+        EXPECT_EQ(reporter.Position(), 30);
+        reporter.SetPosition(100);
+        EXPECT_EQ(progress->value(), 100);
+    }
+    EXPECT_FALSE(progress->isVisibleTo(&bar));
+    EXPECT_EQ(pane->text(), QStringLiteral("Ready"));
+}
+
+TEST(RemoteControl, AnswersForCommandsAndTheActiveDocument) {
+    cvtest::AppInstance();
+    QTemporaryDir dir;
+    cvtest::ScriptedPrompts prompts;
+    CMainFrame::Options o;
+    o.configPath = dir.filePath(QStringLiteral("config.ini"));
+    o.prompts = &prompts;
+    o.withCaptureDriver = false;
+    CMainFrame frame(o);
+    RemoteControl remote(frame);
+    EXPECT_EQ(remote.ActiveDocumentInfo(), QString());
+    EXPECT_FALSE(remote.Command(4242));          // unknown
+    EXPECT_FALSE(remote.Command(ID_EDIT_UNDO));  // disabled
+    EXPECT_TRUE(remote.Command(ID_FILE_NEW));
+    QCoreApplication::processEvents();  // the command runs after the reply
+    EXPECT_EQ(remote.ActiveDocumentInfo(), QStringLiteral("title=Clipvane1;size=640x480;modified=1;undo=0;redo=0"));
+    EXPECT_FALSE(remote.Open(dir.filePath(QStringLiteral("missing.png"))));
+    EXPECT_EQ(prompts.errors.size(), 1);
+    for (CChildFrame* f : frame.Documents().Frames()) f->CloseWithoutPrompt();
+    cvtest::Settle();
+}
+
+TEST(ConfigPath, OverrideThenBesideTheProgram) {
+    QTemporaryDir dir;
+    EXPECT_EQ(ResolveConfigPath(dir.filePath(QStringLiteral("x/my.ini")), dir.path()),
+              dir.filePath(QStringLiteral("x/my.ini")));
+    EXPECT_EQ(ResolveConfigPath(QString(), dir.path()), QDir(dir.path()).filePath(QStringLiteral("config.ini")));
+}
+
+}  // namespace
+}  // namespace cv
