@@ -77,7 +77,19 @@ CMainFrame::CMainFrame(const Options& options, QWidget* parent) : QMainWindow(pa
     ActiveDocumentChanged();
 }
 
-CMainFrame::~CMainFrame() = default;
+CMainFrame::~CMainFrame() {
+    // Tear down the documents and the driver while this frame is still whole:
+    // their signals reach handlers that use the frame's members.
+    disconnect(mdi_, nullptr, this, nullptr);
+    disconnect(documents_, nullptr, this, nullptr);
+    for (QMdiSubWindow* w : mdi_->subWindowList()) disconnect(w, nullptr, this, nullptr);
+    delete mdi_;
+    mdi_ = nullptr;
+    documents_ = nullptr;
+    delete capture_;
+    capture_ = nullptr;
+    tray_.reset();
+}
 
 ProfileFile& CMainFrame::Profile() { return capture_ ? capture_->Profile() : *ownProfile_; }
 
@@ -182,7 +194,7 @@ void CMainFrame::SaveLayout() {
 
 // ---- documents --------------------------------------------------------------------
 
-CChildFrame* CMainFrame::ActiveFrame() const { return documents_->Active(); }
+CChildFrame* CMainFrame::ActiveFrame() const { return documents_ ? documents_->Active() : nullptr; }
 
 CGrabwellDoc* CMainFrame::ActiveDocument() const {
     CChildFrame* f = ActiveFrame();

@@ -70,3 +70,26 @@ TEST(ConfigPath, OverrideThenBesideTheProgram) {
 
 }  // namespace
 }  // namespace cv
+
+namespace cv {
+namespace {
+
+TEST(CMainFrame, GoesAwayCleanlyWithDocumentsStillOpen) {
+    cvtest::AppInstance();
+    QTemporaryDir dir;
+    cvtest::ScriptedPrompts prompts;
+    CMainFrame::Options o;
+    o.configPath = dir.filePath(QStringLiteral("config.ini"));
+    o.prompts = &prompts;
+    o.withCaptureDriver = false;
+    auto frame = std::make_unique<CMainFrame>(o);
+    frame->Dispatch(ID_FILE_NEW);
+    frame->Dispatch(ID_FILE_NEW);
+    frame->Dispatch(ID_TOOL_CROP);
+    frame.reset();
+    cvtest::Settle();
+    EXPECT_TRUE(prompts.exitQuestions.isEmpty());
+}
+
+}  // namespace
+}  // namespace cv
