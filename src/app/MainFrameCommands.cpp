@@ -19,6 +19,7 @@
 #include "app/DocumentManager.h"
 #include "app/MainFrame.h"
 #include "app/ProductLinks.h"
+#include "app/UserPrompts.h"
 #include "capture/CaptureDriver.h"
 #include "document/GrabwellDoc.h"
 #include "editor/dialogs/AboutDlg.h"
@@ -305,8 +306,13 @@ void CMainFrame::Run(unsigned id) {
         about.exec();
         break;
     }
-    case ID_ONLINE_HELP: QDesktopServices::openUrl(QUrl(QString::fromLatin1(kOnlineHelpUrl))); break;
-    case ID_HOMEPAGE: QDesktopServices::openUrl(QUrl(QString::fromLatin1(kHomePageUrl))); break;
+    case ID_ONLINE_HELP:
+    case ID_HOMEPAGE: {
+        const QString url = QString::fromLatin1(id == ID_ONLINE_HELP ? kOnlineHelpUrl : kHomePageUrl);
+        if (!QDesktopServices::openUrl(QUrl(url)))
+            prompts_->ShowError(this, QStringLiteral("Could not open %1: no web browser is set up.").arg(url));
+        break;
+    }
     default: break;
     }
 }
