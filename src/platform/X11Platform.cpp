@@ -316,21 +316,31 @@ private:
     }
 
     bool GrabPlain(const Rect& inside, const Rect& rect, PixelImage& out) {
-        // One request per band of rows keeps each reply well below the
-        // server's limits on very large screens.
+        // Bands of about 256 KiB, a few requests ahead: each reply is
+        // converted while it is still in the cache and its buffer is reused
+        // for the next, instead of faulting in one screen-sized reply.
         const size_t stride = size_t(inside.Width()) * size_t(bitsPerPixel_ / 8);
-        const int bandRows = std::max(1, int((16u << 20) / stride));
+        const int bandRows = std::max(1, int((256u << 10) / stride));
+        std::vector<xcb_get_image_cookie_t> cookies;
+        std::vector<int> tops;
         for (int top = inside.top; top < inside.bottom; top += bandRows) {
-            const int rows = std::min(bandRows, inside.bottom - top);
-            Reply<xcb_get_image_reply_t> r(xcb_get_image_reply(
-                c_,
-                xcb_get_image(c_, XCB_IMAGE_FORMAT_Z_PIXMAP, root_, int16_t(inside.left), int16_t(top),
-                              uint16_t(inside.Width()), uint16_t(rows), ~0u),
-                nullptr));
-            if (!r || size_t(xcb_get_image_data_length(r.get())) < stride * size_t(rows)) return false;
-            Convert(xcb_get_image_data(r.get()), stride, Rect{inside.left, top, inside.right, top + rows}, rect, out);
+            tops.push_back(top);
+            cookies.push_back(xcb_get_image(c_, XCB_IMAGE_FORMAT_Z_PIXMAP, root_, int16_t(inside.left), int16_t(top),
+                                            uint16_t(inside.Width()), uint16_t(std::min(bandRows, inside.bottom - top)),
+                                            ~0u));
         }
-        return true;
+        bool ok = true;
+        for (size_t i = 0; i < cookies.size(); ++i) {  // every reply is collected, even after a failure
+            Reply<xcb_get_image_reply_t> r(xcb_get_image_reply(c_, cookies[i], ErrorSink()));
+            const int rows = std::min(bandRows, inside.bottom - tops[i]);
+            if (!ok || !r || size_t(xcb_get_image_data_length(r.get())) < stride * size_t(rows)) {
+                ok = false;
+                continue;
+            }
+            Convert(xcb_get_image_data(r.get()), stride, Rect{inside.left, tops[i], inside.right, tops[i] + rows}, rect,
+                    out);
+        }
+        return ok;
     }
 
     // Writes the server rows of `part` into `out`, whose top-left is `rect`'s.
