@@ -286,11 +286,10 @@ private:
         shmSize_ = 0;
     }
 
-    // A new 24-bit image, black, its pages faulted in with one call.
+    // A new 24-bit image, black (PixelImage storage comes zeroed and, when
+    // large, already faulted in).
     static bool CreateBlack(const Rect& rect, PixelImage& image) {
-        if (!image.Create(rect.Width(), rect.Height(), 24)) return false;
-        Prefault(image.Bits(), image.ByteCount());
-        return true;
+        return image.Create(rect.Width(), rect.Height(), 24);
     }
 
     static void Prefault(void* addr, size_t bytes) {
