@@ -80,14 +80,23 @@ public:
         // Shared memory pays off from the second grab on; a single grab (the
         // one-shot mode) is quicker without setting up the segment.
         const bool useShm = shmAvailable_ && grabs_++ > 0;
-        if (!inside.IsEmpty() && useShm && FetchShm(inside)) {
+        if (!inside.IsEmpty() && useShm && EnsureSegment(size_t(inside.Width()) * size_t(inside.Height()) * size_t(bitsPerPixel_ / 8))) {
+            const xcb_shm_get_image_cookie_t cookie =
+                xcb_shm_get_image(c_, root_, int16_t(inside.left), int16_t(inside.top), uint16_t(inside.Width()),
+                                  uint16_t(inside.Height()), ~0u, XCB_IMAGE_FORMAT_Z_PIXMAP, shmSeg_, 0);
+            xcb_flush(c_);
+            // The new image's storage is set up while the server copies the pixels.
             PixelImage fresh;
-            if (!reuse && !CreateBlack(rect, fresh)) return false;
-            PixelImage& out = reuse ? image : fresh;
-            if (reuse && !(inside == rect)) std::memset(out.Bits(), 0, out.ByteCount());
-            Convert(shmAddr_, size_t(inside.Width()) * size_t(bitsPerPixel_ / 8), inside, rect, out);
-            if (!reuse) image = std::move(fresh);
-            return true;
+            const bool created = reuse || CreateBlack(rect, fresh);
+            Reply<xcb_shm_get_image_reply_t> reply(xcb_shm_get_image_reply(c_, cookie, ErrorSink()));
+            if (reply && created) {
+                PixelImage& out = reuse ? image : fresh;
+                if (reuse && !(inside == rect)) std::memset(out.Bits(), 0, out.ByteCount());
+                Convert(shmAddr_, size_t(inside.Width()) * size_t(bitsPerPixel_ / 8), inside, rect, out);
+                if (!reuse) image = std::move(fresh);
+                return true;
+            }
+            if (!created) return false;
         }
         PixelImage result;
         if (!CreateBlack(rect, result)) return false;
@@ -300,18 +309,6 @@ private:
         const uintptr_t start = reinterpret_cast<uintptr_t>(addr) & ~(page - 1);
         const uintptr_t end = reinterpret_cast<uintptr_t>(addr) + bytes;
         madvise(reinterpret_cast<void*>(start), end - start, MADV_POPULATE_WRITE);  // a hint: failure is harmless
-    }
-
-    // The server writes `inside` of the root window into the segment.
-    bool FetchShm(const Rect& inside) {
-        const size_t stride = size_t(inside.Width()) * size_t(bitsPerPixel_ / 8);
-        if (!EnsureSegment(stride * size_t(inside.Height()))) return false;
-        Reply<xcb_shm_get_image_reply_t> r(xcb_shm_get_image_reply(
-            c_,
-            xcb_shm_get_image(c_, root_, int16_t(inside.left), int16_t(inside.top), uint16_t(inside.Width()),
-                              uint16_t(inside.Height()), ~0u, XCB_IMAGE_FORMAT_Z_PIXMAP, shmSeg_, 0),
-            nullptr));
-        return r != nullptr;
     }
 
     bool GrabPlain(const Rect& inside, const Rect& rect, PixelImage& out) {
