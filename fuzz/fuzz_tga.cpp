@@ -12,7 +12,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // fuzzer's time is better spent on the layouts.
     if (size >= 18) {
         const int64_t w = data[12] | (data[13] << 8), h = data[14] | (data[15] << 8), bits = data[16];
-        if (w * bits / 8 * h > (int64_t(64) << 20)) return 0;
+        if ((w * bits / 8 + 8) * h > (int64_t(64) << 20)) return 0;  // rows and row table
     }
     std::vector<uint8_t> copy(data, data + size);
     cv::TgaHandler handler;
