@@ -28,6 +28,7 @@
 //     Capture(int mode)                    RemoteCapture(mode)   0 full, 1 window, 2 region, 3 active
 //     Highlight(uint64 window)             Highlight(window)
 //     CaptureWindow(int flag, uint64 window) CaptureWindow(flag, window)
+//   (pass the 64-bit id unchanged: ids that cannot be X11 windows are refused here)
 //   Command line `--capture NAME` on the running instance: CaptureModeFromName(NAME, &mode),
 //   then Request(mode). `--shot` does not need the frame at all: see OneShot.h.
 //

@@ -261,6 +261,22 @@ TEST_F(CaptureE2E, HotkeysStartCapturesAndAConflictIsReported) {
     other->UngrabHotkey('W', kModControl | kModShift);
 }
 
+TEST_F(CaptureE2E, WaitsKeepTheProgramAliveAndLaterCommandsQueue) {
+    main_->show();
+    std::vector<std::string> events;
+    QObject::connect(driver_.get(), &CaptureDriver::CaptureFinished,
+                     [&](int mode, bool) { events.push_back("finished " + std::to_string(mode)); });
+    driver_->Request(CaptureMode::FullScreen);
+    QTimer::singleShot(300, [&] {  // inside the 800 ms wait
+        events.push_back("timer");
+        main_->update();
+        driver_->RemoteCapture(3);
+        events.push_back(driver_->Busy() ? "busy" : "idle");
+    });
+    ASSERT_TRUE(cvtest::SpinUntil([&] { return events.size() >= 4; }, 10000));
+    EXPECT_EQ(events, (std::vector<std::string>{"timer", "busy", "finished 0", "finished 2"}));
+}
+
 TEST_F(CaptureE2E, RemoteHighlightAndWindowCapture) {
     SolidWindow target("C05000", "300x200+500+400", "remote target");
     cvtest::Spin(200);
