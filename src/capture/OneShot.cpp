@@ -1,0 +1,62 @@
+#include "capture/OneShot.h"
+
+#include <cstdio>
+#include <thread>
+
+#include "document/files/ImageFile.h"
+#include "image/PixelImage.h"
+#include "platform/ScreenPlatform.h"
+
+namespace cv {
+
+namespace {
+
+int Fail(const QString& message) {
+    std::fprintf(stderr, "clipvane: %s\n", message.toLocal8Bit().constData());
+    return 1;
+}
+
+}  // namespace
+
+int RunOneShot(const QStringList& args) {
+    QString what, output;
+    int delay = 0;
+    for (int i = 0; i < args.size(); ++i) {
+        const QString& a = args[i];
+        const bool hasValue = i + 1 < args.size();
+        if (a == QLatin1String("--shot") && hasValue) {
+            what = args[++i];
+        } else if (a == QLatin1String("--output") && hasValue) {
+            output = args[++i];
+        } else if (a == QLatin1String("--delay") && hasValue) {
+            bool ok = false;
+            delay = args[++i].toInt(&ok);
+            if (!ok || delay < 0) return Fail(QStringLiteral("--delay needs a number of milliseconds, not \"%1\"").arg(args[i]));
+        }
+    }
+    if (what != QLatin1String("full") && what != QLatin1String("active"))
+        return Fail(QStringLiteral("--shot takes \"full\" or \"active\""));
+    if (output.isEmpty()) return Fail(QStringLiteral("--shot needs --output FILE"));
+    if (TypeFromPath(output.toStdString()) == kFileNone)
+        return Fail(QStringLiteral("cannot tell the image format from the name \"%1\"").arg(output));
+
+    std::unique_ptr<ScreenPlatform> platform = CreateX11Platform();
+    if (!platform) return Fail(QStringLiteral("cannot connect to the X display"));
+    if (delay > 0) std::this_thread::sleep_for(std::chrono::milliseconds(delay));
+
+    const Rect screen = platform->PrimaryScreen();
+    Rect rect = screen;
+    if (what == QLatin1String("active")) {
+        const WindowId active = platform->ActiveWindow();
+        Rect frame;
+        if (!active || !platform->FrameRect(active, &frame)) return Fail(QStringLiteral("there is no active window"));
+        rect = frame.Intersected(screen);
+        if (rect.IsEmpty()) return Fail(QStringLiteral("the active window is not on the screen"));
+    }
+    PixelImage image;
+    if (!platform->Grab(rect, image)) return Fail(QStringLiteral("the screen could not be captured"));
+    if (!SaveImageFile(image, output.toStdString())) return Fail(QStringLiteral("cannot write \"%1\"").arg(output));
+    return 0;
+}
+
+}  // namespace cv
