@@ -154,6 +154,21 @@ TEST_F(FreeImageRead, MultiPageTiffPageByPage) {
     PixelImage first;
     ASSERT_TRUE(cv::LoadFromFile(dir_ / "multi.tif", first));
     EXPECT_EQ(first.Width(), 8);
+
+    // Frames past the limit on all pixels together are dropped: page 1 holds
+    // 8 rows of 24 bytes (192), page 2 another 6 x 36 = 216; a limit of 300
+    // keeps the first page only. A limit below the first page refuses.
+    cv::DecoderLimits limits;
+    limits.totalFrameBytes = 300;
+    cv::SetDecoderLimits(limits);
+    cv::FreeImageHandler limited;
+    ASSERT_TRUE(limited.LoadFile(dir_ / "multi.tif"));
+    EXPECT_EQ(limited.Frames().size(), 1u);
+    limits.totalFrameBytes = 100;
+    cv::SetDecoderLimits(limits);
+    cv::FreeImageHandler refused;
+    EXPECT_FALSE(refused.LoadFile(dir_ / "multi.tif"));
+    EXPECT_TRUE(refused.Frames().empty());
 }
 
 TEST_F(FreeImageRead, MemoryLoadingAndBadData) {

@@ -146,34 +146,38 @@ private:
     int64_t deadline_;
 };
 
-// Reads the child's records; false on anything malformed or missing.
-bool ReadFrames(PipeReader& in, const DecoderLimits& limits, std::deque<std::unique_ptr<PixelImage>>& out) {
+enum class Outcome { kFailed, kComplete, kEnough };
+
+// Reads the child's records: kFailed on anything malformed or missing,
+// kEnough when the next frame would pass the limit on all frames together
+// (the frames so far are kept, the rest is not read).
+Outcome ReadFrames(PipeReader& in, const DecoderLimits& limits, std::deque<std::unique_ptr<PixelImage>>& out) {
     uint64_t total = 0;
     for (;;) {
         uint32_t tag;
-        if (!in.Read(&tag, 4)) return false;
+        if (!in.Read(&tag, 4)) return Outcome::kFailed;
         if (tag == kEndTag) {
             uint32_t result;
-            return in.Read(&result, 4) && result == 1;
+            return in.Read(&result, 4) && result == 1 ? Outcome::kComplete : Outcome::kFailed;
         }
-        if (tag != kFrameTag) return false;
+        if (tag != kFrameTag) return Outcome::kFailed;
         FrameRecord r;
-        if (!in.Read(&r, sizeof r)) return false;
+        if (!in.Read(&r, sizeof r)) return Outcome::kFailed;
         const BitmapInfoHeader& h = r.header;
-        if (!PixelStorageAllowed(h.biWidth, h.biHeight, h.biBitCount)) return false;
+        if (!PixelStorageAllowed(h.biWidth, h.biHeight, h.biBitCount)) return Outcome::kFailed;
         const uint64_t bytes = uint64_t(StrideFor(h.biWidth, h.biBitCount)) * uint64_t(h.biHeight);
         total += bytes;
-        if (total > limits.totalFrameBytes) return false;
+        if (total > limits.totalFrameBytes) return out.empty() ? Outcome::kFailed : Outcome::kEnough;
         const uint32_t expected = h.biBitCount <= 8 ? (1u << h.biBitCount) : 0u;
-        if (r.paletteCount != expected) return false;
+        if (r.paletteCount != expected) return Outcome::kFailed;
         auto frame = std::make_unique<PixelImage>();
-        if (!frame->CreateFromHeader(h, r.masks) || frame->ByteCount() != bytes) return false;
+        if (!frame->CreateFromHeader(h, r.masks) || frame->ByteCount() != bytes) return Outcome::kFailed;
         if (expected) {
             RgbQuad palette[256];
-            if (!in.Read(palette, expected * sizeof(RgbQuad))) return false;
+            if (!in.Read(palette, expected * sizeof(RgbQuad))) return Outcome::kFailed;
             frame->SetPalette(0, int(expected), palette);
         }
-        if (!in.Read(frame->Bits(), bytes)) return false;
+        if (!in.Read(frame->Bits(), bytes)) return Outcome::kFailed;
         frame->frameDelay = r.frameDelay;
         out.push_back(std::move(frame));
     }
@@ -214,20 +218,21 @@ bool DecodeIsolated(const char* path, const uint8_t* bytes, size_t size,
 
     std::deque<std::unique_ptr<PixelImage>> decoded;
     PipeReader reader(fds[0], deadline);
-    bool ok = ReadFrames(reader, limits, decoded);
+    const Outcome outcome = ReadFrames(reader, limits, decoded);
     close(fds[0]);
-    // The child has finished or will never be waited for: make sure it ends.
+    // A child that finished is reaped; any other is ended first.
+    const bool complete = outcome == Outcome::kComplete;
     int status = 0;
     pid_t waited;
     do {
-        waited = waitpid(pid, &status, ok ? 0 : WNOHANG);
+        waited = waitpid(pid, &status, complete ? 0 : WNOHANG);
     } while (waited < 0 && errno == EINTR);
     if (waited == 0) {
         kill(pid, SIGKILL);
         while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
         }
     }
-    if (!ok) return false;
+    if (outcome == Outcome::kFailed) return false;
     for (auto& f : decoded) frames.push_back(std::move(f));
     return true;
 }
