@@ -1,12 +1,14 @@
-// Writing JPEG, GIF and TIFF through FreeImage's encoders (into memory, then
-// to the file with every write checked), PNG through the program's own
-// libdeflate-based encoder. Every file gets the encoder's default settings.
+// Writing GIF and TIFF through FreeImage's encoders (into memory, then to the
+// file with every write checked), PNG through the program's own
+// libdeflate-based encoder and JPEG straight through libjpeg. Every file gets
+// the encoder's default settings.
 #include <FreeImage.h>
 
 #include <cstring>
 
 #include "document/files/AtomicFile.h"
 #include "document/files/Handlers.h"
+#include "document/files/Jpeg.h"
 #include "document/files/Png.h"
 
 namespace cv {
@@ -50,14 +52,13 @@ FIBITMAP* ToFreeImage(const PixelImage& image) {
 }
 
 // The image in a depth the format's writer takes: GIF gets at most 8 bits
-// (24- and 32-bit images quantised to a 256-colour palette), JPEG 24 bits,
-// TIFF everything but 16 bits.
+// (24- and 32-bit images quantised to a 256-colour palette), TIFF everything
+// but 16 bits.
 FIBITMAP* PrepareFor(FREE_IMAGE_FORMAT fif, const PixelImage& image) {
     const int depth = image.Depth();
     PixelImage converted;
     const PixelImage* source = &image;
-    const bool toTrueColour = (fif == FIF_JPEG && depth != 24) || (fif == FIF_GIF && depth > 8) ||
-                              (fif == FIF_TIFF && depth == 16);
+    const bool toTrueColour = (fif == FIF_GIF && depth > 8) || (fif == FIF_TIFF && depth == 16);
     if (toTrueColour) {
         converted.Copy(image);
         converted.ConvertTo(24);
@@ -82,13 +83,12 @@ bool WriteFile(const std::string& path, const uint8_t* data, size_t size) {
 bool EncoderHandler::SaveFile(const std::string& path, int) {
     const PixelImage* image = Target();
     if (!image) return false;
-    if (type_ == kFilePng) {
-        const std::vector<uint8_t> data = EncodePng(*image);
+    if (type_ == kFilePng || type_ == kFileJpeg) {
+        const std::vector<uint8_t> data = type_ == kFilePng ? EncodePng(*image) : EncodeJpeg(*image);
         return !data.empty() && WriteFile(path, data.data(), data.size());
     }
     FREE_IMAGE_FORMAT fif;
     switch (type_) {
-    case kFileJpeg: fif = FIF_JPEG; break;
     case kFileGif: fif = FIF_GIF; break;
     case kFileTiff: fif = FIF_TIFF; break;
     default: return false;
