@@ -140,6 +140,22 @@ TEST_F(ProfileTest, WindowsDriveFolderAndOverlongValuesAreMended) {
     EXPECT_EQ(s.imageSaveTitle.size(), kMaxSaveTitleLength);
 }
 
+TEST_F(ProfileTest, OnlyAbsoluteFoldersAreKept) {
+    const std::string home = std::getenv("HOME") ? std::getenv("HOME") : "";
+    setenv("HOME", dir_.c_str(), 1);
+    for (const char* value : {"D:\\Shots", "shots/here", "C:\\"}) {
+        Write(std::string("[AudoSaveSet]\nImageSavePath=") + value + "\n");
+        CaptureSettings s;
+        s.Load(ProfileFile(path_));
+        EXPECT_EQ(s.imageSavePath, (dir_ / "Pictures" / "Clipvane images").string()) << value;
+    }
+    Write("[AudoSaveSet]\nImageSavePath=~/Shots\n");
+    CaptureSettings s;
+    s.Load(ProfileFile(path_));
+    EXPECT_EQ(s.imageSavePath, (dir_ / "Shots").string());
+    setenv("HOME", home.c_str(), 1);
+}
+
 TEST_F(ProfileTest, CaptureSetIsWrittenInItsOrder) {
     CaptureSettings s;
     s.capDelayTime = 300;  // written as entered

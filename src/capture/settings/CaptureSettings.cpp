@@ -83,10 +83,11 @@ void CaptureSettings::Load(const ProfileFile& f) {
 
     isAudoSave = f.GetBool("AudoSaveSet", "IsAudoSave", false);
     imageFormat = f.GetInt("AudoSaveSet", "ImageFormat", kFormatBmp);
-    // A Windows drive path left over from another system means nothing here.
     imageSavePath = CutUtf8(f.GetString("AudoSaveSet", "ImageSavePath", ""), kMaxSavePathLength);
-    if (imageSavePath.empty() || imageSavePath == "c:\\" || imageSavePath == "C:\\")
-        imageSavePath = DefaultCaptureFolder();
+    if (imageSavePath.rfind("~/", 0) == 0) imageSavePath = HomeDir() + imageSavePath.substr(1);
+    // Only an absolute folder is usable: a Windows drive path such as "c:\"
+    // or a relative one would scatter captures wherever the program started.
+    if (imageSavePath.empty() || imageSavePath[0] != '/') imageSavePath = DefaultCaptureFolder();
     imageSaveTitle = CutUtf8(f.GetString("AudoSaveSet", "ImageSaveTitle", "Snap"), kMaxSaveTitleLength);
     if (imageSaveTitle.empty()) imageSaveTitle = "Snap";
     startNum = f.GetInt("AudoSaveSet", "StartNum", 1);
