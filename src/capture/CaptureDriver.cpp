@@ -413,7 +413,7 @@ void CaptureDriver::EditSettings(QWidget* parent) {
     CaptureSettings chosen = dialog.Values();
     chosen.capDelayTime = std::max(chosen.capDelayTime, kMinCaptureDelay);
     if (chosen.imageSaveTitle.empty()) chosen.imageSaveTitle = "Snap";
-    if (chosen.imageSavePath.empty()) chosen.imageSavePath = DefaultCaptureFolder();
+    if (chosen.imageSavePath.empty() || chosen.imageSavePath[0] != '/') chosen.imageSavePath = DefaultCaptureFolder();
     settings_ = chosen;
 }
 
