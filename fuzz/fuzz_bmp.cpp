@@ -14,7 +14,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         const int64_t w = int32_t(data[18] | (data[19] << 8) | (data[20] << 16) | (uint32_t(data[21]) << 24));
         const int64_t h = int32_t(data[22] | (data[23] << 8) | (data[24] << 16) | (uint32_t(data[25]) << 24));
         const int64_t bits = data[28] | (data[29] << 8);
-        if (w > 0 && h > 0 && (w * bits / 8 + 4 + 8) * h > (int64_t(64) << 20)) return 0;  // rows and row table
+        // In floating point: width x depth x height overflows 64 bits.
+        if (w > 0 && h > 0 && (double(w) * double(bits) / 8 + 12) * double(h) > double(64 << 20)) return 0;
     }
     // A copy of exactly `size` bytes, so that any over-read hits the
     // sanitiser's red zone.

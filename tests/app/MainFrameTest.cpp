@@ -58,8 +58,11 @@ TEST_F(FrameFixture, EveryCommandHasOneActionAndUnknownIdsAreRefused) {
         ASSERT_NE(f.Action(info.id), nullptr) << info.id;
         EXPECT_EQ(f.Action(info.id)->data().toUInt(), unsigned(info.id));
     }
-    for (unsigned id : MainToolBarLayout())
-        if (id != kSeparator) EXPECT_FALSE(f.Action(id)->icon().isNull()) << id;
+    for (unsigned id : MainToolBarLayout()) {
+        if (id != kSeparator) {
+            EXPECT_FALSE(f.Action(id)->icon().isNull()) << id;
+        }
+    }
     EXPECT_FALSE(f.Dispatch(12345));
     EXPECT_FALSE(f.Dispatch(ID_FILE_MRU_FILE1));  // no recent files yet
     EXPECT_EQ(f.MainToolBar()->iconSize(), QSize(32, 32));

@@ -19,7 +19,7 @@ bool MainWindowMapped(xcb_connection_t* c, xcb_window_t root) {
     static xcb_atom_t clients = [&] {
         const char name[] = "_NET_CLIENT_LIST";
         auto* r = xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, sizeof name - 1, name), nullptr);
-        const xcb_atom_t a = r ? r->atom : XCB_ATOM_NONE;
+        const xcb_atom_t a = r ? r->atom : xcb_atom_t(XCB_ATOM_NONE);
         free(r);
         return a;
     }();

@@ -32,12 +32,18 @@ protected:
         if (!dir.empty()) fs::remove_all(dir);
     }
     int Run(const std::string& args) {
-        const std::string cmd = "'" + tool.string() + "' apply " + args + " >/dev/null 2>&1";
+        const std::string cmd = Quote(tool) + " apply " + args + " >/dev/null 2>&1";
         const int status = std::system(cmd.c_str());
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
-    std::string In() const { return "'" + (dir / "in.bmp").string() + "'"; }
-    std::string Out(const char* name) const { return "'" + (dir / name).string() + "'"; }
+    std::string In() const { return Quote(dir / "in.bmp"); }
+    std::string Out(const char* name) const { return Quote(dir / name); }
+    static std::string Quote(const fs::path& path) {
+        std::string quoted(1, '\'');
+        quoted.append(path.string());
+        quoted.push_back('\'');
+        return quoted;
+    }
     PixelImage Load(const char* name) const {
         PixelImage img;
         EXPECT_TRUE(LoadFromFile((dir / name).string(), img));

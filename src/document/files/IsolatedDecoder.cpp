@@ -66,6 +66,7 @@ bool WriteAll(int fd, const void* data, size_t size) {
     return true;
 }
 
+#ifndef CLIPVANE_ASAN
 // Address space in use now, in bytes (the child's limit is set above it).
 uint64_t AddressSpaceInUse() {
     FILE* f = std::fopen("/proc/self/statm", "r");
@@ -75,6 +76,7 @@ uint64_t AddressSpaceInUse() {
     std::fclose(f);
     return got == 1 ? uint64_t(pages) * uint64_t(sysconf(_SC_PAGESIZE)) : 0;
 }
+#endif
 
 [[noreturn]] void RunChild(int fd, const char* path, const uint8_t* bytes, size_t size, uint64_t memoryBytes) {
     signal(SIGPIPE, SIG_IGN);
