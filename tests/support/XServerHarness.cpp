@@ -39,6 +39,12 @@ bool WindowManagerRunning(const std::string& display) {
                 c, xcb_get_property(c, 0, root, atom->atom, XCB_ATOM_WINDOW, 0, 1), nullptr);
             ok = prop && xcb_get_property_value_length(prop) == 4;
             free(prop);
+            // The manager also has to hold the root's substructure redirect,
+            // or a client mapped now is never managed.
+            xcb_get_window_attributes_reply_t* attrs =
+                xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, root), nullptr);
+            ok = ok && attrs && (attrs->all_event_masks & XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT);
+            free(attrs);
         }
         free(atom);
     }
@@ -164,6 +170,8 @@ bool XServerHarness::Start(std::string* error) {
     if (!got || number.empty()) return fail("Xvfb did not start (is it installed?)");
     display_ = ":" + number;
     setenv("DISPLAY", display_.c_str(), 1);
+    // Qt in this process and in the programs it starts uses the real server.
+    setenv("QT_QPA_PLATFORM", "xcb", 1);
 
     int busFd = -1;
     dbus_ = Spawn({"dbus-daemon", "--session", "--nofork", "--nopidfile", "--print-address=1"}, &busFd);

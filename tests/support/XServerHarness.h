@@ -13,8 +13,8 @@ namespace cvtest {
 
 class XServerHarness {
 public:
-    // Starts the server on first use and points DISPLAY and
-    // DBUS_SESSION_BUS_ADDRESS of this process at it. Returns null (with a
+    // Starts the server on first use and points DISPLAY,
+    // DBUS_SESSION_BUS_ADDRESS and QT_QPA_PLATFORM (xcb) of this process at it. Returns null (with a
     // reason) when it cannot be started.
     static XServerHarness* Get(std::string* error = nullptr);
 
