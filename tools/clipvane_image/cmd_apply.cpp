@@ -11,8 +11,6 @@
 
 #include "Commands.h"
 #include "document/GrabwellDoc.h"
-#include "document/files/ImageFile.h"
-#include "document/files/ImageHandler.h"
 #include "image/effects/EffectCommands.h"
 
 namespace {
@@ -76,21 +74,13 @@ int CommandApply(int argc, char** argv) {
         std::fprintf(stderr, "clipvane-image: %d is not an Image or Filter command (20000..20100)\n", id);
         return 2;
     }
-    cv::InstallHandlerFactory(new cv::StandardHandlerFactory);
     cv::PixelImage image;
-    if (!cv::LoadFromFile(argv[i + 1], image)) {
-        std::fprintf(stderr, "clipvane-image: cannot read an image from '%s'\n", argv[i + 1]);
-        return 1;
-    }
+    if (!LoadInput(argv[i + 1], image)) return 1;
     image.ConvertTo(32);  // as opening a document does
     // Through the document's own command path: the same steps, recorded in
     // its history, as the editor runs them.
     cv::CGrabwellDoc document;
     document.image = std::move(image);
     document.ApplyEffectCommand(id, params, seed);
-    if (!cv::SaveImageFile(document.image, argv[i + 2])) {
-        std::fprintf(stderr, "clipvane-image: cannot write '%s'\n", argv[i + 2]);
-        return 1;
-    }
-    return 0;
+    return SaveOutput(document.image, argv[i + 2]) ? 0 : 1;
 }

@@ -3,8 +3,6 @@
 #include <cstdio>
 
 #include "Commands.h"
-#include "document/files/ImageFile.h"
-#include "document/files/ImageHandler.h"
 #include "document/files/Sha256.h"
 
 int CommandInfo(int argc, char** argv) {
@@ -12,12 +10,8 @@ int CommandInfo(int argc, char** argv) {
         std::fprintf(stderr, "usage: clipvane-image info FILE\n");
         return 2;
     }
-    cv::InstallHandlerFactory(new cv::StandardHandlerFactory);
     cv::PixelImage image;
-    if (!cv::LoadFromFile(argv[0], image)) {
-        std::fprintf(stderr, "clipvane-image: cannot read an image from '%s'\n", argv[0]);
-        return 1;
-    }
+    if (!LoadInput(argv[0], image)) return 1;
     const size_t rowBytes = (size_t(image.Width()) * size_t(image.Depth()) + 7) / 8;
     cv::Sha256 hash;
     for (int y = 0; y < image.Height(); ++y) hash.Update(image.Row(y), rowBytes);
