@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "Commands.h"
+#include "image/PixelImage.h"
 #include "document/files/Sha256.h"
 
 int CommandInfo(int argc, char** argv) {
