@@ -65,6 +65,12 @@ std::vector<Case> Cases() {
              static const int32_t k[9] = {100000, 0, 0, 0, 1, 0, 0, 0, -100000};
              return std::unique_ptr<ImageEffect>(new ConvolutionEffect(k, 3, 99991, 3));
          }},
+        {"pow2-divisor-above-16-bits",
+         [] {
+             // Small negative sums over a power-of-two divisor of 2^16 truncate to 0.
+             static const int32_t k[9] = {0, -1, 0, -1, 4, -1, 0, -1, 0};
+             return std::unique_ptr<ImageEffect>(new ConvolutionEffect(k, 3, 65536, 100));
+         }},
         {"conv5",
          [] {
              std::vector<int32_t> k(25);

@@ -124,10 +124,13 @@ bool ConvolutionEffect::FastRow(PixelImage& image, int y, uint8_t* row, int widt
     const uint8_t *r0 = source->Row(y), *r1 = source->Row(y + 1), *r2 = source->Row(y + 2);
     uint8_t* out = buffer.data();
     const int32_t* k = kernel.data();
-    // 16-bit lanes when every partial sum, the quotient and the offset fit.
+    // 16-bit lanes when every partial sum, the quotient, the offset and the
+    // divisor (or the rounding mask of its shift) fit.
     if (maxSum + 16384 < 32768 && offset >= -16384 && offset <= 16384) {
-        if (pow2)
+        if (pow2 && shift <= 14)
             Convolve3Short(r0, r1, r2, n, size_t(step), k, divisor, shift, offset, out);
+        else if (pow2)
+            Convolve3Wide(r0, r1, r2, n, size_t(step), k, divisor, shift, offset, out);
         else if (divisor <= 32767)
             Convolve3ShortDivide(r0, r1, r2, n, size_t(step), k, divisor, shift, offset, out);
         else
