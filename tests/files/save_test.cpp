@@ -161,8 +161,10 @@ TEST_F(SaveImage, EveryWriterRoundTrips) {
             if (std::string(c.magickFormat) == "JPEG") {
                 EXPECT_EQ(cvtest::Capture("identify -format '%Q' " + Quote(path)), "75") << what;
             }
-            // Alpha survives in BMP, TGA, PNG and TIFF; the rest are opaque.
-            const bool alpha = depth == 32 && !c.lossy && std::string(c.magickFormat) != "PCX";
+            // The fourth byte is kept by BMP and TGA, which store the rows as
+            // they are; PNG, TIFF, PCX and the lossy formats write colour only.
+            const std::string format = c.magickFormat;
+            const bool alpha = depth == 32 && (format == "BMP3" || format == "TGA");
             PixelImage back;
             ASSERT_TRUE(cv::LoadFromFile(path, back)) << what;
             const cvtest::RgbaPixels ours = cvtest::ImagePixels(back);
@@ -188,6 +190,35 @@ TEST_F(SaveImage, EveryWriterRoundTrips) {
             EXPECT_GE(cvtest::MaxDifference(magick, want, alpha), 0) << what;
             EXPECT_LE(cvtest::MaxDifference(magick, want, alpha), tolerance) << what;
         }
+    }
+}
+
+TEST_F(SaveImage, PngAndTiffWriteTheColoursOfA32BitImage) {
+    // As a new image: white with every fourth byte 0, which the program shows
+    // as opaque white. One pixel carries a colour and a fourth byte of 128.
+    PixelImage img;
+    ASSERT_TRUE(img.Create(3, 2, 32));
+    for (int y = 0; y < 2; ++y)
+        for (int x = 0; x < 3; ++x) {
+            uint8_t* p = img.Row(y) + x * 4;
+            p[0] = p[1] = p[2] = 255;
+        }
+    uint8_t* coloured = img.Row(1) + 2 * 4;
+    coloured[0] = 10;
+    coloured[1] = 20;
+    coloured[2] = 30;
+    coloured[3] = 128;
+    for (const char* name : {"new.png", "new.tif"}) {
+        const std::string path = dir_ / name;
+        ASSERT_NE(cv::SaveImageFile(img, path), 0) << name;
+        PixelImage back;
+        ASSERT_TRUE(cv::LoadFromFile(path, back)) << name;
+        EXPECT_EQ(back.Depth(), 24) << name;
+        ASSERT_EQ(back.Width(), 3) << name;
+        ASSERT_EQ(back.Height(), 2) << name;
+        EXPECT_EQ(back.GetPixel(0, 0), 0xFFFFFFu) << name;
+        EXPECT_EQ(back.GetPixel(1, 1), 0xFFFFFFu) << name;
+        EXPECT_EQ(back.GetPixel(2, 1), 0x1E140Au) << name;  // red 30, green 20, blue 10
     }
 }
 

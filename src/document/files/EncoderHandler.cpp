@@ -52,13 +52,15 @@ FIBITMAP* ToFreeImage(const PixelImage& image) {
 }
 
 // The image in a depth the format's writer takes: GIF gets at most 8 bits
-// (24- and 32-bit images quantised to a 256-colour palette), TIFF everything
-// but 16 bits.
+// (24- and 32-bit images quantised to a 256-colour palette), TIFF palette
+// images and 24-bit colour. A 32-bit image's fourth byte is not alpha to the
+// program (a new image keeps it 0 and still shows white), so it is not
+// written as alpha.
 FIBITMAP* PrepareFor(FREE_IMAGE_FORMAT fif, const PixelImage& image) {
     const int depth = image.Depth();
     PixelImage converted;
     const PixelImage* source = &image;
-    const bool toTrueColour = (fif == FIF_GIF && depth > 8) || (fif == FIF_TIFF && depth == 16);
+    const bool toTrueColour = (fif == FIF_GIF && depth > 8) || (fif == FIF_TIFF && (depth == 16 || depth == 32));
     if (toTrueColour) {
         converted.Copy(image);
         converted.ConvertTo(24);

@@ -102,7 +102,9 @@ std::vector<uint8_t> EncodePng(const PixelImage& source) {
     }
     const int width = image->Width(), height = image->Height(), depth = image->Depth();
     const bool indexed = depth <= 8;
-    const size_t channels = depth == 32 ? 4 : depth == 24 ? 3 : 1;
+    // 32-bit pixels lose their fourth byte: RGB like 24-bit ones.
+    const size_t channels = indexed ? 1 : 3;
+    const size_t sourceBytes = depth == 32 ? 4 : 3;
     // Indexed rows are stored exactly as PNG wants them, minus the padding.
     const size_t packedBytes = indexed ? (size_t(width) * size_t(depth) + 7) / 8 : size_t(width) * channels;
     const size_t bpp = indexed ? 1 : channels;
@@ -116,19 +118,11 @@ std::vector<uint8_t> EncodePng(const PixelImage& source) {
         const uint8_t* src = image->Row(y);
         if (indexed) {
             std::memcpy(cur, src, packedBytes);
-        } else if (channels == 3) {
-            for (int x = 0; x < width; ++x, src += 3, cur += 3) {
-                cur[0] = src[2];
-                cur[1] = src[1];
-                cur[2] = src[0];
-            }
-            cur = line[y & 1].data();
         } else {
-            for (int x = 0; x < width; ++x, src += 4, cur += 4) {
+            for (int x = 0; x < width; ++x, src += sourceBytes, cur += 3) {
                 cur[0] = src[2];
                 cur[1] = src[1];
                 cur[2] = src[0];
-                cur[3] = src[3];
             }
             cur = line[y & 1].data();
         }
@@ -155,7 +149,7 @@ std::vector<uint8_t> EncodePng(const PixelImage& source) {
                            uint8_t(h >> 24), uint8_t(h >> 16), uint8_t(h >> 8), uint8_t(h)};
     std::memcpy(ihdr, be, 8);
     ihdr[8] = uint8_t(indexed ? depth : 8);  // bits per sample
-    ihdr[9] = indexed ? 3 : channels == 3 ? 2 : 6;
+    ihdr[9] = indexed ? 3 : 2;
     ihdr[10] = 0;  // deflate
     ihdr[11] = 0;  // adaptive filtering
     ihdr[12] = 0;  // not interlaced
