@@ -158,6 +158,18 @@ bool PixelImage::CreateFromHeader(const BitmapInfoHeader& header, const uint32_t
     return true;
 }
 
+bool PixelImage::CreateShaped(int width, int height, const PixelImage& like) {
+    BitmapInfoHeader h;
+    h.biSize = 40;
+    h.biWidth = width;
+    h.biHeight = height;
+    h.biPlanes = 1;
+    h.biBitCount = uint16_t(like.Depth());
+    h.biCompression = like.info_.biCompression;
+    const uint32_t masks[3] = {like.redMask_, like.greenMask_, like.blueMask_};
+    return CreateFromHeader(h, masks);
+}
+
 void PixelImage::Copy(const PixelImage& other) {
     if (other.IsEmpty() || &other == this) return;
     BitmapInfoHeader h = other.info_;
@@ -310,10 +322,11 @@ void PixelImage::Expand(bool replicate, int left, int top, int right, int bottom
     const int64_t nw = int64_t(Width()) + left + right, nh = int64_t(Height()) + top + bottom;
     if (nw > INT_MAX || nh > INT_MAX) return;
     PixelImage s(std::move(*this));
-    if (!Create(int(nw), int(nh), s.Depth())) {
+    if (!CreateShaped(int(nw), int(nh), s)) {
         *this = std::move(s);
         return;
     }
+    // A palette image keeps its colours rather than getting the grey ramp.
     if (s.Depth() <= 8) palette_ = s.palette_;
     originX = s.originX - left;
     originY = s.originY - top;
@@ -344,7 +357,7 @@ void PixelImage::Resize(int width, int height) {
     if (IsEmpty() || width <= 0 || height <= 0 || Depth() < 8) return;
     if (width == Width() && height == Height()) return;
     PixelImage s(std::move(*this));
-    if (!Create(width, height, s.Depth())) {
+    if (!CreateShaped(width, height, s)) {
         *this = std::move(s);
         return;
     }
@@ -501,7 +514,9 @@ void SampleBilinear(double fx, double fy, bool alpha, const uint8_t* p00, const 
         return top + (bottom - top) * fy;
     };
     if (alpha && !(p00[3] == 255 && p10[3] == 255 && p01[3] == 255 && p11[3] == 255)) {
-        const int a = int(lerp(p00[3], p10[3], p01[3], p11[3]));
+        // The result keeps the interpolated alpha A (rather than an opaque 255),
+    // so that partly transparent edges stay partly transparent.
+    const int a = int(lerp(p00[3], p10[3], p01[3], p11[3]));
         if (a == 0) {
             out[3] = 0;
             return;

@@ -93,6 +93,9 @@ private:
         const int d = info_.biBitCount;
         return d == 32 ? size_t(x) * 4 : d == 8 ? size_t(x) : size_t(x) * d / 8;
     }
+    // Create at another size with the depth, compression and masks of `like`:
+    // a 5-6-5 image stays 5-6-5 instead of falling back to the 5-5-5 masks.
+    bool CreateShaped(int width, int height, const PixelImage& like);
     void Release();
     void TakeFrom(PixelImage& other) noexcept;
 

@@ -380,6 +380,32 @@ TEST(PixelImageResize, NearestNeighbourUsesIntegerColumnAndRowTables) {
     EXPECT_EQ(pal.Width(), 4);
 }
 
+TEST(PixelImageResize, SixteenBitLayoutSurvivesResizeAndExpand) {
+    // A 5-6-5 image re-created at another size keeps its masks; with the
+    // default 5-5-5 masks the pure green word 0x07E0 would read as 0x08F800.
+    BitmapInfoHeader h;
+    h.biSize = 40;
+    h.biWidth = 2;
+    h.biHeight = 1;
+    h.biPlanes = 1;
+    h.biBitCount = 16;
+    h.biCompression = kBiBitfields;
+    const uint32_t masks[3] = {0xF800, 0x07E0, 0x001F};
+    PixelImage img;
+    ASSERT_TRUE(img.CreateFromHeader(h, masks));
+    Put(img, 1, 0, {0xE0, 0x07});
+    PixelImage grown = img;
+    grown.Expand(false, 1, 0, 0, 0);  // old (1, 0) is now (2, 0)
+    img.Resize(4, 1);                 // columns i x 2 / 4: 0 0 1 1
+    for (PixelImage* p : {&grown, &img}) {
+        EXPECT_EQ(p->GreenMask(), 0x07E0u);
+        EXPECT_EQ(p->RedMask(), 0xF800u);
+        EXPECT_EQ(p->Info().biCompression, kBiBitfields);
+        p->ConvertTo(24);
+        EXPECT_EQ(p->GetPixel(2, 0), 0x00FC00u);  // green (0x07E0 >> 3) & 0xFC
+    }
+}
+
 TEST(PixelImageResize, SmoothResizeOfOnePixelRepeatsIt) {
     PixelImage img;
     ASSERT_TRUE(img.Create(1, 1, 24));

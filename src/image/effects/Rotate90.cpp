@@ -50,7 +50,7 @@ void QuarterTurnEffect::Begin(PixelImage& image) {
         header.biHeight = W;
         header.biPlanes = 1;
         header.biBitCount = 16;
-        header.biCompression = kBiBitfields;
+        header.biCompression = source->Info().biCompression;
         const uint32_t masks[3] = {source->RedMask(), source->GreenMask(), source->BlueMask()};
         ready = image.CreateFromHeader(header, masks);
     } else {
