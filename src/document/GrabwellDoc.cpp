@@ -189,6 +189,10 @@ bool CGrabwellDoc::OpenDocument(const QString& path) {
 bool CGrabwellDoc::SaveDocument(const QString& path) {
     PixelImage copy(image);
     RenderObjects(copy);
+    // Objects are drawn on 32 bits; over a 24-bit image the result is opaque,
+    // so going back to 24 bits loses nothing and the file keeps the image's
+    // depth (a 24-bit BMP or TGA stays 24-bit).
+    if (image.Depth() == 24) copy.ConvertTo(24);
     if (SaveImageFile(copy, path.toStdString()) == 0) return false;
     modified = 0;
     emit changed();

@@ -95,8 +95,9 @@ public:
     // decode it (the document then shows an empty image); false only when
     // the file cannot be opened for reading.
     bool OpenDocument(const QString& path);
-    // Renders the objects into a copy of the image and writes it; `modified`
-    // is cleared only on success. The objects stay editable.
+    // Renders the objects into a copy of the image and writes it at the
+    // image's depth; `modified` is cleared only on success. The objects stay
+    // editable.
     bool SaveDocument(const QString& path);
     // File / New: 640 x 480, 32 bits, white with alpha bytes left 0.
     void NewImage();
@@ -109,8 +110,8 @@ public:
     // for an empty image). Rebuilt only where objects changed since the last
     // call; call UpdateAllViews (or ImageEdited) after changing `image` directly.
     const PixelImage& Composite();
-    // The objects drawn into `target` (converted to 32 bits first when it is
-    // not), through the document's render cache.
+    // The objects drawn into `target` (converted to 32 bits when it is not and
+    // something is drawn), through the document's render cache.
     void RenderObjects(PixelImage& target);
     // Redraws every view; also drops the composite so it is rebuilt.
     void UpdateAllViews();

@@ -1,6 +1,7 @@
 #include "document/GrabwellDoc.h"
 
 #include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -416,6 +417,31 @@ TEST(GrabwellDocFiles, SavedFileHoldsObjectsDocumentKeepsThem) {
     EXPECT_EQ(Px(saved, 10, 10) & 0xFFFFFF, 0x8080BFu);
     EXPECT_EQ(Px(saved, 4, 4) & 0xFFFFFF, 0xFFFFFFu);
     EXPECT_EQ(Px(saved, 15, 15) & 0xFFFFFF, 0xFFFFFFu);
+}
+
+TEST(GrabwellDocFiles, TwentyFourBitDocumentSavesTwentyFourBitFiles) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    for (bool withObject : {false, true}) {
+        CGrabwellDoc doc;
+        doc.image = Solid(5, 3, 24, 255, 255, 255);
+        if (withObject) doc.objects.push_back(MakeHighlight(1, 1, 3, 2, 0));
+        const QString path = QDir(dir.path()).filePath(withObject ? "with.bmp" : "without.bmp");
+        ASSERT_TRUE(doc.SaveDocument(path));
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        const QByteArray bytes = f.readAll();
+        // 54 header bytes, then 3 rows of 5 * 3 = 15 bytes padded to 16.
+        ASSERT_EQ(bytes.size(), 54 + 3 * 16) << withObject;
+        EXPECT_EQ(uint8_t(bytes[28]), 24) << withObject;  // bits per pixel
+        EXPECT_EQ(uint8_t(bytes[29]), 0) << withObject;
+        // Stored rows are bottom-up: the highlight's row 1 is the middle one,
+        // its pixel (1, 1) at 54 + 16 + 3. Opaque blue 128, green and red 0.
+        const int at = 54 + 16 + 3;
+        const uint32_t pixel =
+            uint8_t(bytes[at]) | uint32_t(uint8_t(bytes[at + 1])) << 8 | uint32_t(uint8_t(bytes[at + 2])) << 16;
+        EXPECT_EQ(pixel, withObject ? 0x000080u : 0xFFFFFFu) << withObject;
+    }
 }
 
 TEST(GrabwellDocFiles, FailedSaveKeepsModified) {

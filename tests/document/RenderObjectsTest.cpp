@@ -66,6 +66,14 @@ TEST(RenderObjects, TwentyFourBitTargetIsConvertedNotSkipped) {
     PixelImage empty;
     RenderObjects(empty, objects);
     EXPECT_TRUE(empty.IsEmpty());
+    // With nothing to draw the target keeps its depth, directly and through
+    // the cache.
+    PixelImage untouched = Solid(4, 4, 24, 1, 2, 3);
+    RenderObjects(untouched, ObjectList{});
+    EXPECT_EQ(untouched.Depth(), 24);
+    RenderCache cache;
+    cache.Render(untouched, ObjectList{});
+    EXPECT_EQ(untouched.Depth(), 24);
 }
 
 TEST(RenderObjects, LineStrokeAndBitmapBounds) {
@@ -309,11 +317,13 @@ ObjectList MixedObjects() {
 void ExpectSameAsUncached(RenderCache& cache, const PixelImage& base, const ObjectList& objects) {
     PixelImage fresh(base);
     RenderObjects(fresh, objects);
-    const PixelImage& composite = cache.Compose(base, objects);
-    ASSERT_TRUE(test::SamePixels(composite, fresh));
     PixelImage viaCache(base);
     cache.Render(viaCache, objects);
     ASSERT_TRUE(test::SamePixels(viaCache, fresh));
+    // The composite is always 32 bits, also where nothing was drawn.
+    fresh.ConvertTo(32);
+    const PixelImage& composite = cache.Compose(base, objects);
+    ASSERT_TRUE(test::SamePixels(composite, fresh));
 }
 
 TEST(RenderCache, MatchesUncachedRenderingThroughEdits) {

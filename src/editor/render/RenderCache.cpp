@@ -156,7 +156,8 @@ void RenderCache::Render(PixelImage& target, const ObjectList& objects) {
     ++epoch_;
     std::vector<Placed> placed;
     Place(objects, placed);
-    if (placed.empty() && target.Depth() == 32) return;
+    // Nothing to draw leaves the target as it is, at its own depth.
+    if (placed.empty()) return;
     // A 24-bit target becomes opaque at 32 bits; others are checked.
     const bool opaque = target.Depth() == 24 || (target.Depth() == 32 && AllOpaque(target));
     if (target.Depth() != 32) target.ConvertTo(32);

@@ -21,7 +21,7 @@ namespace cv {
 class RenderCache {
 public:
     // Draws every object into `target` as RenderObjects does (a target of
-    // another depth is converted to 32 bits first).
+    // another depth is converted to 32 bits when there is something to draw).
     void Render(PixelImage& target, const ObjectList& objects);
 
     // `base` with every object over it, 32 bits per pixel (empty for an empty

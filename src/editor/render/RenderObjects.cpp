@@ -269,10 +269,12 @@ bool RenderObject(const AnnotationObject& object, RenderedObject& out) {
 
 void RenderObjects(PixelImage& target, const ObjectList& objects) {
     if (target.IsEmpty()) return;
-    if (target.Depth() != 32) target.ConvertTo(32);
     RenderedObject rendered;
     for (const auto& object : objects) {
         if (!object || !RenderObject(*object, rendered)) continue;
+        // Converted only once something is drawn: with nothing to draw the
+        // target keeps its depth.
+        if (target.Depth() != 32) target.ConvertTo(32);
         BlendImage(target, rendered.image, rendered.x, rendered.y, 100 - object->transparency);
     }
 }

@@ -29,8 +29,9 @@ struct RenderedObject {
 bool RenderObject(const AnnotationObject& object, RenderedObject& out);
 
 // Draws every object into `target` in list order. A target that is not 32
-// bits per pixel is converted to 32 bits first, so the objects are never
-// silently dropped; an empty target stays empty.
+// bits per pixel is converted to 32 bits before the first object is drawn,
+// so the objects are never silently dropped; with nothing to draw it keeps
+// its depth. An empty target stays empty.
 void RenderObjects(PixelImage& target, const ObjectList& objects);
 
 // Replaces `image` by the pixels of `bitmap` (top row first, min(source,
