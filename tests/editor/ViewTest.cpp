@@ -105,6 +105,29 @@ TEST_F(ViewFixture, TinyBandIsDroppedAtPaintAndEnterDoesNothing) {
     EXPECT_EQ(doc.image.Width(), 200);
 }
 
+TEST_F(ViewFixture, ClickOutsideTheCropBandRemovesItAtThePaint) {
+    DragCrop(20, 20, 120, 100);
+    view->grab();
+    ASSERT_TRUE(view->State().bandValid);
+    view->Tools().Press(170, 130);  // outside the band and its handles
+    view->Tools().Release(170, 130);
+    view->grab();
+    EXPECT_FALSE(view->State().bandValid);
+    EXPECT_EQ(view->State().band, Rect{});
+    Key(Qt::Key_Return);
+    EXPECT_EQ(doc.image.Width(), 200);
+}
+
+TEST_F(ViewFixture, CropBandUnderFourImagePixelsIsDroppedWhenZoomed) {
+    view->SetZoomIndex(9);  // 800 %: a 24-pixel band covers 3 image pixels
+    DragCrop(8, 8, 32, 32);
+    EXPECT_EQ(view->State().bandImage, (Rect{1, 1, 4, 4}));
+    view->grab();
+    EXPECT_FALSE(view->State().bandValid);
+    Key(Qt::Key_Return);
+    EXPECT_EQ(doc.image.Width(), 200);
+}
+
 TEST_F(ViewFixture, EscClearsTheBandInAnyTool) {
     DragCrop(10, 10, 60, 60);
     ASSERT_TRUE(view->State().bandValid);

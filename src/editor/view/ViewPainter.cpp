@@ -54,6 +54,12 @@ void PaintView(QPainter& p, ViewState& s, CGrabwellDoc* doc, const ViewPaintArgs
     ValidateBand(s);
 
     p.setClipRect(dest);
+    // The crop band is drawn in image pixels: under 4 of them (a press outside
+    // the band cleared its image rectangle, or a tiny band at a high zoom) it is
+    // dropped, so no stray handles or darkened image stay behind.
+    if (s.tool == EditorTool::Crop && s.bandValid &&
+        (s.bandImage.Width() < kBandVisibleSide || s.bandImage.Height() < kBandVisibleSide))
+        s.ClearBand();
     if (s.tool == EditorTool::Crop && s.bandValid && !s.preview.IsEmpty()) {
         StretchDrawAll(p, s.preview, destRect);
         const Rect src = s.bandImage.Intersected(Rect{0, 0, doc->image.Width(), doc->image.Height()});
