@@ -82,6 +82,14 @@ TEST_F(FrameFixture, MenuTextsAreSpelledRight) {
     EXPECT_EQ(f.Action(ID_IMAGE_FLIP_H)->text(), QStringLiteral("Flip Horizontally"));
     EXPECT_EQ(f.Action(ID_IMAGE_FLIP_V)->text(), QStringLiteral("Flip Vertically"));
     EXPECT_EQ(f.Action(ID_ZOOM_ACTUAL)->text(), QStringLiteral("&Actual"));
+    // The other entries keep their own wording, without added ellipses.
+    EXPECT_EQ(f.Action(ID_APP_ABOUT)->text(), QStringLiteral("&About..."));
+    EXPECT_EQ(f.Action(ID_CAPTURE_FIXRECT)->text(), QStringLiteral("Fixed Rectangle"));
+    EXPECT_EQ(f.Action(ID_IMAGE_RESIZE)->text(), QStringLiteral("Resize..."));
+    EXPECT_EQ(f.Action(ID_IMAGE_BRIGHT_CONTRAST)->text(), QStringLiteral("Brightness/Contrast"));
+    EXPECT_EQ(f.Action(ID_IMAGE_RGB_VALUE)->text(), QStringLiteral("&RGB Value"));
+    EXPECT_EQ(f.Action(ID_FILTER_NOISY)->text(), QStringLiteral("Noisy"));
+    EXPECT_EQ(f.Action(ID_FILTER_GRID)->text(), QStringLiteral("3D Grid"));
     QStringList titles;
     for (QAction* menu : f.menuBar()->actions()) titles.append(menu->text());
     EXPECT_EQ(titles, (QStringList{"&File", "&Edit", "&View", "&Capture", "&Image", "F&ilter", "&Tools", "&Setting",

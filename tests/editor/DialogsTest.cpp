@@ -44,7 +44,7 @@ struct SliderExpectation {
 
 TEST_F(DialogFixture, EveryLayoutStartsWithItsRangesAndValues) {
     const SliderExpectation cases[] = {
-        {172, "Color Level", 2, 0, 255, 0},   {173, "RGB Value", 3, -128, 128, 0},
+        {172, "Color level", 2, 0, 255, 0},   {173, "RGB Value", 3, -128, 128, 0},
         {174, "Hue/Saturation", 2, 0, 200, 100}, {190, "Noisy", 1, 1, 200, 100},
         {191, "Blot", 1, 1, 100, 50},         {192, "Emboss", 1, 1, 10, 2},
         {193, "Oil Paint", 1, 1, 15, 2},      {194, "Splash", 1, 3, 64, 5},

@@ -12,7 +12,7 @@
 namespace cv {
 
 CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
-    setWindowTitle(QStringLiteral("About Clipvane"));
+    setWindowTitle(QStringLiteral("About Clipvane!"));
     auto* icon = new QLabel;
     icon->setPixmap(ApplicationIcon().pixmap(48, 48));
     auto* name = new QLabel(QStringLiteral("Clipvane %1").arg(QString::fromLatin1(kProductVersion)));

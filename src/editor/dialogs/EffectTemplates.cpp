@@ -7,7 +7,7 @@ namespace cv {
 namespace {
 
 const EffectTemplate kTemplates[] = {
-    {kTplColorLevel, "Color Level", kCmdColorLevel, {{"Down", 0, 255, 0}, {"Up", 0, 255, 255}, {}}},
+    {kTplColorLevel, "Color level", kCmdColorLevel, {{"Down", 0, 255, 0}, {"Up", 0, 255, 255}, {}}},
     {kTplRgbValue, "RGB Value", kCmdRgbValue, {{"R", -128, 128, 0}, {"G", -128, 128, 0}, {"B", -128, 128, 0}}},
     {kTplHueSaturation, "Hue/Saturation", kCmdHueSaturation, {{"Hue", 0, 200, 100}, {"Saturation", 0, 200, 100}, {}}},
     {kTplNoisy, "Noisy", kCmdNoisy, {{"Amount", 1, 200, 100}, {}, {}}},
