@@ -167,7 +167,9 @@ bool SaveToFile(const PixelImage& image, const std::string& path, int param) {
 
 int SaveImageFile(const PixelImage& image, const std::string& path) {
     // The encoder factory is current for the duration of this one save; a
-    // fresh standard factory follows it, whatever happens in between.
+    // fresh standard factory follows it, whatever happens in between. It
+    // writes PCX for the extension in any letter case: "PCX" names a PCX
+    // file as much as "pcx" does, and refusing it would lose the save.
     std::lock_guard lock(RegistryMutex());
     struct Restore {
         ~Restore() { InstallHandlerFactory(new StandardHandlerFactory); }
