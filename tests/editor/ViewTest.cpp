@@ -128,6 +128,21 @@ TEST_F(ViewFixture, CropBandUnderFourImagePixelsIsDroppedWhenZoomed) {
     EXPECT_EQ(doc.image.Width(), 200);
 }
 
+TEST_F(ViewFixture, CropPreviewFollowsTheImageAndAResizeDropsTheBand) {
+    DragCrop(20, 20, 120, 100);
+    ASSERT_TRUE(view->State().bandValid);
+    doc.image.PixelAddress(150, 120)[0] = 200;  // an edit outside the band
+    doc.UpdateAllViews();
+    EXPECT_EQ(view->State().preview.PixelAddress(150, 120)[0], 100);
+    EXPECT_TRUE(view->State().bandValid);
+    doc.image = cvtest::Gradient(100, 60);  // smaller than the band's far corner
+    doc.UpdateAllViews();
+    EXPECT_FALSE(view->State().bandValid);
+    EXPECT_EQ(view->State().bandImage, Rect{});
+    Key(Qt::Key_Return);
+    EXPECT_EQ(doc.image.Width(), 100);
+}
+
 TEST_F(ViewFixture, EscClearsTheBandInAnyTool) {
     DragCrop(10, 10, 60, 60);
     ASSERT_TRUE(view->State().bandValid);

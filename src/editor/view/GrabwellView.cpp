@@ -32,7 +32,13 @@ void CGrabwellView::DocumentChanged() {
     if (w != state_.imageWidth || h != state_.imageHeight) {
         state_.imageWidth = w;
         state_.imageHeight = h;
+        // A band drawn on the old size may lie outside the new image.
+        state_.ClearBand();
         UpdateScrollBars();
+    } else if (state_.tool == EditorTool::Crop && state_.bandValid && doc_) {
+        // The image changed under a crop band (an effect, a paste): the
+        // darkened surround follows it instead of showing the old pixels.
+        state_.preview = DarkenedCopy(doc_->image);
     }
     viewport()->update();
     emit statusChanged();
