@@ -43,6 +43,13 @@ TEST_F(ViewFixture, StartsWithMoveAtActualSize) {
     EXPECT_EQ(view->ScrollRangeSize(), QSize(210, 160));
 }
 
+TEST_F(ViewFixture, SelectToolShowsTheArrowWithTheCross) {
+    EXPECT_EQ(ToolController::CursorFor(EditorTool::Select), ViewCursor::SelectArrow);
+    view->Tools().SetTool(EditorTool::Select);
+    EXPECT_EQ(view->viewport()->cursor().shape(), Qt::BitmapCursor);
+    EXPECT_EQ(view->viewport()->cursor().hotSpot(), QPoint(1, 1));
+}
+
 TEST_F(ViewFixture, ZoomCommandsStopAtTheEndsOfTheTable) {
     EXPECT_FALSE(view->CanZoomActual());
     for (int i = 0; i < 12; ++i) view->ZoomIn();

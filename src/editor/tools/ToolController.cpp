@@ -20,7 +20,7 @@ void TraceFirstObject(CGrabwellDoc* doc, const char* format) {
 ViewCursor ToolController::CursorFor(EditorTool tool) {
     switch (tool) {
     case EditorTool::Move: return ViewCursor::OpenHand;
-    case EditorTool::Select: return ViewCursor::Arrow;
+    case EditorTool::Select: return ViewCursor::SelectArrow;
     case EditorTool::Zoom: return ViewCursor::Magnifier;
     default: return ViewCursor::Cross;
     }

@@ -8,7 +8,8 @@ namespace cv {
 
 class CGrabwellDoc;
 
-enum class ViewCursor { OpenHand, ClosedHand, Cross, Magnifier, Arrow, SizeNWSE, SizeNESW };
+// SelectArrow: the Select tool's arrow with a four-way cross; Arrow: a plain arrow.
+enum class ViewCursor { OpenHand, ClosedHand, Cross, Magnifier, SelectArrow, Arrow, SizeNWSE, SizeNESW };
 
 class ToolHost {
 public:

@@ -2,6 +2,7 @@
 
 #include <QPainter>
 #include <QPixmap>
+#include <iterator>
 
 namespace cv {
 
@@ -23,6 +24,29 @@ QCursor MagnifierCursor() {
     return QCursor(pm, 12, 12);
 }
 
+// An arrow with a small four-way cross below its tip, white-edged so that it
+// shows on dark and light pixels.
+QCursor SelectArrowCursor() {
+    QPixmap pm(32, 32);
+    pm.fill(Qt::transparent);
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing);
+    const QPointF arrow[] = {{1, 1}, {1, 17}, {5, 13}, {8, 20}, {11, 19}, {8, 12}, {13, 12}};
+    p.setPen(QPen(Qt::white, 1.5));
+    p.setBrush(Qt::black);
+    p.drawPolygon(arrow, int(std::size(arrow)));
+    const QPointF c(21, 21);
+    const QPointF cross[] = {c + QPointF(0, -8), c + QPointF(-3, -5), c + QPointF(-1, -5), c + QPointF(-1, -1),
+                             c + QPointF(-5, -1), c + QPointF(-5, -3), c + QPointF(-8, 0), c + QPointF(-5, 3),
+                             c + QPointF(-5, 1),  c + QPointF(-1, 1),  c + QPointF(-1, 5),  c + QPointF(-3, 5),
+                             c + QPointF(0, 8),   c + QPointF(3, 5),   c + QPointF(1, 5),   c + QPointF(1, 1),
+                             c + QPointF(5, 1),   c + QPointF(5, 3),   c + QPointF(8, 0),   c + QPointF(5, -3),
+                             c + QPointF(5, -1),  c + QPointF(1, -1),  c + QPointF(1, -5),  c + QPointF(3, -5)};
+    p.drawPolygon(cross, int(std::size(cross)));
+    p.end();
+    return QCursor(pm, 1, 1);
+}
+
 }  // namespace
 
 QCursor CursorShape(ViewCursor cursor) {
@@ -33,6 +57,10 @@ QCursor CursorShape(ViewCursor cursor) {
     case ViewCursor::Magnifier: {
         static const QCursor magnifier = MagnifierCursor();
         return magnifier;
+    }
+    case ViewCursor::SelectArrow: {
+        static const QCursor select = SelectArrowCursor();
+        return select;
     }
     case ViewCursor::Arrow: return Qt::ArrowCursor;
     case ViewCursor::SizeNWSE: return Qt::SizeFDiagCursor;
