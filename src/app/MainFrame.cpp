@@ -246,9 +246,9 @@ bool CMainFrame::OpenFile(const QString& path) { return documents_->OpenPath(pat
 
 // ---- capture host ---------------------------------------------------------------
 
-void CMainFrame::DeliverNew(const PixelImage& image) {
+void CMainFrame::DeliverNew(const PixelImage& image, bool recordUndo) {
     CChildFrame* frame = documents_->NewCaptureDocument();
-    frame->Document()->ApplyCapture(image, false);
+    frame->Document()->ApplyCapture(image, recordUndo);
     lastDelivered_ = frame->Document();
 }
 

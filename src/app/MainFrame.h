@@ -79,7 +79,7 @@ public:
 
     // CaptureHost
     QWidget* MainWindow() override { return this; }
-    void DeliverNew(const PixelImage& image) override;
+    void DeliverNew(const PixelImage& image, bool recordUndo) override;
     bool DeliverReplace(const PixelImage& image) override;
     void SetDeliveredPath(const QString& path) override;
     void ReportMessage(const QString& text) override;

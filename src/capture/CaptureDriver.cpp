@@ -175,6 +175,14 @@ void CaptureDriver::ShowMainNoActivate() {
     w->setAttribute(Qt::WA_ShowWithoutActivating, before);
 }
 
+void CaptureDriver::ShowMainInFront() {
+    QWidget* w = host_.MainWindow();
+    if (!w) return;
+    w->raise();
+    ShowMainNoActivate();
+    w->activateWindow();
+}
+
 void CaptureDriver::RefreshMain() {
     if (QWidget* w = host_.MainWindow()) w->update();
 }
@@ -276,20 +284,17 @@ bool CaptureDriver::CaptureActiveWindow() {
     const bool found = active && platform_->FrameRect(active, &frame);
     const Rect rect = found ? frame.Intersected(screen) : Rect{};
     PixelImage image;
-    if (rect.IsEmpty() || !platform_->Grab(rect, image)) {
-        if (QWidget* w = host_.MainWindow()) w->raise();
-        ShowMainNoActivate();
+    const bool grabbed = !rect.IsEmpty() && platform_->Grab(rect, image);
+    if (!rect.IsEmpty() && !grabbed) host_.ReportMessage(tr("The screen could not be captured."));
+    if (!grabbed) {
+        ShowMainInFront();
         return false;
     }
     FinishCapture(image);
-    if (QWidget* w = host_.MainWindow()) {
-        if (settings_.restoreWndAftCap) {
-            w->raise();
-            ShowMainNoActivate();
-            w->activateWindow();
-        } else {
-            w->hide();
-        }
+    if (settings_.restoreWndAftCap) {
+        ShowMainInFront();
+    } else if (QWidget* w = host_.MainWindow()) {
+        w->hide();
     }
     return true;
 }
@@ -311,10 +316,10 @@ bool CaptureDriver::DeliverToEditor(const PixelImage& image) {
     if (settings_.playSoundWhenCap) PlayCaptureSound();
     switch (settings_.capAppViewMode) {
     case kViewNewWindow:
-        host_.DeliverNew(image);
+        host_.DeliverNew(image, false);
         return true;
     case kViewReplace:
-        if (!host_.DeliverReplace(image)) host_.DeliverNew(image);
+        if (!host_.DeliverReplace(image)) host_.DeliverNew(image, true);
         return true;
     default:
         return false;
@@ -412,8 +417,8 @@ void CaptureDriver::EditSettings(QWidget* parent) {
     if (dialog.exec() != QDialog::Accepted) return;
     CaptureSettings chosen = dialog.Values();
     chosen.capDelayTime = std::max(chosen.capDelayTime, kMinCaptureDelay);
-    if (chosen.imageSaveTitle.empty()) chosen.imageSaveTitle = "Snap";
-    if (chosen.imageSavePath.empty() || chosen.imageSavePath[0] != '/') chosen.imageSavePath = DefaultCaptureFolder();
+    // The title is taken as typed (an empty one becomes "Snap" only when loaded).
+    chosen.imageSavePath = UsableCaptureFolder(chosen.imageSavePath);
     settings_ = chosen;
 }
 

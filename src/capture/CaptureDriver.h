@@ -39,7 +39,8 @@
 //   DeliverNew() opens a new document with a copy of the image converted to
 //   32 bits, modified; DeliverReplace() records an undo step on the active
 //   document and replaces its image the same way, false with no document
-//   (the driver then calls DeliverNew); SetDeliveredPath() sets that
+//   (the driver then calls DeliverNew with recordUndo, so the new document
+//   records the step too); SetDeliveredPath() sets that
 //   document's path and title and adds it to the recent files;
 //   ReportMessage() shows a tray balloon or status-bar message.
 #include <QObject>
@@ -142,6 +143,7 @@ private:
     void HideMain();
     void ShowMainAfterCapture();  // SW_SHOW or SW_SHOWMINIMIZED
     void ShowMainNoActivate();
+    void ShowMainInFront();  // brought to the foreground, then shown without activation
     void RefreshMain();
 
     bool RunRectOverlay(OverlayMode mode);

@@ -14,8 +14,10 @@ public:
     virtual ~CaptureHost() = default;
     // The main window, hidden and shown around captures (may be null).
     virtual QWidget* MainWindow() = 0;
-    // Opens the capture in a new document window.
-    virtual void DeliverNew(const PixelImage& image) = 0;
+    // Opens the capture in a new document window. With `recordUndo` (replace
+    // mode found no document) the new document first records an undo step of
+    // its still empty image, as a replacement would.
+    virtual void DeliverNew(const PixelImage& image, bool recordUndo) = 0;
     // Replaces the active document's image, undoably; false when there is no document.
     virtual bool DeliverReplace(const PixelImage& image) = 0;
     // Sets the path and title of the document that DeliverNew/DeliverReplace last

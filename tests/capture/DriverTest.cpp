@@ -3,7 +3,11 @@
 // remote control and the command queue.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCoreApplication>
+#include <QCursor>
+#include <QLineEdit>
+#include <QSpinBox>
 #include <QDialog>
 #include <QMouseEvent>
 #include <QTimer>
@@ -20,6 +24,7 @@
 #include "TestApp.h"
 #include "capture/CaptureDriver.h"
 #include "capture/ui/CapDialog.h"
+#include "capture/ui/CapSettingDlg.h"
 #include "document/files/ImageFile.h"
 
 namespace {
@@ -75,9 +80,10 @@ TEST_F(DriverTest, FullScreenDeliversTheWholeScreenToANewDocument) {
 
 TEST_F(DriverTest, ReplaceModeUsesTheActiveDocumentOrCreatesOne) {
     Settings().capAppViewMode = kViewReplace;
-    ASSERT_TRUE(driver_->CaptureFullScreen());  // no document yet: a new one receives it
+    // No document yet: a new one receives it and records the undo step as well.
     ASSERT_TRUE(driver_->CaptureFullScreen());
-    EXPECT_EQ(host_.events, (QStringList{"new", "replace"}));
+    ASSERT_TRUE(driver_->CaptureFullScreen());
+    EXPECT_EQ(host_.events, (QStringList{"new+undo", "replace"}));
 }
 
 TEST_F(DriverTest, ViewModeTwoSkipsTheEditorButStillSavesTheFile) {
@@ -131,6 +137,11 @@ TEST_F(DriverTest, AFailedGrabIsReportedNotDelivered) {
     EXPECT_FALSE(driver_->CaptureFullScreen());
     EXPECT_TRUE(host_.delivered.empty());
     EXPECT_EQ(host_.messages.size(), 1);
+    fake_->windows = {TopWindow{5, Rect{10, 10, 60, 60}}};
+    fake_->active = 5;
+    EXPECT_FALSE(driver_->CaptureActiveWindow());
+    EXPECT_TRUE(host_.delivered.empty());
+    EXPECT_EQ(host_.messages.size(), 2);
 }
 
 TEST_F(DriverTest, ActiveWindowWaitsOneSecondAndClipsToTheScreen) {
@@ -266,6 +277,38 @@ TEST_F(DriverTest, FixedRectangleNearTheCornerIsClamped) {
     EXPECT_EQ(host_.delivered[0].Width(), 60);
     EXPECT_EQ(host_.delivered[0].Height(), 60);
     EXPECT_EQ(cvtest::Rgb(host_.delivered[0], 0, 0), FakePlatform::PixelAt(0, 0));
+}
+
+TEST_F(DriverTest, FixedRectangleClickedWithoutMovingIsTakenAtThePointer) {
+    QCursor::setPos(100, 80);
+    driver_->SetOverlayRunner([](CCapDialog& d) {
+        return Drive(d, {{QEvent::MouseButtonPress, Qt::LeftButton, {100, 80}},
+                         {QEvent::MouseButtonRelease, Qt::LeftButton, {100, 80}}});
+    });
+    ASSERT_TRUE(driver_->CaptureFixedRect());
+    ASSERT_EQ(host_.delivered.size(), 1u);
+    EXPECT_EQ(host_.delivered[0].Width(), 100);
+    EXPECT_EQ(host_.delivered[0].Height(), 100);
+    EXPECT_EQ(cvtest::Rgb(host_.delivered[0], 0, 0), FakePlatform::PixelAt(50, 30));
+}
+
+TEST_F(DriverTest, ConfirmedSettingsKeepTheTitleAsTypedAndExpandTheHomeFolder) {
+    QTimer::singleShot(0, [] {
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            auto* dialog = qobject_cast<CCapSettingDlg*>(w);
+            if (!dialog || !dialog->isVisible()) continue;
+            dialog->SavePage()->title->setText(QString());
+            dialog->SavePage()->path->setText(QStringLiteral("~/shots"));
+            dialog->BasicPage()->delay->setValue(10);
+            dialog->accept();
+        }
+    });
+    driver_->EditSettings(nullptr);
+    EXPECT_EQ(Settings().imageSaveTitle, "");
+    EXPECT_EQ(Settings().imageSavePath, std::string(std::getenv("HOME")) + "/shots");
+    EXPECT_EQ(Settings().capDelayTime, 800);
+    EXPECT_EQ(driver_->Profile().GetString("AudoSaveSet", "ImageSavePath"), "~/shots");
+    EXPECT_EQ(driver_->Profile().GetInt("CaptureSet", "CapDelayTime", 0), 10);
 }
 
 TEST_F(DriverTest, WindowObjectPicksTheWindowUnderTheCursorUnclipped) {

@@ -77,13 +77,13 @@ public:
     QWidget* window = nullptr;
     bool hasDocument = false;
     std::vector<cv::PixelImage> delivered;  // the image each delivery received
-    QStringList events;                      // "new", "replace", "path:<p>"
+    QStringList events;                      // "new", "new+undo", "replace", "path:<p>"
     QStringList messages;
 
     QWidget* MainWindow() override { return window; }
-    void DeliverNew(const cv::PixelImage& image) override {
+    void DeliverNew(const cv::PixelImage& image, bool recordUndo) override {
         delivered.push_back(image);
-        events << QStringLiteral("new");
+        events << (recordUndo ? QStringLiteral("new+undo") : QStringLiteral("new"));
         hasDocument = true;
     }
     bool DeliverReplace(const cv::PixelImage& image) override {

@@ -108,7 +108,7 @@ public:
     QStringList messages;
     QStringList paths;
     QWidget* MainWindow() override { return window; }
-    void DeliverNew(const cv::PixelImage& image) override { delivered.push_back(image); }
+    void DeliverNew(const cv::PixelImage& image, bool) override { delivered.push_back(image); }
     bool DeliverReplace(const cv::PixelImage& image) override {
         delivered.push_back(image);
         return true;

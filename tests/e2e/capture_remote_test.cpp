@@ -144,4 +144,49 @@ TEST_F(OneShotE2E, RunningProgramCapturesOverDBusAndFromASecondInstance) {
     cvtest::Terminate(app);
 }
 
+// Replace mode with no document open: the capture opens a new document that
+// can undo it back to the empty image, like any replacement.
+TEST_F(OneShotE2E, ReplaceModeWithoutADocumentRecordsTheUndoStepInTheNewOne) {
+    if (!QFileInfo::exists(QString::fromStdString(ClipvaneBinary()))) GTEST_SKIP() << "clipvane is not built";
+    {
+        QFile config(dir_.filePath(QStringLiteral("config.ini")));
+        ASSERT_TRUE(config.open(QIODevice::WriteOnly));
+        config.write("[CaptureSet]\nCapAppViewMode=1\nRestoreWndAftCap=1\n");
+    }
+    setenv("QT_QPA_PLATFORM", "xcb", 1);
+    const pid_t app = cvtest::Spawn({ClipvaneBinary(), "--config", Path("config.ini")});
+    ASSERT_GT(app, 0);
+    struct Ender {
+        pid_t pid;
+        ~Ender() { cvtest::Terminate(pid); }
+    } ender{app};
+    const std::string send =
+        "dbus-send --session --print-reply --dest=org.clipvane.Clipvane /Clipvane org.clipvane.Clipvane.";
+    auto info = [&] {
+        int status = -1;
+        const std::string reply = cvtest::RunCommand(send + "ActiveDocumentInfo 2>/dev/null", &status);
+        if (status != 0) return std::string("?");
+        const size_t q = reply.find('"'), e = reply.rfind('"');
+        return q == std::string::npos || e <= q ? std::string() : reply.substr(q + 1, e - q - 1);
+    };
+    auto waitFor = [&](const std::string& part) {
+        for (int i = 0; i < 200; ++i) {
+            if (info().find(part) != std::string::npos) return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+        return false;
+    };
+    for (int i = 0; i < 200 && info() == "?"; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    ASSERT_EQ(info(), "") << "the program did not register on the bus, or opened a document";
+
+    int status = -1;
+    cvtest::RunCommand(send + "Capture int32:0 >/dev/null", &status);
+    ASSERT_EQ(status, 0);
+    ASSERT_TRUE(waitFor("size=1920x1080;modified=1;undo=1;redo=0")) << info();
+
+    // Undo takes the new document back to its empty image.
+    cvtest::RunCommand(send + "Command uint32:57643 >/dev/null", &status);
+    EXPECT_TRUE(waitFor("size=0x0;modified=1;undo=0;redo=1")) << info();
+}
+
 }  // namespace

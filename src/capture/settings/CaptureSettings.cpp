@@ -66,6 +66,15 @@ std::string HotkeyText(const HotkeyDef& hotkey) {
 
 std::string DefaultCaptureFolder() { return PicturesDir() + "/Clipvane images"; }
 
+std::string UsableCaptureFolder(const std::string& folder) {
+    std::string path = folder;
+    if (path.rfind("~/", 0) == 0) path = HomeDir() + path.substr(1);
+    // Only an absolute folder is usable: a Windows drive path such as "c:\"
+    // or a relative one would scatter captures wherever the program started.
+    if (path.empty() || path[0] != '/') return DefaultCaptureFolder();
+    return path;
+}
+
 void CaptureSettings::Load(const ProfileFile& f) {
     for (int m = 0; m < kCaptureModeCount; ++m) {
         hotkeys[size_t(m)].key = f.GetInt(kSections[m], "Hotkey", 0);
@@ -83,11 +92,7 @@ void CaptureSettings::Load(const ProfileFile& f) {
 
     isAudoSave = f.GetBool("AudoSaveSet", "IsAudoSave", false);
     imageFormat = f.GetInt("AudoSaveSet", "ImageFormat", kFormatBmp);
-    imageSavePath = CutUtf8(f.GetString("AudoSaveSet", "ImageSavePath", ""), kMaxSavePathLength);
-    if (imageSavePath.rfind("~/", 0) == 0) imageSavePath = HomeDir() + imageSavePath.substr(1);
-    // Only an absolute folder is usable: a Windows drive path such as "c:\"
-    // or a relative one would scatter captures wherever the program started.
-    if (imageSavePath.empty() || imageSavePath[0] != '/') imageSavePath = DefaultCaptureFolder();
+    imageSavePath = UsableCaptureFolder(CutUtf8(f.GetString("AudoSaveSet", "ImageSavePath", ""), kMaxSavePathLength));
     imageSaveTitle = CutUtf8(f.GetString("AudoSaveSet", "ImageSaveTitle", "Snap"), kMaxSaveTitleLength);
     if (imageSaveTitle.empty()) imageSaveTitle = "Snap";
     startNum = f.GetInt("AudoSaveSet", "StartNum", 1);

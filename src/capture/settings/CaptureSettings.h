@@ -81,6 +81,9 @@ struct CaptureSettings {
 // The user's pictures folder (XDG_PICTURES_DIR, else ~/Pictures) followed by
 // "Clipvane images".
 std::string DefaultCaptureFolder();
+// The capture folder to use for a stored or typed one: "~/" stands for the
+// home folder; anything not absolute gives DefaultCaptureFolder().
+std::string UsableCaptureFolder(const std::string& folder);
 
 // Extension of an ImageFormat value, "" for values outside 0..3.
 const char* ImageFormatExtension(int format);

@@ -73,14 +73,11 @@ bool CCapDialog::FreezeScreen() {
 int CCapDialog::exec() {
     openTimer_.start();
     if (frozen_.IsEmpty()) FreezeScreen();
+    // The pointer already rests somewhere on the screen: that counts as a
+    // first mouse move, so a click without moving still finds the box side,
+    // the magnifier, the fixed rectangle or the window under it.
     const QPoint p = QCursor::pos() - screenOrigin_;
-    cursorX_ = p.x();
-    cursorY_ = p.y();
-    if (mode_ != OverlayMode::WindowObject) {
-        const int boxH = kInfoBoxHeightRect;
-        boxBottomRight_ = BoxAtBottomRight(cursorX_, cursorY_, screenW_, screenH_, boxH, boxBottomRight_);
-        CropImage(frozen_, Rect{cursorX_ - 15, cursorY_ - 15, cursorX_ + 16, cursorY_ + 16}, magnifier_);
-    }
+    if (p.x() >= 0 && p.y() >= 0 && p.x() < screenW_ && p.y() < screenH_) MoveTo(p.x(), p.y());
     return QDialog::exec();
 }
 
@@ -194,11 +191,17 @@ void CCapDialog::PaintRectModes(QPainter& p) {
     Text(p, l, r, t + 290, t + 305, QStringLiteral("Mouse: x = %1; y = %2").arg(cursorX_).arg(cursorY_), kMouseText);
 
     FrameRect(p, ToQRect(dragRect_), Qt::black);
-    if (mode_ == OverlayMode::FixedRect) {
+    if (mode_ == OverlayMode::FixedRect) {  // a focus rectangle: every other pixel inverted
         const QRect focus = ToQRect(FixedRectUnclamped(cursorX_, cursorY_, fixedW_, fixedH_));
-        p.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
-        FrameRect(p, focus, QColor(255, 255, 255));
-        p.setCompositionMode(QPainter::CompositionMode_SourceOver);
+        if (focus.width() > 0 && focus.height() > 0) {
+            QPen dots(QColor(255, 255, 255), 1);
+            dots.setDashPattern({1, 1});
+            p.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+            p.setPen(dots);
+            p.setBrush(Qt::NoBrush);
+            p.drawRect(focus.adjusted(0, 0, -1, -1));
+            p.setCompositionMode(QPainter::CompositionMode_SourceOver);
+        }
     }
 }
 
