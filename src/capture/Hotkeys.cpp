@@ -34,10 +34,11 @@ QStringList HotkeyManager::RegisterAll(const CaptureSettings& settings) {
         active_[size_t(m)] = h.key != 0 && platform_.GrabHotkey(h.key, unsigned(h.mask), &why);
         if (!active_[size_t(m)]) {
             if (h.key == 0) why = "no key is assigned";
-            const std::string combo = HotkeyText(h);
+            const std::string text = HotkeyText(h);
+            const QString combo = QString::fromLatin1(text.data(), qsizetype(text.size()));  // one Latin-1 key byte
             failures << QStringLiteral("%1%2: %3")
                             .arg(HotkeyModeLabel(CaptureMode(m)),
-                                 combo.empty() ? QString() : QStringLiteral(" (%1)").arg(QString::fromStdString(combo)),
+                                 combo.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(combo),
                                  QString::fromStdString(why));
         }
     }

@@ -170,6 +170,13 @@ TEST_F(DialogTest, AButtonRunsTheSubDialogWithItsCaption) {
     EXPECT_EQ(dlg.Button(CaptureMode::ActiveWindow)->text(), QStringLiteral("Shift + x"));  // the key code's character
 }
 
+TEST_F(DialogTest, AKeyCodeAbove127ShowsItsLatin1Character) {
+    file_.WriteInt("CapScroll", "Hotkey", 0xBA);  // VK_OEM_1
+    file_.WriteInt("CapScroll", "HotkeyMask", 2);
+    CDefHotKeyDlg dlg(file_);
+    EXPECT_EQ(dlg.Button(CaptureMode::Scrolling)->text(), QStringLiteral("Ctrl + \u00BA"));
+}
+
 TEST(HotkeyManager, ReportsEveryCombinationThatCannotBeGrabbedAndDispatchesTheRest) {
     cvtest::EnsureApp();
     cvtest::FakePlatform platform;

@@ -106,7 +106,9 @@ void CPageSave::Take(CaptureSettings& s) const {
     s.imageSavePath = path->text().toStdString().substr(0, kMaxSavePathLength);
     s.imageSaveTitle = title->text().toStdString().substr(0, kMaxSaveTitleLength);
     s.startNum = startAt->value();
-    // The format follows the selected item's text; anything else is BMP.
+    // The format follows the selected item's text; anything else is BMP, in
+    // memory as in the file (no selection must not leave a format without an
+    // extension, for which every numbered save would fail).
     s.imageFormat = kFormatBmp;
     for (int i = 0; i < 4; ++i) {
         if (format->currentText() == QLatin1String(kFormatItems[i])) s.imageFormat = i;

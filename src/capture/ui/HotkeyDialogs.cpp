@@ -142,8 +142,11 @@ CDefHotKeyDlg::CDefHotKeyDlg(ProfileFile& file, QWidget* parent) : QDialog(paren
 }
 
 void CDefHotKeyDlg::RefreshTexts() {
-    for (int m = 0; m < kCaptureModeCount; ++m)
-        buttons_[size_t(m)]->setText(QString::fromStdString(HotkeyText(hotkeys_[size_t(m)])));
+    for (int m = 0; m < kCaptureModeCount; ++m) {
+        // The key's character is one byte, a Latin-1 code (0xBA shows as the ordinal sign).
+        const std::string text = HotkeyText(hotkeys_[size_t(m)]);
+        buttons_[size_t(m)]->setText(QString::fromLatin1(text.data(), qsizetype(text.size())));
+    }
 }
 
 void CDefHotKeyDlg::SetDefaults() {
