@@ -109,6 +109,7 @@ TEST_F(ProfileTest, FreshInstallationDefaults) {
     EXPECT_EQ(s.fixRectHeight, 100);
     EXPECT_EQ(s.imageSaveTitle, "Snap");
     EXPECT_EQ(s.imageSavePath, (dir_ / "Pictures" / "Clipvane images").string());
+    EXPECT_FALSE(fs::exists(s.imageSavePath));  // made only when a save needs it
     EXPECT_EQ(s.startNum, 1);
     EXPECT_EQ(s.imageFormat, kFormatBmp);
     EXPECT_EQ(s.capAppViewMode, kViewNewWindow);
@@ -126,6 +127,7 @@ TEST_F(ProfileTest, LoadFixUps) {
     EXPECT_TRUE(s.hideWndBeforCap);
     EXPECT_EQ(s.imageSaveTitle, "Snap");
     EXPECT_EQ(s.imageSavePath, (dir_ / "Pictures" / "Clipvane images").string());
+    EXPECT_TRUE(fs::is_directory(s.imageSavePath));  // an empty folder value has the default one made
     EXPECT_EQ(s.startNum, 12);
     EXPECT_EQ(s.imageFormat, 7);
     EXPECT_EQ(s.Hotkey(CaptureMode::Region), (HotkeyDef{82, 6}));

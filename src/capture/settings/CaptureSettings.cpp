@@ -1,6 +1,7 @@
 #include "capture/settings/CaptureSettings.h"
 
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 
 #include "capture/settings/ProfileFile.h"
@@ -92,7 +93,12 @@ void CaptureSettings::Load(const ProfileFile& f) {
 
     isAudoSave = f.GetBool("AudoSaveSet", "IsAudoSave", false);
     imageFormat = f.GetInt("AudoSaveSet", "ImageFormat", kFormatBmp);
-    imageSavePath = UsableCaptureFolder(CutUtf8(f.GetString("AudoSaveSet", "ImageSavePath", ""), kMaxSavePathLength));
+    const std::string storedPath = f.GetString("AudoSaveSet", "ImageSavePath", "");
+    imageSavePath = UsableCaptureFolder(CutUtf8(storedPath, kMaxSavePathLength));
+    if (storedPath.empty() && f.HasKey("AudoSaveSet", "ImageSavePath")) {
+        std::error_code ec;  // present but empty: the default folder is made ready at once
+        std::filesystem::create_directories(imageSavePath, ec);
+    }
     imageSaveTitle = CutUtf8(f.GetString("AudoSaveSet", "ImageSaveTitle", "Snap"), kMaxSaveTitleLength);
     if (imageSaveTitle.empty()) imageSaveTitle = "Snap";
     startNum = f.GetInt("AudoSaveSet", "StartNum", 1);
