@@ -19,6 +19,14 @@ QString SaveFilter() {
         "BMP (*.bmp);;JPEG (*.jpg *.jpeg);;PNG (*.png);;GIF (*.gif);;TIFF (*.tif *.tiff);;PCX (*.pcx)");
 }
 
+QString FilterSuffix(const QString& filter) {
+    const int star = filter.indexOf(QStringLiteral("*."));
+    if (star < 0) return {};
+    int end = star + 2;
+    while (end < filter.size() && filter[end].isLetterOrNumber()) ++end;
+    return filter.mid(star + 2, end - star - 2);
+}
+
 QStringList QtUserPrompts::OpenPaths(QWidget* parent) {
     QFileDialog dialog(parent, QStringLiteral("Open"));
     dialog.setFileMode(QFileDialog::ExistingFiles);
@@ -40,6 +48,12 @@ QString QtUserPrompts::SavePath(QWidget* parent, const QString& initialName, con
             dialog.selectNameFilter(filter);
             break;
         }
+    // A name typed without an extension takes the chosen file type's, not
+    // always the one proposed first.
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString& filter) {
+        const QString suffix = FilterSuffix(filter);
+        if (!suffix.isEmpty()) dialog.setDefaultSuffix(suffix);
+    });
     QFileInfo initial(initialName);
     if (initial.isAbsolute()) {
         dialog.setDirectory(initial.absolutePath());

@@ -29,6 +29,9 @@ public:
 // The open filter and the save filter of the file dialogs.
 QString OpenFilter();
 QString SaveFilter();
+// The first extension a filter names ("jpg" for "JPEG (*.jpg *.jpeg)"); empty
+// when it names none.
+QString FilterSuffix(const QString& filter);
 
 class QtUserPrompts : public UserPrompts {
 public:

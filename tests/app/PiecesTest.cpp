@@ -1,10 +1,14 @@
 // Smaller pieces of the application: the status-bar progress, the D-Bus
 // object's answers, where config.ini lives.
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QFile>
 #include <QLabel>
 #include <QProgressBar>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -15,6 +19,7 @@
 #include "app/MainFrame.h"
 #include "app/ProgressBar.h"
 #include "app/RemoteControl.h"
+#include "app/UserPrompts.h"
 
 namespace cv {
 namespace {
@@ -37,6 +42,32 @@ TEST(CProgressBar, ShowsProgressAndGivesThePaneItsTextBack) {
     }
     EXPECT_FALSE(progress->isVisibleTo(&bar));
     EXPECT_EQ(pane->text(), QStringLiteral("Ready"));
+}
+
+TEST(QtUserPrompts, ANameTypedWithoutExtensionTakesTheChosenFileType) {
+    cvtest::AppInstance();
+    EXPECT_EQ(FilterSuffix(QStringLiteral("JPEG (*.jpg *.jpeg)")), QStringLiteral("jpg"));
+    EXPECT_EQ(FilterSuffix(QStringLiteral("All Files (*)")), QString());
+    QTemporaryDir dir;
+    bool driven = false;
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (!dialog) return;
+        auto* types = dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+        if (types) {
+            // The user picks JPEG in the type list, then types a bare name.
+            const int jpeg = types->findText(QStringLiteral("JPEG"), Qt::MatchStartsWith);
+            types->setCurrentIndex(jpeg);
+            emit types->textActivated(types->itemText(jpeg));
+            driven = true;
+        }
+        dialog->selectFile(QStringLiteral("shot"));
+        QMetaObject::invokeMethod(dialog, "accept");
+    });
+    QtUserPrompts prompts;
+    const QString path = prompts.SavePath(nullptr, dir.path() + QStringLiteral("/Clipvane1"), QStringLiteral("png"));
+    ASSERT_TRUE(driven);
+    EXPECT_EQ(QFileInfo(path).fileName(), QStringLiteral("shot.jpg"));
 }
 
 TEST(RemoteControl, AnswersForCommandsAndTheActiveDocument) {
