@@ -141,4 +141,13 @@ const std::vector<unsigned>& TabMenuLayout() {
     return ids;
 }
 
+const char* TabMenuText(unsigned id) {
+    switch (id) {
+    case ID_FILE_SAVE: return "Save";
+    case ID_FILE_SAVE_AS: return "Save As";
+    case ID_FILE_CLOSE: return "Close";
+    default: return nullptr;
+    }
+}
+
 }  // namespace cv

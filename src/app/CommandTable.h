@@ -36,5 +36,8 @@ const std::vector<unsigned>& MainToolBarLayout();
 const std::vector<unsigned>& ToolsToolBarLayout();
 const std::vector<unsigned>& TrayMenuLayout();
 const std::vector<unsigned>& TabMenuLayout();
+// The wording of a command in the tab context menu ("Save", "Save As",
+// "Close"), or null when it has none of its own.
+const char* TabMenuText(unsigned id);
 
 }  // namespace cv

@@ -124,12 +124,24 @@ void CMainFrame::CreateTabs() {
             const QList<QMdiSubWindow*> windows = mdi_->subWindowList(QMdiArea::CreationOrder);
             if (index < 0 || index >= windows.size()) return;
             mdi_->setActiveSubWindow(windows[index]);
-            QMenu menu;
-            for (unsigned id : TabMenuLayout())
-                id == kSeparator ? (void)menu.addSeparator() : menu.addAction(actions_.value(id));
-            menu.exec(tabs->mapToGlobal(pos));
+            std::unique_ptr<QMenu> menu(CreateTabMenu(nullptr));
+            menu->exec(tabs->mapToGlobal(pos));
         });
     }
+}
+
+QMenu* CMainFrame::CreateTabMenu(QWidget* parent) {
+    auto* menu = new QMenu(parent);
+    for (unsigned id : TabMenuLayout()) {
+        if (id == kSeparator) {
+            menu->addSeparator();
+            continue;
+        }
+        QAction* action = menu->addAction(QString::fromLatin1(TabMenuText(id)));
+        action->setData(id);
+        connect(action, &QAction::triggered, this, [this, id] { Dispatch(id); });
+    }
+    return menu;
 }
 
 void CMainFrame::CreateStatusBar() {

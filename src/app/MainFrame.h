@@ -51,6 +51,9 @@ public:
     // Known and enabled at the moment.
     bool CanRun(unsigned id);
     QAction* Action(unsigned id) const { return actions_.value(id); }
+    // The context menu of a document tab: Save, Save As and Close in the
+    // tab's own wording, each running its command.
+    QMenu* CreateTabMenu(QWidget* parent);
     // Refreshes the enabled and checked states of every action.
     void UpdateCommandStates();
 

@@ -2,6 +2,7 @@
 // enabled states, status-bar texts, recent files and persisted settings.
 #include <QAction>
 #include <QLabel>
+#include <QMenu>
 #include <QMenuBar>
 #include <QStatusBar>
 #include <QToolBar>
@@ -94,6 +95,19 @@ TEST_F(FrameFixture, MenuTextsAreSpelledRight) {
     for (QAction* menu : f.menuBar()->actions()) titles.append(menu->text());
     EXPECT_EQ(titles, (QStringList{"&File", "&Edit", "&View", "&Capture", "&Image", "F&ilter", "&Tools", "&Setting",
                                    "&Help"}));
+}
+
+TEST_F(FrameFixture, TabMenuHasItsOwnWordingAndRunsTheCommands) {
+    CMainFrame& f = Make();
+    f.Dispatch(ID_FILE_NEW);
+    std::unique_ptr<QMenu> menu(f.CreateTabMenu(nullptr));
+    QStringList texts;
+    for (QAction* a : menu->actions()) texts.append(a->isSeparator() ? QStringLiteral("-") : a->text());
+    EXPECT_EQ(texts, (QStringList{"Save", "Save As", "-", "Close"}));
+    f.ActiveDocument()->SetModified(false);
+    menu->actions().back()->trigger();
+    cvtest::Settle();
+    EXPECT_TRUE(f.Documents().Frames().isEmpty());
 }
 
 TEST_F(FrameFixture, StatusPanesStartEmptyAndFollowTheActiveView) {
