@@ -58,9 +58,10 @@ void TrayIcon::Show() {
         icon_->setContextMenu(menu_.get());
         connect(icon_, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
             TraceLog("tray icon activated: reason %d\n", int(reason));
-            // Two quick clicks arrive as a double click: still one toggle each.
-            if (reason == QSystemTrayIcon::Trigger || reason == QSystemTrayIcon::DoubleClick)
-                frame_.ToggleMainWindow();
+            // Only the press toggles: the second click of a double click
+            // arrives as DoubleClick, and toggling again would hide the window
+            // that the first click has just brought back.
+            if (reason == QSystemTrayIcon::Trigger) frame_.ToggleMainWindow();
         });
     }
     icon_->show();

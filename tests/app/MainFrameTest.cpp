@@ -5,6 +5,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QStatusBar>
+#include <QSystemTrayIcon>
 #include <QToolBar>
 #include <QDockWidget>
 #include <QMdiArea>
@@ -16,6 +17,7 @@
 #include "app/CommandTable.h"
 #include "app/DocumentManager.h"
 #include "app/MainFrame.h"
+#include "app/TrayIcon.h"
 #include "capture/settings/ProfileFile.h"
 #include "document/GrabwellDoc.h"
 #include "document/files/ImageFile.h"
@@ -205,6 +207,20 @@ TEST(RecentFileList, MovesReopenedFilesToTheFront) {
     EXPECT_EQ(list.Entries(), (QStringList{"/c.png", "/e.png", "/d.png", "/b.png"}));
     list.Add(QString());
     EXPECT_EQ(list.Entries().size(), 4);
+}
+
+TEST_F(FrameFixture, DoubleClickOnTheTrayIconTogglesTheWindowOnce) {
+    CMainFrame& f = Make();
+    f.SetTrayMode(true);
+    f.show();
+    QSystemTrayIcon* icon = f.Tray()->Icon();
+    ASSERT_NE(icon, nullptr);
+    emit icon->activated(QSystemTrayIcon::Trigger);
+    EXPECT_FALSE(f.isVisible());
+    // A double click: the press shows the window, the second click leaves it.
+    emit icon->activated(QSystemTrayIcon::Trigger);
+    emit icon->activated(QSystemTrayIcon::DoubleClick);
+    EXPECT_TRUE(f.isVisible());
 }
 
 TEST_F(FrameFixture, TrayModeAndBarLayoutSurviveARestart) {
