@@ -57,6 +57,7 @@ TEST_F(DialogTest, SettingPagesAreFilledFromMemoryAndEnableByTheirChecks) {
     EXPECT_EQ(dlg.Sheet()->count(), 2);
     EXPECT_EQ(dlg.Sheet()->tabText(0), QStringLiteral("Capture to"));
     EXPECT_EQ(dlg.Sheet()->tabText(1), QStringLiteral("Other"));
+    EXPECT_EQ(save->toClipboard->text(), QStringLiteral("To Clipboard"));
     EXPECT_FALSE(save->toEditor->isChecked());
     EXPECT_FALSE(save->newWindow->isEnabled());
     EXPECT_FALSE(save->replace->isEnabled());

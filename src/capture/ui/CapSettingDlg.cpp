@@ -47,7 +47,7 @@ void SetFolderChooserForTesting(QString (*chooser)(const QString&)) { g_folderCh
 
 CPageSave::CPageSave(QWidget* parent) : QWidget(parent) {
     auto* group = new QGroupBox(tr("Copy captured image to"), this);
-    toClipboard = Named(new QCheckBox(QStringLiteral("To Clipborad"), group), "ctl1060");
+    toClipboard = Named(new QCheckBox(QStringLiteral("To Clipboard"), group), "ctl1060");
     toEditor = Named(new QCheckBox(QStringLiteral("To Editor / Viewer"), group), "ctl1006");
     newWindow = Named(new QRadioButton(QStringLiteral("Create a new window"), group), "ctl1007");
     replace = Named(new QRadioButton(QStringLiteral("Replace image in the window"), group), "ctl1008");
