@@ -225,7 +225,11 @@ bool CaptureDriver::RunRectOverlay(OverlayMode mode) {
     CCapDialog dialog(mode, *platform_);
     dialog.SetFixedRectSize(settings_.fixRectWidth, settings_.fixRectHeight);
     const int result = ExecOverlay(dialog);
-    const Rect rect = mode == OverlayMode::Region ? dialog.DragRect() : dialog.FixedRectResult();
+    return FinishOverlay(result, dialog,
+                         mode == OverlayMode::Region ? dialog.DragRect() : dialog.FixedRectResult());
+}
+
+bool CaptureDriver::FinishOverlay(int result, CCapDialog& dialog, const Rect& rect) {
     PixelImage image;
     if (result != QDialog::Accepted || rect.IsEmpty() || !CropImage(dialog.FrozenScreen(), rect, image)) {
         ShowMainNoActivate();
@@ -255,17 +259,8 @@ bool CaptureDriver::CaptureWindowObject() {
     CCapDialog dialog(OverlayMode::WindowObject, *platform_);
     dialog.SetWindowGrid(&grid);
     const int result = ExecOverlay(dialog);
-    const Rect rect = dialog.WindowRect();
-    PixelImage image;
     // Not clipped: a window reaching past the screen edge keeps its full size, black outside.
-    if (result != QDialog::Accepted || rect.IsEmpty() || !CropImage(dialog.FrozenScreen(), rect, image)) {
-        ShowMainNoActivate();
-        return false;
-    }
-    FinishCapture(image);
-    ShowMainAfterCapture();
-    RefreshMain();
-    return true;
+    return FinishOverlay(result, dialog, dialog.WindowRect());
 }
 
 bool CaptureDriver::CaptureActiveWindow() {

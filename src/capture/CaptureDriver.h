@@ -148,6 +148,9 @@ private:
 
     bool RunRectOverlay(OverlayMode mode);
     int ExecOverlay(CCapDialog& dialog);
+    // Delivers the chosen part of the overlay's frozen screen, or restores the
+    // main window when the overlay was cancelled.
+    bool FinishOverlay(int result, CCapDialog& dialog, const Rect& rect);
     Rect ScreenRect();
 
     void FinishCapture(const PixelImage& image);
