@@ -86,15 +86,7 @@ CEffectDlg::CEffectDlg(EffectDocument& document, int templateId, QWidget* parent
     controls->addWidget(previewCheck_);
     controls->addStretch();
 
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    auto* top = new QHBoxLayout;
-    top->addWidget(frame_, 0, Qt::AlignTop);
-    top->addLayout(controls);
-    auto* layout = new QVBoxLayout(this);
-    layout->addLayout(top);
-    layout->addWidget(buttons);
+    LayOutEffectDialog(this, frame_, controls);
 
     Recompute();
 }

@@ -1,5 +1,8 @@
 #include "editor/dialogs/PreviewFrame.h"
 
+#include <QBoxLayout>
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QPainter>
 #include <algorithm>
 
@@ -46,6 +49,18 @@ void PreviewFrame::paintEvent(QPaintEvent*) {
         p.setClipRect(inner);
         Draw(p, *image_, inner.left() + (kWidth - w) / 2, inner.top() + (kHeight - h) / 2);
     }
+}
+
+void LayOutEffectDialog(QDialog* dialog, PreviewFrame* frame, QLayout* controls) {
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
+    auto* top = new QHBoxLayout;
+    top->addWidget(frame, 0, Qt::AlignTop);
+    top->addLayout(controls);
+    auto* layout = new QVBoxLayout(dialog);
+    layout->addLayout(top);
+    layout->addWidget(buttons);
 }
 
 }  // namespace cv

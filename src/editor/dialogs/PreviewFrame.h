@@ -4,6 +4,9 @@
 // rotation grows the image).
 #include <QWidget>
 
+class QDialog;
+class QLayout;
+
 #include "image/PixelImage.h"
 
 namespace cv {
@@ -25,6 +28,10 @@ private:
     bool fit_ = false;
     bool outline_ = true;
 };
+
+// Lays out an effect dialog: the preview frame at the top left, its controls
+// beside it, OK and Cancel below (wired to accept and reject).
+void LayOutEffectDialog(QDialog* dialog, PreviewFrame* frame, QLayout* controls);
 
 // Fits an image of w x h into the frame: the scale (1 when it already fits).
 double FitScale(int w, int h, int frameWidth, int frameHeight);
