@@ -1,7 +1,6 @@
 #include "editor/dialogs/BrightConDlg.h"
 
 #include <QCheckBox>
-#include <QDialogButtonBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
