@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "document/files/AtomicFile.h"
+#include "document/files/FreeImageDecode.h"
 #include "document/files/Handlers.h"
 #include "document/files/Jpeg.h"
 #include "document/files/Png.h"
@@ -14,16 +15,6 @@
 namespace cv {
 
 namespace {
-
-void IgnoreMessage(FREE_IMAGE_FORMAT, const char*) {}
-
-struct Library {
-    Library() {
-        FreeImage_Initialise(FALSE);
-        FreeImage_SetOutputMessage(IgnoreMessage);
-    }
-    ~Library() { FreeImage_DeInitialise(); }
-};
 
 struct Bitmap {
     FIBITMAP* dib = nullptr;
@@ -95,7 +86,7 @@ bool EncoderHandler::SaveFile(const std::string& path, int) {
     case kFileTiff: fif = FIF_TIFF; break;
     default: return false;
     }
-    Library library;
+    FreeImageScope library;
     Bitmap bitmap(PrepareFor(fif, *image));
     if (!bitmap.dib || !FreeImage_FIFSupportsExportBPP(fif, int(FreeImage_GetBPP(bitmap.dib)))) return false;
     FIMEMORY* memory = FreeImage_OpenMemory(nullptr, 0);

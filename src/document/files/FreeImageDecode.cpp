@@ -12,14 +12,6 @@ namespace {
 
 void IgnoreMessage(FREE_IMAGE_FORMAT, const char*) {}
 
-struct Library {
-    Library() {
-        FreeImage_Initialise(FALSE);
-        FreeImage_SetOutputMessage(IgnoreMessage);
-    }
-    ~Library() { FreeImage_DeInitialise(); }
-};
-
 // A bitmap of plain pixels (FIT_BITMAP); high-bit-depth and floating-point
 // images are brought down to 8 bits per channel first. Null on failure; the
 // caller unloads a result that differs from `dib`.
@@ -153,6 +145,13 @@ bool LoadPages(FREE_IMAGE_FORMAT fif, const char* path, const FrameSink& sink) {
 
 }  // namespace
 
+FreeImageScope::FreeImageScope() {
+    FreeImage_Initialise(FALSE);
+    FreeImage_SetOutputMessage(IgnoreMessage);
+}
+
+FreeImageScope::~FreeImageScope() { FreeImage_DeInitialise(); }
+
 std::unique_ptr<PixelImage> ToPixelImage(const DecodedFrame& frame) {
     auto image = std::make_unique<PixelImage>();
     if (!image->CreateFromHeader(frame.header, frame.masks) || image->ByteCount() != frame.byteCount) return nullptr;
@@ -163,7 +162,7 @@ std::unique_ptr<PixelImage> ToPixelImage(const DecodedFrame& frame) {
 }
 
 bool DecodeWithFreeImage(const char* path, const uint8_t* bytes, size_t size, const FrameSink& sink) {
-    Library library;
+    FreeImageScope library;
     if (path) {
         const FREE_IMAGE_FORMAT fif = FreeImage_GetFileType(path, 0);
         if (fif == FIF_UNKNOWN) return false;

@@ -27,6 +27,15 @@ struct DecodedFrame {
 
 using FrameSink = std::function<bool(const DecodedFrame&)>;
 
+// The library initialised for the lifetime of the object, with its messages
+// (libtiff warnings and the like) silenced.
+struct FreeImageScope {
+    FreeImageScope();
+    ~FreeImageScope();
+    FreeImageScope(const FreeImageScope&) = delete;
+    FreeImageScope& operator=(const FreeImageScope&) = delete;
+};
+
 // A PixelImage holding the frame; null when it cannot be created.
 std::unique_ptr<PixelImage> ToPixelImage(const DecodedFrame& frame);
 
