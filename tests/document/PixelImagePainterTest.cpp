@@ -1,4 +1,5 @@
 #include "editor/render/PixelImagePainter.h"
+#include "support/ImageBuilders.h"
 
 #include <QImage>
 #include <QPainter>
@@ -165,16 +166,8 @@ TEST(PixelImagePainter, PaletteAndSixteenBitDepths) {
     nibble.SetGreyPalette();
     *nibble.PixelAddress(0, 0) = 0x3C;  // indices 3 and 12
     // 16-bit 5-6-5: pure red word 0xF800, pure green 0x07E0.
-    BitmapInfoHeader header{};
-    header.biSize = 40;
-    header.biWidth = 2;
-    header.biHeight = 1;
-    header.biPlanes = 1;
-    header.biBitCount = 16;
-    header.biCompression = kBiBitfields;
-    const uint32_t masks[3] = {0xF800, 0x07E0, 0x001F};
-    PixelImage word;
-    ASSERT_TRUE(word.CreateFromHeader(header, masks));
+    PixelImage word = cvtest::Make565(2, 1);
+    ASSERT_FALSE(word.IsEmpty());
     reinterpret_cast<uint16_t*>(word.PixelAddress(0, 0))[0] = 0xF800;
     reinterpret_cast<uint16_t*>(word.PixelAddress(0, 0))[1] = 0x07E0;
 

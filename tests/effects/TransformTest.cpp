@@ -4,6 +4,7 @@
 
 #include "EffectTestUtil.h"
 #include "image/effects/Effects.h"
+#include "support/ImageBuilders.h"
 
 namespace cv {
 namespace {
@@ -75,16 +76,8 @@ TEST(QuarterTurn, KeepsThePaletteAndRefusesFourBits) {
 
 TEST(QuarterTurn, KeepsSixteenBitMasks) {
     // A 5-6-5 image must stay 5-6-5, or its pixels would be read as 5-5-5.
-    BitmapInfoHeader h{};
-    h.biSize = 40;
-    h.biWidth = 2;
-    h.biHeight = 1;
-    h.biPlanes = 1;
-    h.biBitCount = 16;
-    h.biCompression = kBiBitfields;
-    const uint32_t masks[3] = {0xF800, 0x07E0, 0x001F};
-    PixelImage img;
-    ASSERT_TRUE(img.CreateFromHeader(h, masks));
+    PixelImage img = cvtest::Make565(2, 1);
+    ASSERT_FALSE(img.IsEmpty());
     const uint16_t green = 0x07E0;
     std::memcpy(img.PixelAddress(1, 0), &green, 2);
     Rotate270Effect e;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "image/PixelImage.h"
+#include "support/ImageBuilders.h"
 
 namespace cv {
 namespace {
@@ -383,16 +384,8 @@ TEST(PixelImageResize, NearestNeighbourUsesIntegerColumnAndRowTables) {
 TEST(PixelImageResize, SixteenBitLayoutSurvivesResizeAndExpand) {
     // A 5-6-5 image re-created at another size keeps its masks; with the
     // default 5-5-5 masks the pure green word 0x07E0 would read as 0x08F800.
-    BitmapInfoHeader h;
-    h.biSize = 40;
-    h.biWidth = 2;
-    h.biHeight = 1;
-    h.biPlanes = 1;
-    h.biBitCount = 16;
-    h.biCompression = kBiBitfields;
-    const uint32_t masks[3] = {0xF800, 0x07E0, 0x001F};
-    PixelImage img;
-    ASSERT_TRUE(img.CreateFromHeader(h, masks));
+    PixelImage img = cvtest::Make565(2, 1);
+    ASSERT_FALSE(img.IsEmpty());
     Put(img, 1, 0, {0xE0, 0x07});
     PixelImage grown = img;
     grown.Expand(false, 1, 0, 0, 0);  // old (1, 0) is now (2, 0)
