@@ -70,13 +70,13 @@ BENCHMARK(BM_BareShmGrab)->Unit(benchmark::kMillisecond)->UseRealTime();
 // `fresh`: a new image every time (one capture); otherwise the image is
 // grabbed into again (the scrolling capture's strips, repeated shots).
 void GrabBench(benchmark::State& state, bool fresh, const char* name) {
-    std::unique_ptr<cv::ScreenPlatform> platform = cv::CreateX11Platform();
+    std::unique_ptr<clipvane::ScreenPlatform> platform = clipvane::CreateX11Platform();
     if (!platform) {
         state.SkipWithError("cannot connect to the display");
         return;
     }
-    const cv::Rect screen = platform->PrimaryScreen();
-    cv::PixelImage image;
+    const clipvane::Rect screen = platform->PrimaryScreen();
+    clipvane::PixelImage image;
     platform->Grab(screen, image);  // the shared-memory segment is set up once
     double total = 0;
     for (auto _ : state) {
@@ -177,7 +177,7 @@ int main(int argc, char** argv) {
         std::printf("bench_capture: no X display (DISPLAY is not set); skipped\n");
         return 0;
     }
-    if (!cv::CreateX11Platform()) {
+    if (!clipvane::CreateX11Platform()) {
         std::printf("bench_capture: cannot connect to the X display %s; skipped\n", display);
         return 0;
     }

@@ -11,15 +11,15 @@
 #include <cstdio>
 #include <memory>
 
-#include "document/GrabwellDoc.h"
-#include "editor/render/PixelImagePainter.h"
-#include "editor/render/RenderCache.h"
-#include "editor/render/RenderObjects.h"
+#include "document/ImageDocument.h"
+#include "document/PixelImagePainter.h"
+#include "document/RenderCache.h"
+#include "document/RenderObjects.h"
 #include "image/Effect.h"
 
 namespace {
 
-using namespace cv;
+using namespace clipvane;
 
 constexpr int kWidth = 3840, kHeight = 2160, kObjects = 100;
 
@@ -242,7 +242,7 @@ long ResidentKiB() {
 void BM_UndoHistoryMemory(benchmark::State& state) {
     for (auto _ : state) {
         const long before = ResidentKiB();
-        CGrabwellDoc doc;
+        ImageDocument doc;
         doc.image = SharedBase();
         AddOne effect;
         for (int i = 0; i < 10; ++i) doc.RunEffect(&effect);

@@ -32,11 +32,11 @@ constexpr double kMegapixels = kWidth * double(kHeight) / 1e6;
 
 // Smooth gradients and soft shapes with fine grain and a few hard edges, so
 // that neither flat areas nor pure noise dominate.
-const cv::PixelImage& Photo() {
-    static cv::PixelImage img = [] {
-        cv::PixelImage p;
+const clipvane::PixelImage& Photo() {
+    static clipvane::PixelImage img = [] {
+        clipvane::PixelImage p;
         p.Create(kWidth, kHeight, 32);
-        cv::RandomGenerator rng(2024);
+        clipvane::RandomGenerator rng(2024);
         for (int y = 0; y < kHeight; ++y) {
             uint8_t* row = p.Row(y);
             for (int x = 0; x < kWidth; ++x) {
@@ -47,9 +47,9 @@ const cv::PixelImage& Photo() {
                 int r = int(130 + 100 * std::sin(3.0 * (u + v))) + grain;
                 if (((x / 240) + (y / 180)) % 7 == 0) r = r / 2 + 100;  // hard-edged patches
                 uint8_t* px = row + size_t(x) * 4;
-                px[0] = uint8_t(cv::Clamp255(b));
-                px[1] = uint8_t(cv::Clamp255(g));
-                px[2] = uint8_t(cv::Clamp255(r));
+                px[0] = uint8_t(clipvane::Clamp255(b));
+                px[1] = uint8_t(clipvane::Clamp255(g));
+                px[2] = uint8_t(clipvane::Clamp255(r));
                 px[3] = 255;
             }
         }
@@ -60,12 +60,12 @@ const cv::PixelImage& Photo() {
 
 // ---- ours -------------------------------------------------------------------
 
-using MakeEffect = std::function<std::unique_ptr<cv::ImageEffect>()>;
+using MakeEffect = std::function<std::unique_ptr<clipvane::ImageEffect>()>;
 
 void RunOurs(benchmark::State& state, const MakeEffect& make) {
     for (auto _ : state) {
         state.PauseTiming();
-        cv::PixelImage img = Photo();
+        clipvane::PixelImage img = Photo();
         auto effect = make();
         state.ResumeTiming();
         img.ApplyEffect(*effect);
@@ -80,7 +80,7 @@ void RunOurs(benchmark::State& state, const MakeEffect& make) {
 using VipsOp = std::function<VipsImage*(VipsImage*)>;
 
 void RunVips(benchmark::State& state, const VipsOp& op) {
-    const cv::PixelImage& src = Photo();
+    const clipvane::PixelImage& src = Photo();
     std::vector<uint8_t> copy(src.ByteCount());
     for (auto _ : state) {
         state.PauseTiming();
@@ -124,7 +124,7 @@ using MagickOp = std::function<void(Magick::Image&)>;
 
 void RunMagick(benchmark::State& state, const MagickOp& op) {
     static const Magick::Image base = [] {
-        const cv::PixelImage& src = Photo();
+        const clipvane::PixelImage& src = Photo();
         Magick::Image img(kWidth, kHeight, "BGRA", Magick::CharPixel, src.Bits());
         return img;
     }();
@@ -151,13 +151,13 @@ struct Entry {
 
 std::vector<Entry> Entries() {
     std::vector<Entry> e;
-    e.push_back({"invert", [] { return std::make_unique<cv::InvertEffect>(7); },
+    e.push_back({"invert", [] { return std::make_unique<clipvane::InvertEffect>(7); },
                  [](VipsImage* in) {
                      VipsImage* out = nullptr;
                      return vips_invert(in, &out, nullptr) ? nullptr : out;
                  },
                  [](Magick::Image& i) { i.negate(); }, ">= vips"});
-    e.push_back({"grey", [] { return std::make_unique<cv::GreyEffect>(); },
+    e.push_back({"grey", [] { return std::make_unique<clipvane::GreyEffect>(); },
                  [](VipsImage* in) {
                      VipsImage* out = nullptr;
                      return vips_colourspace(in, &out, VIPS_INTERPRETATION_B_W, "source_space",
@@ -166,18 +166,18 @@ std::vector<Entry> Entries() {
                                 : out;
                  },
                  [](Magick::Image& i) { i.grayscale(MagickCore::Rec601LumaPixelIntensityMethod); }, ">= vips"});
-    e.push_back({"brightness", [] { return std::make_unique<cv::BrightnessEffect>(150); },
+    e.push_back({"brightness", [] { return std::make_unique<clipvane::BrightnessEffect>(150); },
                  [](VipsImage* in) {
                      VipsImage* out = nullptr;
                      return vips_linear1(in, &out, 1.5, 0, "uchar", TRUE, nullptr) ? nullptr : out;
                  },
                  [](Magick::Image& i) { i.quantumOperator(MagickCore::CompositeChannels, MagickCore::MultiplyEvaluateOperator, 1.5); },
                  ">= vips"});
-    e.push_back({"posterize", [] { return std::make_unique<cv::PosterizeEffect>(4); },
+    e.push_back({"posterize", [] { return std::make_unique<clipvane::PosterizeEffect>(4); },
                  [](VipsImage* in) {
                      // Posterize is a level table: vips_maplut with the same 256 entries.
                      static VipsImage* lut = [] {
-                         cv::PosterizeEffect p(4);
+                         clipvane::PosterizeEffect p(4);
                          static uint8_t t[256];
                          for (int v = 0; v < 256; ++v) t[v] = uint8_t(p.MapLevel(v));
                          return vips_image_new_from_memory(t, 256, 256, 1, 1, VIPS_FORMAT_UCHAR);
@@ -186,7 +186,7 @@ std::vector<Entry> Entries() {
                      return vips_maplut(in, &out, lut, nullptr) ? nullptr : out;
                  },
                  [](Magick::Image& i) { i.posterize(4, false); }, ">= vips"});
-    e.push_back({"blur3x3", [] { return std::make_unique<cv::ConvolutionEffect>(cv::MakeBlurEffect()); },
+    e.push_back({"blur3x3", [] { return std::make_unique<clipvane::ConvolutionEffect>(clipvane::MakeBlurEffect()); },
                  [](VipsImage* in) {
                      static const double k[9] = {1, 2, 1, 2, 4, 2, 1, 2, 1};
                      VipsImage* mask = VipsMask(3, 3, k, 16);
@@ -199,7 +199,7 @@ std::vector<Entry> Entries() {
                      i.convolve(3, k);
                  },
                  "within 1.5x of vips"});
-    e.push_back({"emboss", [] { return std::make_unique<cv::EmbossEffect>(2); },
+    e.push_back({"emboss", [] { return std::make_unique<clipvane::EmbossEffect>(2); },
                  [](VipsImage* in) {
                      static const double k[9] = {0, 0, 0, 0, 2, -2, 0, 0, 0};
                      VipsImage* mask = VipsMask(3, 3, k, 3);
@@ -209,7 +209,7 @@ std::vector<Entry> Entries() {
                      return Unref(r ? nullptr : out, {mask});
                  },
                  [](Magick::Image& i) { i.emboss(1, 0.5); }, ""});
-    e.push_back({"mosaic10", [] { return std::make_unique<cv::MosaicEffect>(10); },
+    e.push_back({"mosaic10", [] { return std::make_unique<clipvane::MosaicEffect>(10); },
                  [](VipsImage* in) {
                      VipsImage *small = nullptr, *out = nullptr;
                      if (vips_shrink(in, &small, 10, 10, nullptr)) return static_cast<VipsImage*>(nullptr);
@@ -221,31 +221,31 @@ std::vector<Entry> Entries() {
                      i.sample(Magick::Geometry(kWidth, kHeight));
                  },
                  ""});
-    e.push_back({"rotate90", [] { return std::make_unique<cv::Rotate90Effect>(); },
+    e.push_back({"rotate90", [] { return std::make_unique<clipvane::Rotate90Effect>(); },
                  [](VipsImage* in) {
                      VipsImage* out = nullptr;
                      return vips_rot(in, &out, VIPS_ANGLE_D90, nullptr) ? nullptr : out;
                  },
                  [](Magick::Image& i) { i.rotate(90); }, ">= vips"});
-    e.push_back({"flip", [] { return std::make_unique<cv::FlipHorizontalEffect>(); },
+    e.push_back({"flip", [] { return std::make_unique<clipvane::FlipHorizontalEffect>(); },
                  [](VipsImage* in) {
                      VipsImage* out = nullptr;
                      return vips_flip(in, &out, VIPS_DIRECTION_HORIZONTAL, nullptr) ? nullptr : out;
                  },
                  [](Magick::Image& i) { i.flop(); }, ">= vips"});
-    e.push_back({"flipv", [] { return std::make_unique<cv::FlipVerticalEffect>(); },
+    e.push_back({"flipv", [] { return std::make_unique<clipvane::FlipVerticalEffect>(); },
                  [](VipsImage* in) {
                      VipsImage* out = nullptr;
                      return vips_flip(in, &out, VIPS_DIRECTION_VERTICAL, nullptr) ? nullptr : out;
                  },
                  [](Magick::Image& i) { i.flip(); }, ">= vips"});
-    e.push_back({"rotate30", [] { return std::make_unique<cv::RotateEffect>(30); },
+    e.push_back({"rotate30", [] { return std::make_unique<clipvane::RotateEffect>(30); },
                  [](VipsImage* in) {
                      VipsImage* out = nullptr;
                      return vips_rotate(in, &out, 30.0, nullptr) ? nullptr : out;
                  },
                  [](Magick::Image& i) { i.rotate(30); }, ""});
-    e.push_back({"huesat", [] { return std::make_unique<cv::HueSaturationEffect>(120, 80); },
+    e.push_back({"huesat", [] { return std::make_unique<clipvane::HueSaturationEffect>(120, 80); },
                  [](VipsImage* in) {
                      // sRGB -> HSV, scale hue and saturation, back.
                      VipsImage *rgb = nullptr, *hsv = nullptr, *scaled = nullptr, *out = nullptr;
@@ -257,14 +257,14 @@ std::vector<Entry> Entries() {
                      return Unref(r ? nullptr : out, {rgb, hsv, scaled});
                  },
                  [](Magick::Image& i) { i.modulate(100, 80, 120); }, "within 1.5x of vips"});
-    e.push_back({"oilpaint5", [] { return std::make_unique<cv::OilPaintEffect>(5); },
+    e.push_back({"oilpaint5", [] { return std::make_unique<clipvane::OilPaintEffect>(5); },
                  [](VipsImage* in) {
                      // The nearest windowed statistic: an 11 x 11 median.
                      VipsImage* out = nullptr;
                      return vips_rank(in, &out, 11, 11, 60, nullptr) ? nullptr : out;
                  },
                  [](Magick::Image& i) { i.oilPaint(5); }, "faster than magick"});
-    e.push_back({"autolevels", [] { return std::make_unique<cv::ColorLevelEffect>(true, 0, 255, 7); },
+    e.push_back({"autolevels", [] { return std::make_unique<clipvane::ColorLevelEffect>(true, 0, 255, 7); },
                  [](VipsImage* in) {
                      // Per-band 0.6 % / 99.4 % points, then a linear stretch.
                      double a[4] = {1, 1, 1, 1}, b[4] = {0, 0, 0, 0};

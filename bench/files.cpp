@@ -21,10 +21,10 @@
 #include <string>
 #include <vector>
 
-#include "document/files/FreeImageDecode.h"
-#include "document/files/ImageFile.h"
-#include "document/files/ImageHandler.h"
-#include "document/files/IsolatedDecoder.h"
+#include "imagefile/FreeImageDecode.h"
+#include "imagefile/ImageFile.h"
+#include "imagefile/ImageHandler.h"
+#include "imagefile/IsolatedDecoder.h"
 
 namespace {
 
@@ -57,8 +57,8 @@ std::string Folder() {
 
 // Flat window areas, title bars with gradients, rows of glyph-like strokes
 // and a photo-like gradient panel: what a desktop capture holds.
-cv::PixelImage Screenshot(int w, int h) {
-    cv::PixelImage img;
+clipvane::PixelImage Screenshot(int w, int h) {
+    clipvane::PixelImage img;
     img.Create(w, h, 24);
     uint32_t seed = 12345;
     auto rnd = [&seed] {
@@ -108,7 +108,7 @@ cv::PixelImage Screenshot(int w, int h) {
 }
 
 // The same pixels as interleaved RGB for libvips.
-std::vector<uint8_t> ToRgb(const cv::PixelImage& img) {
+std::vector<uint8_t> ToRgb(const clipvane::PixelImage& img) {
     std::vector<uint8_t> rgb(size_t(img.Width()) * img.Height() * 3);
     uint8_t* o = rgb.data();
     for (int y = 0; y < img.Height(); ++y) {
@@ -122,8 +122,8 @@ std::vector<uint8_t> ToRgb(const cv::PixelImage& img) {
     return rgb;
 }
 
-const cv::PixelImage& Frame() {
-    static const cv::PixelImage img = Screenshot(1920, 1080);
+const clipvane::PixelImage& Frame() {
+    static const clipvane::PixelImage img = Screenshot(1920, 1080);
     return img;
 }
 const std::vector<uint8_t>& FrameRgb() {
@@ -141,7 +141,7 @@ std::map<std::string, long> g_sizes;
 void SaveOurs(benchmark::State& state, const char* ext) {
     const std::string path = Folder() + "/ours." + ext;
     TimeCpu(state, [&] {
-        if (!cv::SaveImageFile(Frame(), path)) state.SkipWithError("save failed");
+        if (!clipvane::SaveImageFile(Frame(), path)) state.SkipWithError("save failed");
     });
     g_sizes[std::string("ours.") + ext] = FileSize(path);
     state.counters["bytes"] = double(FileSize(path));
@@ -163,16 +163,16 @@ void SaveVips(benchmark::State& state, const char* ext) {
 
 void LoadOurs(benchmark::State& state, const char* ext) {
     const std::string path = Folder() + "/src." + ext;
-    if (!cv::SaveImageFile(Frame(), path)) return state.SkipWithError("save failed");
-    cv::PixelImage img;
+    if (!clipvane::SaveImageFile(Frame(), path)) return state.SkipWithError("save failed");
+    clipvane::PixelImage img;
     TimeCpu(state, [&] {
-        if (!cv::LoadFromFile(path, img)) state.SkipWithError("load failed");
+        if (!clipvane::LoadFromFile(path, img)) state.SkipWithError("load failed");
     });
 }
 
 void LoadVips(benchmark::State& state, const char* ext) {
     const std::string path = Folder() + "/src." + ext;
-    if (!cv::SaveImageFile(Frame(), path)) return state.SkipWithError("save failed");
+    if (!clipvane::SaveImageFile(Frame(), path)) return state.SkipWithError("save failed");
     TimeCpu(state, [&] {
         VipsImage* img = vips_image_new_from_file(path.c_str(), "access", VIPS_ACCESS_SEQUENTIAL, nullptr);
         size_t size = 0;
@@ -203,7 +203,7 @@ BENCHMARK(BM_LoadJpeg_Vips)->Unit(benchmark::kMillisecond)->UseManualTime();
 // Decoding cost with and without the separate process (argument: width).
 std::string PngOfWidth(int w) {
     const std::string path = Folder() + "/iso" + std::to_string(w) + ".png";
-    if (FileSize(path) <= 0) cv::SaveImageFile(Screenshot(w, w * 9 / 16), path);
+    if (FileSize(path) <= 0) clipvane::SaveImageFile(Screenshot(w, w * 9 / 16), path);
     return path;
 }
 
@@ -211,8 +211,8 @@ void BM_DecodePng_InProcess(benchmark::State& state) {
     const std::string path = PngOfWidth(int(state.range(0)));
     TimeCpu(state, [&] {
         int frames = 0;
-        cv::DecodeWithFreeImage(path.c_str(), nullptr, 0, [&](const cv::DecodedFrame& frame) {
-            frames += cv::ToPixelImage(frame) != nullptr;
+        clipvane::DecodeWithFreeImage(path.c_str(), nullptr, 0, [&](const clipvane::DecodedFrame& frame) {
+            frames += clipvane::ToPixelImage(frame) != nullptr;
             return true;
         });
         if (frames != 1) state.SkipWithError("decode failed");
@@ -222,8 +222,8 @@ void BM_DecodePng_InProcess(benchmark::State& state) {
 void BM_DecodePng_Isolated(benchmark::State& state) {
     const std::string path = PngOfWidth(int(state.range(0)));
     TimeCpu(state, [&] {
-        std::deque<std::unique_ptr<cv::PixelImage>> frames;
-        if (!cv::DecodeIsolated(path.c_str(), nullptr, 0, frames) || frames.size() != 1)
+        std::deque<std::unique_ptr<clipvane::PixelImage>> frames;
+        if (!clipvane::DecodeIsolated(path.c_str(), nullptr, 0, frames) || frames.size() != 1)
             state.SkipWithError("decode failed");
     });
 }
@@ -276,7 +276,7 @@ int main(int argc, char** argv) {
     if (VIPS_INIT(argv[0])) return 1;
     vips_concurrency_set(1);
     vips_cache_set_max(0);
-    cv::InstallHandlerFactory(new cv::StandardHandlerFactory);
+    clipvane::InstallHandlerFactory(new clipvane::StandardHandlerFactory);
     benchmark::Initialize(&argc, argv);
     RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);

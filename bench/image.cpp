@@ -16,10 +16,10 @@ namespace {
 
 constexpr int kW = 3840, kH = 2160;
 
-cv::PixelImage PhotoLike(int depth) {
-    cv::PixelImage img;
+clipvane::PixelImage PhotoLike(int depth) {
+    clipvane::PixelImage img;
     img.Create(kW, kH, depth);
-    cv::RandomGenerator rng(7);
+    clipvane::RandomGenerator rng(7);
     for (int y = 0; y < kH; ++y) {
         uint8_t* p = img.Row(y);
         for (int x = 0; x < kW; ++x, p += depth / 8) {
@@ -39,16 +39,16 @@ void SetPixels(benchmark::State& state) {
 }
 
 // The smallest possible per-pixel effect: one virtual call per pixel.
-struct TouchEffect : cv::SourceEffect {
-    void ProcessPixel(cv::PixelImage&, int, int, uint8_t* pixel) override { pixel[0] ^= 1; }
+struct TouchEffect : clipvane::SourceEffect {
+    void ProcessPixel(clipvane::PixelImage&, int, int, uint8_t* pixel) override { pixel[0] ^= 1; }
 };
 
-struct InvertLookup : cv::LookupEffect {
+struct InvertLookup : clipvane::LookupEffect {
     int MapLevel(int level) override { return 255 - level; }
 };
 
 void BM_ApplyEffect_PerPixel(benchmark::State& state) {
-    cv::PixelImage img = PhotoLike(int(state.range(0)));
+    clipvane::PixelImage img = PhotoLike(int(state.range(0)));
     TouchEffect e;
     for (auto _ : state) img.ApplyEffect(e);
     SetPixels(state);
@@ -56,7 +56,7 @@ void BM_ApplyEffect_PerPixel(benchmark::State& state) {
 BENCHMARK(BM_ApplyEffect_PerPixel)->Arg(24)->Arg(32)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_ApplyEffect_Lookup(benchmark::State& state) {
-    cv::PixelImage img = PhotoLike(int(state.range(0)));
+    clipvane::PixelImage img = PhotoLike(int(state.range(0)));
     InvertLookup e;
     for (auto _ : state) img.ApplyEffect(e);
     SetPixels(state);
@@ -64,7 +64,7 @@ void BM_ApplyEffect_Lookup(benchmark::State& state) {
 BENCHMARK(BM_ApplyEffect_Lookup)->Arg(24)->Arg(32)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_Copy(benchmark::State& state) {
-    cv::PixelImage src = PhotoLike(32), dst;
+    clipvane::PixelImage src = PhotoLike(32), dst;
     for (auto _ : state) {
         dst.Copy(src);
         benchmark::DoNotOptimize(dst.Bits());
@@ -74,10 +74,10 @@ void BM_Copy(benchmark::State& state) {
 BENCHMARK(BM_Copy)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_ConvertTo32From24(benchmark::State& state) {
-    const cv::PixelImage src = PhotoLike(24);
+    const clipvane::PixelImage src = PhotoLike(24);
     for (auto _ : state) {
         state.PauseTiming();
-        cv::PixelImage img(src);
+        clipvane::PixelImage img(src);
         state.ResumeTiming();
         img.ConvertTo(32);
         benchmark::DoNotOptimize(img.Bits());
@@ -89,11 +89,11 @@ BENCHMARK(BM_ConvertTo32From24)->Unit(benchmark::kMillisecond)->UseRealTime();
 // ResizeSmooth to (w, h) against libvips' bilinear resize of the same pixels,
 // libvips held to one thread as our resize is.
 void BM_ResizeSmooth(benchmark::State& state) {
-    const cv::PixelImage src = PhotoLike(24);
+    const clipvane::PixelImage src = PhotoLike(24);
     const int w = int(state.range(0)), h = int(state.range(1));
     for (auto _ : state) {
         state.PauseTiming();
-        cv::PixelImage img(src);
+        clipvane::PixelImage img(src);
         state.ResumeTiming();
         img.ResizeSmooth(w, h);
         benchmark::DoNotOptimize(img.Bits());
@@ -103,7 +103,7 @@ void BM_ResizeSmooth(benchmark::State& state) {
 BENCHMARK(BM_ResizeSmooth)->Args({1920, 1080})->Args({1366, 768})->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_VipsBilinearResize(benchmark::State& state) {
-    const cv::PixelImage src = PhotoLike(24);
+    const clipvane::PixelImage src = PhotoLike(24);
     const double scale = double(state.range(0)) / kW;
     const double vscale = double(state.range(1)) / kH;
     for (auto _ : state) {

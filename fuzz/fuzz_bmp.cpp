@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "document/files/Handlers.h"
+#include "imagefile/Handlers.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // Headers that promise more than 64 MiB of pixels are refused or
@@ -20,9 +20,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // A copy of exactly `size` bytes, so that any over-read hits the
     // sanitiser's red zone.
     std::vector<uint8_t> copy(data, data + size);
-    cv::BmpHandler handler;
+    clipvane::BmpHandler handler;
     if (handler.LoadMemory(copy.data(), copy.size())) {
-        const cv::PixelImage& image = *handler.Frames().front();
+        const clipvane::PixelImage& image = *handler.Frames().front();
         volatile uint32_t sink = image.GetPixel(image.Width() - 1, image.Height() - 1);
         (void)sink;
     }

@@ -8,8 +8,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "capture/settings/CaptureSettings.h"
-#include "capture/settings/ProfileFile.h"
+#include "settings/CaptureSettings.h"
+#include "settings/ProfileFile.h"
 
 namespace {
 
@@ -32,24 +32,24 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::fwrite(data, 1, size, f);
     std::fclose(f);
 
-    cv::ProfileFile file(path);
-    cv::CaptureSettings settings;
+    clipvane::ProfileFile file(path);
+    clipvane::CaptureSettings settings;
     settings.Load(file);
     (void)file.GetInt("CaptureSet", "CapDelayTime", 0, 16);
     (void)file.GetBool("AppSet", "TrayMode", false);
     (void)file.GetString("AudoSaveSet", "ImageSavePath", "");
 
-    auto cycle = [&](const cv::CaptureSettings& in) {
+    auto cycle = [&](const clipvane::CaptureSettings& in) {
         std::remove(path.c_str());
         in.SaveCaptureSet(file);
         in.SaveHotkeys(file);
         in.SaveOnClose(file);
-        cv::CaptureSettings out;
+        clipvane::CaptureSettings out;
         out.Load(file);
         return out;
     };
-    const cv::CaptureSettings once = cycle(settings);
-    const cv::CaptureSettings twice = cycle(once);
+    const clipvane::CaptureSettings once = cycle(settings);
+    const clipvane::CaptureSettings twice = cycle(once);
     if (twice.isAudoSave != once.isAudoSave || twice.imageSaveTitle != once.imageSaveTitle ||
         twice.imageSavePath != once.imageSavePath)
         std::abort();

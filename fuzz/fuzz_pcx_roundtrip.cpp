@@ -11,7 +11,7 @@
 #include <cstring>
 #include <vector>
 
-#include "document/files/Pcx.h"
+#include "imagefile/Pcx.h"
 
 namespace {
 
@@ -25,7 +25,7 @@ void Check(bool ok, const char* what) {
 }  // namespace
 
 // Compares a decoded image with the one that was encoded.
-void CheckSame(const cv::PixelImage& image, const cv::PixelImage& expected, const cv::PixelImage& back) {
+void CheckSame(const clipvane::PixelImage& image, const clipvane::PixelImage& expected, const clipvane::PixelImage& back) {
     Check(back.Width() == image.Width() && back.Height() == image.Height(), "own reader: size");
     const bool indexed = image.Depth() <= 8;
     Check(back.Depth() == (indexed ? 8 : 24), "own reader: depth");
@@ -33,8 +33,8 @@ void CheckSame(const cv::PixelImage& image, const cv::PixelImage& expected, cons
         for (int x = 0; x < image.Width(); ++x) {
             if (indexed) {
                 Check(back.GetPixel(x, y) == image.GetPixel(x, y), "own reader: index");
-                const cv::RgbQuad a = back.Palette()[back.GetPixel(x, y)];
-                const cv::RgbQuad b = image.Palette()[image.GetPixel(x, y)];
+                const clipvane::RgbQuad a = back.Palette()[back.GetPixel(x, y)];
+                const clipvane::RgbQuad b = image.Palette()[image.GetPixel(x, y)];
                 Check(a.rgbRed == b.rgbRed && a.rgbGreen == b.rgbGreen && a.rgbBlue == b.rgbBlue,
                       "own reader: palette");
             } else {
@@ -47,8 +47,8 @@ void CheckSame(const cv::PixelImage& image, const cv::PixelImage& expected, cons
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     {
         std::vector<uint8_t> copy(data, data + size);
-        cv::PixelImage any;
-        cv::DecodePcx(copy.data(), copy.size(), any);
+        clipvane::PixelImage any;
+        clipvane::DecodePcx(copy.data(), copy.size(), any);
     }
     if (size < 4) return 0;
     static const int kDepths[] = {1, 4, 8, 16, 24, 32};
@@ -58,7 +58,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     data += 3;
     size -= 3;
 
-    cv::PixelImage image;
+    clipvane::PixelImage image;
     if (!image.Create(width, height, depth)) return 0;
     // Pixels (and, for palette images, the palette) from the input, repeated.
     size_t at = 0;
@@ -66,16 +66,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         for (int i = 0; i < image.Stride(); ++i) image.Row(y)[i] = data[at++ % size];
     if (depth <= 8)
         for (int i = 0; i < (1 << depth); ++i) {
-            const cv::RgbQuad q{data[at++ % size], data[at++ % size], data[at++ % size], 0};
+            const clipvane::RgbQuad q{data[at++ % size], data[at++ % size], data[at++ % size], 0};
             image.SetPalette(i, 1, &q);
         }
 
-    std::vector<uint8_t> file = cv::EncodePcx(image);
+    std::vector<uint8_t> file = clipvane::EncodePcx(image);
     Check(!file.empty(), "encoder refused a valid image");
-    cv::PixelImage expected(image);
+    clipvane::PixelImage expected(image);
     if (depth > 8) expected.ConvertTo(24);
-    cv::PixelImage back;
-    Check(cv::DecodePcx(file.data(), file.size(), back) == cv::PcxResult::kDecoded, "own reader refused");
+    clipvane::PixelImage back;
+    Check(clipvane::DecodePcx(file.data(), file.size(), back) == clipvane::PcxResult::kDecoded, "own reader refused");
     CheckSame(image, expected, back);
 
     // FreeImage refuses images one pixel wide or tall (its own limit).
@@ -95,7 +95,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             if (indexed) {
                 const uint32_t index = image.GetPixel(x, y);
                 Check(row[x] == index, "index");
-                const cv::RgbQuad want = image.Palette()[index];
+                const clipvane::RgbQuad want = image.Palette()[index];
                 Check(pal[index].rgbRed == want.rgbRed && pal[index].rgbGreen == want.rgbGreen &&
                           pal[index].rgbBlue == want.rgbBlue,
                       "palette");

@@ -8,7 +8,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::vector<uint8_t> copy(data, data + size);
-    cv::PixelImage image;
+    clipvane::PixelImage image;
     if (image.Serialize(false, copy.data(), copy.size()) == 0) return 0;
     std::vector<uint8_t> out(image.SerializedSize());
     image.Serialize(true, out.data(), out.size());

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "document/files/Handlers.h"
+#include "imagefile/Handlers.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // Headers that promise more than 64 MiB of pixels are refused or
@@ -15,9 +15,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if ((w * bits / 8 + 8) * h > (int64_t(64) << 20)) return 0;  // rows and row table
     }
     std::vector<uint8_t> copy(data, data + size);
-    cv::TgaHandler handler;
+    clipvane::TgaHandler handler;
     if (handler.LoadMemory(copy.data(), copy.size())) {
-        const cv::PixelImage& image = *handler.Frames().front();
+        const clipvane::PixelImage& image = *handler.Frames().front();
         volatile uint32_t sink = image.GetPixel(image.Width() - 1, image.Height() - 1);
         (void)sink;
     }

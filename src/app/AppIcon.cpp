@@ -8,7 +8,7 @@
 
 #include "app/CommandIds.h"
 
-namespace cv {
+namespace clipvane {
 
 namespace {
 
@@ -301,4 +301,4 @@ QIcon CommandIcon(unsigned id) {
     return paint ? Drawn(std::move(paint)) : QIcon();
 }
 
-}  // namespace cv
+}  // namespace clipvane

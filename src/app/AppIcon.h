@@ -3,10 +3,10 @@
 // tool-bar command, painted with QPainter at any size.
 #include <QIcon>
 
-namespace cv {
+namespace clipvane {
 
 QIcon ApplicationIcon();
 // The icon of a command id (an empty icon for commands without one).
 QIcon CommandIcon(unsigned id);
 
-}  // namespace cv
+}  // namespace clipvane

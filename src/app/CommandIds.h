@@ -3,7 +3,7 @@
 // menu, hotkeys, the D-Bus interface and tests all name commands by these ids,
 // and the main frame runs them through one dispatcher.
 
-namespace cv {
+namespace clipvane {
 
 enum CommandId : unsigned {
     // File
@@ -105,4 +105,4 @@ inline constexpr unsigned kEffectCommandLast = 20100;
 
 inline bool IsEffectCommand(unsigned id) { return id >= kEffectCommandFirst && id <= kEffectCommandLast; }
 
-}  // namespace cv
+}  // namespace clipvane

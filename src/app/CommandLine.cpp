@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <cstring>
 
-namespace cv {
+namespace clipvane {
 
 const char* UsageText() {
     return "Usage: clipvane [OPTION]... [FILE]...\n"
@@ -78,4 +78,4 @@ CommandLine ParseCommandLine(int argc, char** argv) {
     return cl;
 }
 
-}  // namespace cv
+}  // namespace clipvane

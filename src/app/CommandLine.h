@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-namespace cv {
+namespace clipvane {
 
 struct CommandLine {
     std::vector<std::string> files;
@@ -21,4 +21,4 @@ struct CommandLine {
 CommandLine ParseCommandLine(int argc, char** argv);
 const char* UsageText();
 
-}  // namespace cv
+}  // namespace clipvane

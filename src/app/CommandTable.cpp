@@ -1,6 +1,6 @@
 #include "app/CommandTable.h"
 
-namespace cv {
+namespace clipvane {
 
 namespace {
 
@@ -150,4 +150,4 @@ const char* TabMenuText(unsigned id) {
     }
 }
 
-}  // namespace cv
+}  // namespace clipvane

@@ -8,7 +8,7 @@
 
 #include "app/CommandIds.h"
 
-namespace cv {
+namespace clipvane {
 
 struct CommandInfo {
     CommandId id;
@@ -40,4 +40,4 @@ const std::vector<unsigned>& TabMenuLayout();
 // "Close"), or null when it has none of its own.
 const char* TabMenuText(unsigned id);
 
-}  // namespace cv
+}  // namespace clipvane

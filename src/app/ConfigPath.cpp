@@ -4,7 +4,7 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 
-namespace cv {
+namespace clipvane {
 
 QString ResolveConfigPath(const QString& override, const QString& executableDir) {
     if (!override.isEmpty()) return QFileInfo(override).absoluteFilePath();
@@ -16,4 +16,4 @@ QString ResolveConfigPath(const QString& override, const QString& executableDir)
     return QDir(dir).filePath(QStringLiteral("config.ini"));
 }
 
-}  // namespace cv
+}  // namespace clipvane

@@ -1,11 +1,11 @@
 #pragma once
 #include <QString>
 
-namespace cv {
+namespace clipvane {
 
 // Where config.ini lives: `override` when given (--config PATH); else beside
 // the executable when that file exists or the folder is writable (portable
 // use); else $XDG_CONFIG_HOME/clipvane/config.ini (folder created).
 QString ResolveConfigPath(const QString& override, const QString& executableDir);
 
-}  // namespace cv
+}  // namespace clipvane

@@ -4,20 +4,20 @@
 #include <QFileInfo>
 #include <QMdiArea>
 
-#include "app/ChildFrame.h"
+#include "app/DocumentWindow.h"
 #include "app/RecentFiles.h"
 #include "app/UserPrompts.h"
-#include "document/GrabwellDoc.h"
-#include "document/files/ImageFile.h"
-#include "editor/dialogs/ExitHintDlg.h"
-#include "editor/view/GrabwellView.h"
+#include "document/ImageDocument.h"
+#include "imagefile/ImageFile.h"
+#include "app/ExitHintDialog.h"
+#include "editor/view/EditorView.h"
 
-namespace cv {
+namespace clipvane {
 
 namespace {
 
 // The name a save dialog proposes: the document's path, else its title.
-QString ProposedName(const CGrabwellDoc* doc) { return doc->PathName().isEmpty() ? doc->Title() : doc->PathName(); }
+QString ProposedName(const ImageDocument* doc) { return doc->PathName().isEmpty() ? doc->Title() : doc->PathName(); }
 
 }  // namespace
 
@@ -37,34 +37,34 @@ QString SaveFailureReason(const QString& path) {
 DocumentManager::DocumentManager(QMdiArea* area, UserPrompts& prompts, RecentFileList& recent, QWidget* dialogParent)
     : QObject(area), area_(area), prompts_(prompts), recent_(recent), parent_(dialogParent) {}
 
-QList<CChildFrame*> DocumentManager::Frames() const {
-    QList<CChildFrame*> frames;
+QList<DocumentWindow*> DocumentManager::Frames() const {
+    QList<DocumentWindow*> frames;
     for (QMdiSubWindow* w : area_->subWindowList(QMdiArea::CreationOrder))
-        if (auto* f = qobject_cast<CChildFrame*>(w); f && !f->IsClosing()) frames.append(f);
+        if (auto* f = qobject_cast<DocumentWindow*>(w); f && !f->IsClosing()) frames.append(f);
     return frames;
 }
 
-CChildFrame* DocumentManager::Active() const {
-    if (auto* f = qobject_cast<CChildFrame*>(area_->activeSubWindow())) return f;
+DocumentWindow* DocumentManager::Active() const {
+    if (auto* f = qobject_cast<DocumentWindow*>(area_->activeSubWindow())) return f;
     // Without window focus (tray mode, tests) the current tab still counts.
-    if (auto* f = qobject_cast<CChildFrame*>(area_->currentSubWindow())) return f;
-    const QList<CChildFrame*> frames = Frames();
+    if (auto* f = qobject_cast<DocumentWindow*>(area_->currentSubWindow())) return f;
+    const QList<DocumentWindow*> frames = Frames();
     return frames.size() == 1 ? frames.front() : nullptr;
 }
 
-CChildFrame* DocumentManager::FindByPath(const QString& path) const {
+DocumentWindow* DocumentManager::FindByPath(const QString& path) const {
     const QString wanted = QFileInfo(path).absoluteFilePath();
-    for (CChildFrame* f : Frames()) {
+    for (DocumentWindow* f : Frames()) {
         const QString own = f->Document()->PathName();
         if (!own.isEmpty() && QFileInfo(own).absoluteFilePath() == wanted) return f;
     }
     return nullptr;
 }
 
-CChildFrame* DocumentManager::AddFrame(CGrabwellDoc* doc) {
+DocumentWindow* DocumentManager::AddFrame(ImageDocument* doc) {
     if (onDocumentCreated) onDocumentCreated(doc);
-    auto* frame = new CChildFrame(doc);
-    frame->canClose = [this](CChildFrame* f) { return CanClose(f); };
+    auto* frame = new DocumentWindow(doc);
+    frame->canClose = [this](DocumentWindow* f) { return CanClose(f); };
     area_->addSubWindow(frame);
     frame->showMaximized();
     area_->setActiveSubWindow(frame);
@@ -74,15 +74,15 @@ CChildFrame* DocumentManager::AddFrame(CGrabwellDoc* doc) {
     return frame;
 }
 
-CChildFrame* DocumentManager::NewDocument() {
-    auto* doc = new CGrabwellDoc;
+DocumentWindow* DocumentManager::NewDocument() {
+    auto* doc = new ImageDocument;
     doc->SetTitle(QStringLiteral("Clipvane%1").arg(++untitledCount_));
     doc->NewImage();
     return AddFrame(doc);
 }
 
-CChildFrame* DocumentManager::NewCaptureDocument() {
-    auto* doc = new CGrabwellDoc;
+DocumentWindow* DocumentManager::NewCaptureDocument() {
+    auto* doc = new ImageDocument;
     doc->SetTitle(QStringLiteral("Clipvane%1").arg(++untitledCount_));
     return AddFrame(doc);
 }
@@ -91,8 +91,8 @@ void DocumentManager::Open() {
     for (const QString& path : prompts_.OpenPaths(parent_)) OpenPath(path);
 }
 
-CChildFrame* DocumentManager::OpenPath(const QString& path) {
-    if (CChildFrame* open = FindByPath(path)) {
+DocumentWindow* DocumentManager::OpenPath(const QString& path) {
+    if (DocumentWindow* open = FindByPath(path)) {
         area_->setActiveSubWindow(open);
         return open;
     }
@@ -101,7 +101,7 @@ CChildFrame* DocumentManager::OpenPath(const QString& path) {
         prompts_.ShowError(parent_, QStringLiteral("Cannot open \"%1\": no such file.").arg(path));
         return nullptr;
     }
-    auto doc = std::make_unique<CGrabwellDoc>();
+    auto doc = std::make_unique<ImageDocument>();
     if (!doc->OpenDocument(info.absoluteFilePath())) {
         prompts_.ShowError(parent_, QStringLiteral("Cannot open \"%1\": the file cannot be read.").arg(path));
         return nullptr;
@@ -117,28 +117,28 @@ CChildFrame* DocumentManager::OpenPath(const QString& path) {
     return AddFrame(doc.release());
 }
 
-void DocumentManager::SetPathAndRemember(CGrabwellDoc* doc, const QString& path) {
+void DocumentManager::SetPathAndRemember(ImageDocument* doc, const QString& path) {
     doc->SetPathName(QFileInfo(path).absoluteFilePath());
     recent_.Add(path);
     emit recentFilesChanged();
 }
 
-bool DocumentManager::SaveTo(CGrabwellDoc* doc, const QString& path) {
+bool DocumentManager::SaveTo(ImageDocument* doc, const QString& path) {
     if (doc->SaveDocument(path)) return true;
     prompts_.ShowError(parent_, QStringLiteral("Could not save \"%1\".\n\n%2").arg(path, SaveFailureReason(path)));
     return false;
 }
 
-bool DocumentManager::Save(CChildFrame* frame) {
+bool DocumentManager::Save(DocumentWindow* frame) {
     if (!frame) return false;
-    CGrabwellDoc* doc = frame->Document();
+    ImageDocument* doc = frame->Document();
     if (!doc->PathName().isEmpty()) return SaveTo(doc, doc->PathName());
     return SaveAs(frame);
 }
 
-bool DocumentManager::SaveAs(CChildFrame* frame) {
+bool DocumentManager::SaveAs(DocumentWindow* frame) {
     if (!frame) return false;
-    CGrabwellDoc* doc = frame->Document();
+    ImageDocument* doc = frame->Document();
     const QString path = prompts_.SavePath(parent_, ProposedName(doc), QStringLiteral("png"));
     if (path.isEmpty()) return false;
     SetPathAndRemember(doc, path);
@@ -147,8 +147,8 @@ bool DocumentManager::SaveAs(CChildFrame* frame) {
     return ok;
 }
 
-bool DocumentManager::CanClose(CChildFrame* frame) {
-    CGrabwellDoc* doc = frame->Document();
+bool DocumentManager::CanClose(DocumentWindow* frame) {
+    ImageDocument* doc = frame->Document();
     if (!doc->IsModified()) return true;
     switch (prompts_.AskSaveOnClose(parent_, doc->Title())) {
     case UserPrompts::kNo: return true;
@@ -162,8 +162,8 @@ bool DocumentManager::CanClose(CChildFrame* frame) {
 
 bool DocumentManager::RunExitPrompt() {
     bool askMore = true;
-    for (CChildFrame* frame : Frames()) {
-        CGrabwellDoc* doc = frame->Document();
+    for (DocumentWindow* frame : Frames()) {
+        ImageDocument* doc = frame->Document();
         if (!doc->IsModified() || !askMore) {
             if (!askMore) doc->SetModified(false);
             frame->CloseWithoutPrompt();
@@ -171,17 +171,17 @@ bool DocumentManager::RunExitPrompt() {
         }
         area_->setActiveSubWindow(frame);
         switch (prompts_.AskExitHint(parent_, doc->Title())) {
-        case CExitHintDlg::kYes: {
+        case ExitHintDialog::kYes: {
             const QString path = prompts_.SavePath(parent_, ProposedName(doc), QStringLiteral("jpg"));
             if (path.isEmpty() || !SaveTo(doc, path)) return false;
             frame->CloseWithoutPrompt();
             break;
         }
-        case CExitHintDlg::kNo:
+        case ExitHintDialog::kNo:
             doc->SetModified(false);
             frame->CloseWithoutPrompt();
             break;
-        case CExitHintDlg::kSaveNone:
+        case ExitHintDialog::kSaveNone:
             askMore = false;
             doc->SetModified(false);
             frame->CloseWithoutPrompt();
@@ -193,4 +193,4 @@ bool DocumentManager::RunExitPrompt() {
     return true;
 }
 
-}  // namespace cv
+}  // namespace clipvane

@@ -10,10 +10,10 @@
 class QMdiArea;
 class QWidget;
 
-namespace cv {
+namespace clipvane {
 
-class CChildFrame;
-class CGrabwellDoc;
+class DocumentWindow;
+class ImageDocument;
 class RecentFileList;
 class UserPrompts;
 
@@ -22,42 +22,42 @@ class DocumentManager : public QObject {
 public:
     DocumentManager(QMdiArea* area, UserPrompts& prompts, RecentFileList& recent, QWidget* dialogParent);
 
-    QList<CChildFrame*> Frames() const;
-    CChildFrame* Active() const;
-    CChildFrame* FindByPath(const QString& path) const;
+    QList<DocumentWindow*> Frames() const;
+    DocumentWindow* Active() const;
+    DocumentWindow* FindByPath(const QString& path) const;
 
     // File / New: "Clipvane1", "Clipvane2" ... with a 640 x 480 white image.
-    CChildFrame* NewDocument();
+    DocumentWindow* NewDocument();
     // A new tab with an empty image for a capture to fill.
-    CChildFrame* NewCaptureDocument();
+    DocumentWindow* NewCaptureDocument();
     // File / Open with the dialog; every chosen file is opened.
     void Open();
     // Opens one file; an already open path activates its tab. Null (after an
     // error message naming the file) when it cannot be read or decoded.
-    CChildFrame* OpenPath(const QString& path);
+    DocumentWindow* OpenPath(const QString& path);
 
-    bool Save(CChildFrame* frame);
-    bool SaveAs(CChildFrame* frame);
+    bool Save(DocumentWindow* frame);
+    bool SaveAs(DocumentWindow* frame);
 
     // The close prompt: true when the document may close. A failed save
     // keeps it open and modified.
-    bool CanClose(CChildFrame* frame);
+    bool CanClose(DocumentWindow* frame);
     // The exit prompt over every document, in tab order. True when the
     // program may close (every document is then closed).
     bool RunExitPrompt();
 
     // Called with every new document before its tab is shown.
-    std::function<void(CGrabwellDoc*)> onDocumentCreated;
+    std::function<void(ImageDocument*)> onDocumentCreated;
 
 signals:
     void recentFilesChanged();
     void documentsChanged();
 
 private:
-    CChildFrame* AddFrame(CGrabwellDoc* doc);
+    DocumentWindow* AddFrame(ImageDocument* doc);
     // Saves with an error message on failure.
-    bool SaveTo(CGrabwellDoc* doc, const QString& path);
-    void SetPathAndRemember(CGrabwellDoc* doc, const QString& path);
+    bool SaveTo(ImageDocument* doc, const QString& path);
+    void SetPathAndRemember(ImageDocument* doc, const QString& path);
 
     QMdiArea* area_;
     UserPrompts& prompts_;
@@ -69,4 +69,4 @@ private:
 // Why a save to `path` would fail, for the error message ("" when unknown).
 QString SaveFailureReason(const QString& path);
 
-}  // namespace cv
+}  // namespace clipvane

@@ -2,9 +2,9 @@
 
 #include <QFileInfo>
 
-#include "capture/settings/ProfileFile.h"
+#include "settings/ProfileFile.h"
 
-namespace cv {
+namespace clipvane {
 
 namespace {
 constexpr const char* kSection = "Recent File List";
@@ -42,4 +42,4 @@ void RecentFileList::Save(ProfileFile& file) const {
     }
 }
 
-}  // namespace cv
+}  // namespace clipvane

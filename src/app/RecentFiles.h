@@ -3,7 +3,7 @@
 // kept in config.ini under [Recent File List] as File1..File4.
 #include <QStringList>
 
-namespace cv {
+namespace clipvane {
 
 class ProfileFile;
 
@@ -24,4 +24,4 @@ private:
     QStringList entries_;
 };
 
-}  // namespace cv
+}  // namespace clipvane

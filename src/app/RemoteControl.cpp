@@ -7,13 +7,13 @@
 #include <QFileInfo>
 #include <QTimer>
 
-#include "app/MainFrame.h"
+#include "app/MainWindow.h"
 #include "capture/CaptureDriver.h"
-#include "document/GrabwellDoc.h"
+#include "document/ImageDocument.h"
 
-namespace cv {
+namespace clipvane {
 
-RemoteControl::RemoteControl(CMainFrame& frame) : QObject(&frame), frame_(frame) {}
+RemoteControl::RemoteControl(MainWindow& frame) : QObject(&frame), frame_(frame) {}
 
 bool RemoteControl::Register(QString* error) {
     QDBusConnection bus = QDBusConnection::sessionBus();
@@ -49,7 +49,7 @@ void RemoteControl::Activate() {
 }
 
 QString RemoteControl::ActiveDocumentInfo() {
-    const CGrabwellDoc* doc = frame_.ActiveDocument();
+    const ImageDocument* doc = frame_.ActiveDocument();
     if (!doc) return {};
     return QStringLiteral("title=%1;size=%2x%3;modified=%4;undo=%5;redo=%6")
         .arg(doc->Title())
@@ -98,4 +98,4 @@ bool ForwardToRunningInstance(const QStringList& files, const QString& captureNa
     return true;
 }
 
-}  // namespace cv
+}  // namespace clipvane

@@ -6,9 +6,9 @@
 #include <QString>
 #include <QStringList>
 
-namespace cv {
+namespace clipvane {
 
-class CMainFrame;
+class MainWindow;
 
 inline constexpr const char* kDBusService = "org.clipvane.Clipvane";
 inline constexpr const char* kDBusPath = "/Clipvane";
@@ -18,7 +18,7 @@ class RemoteControl : public QObject {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.clipvane.Clipvane")
 public:
-    explicit RemoteControl(CMainFrame& frame);
+    explicit RemoteControl(MainWindow& frame);
     // Claims the service name and exports the object. False when another
     // instance owns the name or there is no session bus.
     bool Register(QString* error = nullptr);
@@ -41,11 +41,11 @@ public slots:
     void CaptureWindow(int flag, qulonglong window);
 
 private:
-    CMainFrame& frame_;
+    MainWindow& frame_;
 };
 
 // Hands the files and the capture request of a second instance to the
 // running one. True when an instance answered (this process should exit).
 bool ForwardToRunningInstance(const QStringList& files, const QString& captureName);
 
-}  // namespace cv
+}  // namespace clipvane

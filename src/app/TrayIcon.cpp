@@ -6,10 +6,10 @@
 
 #include "app/AppIcon.h"
 #include "app/CommandTable.h"
-#include "app/MainFrame.h"
-#include "app/TraceLog.h"
+#include "app/MainWindow.h"
+#include "base/TraceLog.h"
 
-namespace cv {
+namespace clipvane {
 
 namespace {
 
@@ -27,7 +27,7 @@ const char* TrayText(unsigned id) {
 
 }  // namespace
 
-TrayIcon::TrayIcon(CMainFrame& frame) : frame_(frame), menu_(std::make_unique<QMenu>()) {
+TrayIcon::TrayIcon(MainWindow& frame) : frame_(frame), menu_(std::make_unique<QMenu>()) {
     for (unsigned id : TrayMenuLayout())
         id == kSeparator ? (void)menu_->addSeparator() : menu_->addAction(frame_.Action(id));
     // One action per command: while the tray menu is open its entries carry
@@ -81,4 +81,4 @@ void TrayIcon::ShowMessage(const QString& text) {
     if (icon_) icon_->showMessage(QStringLiteral("Clipvane"), text);
 }
 
-}  // namespace cv
+}  // namespace clipvane

@@ -7,14 +7,14 @@
 class QMenu;
 class QSystemTrayIcon;
 
-namespace cv {
+namespace clipvane {
 
-class CMainFrame;
+class MainWindow;
 
 class TrayIcon : public QObject {
     Q_OBJECT
 public:
-    explicit TrayIcon(CMainFrame& frame);
+    explicit TrayIcon(MainWindow& frame);
     ~TrayIcon() override;
 
     void Show();
@@ -27,9 +27,9 @@ public:
 private:
     void SwapTexts(bool trayTexts);
 
-    CMainFrame& frame_;
+    MainWindow& frame_;
     QSystemTrayIcon* icon_ = nullptr;
     std::unique_ptr<QMenu> menu_;
 };
 
-}  // namespace cv
+}  // namespace clipvane

@@ -4,9 +4,9 @@
 #include <QFileInfo>
 #include <QMessageBox>
 
-#include "editor/dialogs/ExitHintDlg.h"
+#include "app/ExitHintDialog.h"
 
-namespace cv {
+namespace clipvane {
 
 QString OpenFilter() {
     return QStringLiteral(
@@ -79,10 +79,10 @@ UserPrompts::Answer QtUserPrompts::AskSaveOnClose(QWidget* parent, const QString
 }
 
 int QtUserPrompts::AskExitHint(QWidget* parent, const QString& documentName) {
-    CExitHintDlg dialog(parent);
+    ExitHintDialog dialog(parent);
     dialog.SetDocumentName(documentName);
     const int result = dialog.exec();
-    return result == QDialog::Rejected ? int(CExitHintDlg::kCancel) : result;
+    return result == QDialog::Rejected ? int(ExitHintDialog::kCancel) : result;
 }
 
 void QtUserPrompts::ShowError(QWidget* parent, const QString& text) {
@@ -93,4 +93,4 @@ void QtUserPrompts::ShowError(QWidget* parent, const QString& text) {
     box->open();
 }
 
-}  // namespace cv
+}  // namespace clipvane

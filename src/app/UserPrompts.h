@@ -6,7 +6,7 @@
 
 class QWidget;
 
-namespace cv {
+namespace clipvane {
 
 class UserPrompts {
 public:
@@ -20,7 +20,7 @@ public:
     virtual QString SavePath(QWidget* parent, const QString& initialName, const QString& defaultSuffix) = 0;
     // "Do you want to save the image?" of a closing document.
     virtual Answer AskSaveOnClose(QWidget* parent, const QString& title) = 0;
-    // The exit prompt's CExitHintDlg: 1000 Yes, 1001 No, 1002 Save None,
+    // The exit prompt's ExitHintDialog: 1000 Yes, 1001 No, 1002 Save None,
     // 1003 Cancel (Esc and the close box count as Cancel).
     virtual int AskExitHint(QWidget* parent, const QString& documentName) = 0;
     virtual void ShowError(QWidget* parent, const QString& text) = 0;
@@ -42,4 +42,4 @@ public:
     void ShowError(QWidget* parent, const QString& text) override;
 };
 
-}  // namespace cv
+}  // namespace clipvane

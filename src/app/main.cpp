@@ -9,37 +9,37 @@
 #include "app/AppIcon.h"
 #include "app/CommandLine.h"
 #include "app/ConfigPath.h"
-#include "app/DisplayCheck.h"
-#include "app/MainFrame.h"
+#include "platform/DisplayCheck.h"
+#include "app/MainWindow.h"
 #include "app/ProductLinks.h"
 #include "app/RemoteControl.h"
-#include "app/TraceLog.h"
+#include "base/TraceLog.h"
 #include "capture/CaptureDriver.h"
 #include "capture/OneShot.h"
-#include "document/files/ImageHandler.h"
+#include "imagefile/ImageHandler.h"
 
 int main(int argc, char** argv) {
-    const cv::CommandLine cl = cv::ParseCommandLine(argc, argv);
+    const clipvane::CommandLine cl = clipvane::ParseCommandLine(argc, argv);
     if (!cl.error.empty()) {
-        std::fprintf(stderr, "clipvane: %s\n\n%s", cl.error.c_str(), cv::UsageText());
+        std::fprintf(stderr, "clipvane: %s\n\n%s", cl.error.c_str(), clipvane::UsageText());
         return cl.shot.empty() ? 2 : 1;
     }
     if (cl.help) {
-        std::fputs(cv::UsageText(), stdout);
+        std::fputs(clipvane::UsageText(), stdout);
         return 0;
     }
     if (cl.version) {
-        std::printf("Clipvane %s\n", cv::kProductVersion);
+        std::printf("Clipvane %s\n", clipvane::kProductVersion);
         return 0;
     }
     if (!cl.shot.empty()) {
         // No window and no running instance needed.
         QStringList args;
         for (int i = 0; i < argc; ++i) args.append(QString::fromLocal8Bit(argv[i]));
-        return cv::RunOneShot(args);
+        return clipvane::RunOneShot(args);
     }
     std::string why;
-    if (!cv::DisplayAvailable(&why)) {
+    if (!clipvane::DisplayAvailable(&why)) {
         std::fprintf(stderr, "clipvane: %s. Clipvane needs an X11 desktop session.\n", why.c_str());
         return 2;
     }
@@ -47,9 +47,9 @@ int main(int argc, char** argv) {
     started.start();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Clipvane"));
-    QApplication::setApplicationVersion(QString::fromLatin1(cv::kProductVersion));
+    QApplication::setApplicationVersion(QString::fromLatin1(clipvane::kProductVersion));
     QApplication::setDesktopFileName(QStringLiteral("clipvane"));
-    QApplication::setWindowIcon(cv::ApplicationIcon());
+    QApplication::setWindowIcon(clipvane::ApplicationIcon());
     // In tray mode the main window may be hidden while a dialog closes; the
     // program ends through the main window's closing sequence only.
     QApplication::setQuitOnLastWindowClosed(false);
@@ -58,28 +58,28 @@ int main(int argc, char** argv) {
     for (const std::string& f : cl.files) files.append(QString::fromStdString(f));
     const QString capture = QString::fromStdString(cl.capture);
     if (!capture.isEmpty()) {
-        cv::CaptureMode mode;
-        if (!cv::CaptureModeFromName(capture, &mode)) {
+        clipvane::CaptureMode mode;
+        if (!clipvane::CaptureModeFromName(capture, &mode)) {
             std::fprintf(stderr, "clipvane: unknown capture mode \"%s\"\n", cl.capture.c_str());
             return 2;
         }
     }
     // A second instance hands its work to the running one and leaves.
-    if (cl.configPath.empty() && cv::ForwardToRunningInstance(files, capture)) return 0;
+    if (cl.configPath.empty() && clipvane::ForwardToRunningInstance(files, capture)) return 0;
 
-    cv::InstallHandlerFactory(new cv::StandardHandlerFactory);
-    cv::CMainFrame::Options options;
-    options.configPath = cv::ResolveConfigPath(QString::fromStdString(cl.configPath), QApplication::applicationDirPath());
-    cv::CMainFrame frame(options);
-    auto* remote = new cv::RemoteControl(frame);
+    clipvane::InstallHandlerFactory(new clipvane::StandardHandlerFactory);
+    clipvane::MainWindow::Options options;
+    options.configPath = clipvane::ResolveConfigPath(QString::fromStdString(cl.configPath), QApplication::applicationDirPath());
+    clipvane::MainWindow frame(options);
+    auto* remote = new clipvane::RemoteControl(frame);
     QString busError;
-    if (!remote->Register(&busError)) cv::TraceLog("D-Bus service not registered: %s\n", qPrintable(busError));
+    if (!remote->Register(&busError)) clipvane::TraceLog("D-Bus service not registered: %s\n", qPrintable(busError));
     frame.show();
-    cv::TraceLog("main window shown after %lld ms\n", static_cast<long long>(started.elapsed()));
+    clipvane::TraceLog("main window shown after %lld ms\n", static_cast<long long>(started.elapsed()));
     for (const QString& f : files) frame.OpenFile(f);
     if (!capture.isEmpty()) {
-        cv::CaptureMode mode;
-        cv::CaptureModeFromName(capture, &mode);
+        clipvane::CaptureMode mode;
+        clipvane::CaptureModeFromName(capture, &mode);
         QTimer::singleShot(0, &frame, [&frame, mode] { frame.Capture()->Request(mode); });
     }
     return app.exec();

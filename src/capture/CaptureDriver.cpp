@@ -12,18 +12,18 @@
 #include <filesystem>
 
 #include "capture/CaptureSound.h"
-#include "capture/Clipboard.h"
-#include "capture/Hotkeys.h"
+#include "document/Clipboard.h"
+#include "capture/HotkeyManager.h"
 #include "capture/OverlayGeometry.h"
-#include "capture/ui/CapDialog.h"
-#include "capture/ui/CapSettingDlg.h"
-#include "capture/ui/HighlightFrame.h"
-#include "capture/ui/HotkeyDialogs.h"
-#include "document/files/ImageFile.h"
+#include "capture/SelectionOverlay.h"
+#include "capture/CaptureSettingsDialog.h"
+#include "capture/HighlightFrame.h"
+#include "capture/HotkeyDialog.h"
+#include "imagefile/ImageFile.h"
 #include "image/PixelImage.h"
 #include "platform/PixelCopy.h"
 
-namespace cv {
+namespace clipvane {
 
 namespace {
 
@@ -120,14 +120,14 @@ bool CaptureDriver::Run(CaptureMode mode) {
     case CaptureMode::Scrolling: delivered = CaptureScrollingWindow(); break;
     case CaptureMode::FixedRect: delivered = CaptureFixedRect(); break;
     }
-    emit CaptureFinished(int(mode), delivered);
+    emit captureFinished(int(mode), delivered);
     return delivered;
 }
 
 // ---- main window ---------------------------------------------------------
 
 WindowId CaptureDriver::MainWindowId() {
-    QWidget* w = host_.MainWindow();
+    QWidget* w = host_.HostWindow();
     return w && w->isVisible() ? WindowId(w->effectiveWinId()) : 0;
 }
 
@@ -143,7 +143,7 @@ WindowId CaptureDriver::WindowBelowMain() {
 
 void CaptureDriver::HideMain() {
     const WindowId id = MainWindowId();
-    QWidget* w = host_.MainWindow();
+    QWidget* w = host_.HostWindow();
     if (!w || !id) return;
     w->hide();
     // X is asynchronous: wait until the window manager has unmapped the frame,
@@ -157,7 +157,7 @@ void CaptureDriver::HideMain() {
 }
 
 void CaptureDriver::ShowMainAfterCapture() {
-    QWidget* w = host_.MainWindow();
+    QWidget* w = host_.HostWindow();
     if (!w) return;
     if (settings_.restoreWndAftCap) {
         w->show();
@@ -167,7 +167,7 @@ void CaptureDriver::ShowMainAfterCapture() {
 }
 
 void CaptureDriver::ShowMainNoActivate() {
-    QWidget* w = host_.MainWindow();
+    QWidget* w = host_.HostWindow();
     if (!w) return;
     const bool before = w->testAttribute(Qt::WA_ShowWithoutActivating);
     w->setAttribute(Qt::WA_ShowWithoutActivating, true);
@@ -176,7 +176,7 @@ void CaptureDriver::ShowMainNoActivate() {
 }
 
 void CaptureDriver::ShowMainInFront() {
-    QWidget* w = host_.MainWindow();
+    QWidget* w = host_.HostWindow();
     if (!w) return;
     w->raise();
     ShowMainNoActivate();
@@ -184,7 +184,7 @@ void CaptureDriver::ShowMainInFront() {
 }
 
 void CaptureDriver::RefreshMain() {
-    if (QWidget* w = host_.MainWindow()) w->update();
+    if (QWidget* w = host_.HostWindow()) w->update();
 }
 
 Rect CaptureDriver::ScreenRect() { return platform_ ? platform_->PrimaryScreen() : Rect{}; }
@@ -212,9 +212,9 @@ bool CaptureDriver::CaptureRegion() { return RunRectOverlay(OverlayMode::Region)
 
 bool CaptureDriver::CaptureFixedRect() { return RunRectOverlay(OverlayMode::FixedRect); }
 
-int CaptureDriver::ExecOverlay(CCapDialog& dialog) {
+int CaptureDriver::ExecOverlay(SelectionOverlay& dialog) {
     const int result = runOverlay_ ? runOverlay_(dialog) : dialog.exec();
-    if (dialog.FirstPaintMs() >= 0) emit OverlayPainted(dialog.FirstPaintMs());
+    if (dialog.FirstPaintMs() >= 0) emit overlayPainted(dialog.FirstPaintMs());
     return result;
 }
 
@@ -222,14 +222,14 @@ bool CaptureDriver::RunRectOverlay(OverlayMode mode) {
     if (!platform_) return false;
     if (settings_.hideWndBeforCap) HideMain();
     Wait(DelayMs());  // the overlay freezes the screen as it is after the wait
-    CCapDialog dialog(mode, *platform_);
+    SelectionOverlay dialog(mode, *platform_);
     dialog.SetFixedRectSize(settings_.fixRectWidth, settings_.fixRectHeight);
     const int result = ExecOverlay(dialog);
     return FinishOverlay(result, dialog,
                          mode == OverlayMode::Region ? dialog.DragRect() : dialog.FixedRectResult());
 }
 
-bool CaptureDriver::FinishOverlay(int result, CCapDialog& dialog, const Rect& rect) {
+bool CaptureDriver::FinishOverlay(int result, SelectionOverlay& dialog, const Rect& rect) {
     PixelImage image;
     if (result != QDialog::Accepted || rect.IsEmpty() || !CropImage(dialog.FrozenScreen(), rect, image)) {
         ShowMainNoActivate();
@@ -256,7 +256,7 @@ bool CaptureDriver::CaptureWindowObject() {
     WindowGrid grid;
     grid.Build(windows, screen.Width(), screen.Height());
 
-    CCapDialog dialog(OverlayMode::WindowObject, *platform_);
+    SelectionOverlay dialog(OverlayMode::WindowObject, *platform_);
     dialog.SetWindowGrid(&grid);
     const int result = ExecOverlay(dialog);
     // Not clipped: a window reaching past the screen edge keeps its full size, black outside.
@@ -288,7 +288,7 @@ bool CaptureDriver::CaptureActiveWindow() {
     FinishCapture(image);
     if (settings_.restoreWndAftCap) {
         ShowMainInFront();
-    } else if (QWidget* w = host_.MainWindow()) {
+    } else if (QWidget* w = host_.HostWindow()) {
         w->hide();
     }
     return true;
@@ -345,7 +345,7 @@ void CaptureDriver::AutoSaveCapture(const PixelImage& image, bool toDocument) {
         return;
     }
     if (toDocument) host_.SetDeliveredPath(qpath);
-    emit CaptureSaved(qpath);
+    emit captureSaved(qpath);
 }
 
 // ---- remote control -------------------------------------------------------------
@@ -387,12 +387,12 @@ void CaptureDriver::CaptureWindow(int flag, uint64_t id) {
         Wait(kRemoteCaptureWaitMs);
         const bool toDocument = DeliverToEditor(image);
         AutoSaveCapture(image, toDocument);
-        if (QWidget* w = host_.MainWindow()) {
+        if (QWidget* w = host_.HostWindow()) {
             w->showNormal();
             w->raise();
             w->activateWindow();
         }
-        emit CaptureFinished(int(CaptureMode::WindowObject), true);
+        emit captureFinished(int(CaptureMode::WindowObject), true);
     });
 }
 
@@ -408,7 +408,7 @@ void CaptureDriver::SaveOnClose() {
 }
 
 void CaptureDriver::EditSettings(QWidget* parent) {
-    CCapSettingDlg dialog(settings_, profile_.Path().empty() ? nullptr : &profile_, parent);
+    CaptureSettingsDialog dialog(settings_, profile_.Path().empty() ? nullptr : &profile_, parent);
     if (dialog.exec() != QDialog::Accepted) return;
     CaptureSettings chosen = dialog.Values();
     chosen.capDelayTime = std::max(chosen.capDelayTime, kMinCaptureDelay);
@@ -439,14 +439,14 @@ void CaptureDriver::ToggleHotkeys() {
         RegisterHotkeys();
     }
     settings_.isEnableHotkey = !settings_.isEnableHotkey;
-    emit HotkeysEnabledChanged(settings_.isEnableHotkey);
+    emit hotkeysEnabledChanged(settings_.isEnableHotkey);
 }
 
 void CaptureDriver::DefineHotkeys(QWidget* parent) {
     UnregisterHotkeys();  // a combination pressed while the dialog is open must not capture
-    CDefHotKeyDlg dialog(profile_, parent);
+    HotkeyListDialog dialog(profile_, parent);
     if (dialog.exec() == QDialog::Accepted) settings_.hotkeys = dialog.Hotkeys();
     if (settings_.isEnableHotkey) RegisterHotkeys();
 }
 
-}  // namespace cv
+}  // namespace clipvane

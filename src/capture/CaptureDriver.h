@@ -21,7 +21,7 @@
 //     32795 Capture Setting                       EditSettings(frame)
 //     32899 Define hotkey                         DefineHotkeys(frame)
 //     32900 Enable hotkey                         ToggleHotkeys(); check mark = HotkeysEnabled()
-//                                                 (HotkeysEnabledChanged is emitted on every change)
+//                                                 (hotkeysEnabledChanged is emitted on every change)
 //   Hotkeys need nothing else: the driver installs its own native event filter.
 //
 //   D-Bus interface org.clipvane.Clipvane (the frame's adaptor forwards):
@@ -35,7 +35,7 @@
 //   When the frame closes: UnregisterHotkeys(); SaveOnClose() (writes StartNum,
 //   IsTrayMode and IsEnableHotkey; set Settings().isTrayMode first).
 //
-//   CaptureHost (the frame implements it): MainWindow() returns the frame;
+//   CaptureHost (the frame implements it): HostWindow() returns the frame;
 //   DeliverNew() opens a new document with a copy of the image converted to
 //   32 bits, modified; DeliverReplace() records an undo step on the active
 //   document and replaces its image the same way, false with no document
@@ -54,15 +54,15 @@
 
 #include "capture/CaptureHost.h"
 #include "capture/OverlayGeometry.h"
-#include "capture/settings/CaptureSettings.h"
-#include "capture/settings/ProfileFile.h"
+#include "settings/CaptureSettings.h"
+#include "settings/ProfileFile.h"
 #include "platform/ScreenPlatform.h"
 
 class QWidget;
 
-namespace cv {
+namespace clipvane {
 
-class CCapDialog;
+class SelectionOverlay;
 class HighlightFrame;
 class HotkeyManager;
 class PixelImage;
@@ -122,15 +122,15 @@ public:
     // Test seams: replace the waits (called with the milliseconds asked) and
     // the overlay's modal run (called with the prepared overlay).
     void SetWaitFunction(std::function<void(int)> wait) { wait_ = std::move(wait); }
-    void SetOverlayRunner(std::function<int(CCapDialog&)> run) { runOverlay_ = std::move(run); }
+    void SetOverlayRunner(std::function<int(SelectionOverlay&)> run) { runOverlay_ = std::move(run); }
 
 signals:
-    void CaptureFinished(int mode, bool delivered);
-    void HotkeysEnabledChanged(bool enabled);
+    void captureFinished(int mode, bool delivered);
+    void hotkeysEnabledChanged(bool enabled);
     // After a successful numbered save.
-    void CaptureSaved(const QString& path);
+    void captureSaved(const QString& path);
     // The overlay opened; `ms` is the time from its creation to its first painted frame.
-    void OverlayPainted(qint64 ms);
+    void overlayPainted(qint64 ms);
 
 private:
     void Enqueue(std::function<void()> job);
@@ -147,10 +147,10 @@ private:
     void RefreshMain();
 
     bool RunRectOverlay(OverlayMode mode);
-    int ExecOverlay(CCapDialog& dialog);
+    int ExecOverlay(SelectionOverlay& dialog);
     // Delivers the chosen part of the overlay's frozen screen, or restores the
     // main window when the overlay was cancelled.
-    bool FinishOverlay(int result, CCapDialog& dialog, const Rect& rect);
+    bool FinishOverlay(int result, SelectionOverlay& dialog, const Rect& rect);
     Rect ScreenRect();
 
     void FinishCapture(const PixelImage& image);
@@ -173,7 +173,7 @@ private:
     std::unique_ptr<HighlightFrame> highlightFrame_;
 
     std::function<void(int)> wait_;
-    std::function<int(CCapDialog&)> runOverlay_;
+    std::function<int(SelectionOverlay&)> runOverlay_;
 };
 
-}  // namespace cv
+}  // namespace clipvane

@@ -5,7 +5,7 @@
 
 class QWidget;
 
-namespace cv {
+namespace clipvane {
 
 class PixelImage;
 
@@ -13,7 +13,7 @@ class CaptureHost {
 public:
     virtual ~CaptureHost() = default;
     // The main window, hidden and shown around captures (may be null).
-    virtual QWidget* MainWindow() = 0;
+    virtual QWidget* HostWindow() = 0;
     // Opens the capture in a new document window. With `recordUndo` (replace
     // mode found no document) the new document first records an undo step of
     // its still empty image, as a replacement would.
@@ -27,4 +27,4 @@ public:
     virtual void ReportMessage(const QString& text) = 0;
 };
 
-}  // namespace cv
+}  // namespace clipvane

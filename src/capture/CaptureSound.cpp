@@ -6,7 +6,7 @@
 #include <QProcess>
 #include <QStandardPaths>
 
-namespace cv {
+namespace clipvane {
 
 QString CaptureSoundPath() {
     const QString name = QStringLiteral("clipvane.wav");
@@ -35,4 +35,4 @@ void PlayCaptureSound() {
     }
 }
 
-}  // namespace cv
+}  // namespace clipvane

@@ -2,7 +2,7 @@
 // The capture sound: the program's own short clip, played without waiting.
 #include <QString>
 
-namespace cv {
+namespace clipvane {
 
 // Where the sound file is: beside the executable, in the source tree's data
 // folder (a build tree) or in the XDG data folders. Empty when not found.
@@ -11,4 +11,4 @@ QString CaptureSoundPath();
 // aplay). A missing file, player or sound device is silent.
 void PlayCaptureSound();
 
-}  // namespace cv
+}  // namespace clipvane

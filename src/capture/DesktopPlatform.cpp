@@ -3,7 +3,7 @@
 #include <QGuiApplication>
 #include <QScreen>
 
-namespace cv {
+namespace clipvane {
 
 std::unique_ptr<ScreenPlatform> CreateDesktopPlatform() {
     auto* x11 = qApp ? qApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
@@ -18,4 +18,4 @@ std::unique_ptr<ScreenPlatform> CreateDesktopPlatform() {
     return CreateX11Platform(x11->connection(), 0, primary);
 }
 
-}  // namespace cv
+}  // namespace clipvane

@@ -6,9 +6,9 @@
 
 #include "platform/ScreenPlatform.h"
 
-namespace cv {
+namespace clipvane {
 
 // Null when the program does not run on an X11 display.
 std::unique_ptr<ScreenPlatform> CreateDesktopPlatform();
 
-}  // namespace cv
+}  // namespace clipvane

@@ -3,11 +3,11 @@
 #include <cstdio>
 #include <thread>
 
-#include "document/files/ImageFile.h"
+#include "imagefile/ImageFile.h"
 #include "image/PixelImage.h"
 #include "platform/ScreenPlatform.h"
 
-namespace cv {
+namespace clipvane {
 
 namespace {
 
@@ -59,4 +59,4 @@ int RunOneShot(const QStringList& args) {
     return 0;
 }
 
-}  // namespace cv
+}  // namespace clipvane

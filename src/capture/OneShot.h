@@ -4,11 +4,11 @@
 // running instance and no window.
 #include <QStringList>
 
-namespace cv {
+namespace clipvane {
 
 // `args` are the command-line arguments (the program name may lead). Returns
 // the process exit status: 0 when the file was written, 1 otherwise, with a
 // message on standard error. Needs no QApplication.
 int RunOneShot(const QStringList& args);
 
-}  // namespace cv
+}  // namespace clipvane

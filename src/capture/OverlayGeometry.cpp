@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-namespace cv {
+namespace clipvane {
 
 bool BoxAtBottomRight(int x, int y, int screenW, int screenH, int boxH, bool current) {
     bool bottomRight = current;
@@ -73,4 +73,4 @@ const TopWindow* WindowGrid::WindowAt(int x, int y) const {
     return w < 0 ? nullptr : &windows_[size_t(w)];
 }
 
-}  // namespace cv
+}  // namespace clipvane

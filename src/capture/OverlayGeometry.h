@@ -8,7 +8,7 @@
 #include "image/Bitmap.h"
 #include "platform/ScreenPlatform.h"
 
-namespace cv {
+namespace clipvane {
 
 enum class OverlayMode { Region, WindowObject, FixedRect };
 
@@ -57,4 +57,4 @@ private:
     std::vector<int> cells_;  // index into windows_, -1 for none
 };
 
-}  // namespace cv
+}  // namespace clipvane

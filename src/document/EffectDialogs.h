@@ -3,9 +3,9 @@
 // effect dialogs implement this; the document only decides when each opens
 // and what happens after it closes.
 
-namespace cv {
+namespace clipvane {
 
-class CGrabwellDoc;
+class ImageDocument;
 
 class EffectDialogs {
 public:
@@ -15,14 +15,14 @@ public:
     // value, 172 colour level, 174 hue/saturation, 190..197 the filters),
     // shown modally. On OK the dialog applies its effect itself through
     // `document.RunEffect`.
-    virtual void RunEffectDialog(CGrabwellDoc& document, int layout) = 0;
+    virtual void RunEffectDialog(ImageDocument& document, int layout) = 0;
 
     // The brightness/contrast dialog, shown modally; it applies its own effects.
-    virtual void RunBrightnessContrastDialog(CGrabwellDoc& document) = 0;
+    virtual void RunBrightnessContrastDialog(ImageDocument& document) = 0;
 
     // The resize dialog opened with the image's size. True on OK, with the
     // chosen size and quality (0 "Good", 1 "Better").
-    virtual bool RunResizeDialog(CGrabwellDoc& document, int& width, int& height, int& quality) = 0;
+    virtual bool RunResizeDialog(ImageDocument& document, int& width, int& height, int& quality) = 0;
 };
 
 // Dialog layouts of the Image and Filter commands.
@@ -42,4 +42,4 @@ enum EffectDialogLayout : int {
     kLayoutRotate = 201,
 };
 
-}  // namespace cv
+}  // namespace clipvane

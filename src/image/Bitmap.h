@@ -5,7 +5,7 @@
 // and the file layer in exactly this form.
 #include <cstdint>
 
-namespace cv {
+namespace clipvane {
 
 #pragma pack(push, 1)
 struct BitmapInfoHeader {
@@ -54,4 +54,4 @@ struct Rect {
     }
 };
 
-}  // namespace cv
+}  // namespace clipvane

@@ -2,7 +2,7 @@
 
 #include <ctime>
 
-namespace cv {
+namespace clipvane {
 
 void ImageEffect::ProcessRow(PixelImage& image, int y, uint8_t* /*row*/, int width) {
     for (int x = 0; x < width; ++x) ProcessPixel(image, x, y, image.PixelAddress(x, y));
@@ -59,4 +59,4 @@ void LookupEffect::ProcessRow(PixelImage& image, int y, uint8_t* row, int width)
 
 uint32_t TimeSeed() { return uint32_t(std::time(nullptr)); }
 
-}  // namespace cv
+}  // namespace clipvane

@@ -13,7 +13,7 @@
 
 #include "image/PixelImage.h"
 
-namespace cv {
+namespace clipvane {
 
 class ImageEffect {
 public:
@@ -89,4 +89,4 @@ private:
 // A seed from the current time, for effects constructed without one.
 uint32_t TimeSeed();
 
-}  // namespace cv
+}  // namespace clipvane

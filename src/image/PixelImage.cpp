@@ -9,7 +9,7 @@
 #include "image/Effect.h"
 #include "image/Progress.h"
 
-namespace cv {
+namespace clipvane {
 
 namespace {
 
@@ -548,4 +548,4 @@ void PixelImage::ApplyEffect(ImageEffect& effect, ProgressReporter* progress) {
     effect.End(*this);
 }
 
-}  // namespace cv
+}  // namespace clipvane

@@ -8,7 +8,7 @@
 
 #include "image/Bitmap.h"
 
-namespace cv {
+namespace clipvane {
 
 class ImageEffect;
 class ProgressReporter;
@@ -118,4 +118,4 @@ void SampleBilinear(double fx, double fy, bool alpha, const uint8_t* p00, const 
 // Bytes per stored row for a width and depth: rows are padded to four bytes.
 inline int64_t StrideFor(int64_t width, int depth) { return ((width * depth + 31) / 32) * 4; }
 
-}  // namespace cv
+}  // namespace clipvane

@@ -2,7 +2,7 @@
 // Progress of a long image step, 0..100. The base form only stores the value;
 // the status-bar form also moves its bar when the value changes.
 
-namespace cv {
+namespace clipvane {
 
 class ProgressReporter {
 public:
@@ -15,4 +15,4 @@ private:
     int position_ = 0;
 };
 
-}  // namespace cv
+}  // namespace clipvane

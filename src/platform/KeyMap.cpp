@@ -2,7 +2,7 @@
 
 #include "platform/ScreenPlatform.h"
 
-namespace cv {
+namespace clipvane {
 
 namespace {
 
@@ -83,4 +83,4 @@ uint16_t XModifierMask(unsigned modifiers) {
     return mask;
 }
 
-}  // namespace cv
+}  // namespace clipvane

@@ -3,7 +3,7 @@
 // and the hotkey modifier bits to X modifier masks.
 #include <cstdint>
 
-namespace cv {
+namespace clipvane {
 
 // The keysym for a virtual-key code, 0 when the code has none here.
 uint32_t KeysymForVirtualKey(int vk);
@@ -13,4 +13,4 @@ int VirtualKeyForKeysym(uint32_t keysym);
 // Control, Shift, Mod1 (Alt) and Mod4 (Super) masks for HotkeyModifier bits.
 uint16_t XModifierMask(unsigned modifiers);
 
-}  // namespace cv
+}  // namespace clipvane

@@ -8,7 +8,7 @@
 
 #include "image/PixelImage.h"
 
-namespace cv {
+namespace clipvane {
 
 namespace {
 
@@ -82,4 +82,4 @@ bool CropImage(const PixelImage& source, const Rect& rect, PixelImage& out) {
     return true;
 }
 
-}  // namespace cv
+}  // namespace clipvane

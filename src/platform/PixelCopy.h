@@ -6,7 +6,7 @@
 
 #include "image/Bitmap.h"
 
-namespace cv {
+namespace clipvane {
 
 class PixelImage;
 
@@ -20,4 +20,4 @@ void CopyXRowsTo24(const uint8_t* src, size_t srcStride, int width, int height, 
 // an empty rectangle, an empty source or when storage cannot be had.
 bool CropImage(const PixelImage& source, const Rect& rect, PixelImage& out);
 
-}  // namespace cv
+}  // namespace clipvane

@@ -11,7 +11,7 @@
 
 struct xcb_connection_t;
 
-namespace cv {
+namespace clipvane {
 
 class PixelImage;
 
@@ -74,4 +74,4 @@ public:
 std::unique_ptr<ScreenPlatform> CreateX11Platform(xcb_connection_t* connection = nullptr, int screen = 0,
                                                   const Rect& primary = {});
 
-}  // namespace cv
+}  // namespace clipvane

@@ -19,7 +19,7 @@
 #include "platform/PixelCopy.h"
 #include "platform/ScreenPlatform.h"
 
-namespace cv {
+namespace clipvane {
 
 namespace {
 
@@ -470,4 +470,4 @@ std::unique_ptr<ScreenPlatform> CreateX11Platform(xcb_connection_t* connection, 
     return std::make_unique<X11Platform>(connection, owned, screen, primary);
 }
 
-}  // namespace cv
+}  // namespace clipvane

@@ -22,7 +22,7 @@ inline QApplication* AppInstance() {
     return qApp;
 }
 
-class ScriptedPrompts : public cv::UserPrompts {
+class ScriptedPrompts : public clipvane::UserPrompts {
 public:
     std::deque<QStringList> openAnswers;
     std::deque<QString> saveAnswers;

@@ -2,7 +2,7 @@
 
 #include "app/CommandLine.h"
 
-namespace cv {
+namespace clipvane {
 namespace {
 
 CommandLine Parse(std::vector<const char*> args) {
@@ -36,4 +36,4 @@ TEST(CommandLine, MistakesAreReported) {
 }
 
 }  // namespace
-}  // namespace cv
+}  // namespace clipvane

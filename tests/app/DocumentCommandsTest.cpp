@@ -4,15 +4,15 @@
 #include <QMdiArea>
 #include <gtest/gtest.h>
 
-#include "app/ChildFrame.h"
+#include "app/DocumentWindow.h"
 #include "app/DocumentManager.h"
 #include "app/RecentFiles.h"
 #include "app/AppTestSupport.h"
-#include "document/GrabwellDoc.h"
-#include "document/files/ImageFile.h"
-#include "document/files/ImageHandler.h"
+#include "document/ImageDocument.h"
+#include "imagefile/ImageFile.h"
+#include "imagefile/ImageHandler.h"
 
-namespace cv {
+namespace clipvane {
 namespace {
 
 struct DocsFixture : ::testing::Test {
@@ -24,7 +24,7 @@ struct DocsFixture : ::testing::Test {
         docs = std::make_unique<DocumentManager>(area.get(), prompts, recent, nullptr);
     }
     ~DocsFixture() override {
-        for (CChildFrame* f : docs->Frames()) {
+        for (DocumentWindow* f : docs->Frames()) {
             f->Document()->SetModified(false);
             f->CloseWithoutPrompt();
         }
@@ -32,7 +32,7 @@ struct DocsFixture : ::testing::Test {
     }
     QString Path(const QString& name) const { return dir.filePath(name); }
     // Three modified documents, Clipvane1..3.
-    QList<CChildFrame*> ThreeNew() {
+    QList<DocumentWindow*> ThreeNew() {
         docs->NewDocument();
         docs->NewDocument();
         docs->NewDocument();
@@ -41,7 +41,7 @@ struct DocsFixture : ::testing::Test {
     QStringList Titles() {
         cvtest::Settle();
         QStringList t;
-        for (CChildFrame* f : docs->Frames()) t.append(f->Document()->Title());
+        for (DocumentWindow* f : docs->Frames()) t.append(f->Document()->Title());
         return t;
     }
 
@@ -53,8 +53,8 @@ struct DocsFixture : ::testing::Test {
 };
 
 TEST_F(DocsFixture, NewDocumentsAreNumberedWhiteAndModified) {
-    CChildFrame* a = docs->NewDocument();
-    CChildFrame* b = docs->NewDocument();
+    DocumentWindow* a = docs->NewDocument();
+    DocumentWindow* b = docs->NewDocument();
     EXPECT_EQ(a->Document()->Title(), QStringLiteral("Clipvane1"));
     EXPECT_EQ(b->Document()->Title(), QStringLiteral("Clipvane2"));
     const PixelImage& image = b->Document()->image;
@@ -66,7 +66,7 @@ TEST_F(DocsFixture, NewDocumentsAreNumberedWhiteAndModified) {
 }
 
 TEST_F(DocsFixture, SaveAsRetitlesRemembersAndOpenActivatesTheTab) {
-    CChildFrame* frame = docs->NewDocument();
+    DocumentWindow* frame = docs->NewDocument();
     const QString path = Path("first.png");
     prompts.saveAnswers.push_back(path);
     ASSERT_TRUE(docs->SaveAs(frame));
@@ -92,7 +92,7 @@ TEST_F(DocsFixture, OpeningAFileShowsItsImageAndAddsItToRecentFiles) {
     image.Create(30, 20, 24);
     const QString path = Path("pic.bmp");
     ASSERT_NE(SaveImageFile(image, path.toStdString()), 0);
-    CChildFrame* frame = docs->OpenPath(path);
+    DocumentWindow* frame = docs->OpenPath(path);
     ASSERT_NE(frame, nullptr);
     EXPECT_EQ(frame->Document()->image.Width(), 30);
     EXPECT_EQ(frame->Document()->Title(), QStringLiteral("pic.bmp"));
@@ -116,7 +116,7 @@ TEST_F(DocsFixture, UndecodableOrMissingFilesGiveAnErrorAndNoDocument) {
 }
 
 TEST_F(DocsFixture, FailedSaveIsReportedAndLeavesTheDocumentModified) {
-    CChildFrame* frame = docs->NewDocument();
+    DocumentWindow* frame = docs->NewDocument();
     prompts.saveAnswers.push_back(Path("no/such/folder/x.png"));
     EXPECT_FALSE(docs->SaveAs(frame));
     ASSERT_EQ(prompts.errors.size(), 1);
@@ -129,7 +129,7 @@ TEST_F(DocsFixture, FailedSaveIsReportedAndLeavesTheDocumentModified) {
 }
 
 TEST_F(DocsFixture, ClosePromptKeepsTheDocumentWhenTheSaveFails) {
-    CChildFrame* frame = docs->NewDocument();
+    DocumentWindow* frame = docs->NewDocument();
     prompts.closeAnswers.push_back(UserPrompts::kYes);
     prompts.saveAnswers.push_back(Path("missing-dir/out.png"));
     frame->close();
@@ -140,7 +140,7 @@ TEST_F(DocsFixture, ClosePromptKeepsTheDocumentWhenTheSaveFails) {
 }
 
 TEST_F(DocsFixture, ClosePromptAnswers) {
-    CChildFrame* frame = docs->NewDocument();
+    DocumentWindow* frame = docs->NewDocument();
     // Yes, then Cancel in the file dialog: stays open and modified.
     prompts.closeAnswers.push_back(UserPrompts::kYes);
     frame->close();
@@ -180,7 +180,7 @@ TEST_F(DocsFixture, ExitPromptNoThenCancelClosesTheFirstOnly) {
 }
 
 TEST_F(DocsFixture, ExitPromptClosesUnmodifiedDocumentsWithoutAsking) {
-    QList<CChildFrame*> frames = ThreeNew();
+    QList<DocumentWindow*> frames = ThreeNew();
     frames[0]->Document()->SetModified(false);
     prompts.exitAnswers = {1003};  // Cancel at Clipvane2
     EXPECT_FALSE(docs->RunExitPrompt());
@@ -218,4 +218,4 @@ TEST_F(DocsFixture, ExitPromptAllNoLetsTheProgramClose) {
 }
 
 }  // namespace
-}  // namespace cv
+}  // namespace clipvane

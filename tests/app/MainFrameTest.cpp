@@ -13,35 +13,35 @@
 #include <gtest/gtest.h>
 
 #include "app/AppTestSupport.h"
-#include "app/ChildFrame.h"
+#include "app/DocumentWindow.h"
 #include "app/CommandTable.h"
 #include "app/DocumentManager.h"
-#include "app/MainFrame.h"
+#include "app/MainWindow.h"
 #include "app/TrayIcon.h"
-#include "capture/settings/ProfileFile.h"
-#include "document/GrabwellDoc.h"
-#include "document/files/ImageFile.h"
-#include "editor/view/GrabwellView.h"
+#include "settings/ProfileFile.h"
+#include "document/ImageDocument.h"
+#include "imagefile/ImageFile.h"
+#include "editor/view/EditorView.h"
 
-namespace cv {
+namespace clipvane {
 namespace {
 
 struct FrameFixture : ::testing::Test {
     FrameFixture() { cvtest::AppInstance(); }
     ~FrameFixture() override {
         if (frame) {
-            for (CChildFrame* f : frame->Documents().Frames()) f->Document()->SetModified(false);
+            for (DocumentWindow* f : frame->Documents().Frames()) f->Document()->SetModified(false);
             frame->PrepareToClose();
             frame.reset();
         }
         cvtest::Settle();
     }
-    CMainFrame& Make() {
-        CMainFrame::Options o;
+    MainWindow& Make() {
+        MainWindow::Options o;
         o.configPath = Config();
         o.prompts = &prompts;
         o.withCaptureDriver = false;
-        frame = std::make_unique<CMainFrame>(o);
+        frame = std::make_unique<MainWindow>(o);
         return *frame;
     }
     QString Config() const { return dir.filePath(QStringLiteral("config.ini")); }
@@ -52,11 +52,11 @@ struct FrameFixture : ::testing::Test {
 
     QTemporaryDir dir;
     cvtest::ScriptedPrompts prompts;
-    std::unique_ptr<CMainFrame> frame;
+    std::unique_ptr<MainWindow> frame;
 };
 
 TEST_F(FrameFixture, EveryCommandHasOneActionAndUnknownIdsAreRefused) {
-    CMainFrame& f = Make();
+    MainWindow& f = Make();
     for (const CommandInfo& info : CommandTable()) {
         ASSERT_NE(f.Action(info.id), nullptr) << info.id;
         EXPECT_EQ(f.Action(info.id)->data().toUInt(), unsigned(info.id));
@@ -81,7 +81,7 @@ TEST_F(FrameFixture, EveryCommandHasOneActionAndUnknownIdsAreRefused) {
 }
 
 TEST_F(FrameFixture, MenuTextsAreSpelledRight) {
-    CMainFrame& f = Make();
+    MainWindow& f = Make();
     EXPECT_EQ(f.Action(ID_IMAGE_FLIP_H)->text(), QStringLiteral("Flip Horizontally"));
     EXPECT_EQ(f.Action(ID_IMAGE_FLIP_V)->text(), QStringLiteral("Flip Vertically"));
     EXPECT_EQ(f.Action(ID_ZOOM_ACTUAL)->text(), QStringLiteral("&Actual"));
@@ -100,7 +100,7 @@ TEST_F(FrameFixture, MenuTextsAreSpelledRight) {
 }
 
 TEST_F(FrameFixture, TabMenuHasItsOwnWordingAndRunsTheCommands) {
-    CMainFrame& f = Make();
+    MainWindow& f = Make();
     f.Dispatch(ID_FILE_NEW);
     std::unique_ptr<QMenu> menu(f.CreateTabMenu(nullptr));
     QStringList texts;
@@ -113,7 +113,7 @@ TEST_F(FrameFixture, TabMenuHasItsOwnWordingAndRunsTheCommands) {
 }
 
 TEST_F(FrameFixture, StatusPanesStartEmptyAndFollowTheActiveView) {
-    CMainFrame& f = Make();
+    MainWindow& f = Make();
     EXPECT_TRUE(f.StatusPane(0)->text().startsWith(QStringLiteral("  Size: 0 x 0")));
     ASSERT_TRUE(f.Dispatch(ID_FILE_NEW));
     EXPECT_EQ(f.StatusPane(0)->text(), QStringLiteral("  Size: 640 x 480"));
@@ -136,11 +136,11 @@ TEST_F(FrameFixture, DocumentCommandsAreDisabledWithoutADocument) {
 }
 
 TEST_F(FrameFixture, UndoAndRedoFollowTheHistory) {
-    CMainFrame& f = Make();
+    MainWindow& f = Make();
     f.Dispatch(ID_FILE_NEW);
     EXPECT_FALSE(Enabled(ID_EDIT_UNDO));
     ASSERT_TRUE(f.Dispatch(ID_IMAGE_INVERT));
-    CGrabwellDoc* doc = f.ActiveDocument();
+    ImageDocument* doc = f.ActiveDocument();
     EXPECT_EQ(doc->image.PixelAddress(0, 0)[0], 0);  // white inverted
     EXPECT_TRUE(Enabled(ID_EDIT_UNDO));
     EXPECT_FALSE(Enabled(ID_EDIT_REDO));
@@ -153,7 +153,7 @@ TEST_F(FrameFixture, UndoAndRedoFollowTheHistory) {
 }
 
 TEST_F(FrameFixture, ToolCommandsSwitchTheActiveViewsTool) {
-    CMainFrame& f = Make();
+    MainWindow& f = Make();
     f.Dispatch(ID_FILE_NEW);
     EXPECT_TRUE(f.Action(ID_TOOL_MOVE)->isChecked());
     ASSERT_TRUE(f.Dispatch(ID_TOOL_CROP));
@@ -163,7 +163,7 @@ TEST_F(FrameFixture, ToolCommandsSwitchTheActiveViewsTool) {
 }
 
 TEST_F(FrameFixture, ProgressBarShowsDuringLongStepsAndRestoresThePane) {
-    CMainFrame& f = Make();
+    MainWindow& f = Make();
     f.Dispatch(ID_FILE_NEW);
     f.StatusPane(2)->setText(QStringLiteral("before"));
     ASSERT_TRUE(f.Dispatch(ID_FILTER_BLUR));
@@ -172,7 +172,7 @@ TEST_F(FrameFixture, ProgressBarShowsDuringLongStepsAndRestoresThePane) {
 
 TEST_F(FrameFixture, RecentFilesAreCappedAtFourAndKeptInConfig) {
     {
-        CMainFrame& f = Make();
+        MainWindow& f = Make();
         for (int i = 0; i < 6; ++i) {
             PixelImage image;
             image.Create(4, 4, 24);
@@ -183,14 +183,14 @@ TEST_F(FrameFixture, RecentFilesAreCappedAtFourAndKeptInConfig) {
         EXPECT_EQ(f.RecentFiles().Entries().size(), 4);
         EXPECT_TRUE(f.RecentFiles().Entries().front().endsWith(QStringLiteral("r5.bmp")));
         EXPECT_NE(f.Action(ID_FILE_MRU_FILE4), nullptr);
-        for (CChildFrame* c : f.Documents().Frames()) c->Document()->SetModified(false);
+        for (DocumentWindow* c : f.Documents().Frames()) c->Document()->SetModified(false);
         ASSERT_TRUE(f.PrepareToClose());
         frame.reset();
     }
     ProfileFile profile(Config().toStdString());
     EXPECT_TRUE(QString::fromStdString(profile.GetString("Recent File List", "File1", "")).endsWith("r5.bmp"));
     EXPECT_TRUE(QString::fromStdString(profile.GetString("Recent File List", "File4", "")).endsWith("r2.bmp"));
-    CMainFrame& again = Make();
+    MainWindow& again = Make();
     EXPECT_EQ(again.RecentFiles().Entries().size(), 4);
     // A recent file that has gone is reported and dropped from the list.
     QFile::remove(again.RecentFiles().Entries()[1]);
@@ -210,7 +210,7 @@ TEST(RecentFileList, MovesReopenedFilesToTheFront) {
 }
 
 TEST_F(FrameFixture, DoubleClickOnTheTrayIconTogglesTheWindowOnce) {
-    CMainFrame& f = Make();
+    MainWindow& f = Make();
     f.SetTrayMode(true);
     f.show();
     QSystemTrayIcon* icon = f.Tray()->Icon();
@@ -225,7 +225,7 @@ TEST_F(FrameFixture, DoubleClickOnTheTrayIconTogglesTheWindowOnce) {
 
 TEST_F(FrameFixture, TrayModeAndBarLayoutSurviveARestart) {
     {
-        CMainFrame& f = Make();
+        MainWindow& f = Make();
         EXPECT_FALSE(f.TrayMode());
         ASSERT_TRUE(f.Dispatch(ID_TRAY_MODE));
         EXPECT_TRUE(f.TrayMode());
@@ -237,7 +237,7 @@ TEST_F(FrameFixture, TrayModeAndBarLayoutSurviveARestart) {
     }
     ProfileFile profile(Config().toStdString());
     EXPECT_TRUE(profile.GetBool("AppSet", "IsTrayMode", false));
-    CMainFrame& again = Make();
+    MainWindow& again = Make();
     EXPECT_TRUE(again.TrayMode());
     EXPECT_TRUE(again.MainToolBar()->isHidden());
     again.Dispatch(ID_TRAY_MODE);
@@ -245,7 +245,7 @@ TEST_F(FrameFixture, TrayModeAndBarLayoutSurviveARestart) {
 }
 
 TEST_F(FrameFixture, ExitPromptStopsTheCloseAndKeepsTheConfigUntouched) {
-    CMainFrame& f = Make();
+    MainWindow& f = Make();
     f.Dispatch(ID_FILE_NEW);
     f.Dispatch(ID_TRAY_MODE);
     prompts.exitAnswers = {1003};
@@ -255,4 +255,4 @@ TEST_F(FrameFixture, ExitPromptStopsTheCloseAndKeepsTheConfigUntouched) {
 }
 
 }  // namespace
-}  // namespace cv
+}  // namespace clipvane

@@ -13,25 +13,25 @@
 #include <gtest/gtest.h>
 
 #include "app/AppTestSupport.h"
-#include "app/ChildFrame.h"
+#include "app/DocumentWindow.h"
 #include "app/ConfigPath.h"
 #include "app/DocumentManager.h"
-#include "app/MainFrame.h"
-#include "app/ProgressBar.h"
+#include "app/MainWindow.h"
+#include "app/StatusBarProgress.h"
 #include "app/RemoteControl.h"
 #include "app/UserPrompts.h"
 
-namespace cv {
+namespace clipvane {
 namespace {
 
-TEST(CProgressBar, ShowsProgressAndGivesThePaneItsTextBack) {
+TEST(StatusBarProgress, ShowsProgressAndGivesThePaneItsTextBack) {
     cvtest::AppInstance();
     QWidget bar;
     auto* pane = new QLabel(QStringLiteral("Ready"), &bar);
     auto* progress = new QProgressBar(&bar);
     progress->hide();
     {
-        CProgressBar reporter(pane, progress);
+        StatusBarProgress reporter(pane, progress);
         EXPECT_TRUE(progress->isVisibleTo(&bar));
         EXPECT_EQ(pane->text(), QString());
         reporter.SetPosition(30);
@@ -74,11 +74,11 @@ TEST(RemoteControl, AnswersForCommandsAndTheActiveDocument) {
     cvtest::AppInstance();
     QTemporaryDir dir;
     cvtest::ScriptedPrompts prompts;
-    CMainFrame::Options o;
+    MainWindow::Options o;
     o.configPath = dir.filePath(QStringLiteral("config.ini"));
     o.prompts = &prompts;
     o.withCaptureDriver = false;
-    CMainFrame frame(o);
+    MainWindow frame(o);
     RemoteControl remote(frame);
     EXPECT_EQ(remote.ActiveDocumentInfo(), QString());
     EXPECT_FALSE(remote.Command(4242));          // unknown
@@ -88,7 +88,7 @@ TEST(RemoteControl, AnswersForCommandsAndTheActiveDocument) {
     EXPECT_EQ(remote.ActiveDocumentInfo(), QStringLiteral("title=Clipvane1;size=640x480;modified=1;undo=0;redo=0"));
     EXPECT_FALSE(remote.Open(dir.filePath(QStringLiteral("missing.png"))));
     EXPECT_EQ(prompts.errors.size(), 1);
-    for (CChildFrame* f : frame.Documents().Frames()) f->CloseWithoutPrompt();
+    for (DocumentWindow* f : frame.Documents().Frames()) f->CloseWithoutPrompt();
     cvtest::Settle();
 }
 
@@ -100,20 +100,20 @@ TEST(ConfigPath, OverrideThenBesideTheProgram) {
 }
 
 }  // namespace
-}  // namespace cv
+}  // namespace clipvane
 
-namespace cv {
+namespace clipvane {
 namespace {
 
-TEST(CMainFrame, GoesAwayCleanlyWithDocumentsStillOpen) {
+TEST(MainWindow, GoesAwayCleanlyWithDocumentsStillOpen) {
     cvtest::AppInstance();
     QTemporaryDir dir;
     cvtest::ScriptedPrompts prompts;
-    CMainFrame::Options o;
+    MainWindow::Options o;
     o.configPath = dir.filePath(QStringLiteral("config.ini"));
     o.prompts = &prompts;
     o.withCaptureDriver = false;
-    auto frame = std::make_unique<CMainFrame>(o);
+    auto frame = std::make_unique<MainWindow>(o);
     frame->Dispatch(ID_FILE_NEW);
     frame->Dispatch(ID_FILE_NEW);
     frame->Dispatch(ID_TOOL_CROP);
@@ -123,4 +123,4 @@ TEST(CMainFrame, GoesAwayCleanlyWithDocumentsStillOpen) {
 }
 
 }  // namespace
-}  // namespace cv
+}  // namespace clipvane

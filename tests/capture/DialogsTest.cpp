@@ -16,15 +16,15 @@
 
 #include "Fakes.h"
 #include "TestApp.h"
-#include "capture/Hotkeys.h"
-#include "capture/settings/ProfileFile.h"
-#include "capture/ui/CapSettingDlg.h"
-#include "capture/ui/HotkeyDialogs.h"
+#include "capture/HotkeyManager.h"
+#include "settings/ProfileFile.h"
+#include "capture/CaptureSettingsDialog.h"
+#include "capture/HotkeyDialog.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-using namespace cv;
+using namespace clipvane;
 
 class DialogTest : public ::testing::Test {
 protected:
@@ -52,8 +52,8 @@ TEST_F(DialogTest, SettingPagesAreFilledFromMemoryAndEnableByTheirChecks) {
     s.startNum = 42;
     s.imageFormat = kFormatPng;
     s.capDelayTime = 1200;
-    CCapSettingDlg dlg(s, &file_);
-    CPageSave* save = dlg.SavePage();
+    CaptureSettingsDialog dlg(s, &file_);
+    SaveSettingsPage* save = dlg.SavePage();
     EXPECT_EQ(dlg.Sheet()->count(), 2);
     EXPECT_EQ(dlg.Sheet()->tabText(0), QStringLiteral("Capture to"));
     EXPECT_EQ(dlg.Sheet()->tabText(1), QStringLiteral("Other"));
@@ -80,7 +80,7 @@ TEST_F(DialogTest, SettingPagesAreFilledFromMemoryAndEnableByTheirChecks) {
 TEST_F(DialogTest, ConfirmingWritesTheFileInOrderWithTheDelayAsEntered) {
     CaptureSettings s;
     s.capAppViewMode = kViewReplace;
-    CCapSettingDlg dlg(s, &file_);
+    CaptureSettingsDialog dlg(s, &file_);
     dlg.BasicPage()->delay->setValue(100);
     dlg.BasicPage()->everyCapture->setChecked(true);  // bound to nothing
     dlg.SavePage()->toEditor->click();               // unchecked: view mode 2
@@ -100,7 +100,7 @@ TEST_F(DialogTest, ConfirmingWritesTheFileInOrderWithTheDelayAsEntered) {
 TEST_F(DialogTest, AFormatOutsideTheListIsWrittenAsBmp) {
     CaptureSettings s;
     s.imageFormat = 9;
-    CCapSettingDlg dlg(s, &file_);
+    CaptureSettingsDialog dlg(s, &file_);
     EXPECT_EQ(dlg.SavePage()->format->currentIndex(), -1);
     dlg.accept();
     EXPECT_EQ(file_.GetInt("AudoSaveSet", "ImageFormat", -1), 0);
@@ -109,7 +109,7 @@ TEST_F(DialogTest, AFormatOutsideTheListIsWrittenAsBmp) {
 TEST_F(DialogTest, SelectKeepsWhatWasTypedElsewhere) {
     SetFolderChooserForTesting([](const QString&) { return QStringLiteral("/chosen/folder"); });
     CaptureSettings s;
-    CCapSettingDlg dlg(s, nullptr);
+    CaptureSettingsDialog dlg(s, nullptr);
     dlg.SavePage()->title->setText(QStringLiteral("Typed"));
     dlg.findChild<QPushButton*>(QStringLiteral("ctl1037"))->click();
     EXPECT_EQ(dlg.SavePage()->path->text(), QStringLiteral("/chosen/folder"));
@@ -118,7 +118,7 @@ TEST_F(DialogTest, SelectKeepsWhatWasTypedElsewhere) {
 }
 
 TEST_F(DialogTest, DefaultAndOkStoreTheDefaultCombinations) {
-    CDefHotKeyDlg dlg(file_);
+    HotkeyListDialog dlg(file_);
     EXPECT_EQ(dlg.Button(CaptureMode::FullScreen)->text(), QString());
     dlg.SetDefaults();
     EXPECT_EQ(dlg.Button(CaptureMode::FullScreen)->text(), QStringLiteral("Ctrl + Shift + F"));
@@ -133,16 +133,16 @@ TEST_F(DialogTest, DefaultAndOkStoreTheDefaultCombinations) {
 TEST_F(DialogTest, DefineDialogReadsTheFileAndCancelKeepsIt) {
     file_.WriteInt("CapRegion", "Hotkey", 'R');
     file_.WriteInt("CapRegion", "HotkeyMask", 3);
-    CDefHotKeyDlg dlg(file_);
+    HotkeyListDialog dlg(file_);
     EXPECT_EQ(dlg.Button(CaptureMode::Region)->text(), QStringLiteral("Ctrl + Alt + R"));
     dlg.SetDefaults();
     dlg.reject();
     EXPECT_EQ(file_.GetInt("CapRegion", "HotkeyMask", 0), 3);
 }
 
-TEST_F(DialogTest, SetHotKeyTakesTheTypedCombination) {
+TEST_F(DialogTest, SetHotkeyTakesTheTypedCombination) {
     HotkeyDef pair{'F', 6};
-    CDlgInputHotKey input(pair, QStringLiteral("Capture Windows"));
+    HotkeyDialog input(pair, QStringLiteral("Capture Windows"));
     EXPECT_EQ(input.Caption()->text(), QStringLiteral("Capture Windows hot key!"));
     EXPECT_EQ(input.Editor()->keySequence(), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F));
     input.Editor()->setKeySequence(QKeySequence(Qt::ALT | Qt::Key_F));
@@ -157,13 +157,13 @@ TEST_F(DialogTest, SetHotKeyTakesTheTypedCombination) {
 
 TEST_F(DialogTest, AButtonRunsTheSubDialogWithItsCaption) {
     static QString seen;
-    SetHotkeyInputForTesting([](CDlgInputHotKey& d) {
+    SetHotkeyInputForTesting([](HotkeyDialog& d) {
         seen = d.Caption()->text();
         d.Editor()->setKeySequence(QKeySequence(Qt::SHIFT | Qt::Key_F9));
         d.accept();
         return int(QDialog::Accepted);
     });
-    CDefHotKeyDlg dlg(file_);
+    HotkeyListDialog dlg(file_);
     dlg.Button(CaptureMode::ActiveWindow)->click();
     SetHotkeyInputForTesting(nullptr);
     EXPECT_EQ(seen, QStringLiteral("Capture Active Window hot key!"));
@@ -174,7 +174,7 @@ TEST_F(DialogTest, AButtonRunsTheSubDialogWithItsCaption) {
 TEST_F(DialogTest, AKeyCodeAbove127ShowsItsLatin1Character) {
     file_.WriteInt("CapScroll", "Hotkey", 0xBA);  // VK_OEM_1
     file_.WriteInt("CapScroll", "HotkeyMask", 2);
-    CDefHotKeyDlg dlg(file_);
+    HotkeyListDialog dlg(file_);
     EXPECT_EQ(dlg.Button(CaptureMode::Scrolling)->text(), QStringLiteral("Ctrl + \u00BA"));
 }
 

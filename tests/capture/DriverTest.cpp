@@ -23,14 +23,14 @@
 #include "Fakes.h"
 #include "TestApp.h"
 #include "capture/CaptureDriver.h"
-#include "capture/ui/CapDialog.h"
-#include "capture/ui/CapSettingDlg.h"
-#include "document/files/ImageFile.h"
+#include "capture/SelectionOverlay.h"
+#include "capture/CaptureSettingsDialog.h"
+#include "imagefile/ImageFile.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-using namespace cv;
+using namespace clipvane;
 using cvtest::FakeHost;
 using cvtest::FakePlatform;
 
@@ -209,7 +209,7 @@ struct Step {
     QPoint at;
 };
 
-int Drive(CCapDialog& dialog, const std::vector<Step>& steps) {
+int Drive(SelectionOverlay& dialog, const std::vector<Step>& steps) {
     dialog.FreezeScreen();
     QTimer::singleShot(0, &dialog, [&dialog, steps] {
         for (const Step& s : steps) {
@@ -229,7 +229,7 @@ int Drive(CCapDialog& dialog, const std::vector<Step>& steps) {
 }
 
 TEST_F(DriverTest, RegionDragFromBottomRightToTopLeft) {
-    driver_->SetOverlayRunner([](CCapDialog& d) {
+    driver_->SetOverlayRunner([](SelectionOverlay& d) {
         return Drive(d, {{QEvent::MouseMove, Qt::NoButton, {200, 150}},
                          {QEvent::MouseButtonPress, Qt::LeftButton, {200, 150}},
                          {QEvent::MouseMove, Qt::LeftButton, {120, 100}},
@@ -246,18 +246,18 @@ TEST_F(DriverTest, RegionDragFromBottomRightToTopLeft) {
 }
 
 TEST_F(DriverTest, RegionClickWithoutDragAndRightClickAreAbandoned) {
-    driver_->SetOverlayRunner([](CCapDialog& d) {
+    driver_->SetOverlayRunner([](SelectionOverlay& d) {
         return Drive(d, {{QEvent::MouseButtonPress, Qt::LeftButton, {50, 50}},
                          {QEvent::MouseButtonRelease, Qt::LeftButton, {50, 50}}});
     });
     EXPECT_FALSE(driver_->CaptureRegion());
-    driver_->SetOverlayRunner([](CCapDialog& d) {
+    driver_->SetOverlayRunner([](SelectionOverlay& d) {
         return Drive(d, {{QEvent::MouseButtonPress, Qt::LeftButton, {10, 10}},
                          {QEvent::MouseMove, Qt::LeftButton, {90, 90}},
                          {QEvent::MouseButtonPress, Qt::RightButton, {90, 90}}});
     });
     EXPECT_FALSE(driver_->CaptureRegion());
-    driver_->SetOverlayRunner([](CCapDialog& d) {
+    driver_->SetOverlayRunner([](SelectionOverlay& d) {
         return Drive(d, {{QEvent::MouseButtonPress, Qt::LeftButton, {10, 10}},
                          {QEvent::MouseMove, Qt::LeftButton, {90, 90}},
                          {QEvent::KeyPress, Qt::MouseButton(Qt::Key_Escape), {}}});
@@ -267,7 +267,7 @@ TEST_F(DriverTest, RegionClickWithoutDragAndRightClickAreAbandoned) {
 }
 
 TEST_F(DriverTest, FixedRectangleNearTheCornerIsClamped) {
-    driver_->SetOverlayRunner([](CCapDialog& d) {
+    driver_->SetOverlayRunner([](SelectionOverlay& d) {
         return Drive(d, {{QEvent::MouseMove, Qt::NoButton, {10, 10}},
                          {QEvent::MouseButtonPress, Qt::LeftButton, {10, 10}},
                          {QEvent::MouseButtonRelease, Qt::LeftButton, {10, 10}}});
@@ -281,7 +281,7 @@ TEST_F(DriverTest, FixedRectangleNearTheCornerIsClamped) {
 
 TEST_F(DriverTest, FixedRectangleClickedWithoutMovingIsTakenAtThePointer) {
     QCursor::setPos(100, 80);
-    driver_->SetOverlayRunner([](CCapDialog& d) {
+    driver_->SetOverlayRunner([](SelectionOverlay& d) {
         return Drive(d, {{QEvent::MouseButtonPress, Qt::LeftButton, {100, 80}},
                          {QEvent::MouseButtonRelease, Qt::LeftButton, {100, 80}}});
     });
@@ -295,7 +295,7 @@ TEST_F(DriverTest, FixedRectangleClickedWithoutMovingIsTakenAtThePointer) {
 TEST_F(DriverTest, ConfirmedSettingsKeepTheTitleAsTypedAndExpandTheHomeFolder) {
     QTimer::singleShot(0, [] {
         for (QWidget* w : QApplication::topLevelWidgets()) {
-            auto* dialog = qobject_cast<CCapSettingDlg*>(w);
+            auto* dialog = qobject_cast<CaptureSettingsDialog*>(w);
             if (!dialog || !dialog->isVisible()) continue;
             dialog->SavePage()->title->setText(QString());
             dialog->SavePage()->path->setText(QStringLiteral("~/shots"));
@@ -313,7 +313,7 @@ TEST_F(DriverTest, ConfirmedSettingsKeepTheTitleAsTypedAndExpandTheHomeFolder) {
 
 TEST_F(DriverTest, WindowObjectPicksTheWindowUnderTheCursorUnclipped) {
     fake_->windows = {TopWindow{7, Rect{250, 200, 400, 300}}, TopWindow{8, Rect{0, 0, 200, 200}}};
-    driver_->SetOverlayRunner([](CCapDialog& d) {
+    driver_->SetOverlayRunner([](SelectionOverlay& d) {
         return Drive(d, {{QEvent::MouseMove, Qt::NoButton, {260, 210}},
                          {QEvent::MouseButtonPress, Qt::LeftButton, {260, 210}},
                          {QEvent::MouseButtonRelease, Qt::LeftButton, {260, 210}}});
@@ -327,7 +327,7 @@ TEST_F(DriverTest, WindowObjectPicksTheWindowUnderTheCursorUnclipped) {
     EXPECT_EQ(cvtest::Rgb(img, 0, 0), FakePlatform::PixelAt(250, 200));
     EXPECT_EQ(cvtest::Rgb(img, 149, 99), 0u);
 
-    driver_->SetOverlayRunner([](CCapDialog& d) {  // nothing under the cursor
+    driver_->SetOverlayRunner([](SelectionOverlay& d) {  // nothing under the cursor
         return Drive(d, {{QEvent::MouseButtonRelease, Qt::LeftButton, {300, 100}}});
     });
     EXPECT_FALSE(driver_->CaptureWindowObject());
@@ -354,7 +354,7 @@ TEST_F(DriverTest, ClipboardCopyFollowsTheSetting) {
 
 TEST_F(DriverTest, QueuedCommandsRunInOrderAfterTheRunningCapture) {
     std::vector<int> order;
-    QObject::connect(driver_.get(), &CaptureDriver::CaptureFinished, [&](int mode, bool) { order.push_back(mode); });
+    QObject::connect(driver_.get(), &CaptureDriver::captureFinished, [&](int mode, bool) { order.push_back(mode); });
     fake_->windows = {TopWindow{5, Rect{0, 0, 50, 50}}};
     fake_->active = 5;
     // Each wait lets the event loop run, as the real wait does, and asks for more.
@@ -379,7 +379,7 @@ TEST_F(DriverTest, QueuedCommandsRunInOrderAfterTheRunningCapture) {
 TEST_F(DriverTest, RemoteWindowCaptureAndHighlightIgnoreBadWindows) {
     fake_->windows = {TopWindow{0x400001, Rect{10, 20, 110, 70}}};
     int finished = 0;
-    QObject::connect(driver_.get(), &CaptureDriver::CaptureFinished, [&](int, bool) { ++finished; });
+    QObject::connect(driver_.get(), &CaptureDriver::captureFinished, [&](int, bool) { ++finished; });
     driver_->Highlight(0xdead);
     driver_->CaptureWindow(1, 0xdead);
     driver_->CaptureWindow(0, 0x400001);  // only removes the highlight
@@ -415,7 +415,7 @@ TEST_F(DriverTest, TheWindowBelowTheMainWindowComesToTheTopAndTheMainWindowIsNev
 
     main.show();
     fake_->activated.clear();
-    driver_->SetOverlayRunner([](CCapDialog& d) {
+    driver_->SetOverlayRunner([](SelectionOverlay& d) {
         return Drive(d, {{QEvent::MouseButtonRelease, Qt::LeftButton, {200, 200}}});
     });
     ASSERT_TRUE(driver_->CaptureWindowObject());

@@ -15,24 +15,24 @@
 namespace cvtest {
 
 // A desktop whose screen pixel (x, y) is FakePlatform::PixelAt(x, y).
-class FakePlatform : public cv::ScreenPlatform {
+class FakePlatform : public clipvane::ScreenPlatform {
 public:
     static uint32_t PixelAt(int x, int y) { return uint32_t((x * 7 + y * 13) & 0xFF) << 16 | uint32_t(x & 0xFF) << 8 | uint32_t(y & 0xFF); }
 
-    cv::Rect screen{0, 0, 320, 240};
-    std::vector<cv::TopWindow> windows;  // topmost first
-    cv::WindowId active = 0;
+    clipvane::Rect screen{0, 0, 320, 240};
+    std::vector<clipvane::TopWindow> windows;  // topmost first
+    clipvane::WindowId active = 0;
     std::set<std::pair<int, unsigned>> taken;  // combinations another program holds
     std::set<std::pair<int, unsigned>> grabbed;
-    std::vector<cv::Rect> grabs;
-    std::vector<cv::WindowId> activated;
+    std::vector<clipvane::Rect> grabs;
+    std::vector<clipvane::WindowId> activated;
     bool failGrabs = false;
 
-    cv::Rect PrimaryScreen() override { return screen; }
-    bool Grab(const cv::Rect& rect, cv::PixelImage& image) override {
+    clipvane::Rect PrimaryScreen() override { return screen; }
+    bool Grab(const clipvane::Rect& rect, clipvane::PixelImage& image) override {
         grabs.push_back(rect);
         if (rect.IsEmpty() || failGrabs) return false;
-        cv::PixelImage out;
+        clipvane::PixelImage out;
         out.Create(rect.Width(), rect.Height(), 24);
         for (int y = 0; y < rect.Height(); ++y) {
             for (int x = 0; x < rect.Width(); ++x) {
@@ -46,10 +46,10 @@ public:
         image = std::move(out);
         return true;
     }
-    std::vector<cv::TopWindow> StackingOrder() override { return windows; }
-    cv::WindowId ActiveWindow() override { return active; }
-    bool FrameRect(cv::WindowId window, cv::Rect* frame) override {
-        for (const cv::TopWindow& w : windows) {
+    std::vector<clipvane::TopWindow> StackingOrder() override { return windows; }
+    clipvane::WindowId ActiveWindow() override { return active; }
+    bool FrameRect(clipvane::WindowId window, clipvane::Rect* frame) override {
+        for (const clipvane::TopWindow& w : windows) {
             if (w.id == window) {
                 *frame = w.frame;
                 return true;
@@ -57,7 +57,7 @@ public:
         }
         return false;
     }
-    void Activate(cv::WindowId window) override { activated.push_back(window); }
+    void Activate(clipvane::WindowId window) override { activated.push_back(window); }
     bool GrabHotkey(int vk, unsigned modifiers, std::string* why) override {
         if (taken.count({vk, modifiers})) {
             if (why) *why = "another program already uses it";
@@ -72,21 +72,21 @@ public:
     }
 };
 
-class FakeHost : public cv::CaptureHost {
+class FakeHost : public clipvane::CaptureHost {
 public:
     QWidget* window = nullptr;
     bool hasDocument = false;
-    std::vector<cv::PixelImage> delivered;  // the image each delivery received
+    std::vector<clipvane::PixelImage> delivered;  // the image each delivery received
     QStringList events;                      // "new", "new+undo", "replace", "path:<p>"
     QStringList messages;
 
-    QWidget* MainWindow() override { return window; }
-    void DeliverNew(const cv::PixelImage& image, bool recordUndo) override {
+    QWidget* HostWindow() override { return window; }
+    void DeliverNew(const clipvane::PixelImage& image, bool recordUndo) override {
         delivered.push_back(image);
         events << (recordUndo ? QStringLiteral("new+undo") : QStringLiteral("new"));
         hasDocument = true;
     }
-    bool DeliverReplace(const cv::PixelImage& image) override {
+    bool DeliverReplace(const clipvane::PixelImage& image) override {
         if (!hasDocument) return false;
         delivered.push_back(image);
         events << QStringLiteral("replace");
@@ -97,6 +97,6 @@ public:
 };
 
 // The colour of a 24-bit image's pixel as 0xRRGGBB.
-inline uint32_t Rgb(const cv::PixelImage& image, int x, int y) { return image.GetPixel(x, y) & 0xFFFFFF; }
+inline uint32_t Rgb(const clipvane::PixelImage& image, int x, int y) { return image.GetPixel(x, y) & 0xFFFFFF; }
 
 }  // namespace cvtest

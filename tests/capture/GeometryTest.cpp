@@ -10,7 +10,7 @@
 
 namespace {
 
-using namespace cv;
+using namespace clipvane;
 
 TEST(InfoBox, JumpsAwayFromTheCornersAndStaysInTheMiddle) {
     const int W = 1920, H = 1080, boxH = kInfoBoxHeightRect;

@@ -7,11 +7,11 @@
 
 #include "Fakes.h"
 #include "TestApp.h"
-#include "capture/ui/CapDialog.h"
+#include "capture/SelectionOverlay.h"
 
 namespace {
 
-using namespace cv;
+using namespace clipvane;
 using cvtest::FakePlatform;
 
 class OverlayTest : public ::testing::Test {
@@ -20,11 +20,11 @@ protected:
         cvtest::EnsureApp();
         platform_.screen = Rect{0, 0, 1920, 1080};
     }
-    static void Move(CCapDialog& d, int x, int y, Qt::MouseButtons held = Qt::NoButton) {
+    static void Move(SelectionOverlay& d, int x, int y, Qt::MouseButtons held = Qt::NoButton) {
         QMouseEvent ev(QEvent::MouseMove, QPointF(x, y), QPointF(x, y), Qt::NoButton, held, Qt::NoModifier);
         QCoreApplication::sendEvent(&d, &ev);
     }
-    static void Button(CCapDialog& d, QEvent::Type type, Qt::MouseButton b, int x, int y) {
+    static void Button(SelectionOverlay& d, QEvent::Type type, Qt::MouseButton b, int x, int y) {
         QMouseEvent ev(type, QPointF(x, y), QPointF(x, y), b, type == QEvent::MouseButtonPress ? Qt::MouseButtons(b) : Qt::NoButton,
                        Qt::NoModifier);
         QCoreApplication::sendEvent(&d, &ev);
@@ -34,7 +34,7 @@ protected:
 };
 
 TEST_F(OverlayTest, InformationBoxJumpsBetweenCorners) {
-    CCapDialog d(OverlayMode::Region, platform_);
+    SelectionOverlay d(OverlayMode::Region, platform_);
     d.FreezeScreen();
     EXPECT_FALSE(d.BoxBottomRight());
     Move(d, 10, 10);
@@ -48,7 +48,7 @@ TEST_F(OverlayTest, InformationBoxJumpsBetweenCorners) {
 }
 
 TEST_F(OverlayTest, MagnifierHoldsTheBlockAroundTheCursorBlackOutside) {
-    CCapDialog d(OverlayMode::FixedRect, platform_);
+    SelectionOverlay d(OverlayMode::FixedRect, platform_);
     d.SetFixedRectSize(100, 100);
     d.FreezeScreen();
     Move(d, 500, 400);
@@ -64,7 +64,7 @@ TEST_F(OverlayTest, MagnifierHoldsTheBlockAroundTheCursorBlackOutside) {
 }
 
 TEST_F(OverlayTest, PaintsTheBoxMagnifierAndCrosshairOverTheFrozenScreen) {
-    CCapDialog d(OverlayMode::Region, platform_);
+    SelectionOverlay d(OverlayMode::Region, platform_);
     d.FreezeScreen();
     Move(d, 900, 600);  // box at the top left
     const QImage shot = d.grab().toImage();
@@ -82,7 +82,7 @@ TEST_F(OverlayTest, PaintsTheBoxMagnifierAndCrosshairOverTheFrozenScreen) {
 }
 
 TEST_F(OverlayTest, SelectionIsFramedWithItsSizeLabel) {
-    CCapDialog d(OverlayMode::Region, platform_);
+    SelectionOverlay d(OverlayMode::Region, platform_);
     d.FreezeScreen();
     Move(d, 700, 500);
     Button(d, QEvent::MouseButtonPress, Qt::LeftButton, 700, 500);
@@ -99,18 +99,18 @@ TEST_F(OverlayTest, SelectionIsFramedWithItsSizeLabel) {
 }
 
 TEST_F(OverlayTest, OnlyTheRegionModeShowsTheCross) {
-    CCapDialog region(OverlayMode::Region, platform_);
+    SelectionOverlay region(OverlayMode::Region, platform_);
     EXPECT_EQ(region.cursor().shape(), Qt::CrossCursor);
-    CCapDialog window(OverlayMode::WindowObject, platform_);
+    SelectionOverlay window(OverlayMode::WindowObject, platform_);
     EXPECT_FALSE(window.testAttribute(Qt::WA_SetCursor));
-    CCapDialog fixed(OverlayMode::FixedRect, platform_);
+    SelectionOverlay fixed(OverlayMode::FixedRect, platform_);
     EXPECT_FALSE(fixed.testAttribute(Qt::WA_SetCursor));
 }
 
 TEST_F(OverlayTest, WindowModeOutlinesTheWindowUnderTheCursor) {
     WindowGrid grid;
     grid.Build({TopWindow{3, Rect{400, 300, 800, 600}}}, 1920, 1080);
-    CCapDialog d(OverlayMode::WindowObject, platform_);
+    SelectionOverlay d(OverlayMode::WindowObject, platform_);
     d.SetWindowGrid(&grid);
     d.FreezeScreen();
     Move(d, 500, 400);

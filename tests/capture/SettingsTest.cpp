@@ -7,13 +7,13 @@
 #include <fstream>
 #include <sstream>
 
-#include "capture/settings/CaptureSettings.h"
-#include "capture/settings/ProfileFile.h"
+#include "settings/CaptureSettings.h"
+#include "settings/ProfileFile.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-using namespace cv;
+using namespace clipvane;
 
 class ProfileTest : public ::testing::Test {
 protected:

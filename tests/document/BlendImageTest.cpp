@@ -1,11 +1,11 @@
-#include "editor/render/BlendImage.h"
+#include "document/BlendImage.h"
 
 #include <gtest/gtest.h>
 
 #include "DocumentTestUtil.h"
-#include "editor/render/DropShadowEffect.h"
+#include "document/DropShadowEffect.h"
 
-namespace cv {
+namespace clipvane {
 namespace {
 
 using test::Px;
@@ -183,4 +183,4 @@ TEST(DropShadowEffect, RefusesAllButThirtyTwoBits) {
 }
 
 }  // namespace
-}  // namespace cv
+}  // namespace clipvane

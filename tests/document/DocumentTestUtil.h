@@ -3,11 +3,11 @@
 #include <cstdint>
 #include <memory>
 
-#include "editor/objects/AnnotationObject.h"
+#include "annotation/AnnotationObject.h"
 #include "image/Effect.h"
 #include "image/PixelImage.h"
 
-namespace cv::test {
+namespace clipvane::test {
 
 // A 32-bit (or 24-bit) image filled with one blue, green, red, alpha colour.
 inline PixelImage Solid(int w, int h, int depth, uint8_t b, uint8_t g, uint8_t r, uint8_t a = 255) {
@@ -79,4 +79,4 @@ inline std::unique_ptr<HighlightObject> MakeHighlight(int l, int t, int r, int b
     return h;
 }
 
-}  // namespace cv::test
+}  // namespace clipvane::test

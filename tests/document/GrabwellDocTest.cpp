@@ -1,4 +1,4 @@
-#include "document/GrabwellDoc.h"
+#include "document/ImageDocument.h"
 
 #include <QDir>
 #include <QFile>
@@ -7,9 +7,9 @@
 
 #include "DocumentTestUtil.h"
 #include "document/EffectDialogs.h"
-#include "document/files/ImageFile.h"
+#include "imagefile/ImageFile.h"
 
-namespace cv {
+namespace clipvane {
 namespace {
 
 using test::MakeHighlight;
@@ -29,15 +29,15 @@ public:
     bool acceptResize = false;
     int applyBlue = 0;  // on OK, add this to blue through RunEffect
 
-    void RunEffectDialog(CGrabwellDoc& doc, int layout) override {
+    void RunEffectDialog(ImageDocument& doc, int layout) override {
         layouts.push_back(layout);
         if (applyBlue) {
             test::AddBlueEffect effect(applyBlue);
             doc.RunEffect(&effect);
         }
     }
-    void RunBrightnessContrastDialog(CGrabwellDoc&) override { ++brightnessRuns; }
-    bool RunResizeDialog(CGrabwellDoc&, int& w, int& h, int& q) override {
+    void RunBrightnessContrastDialog(ImageDocument&) override { ++brightnessRuns; }
+    bool RunResizeDialog(ImageDocument&, int& w, int& h, int& q) override {
         layouts.push_back(-1);
         if (!acceptResize) return false;
         w /= 2;
@@ -47,8 +47,8 @@ public:
     }
 };
 
-TEST(GrabwellDoc, ConstructionState) {
-    CGrabwellDoc doc;
+TEST(ImageDocument, ConstructionState) {
+    ImageDocument doc;
     EXPECT_TRUE(doc.image.IsEmpty());
     EXPECT_TRUE(doc.objects.empty());
     EXPECT_EQ(doc.modified, 0);
@@ -57,8 +57,8 @@ TEST(GrabwellDoc, ConstructionState) {
     EXPECT_FALSE(doc.CanRedo());
 }
 
-TEST(GrabwellDoc, EffectUndoRedoUndo) {
-    CGrabwellDoc doc;
+TEST(ImageDocument, EffectUndoRedoUndo) {
+    ImageDocument doc;
     doc.image = Solid(3, 2, 32, 10, 20, 30);
     doc.AddObject(MakeShape(0, 0, 5, 5));
     const PixelImage before = doc.image;
@@ -86,8 +86,8 @@ TEST(GrabwellDoc, EffectUndoRedoUndo) {
     EXPECT_EQ(doc.RedoCount(), 2);
 }
 
-TEST(GrabwellDoc, NullEffectRecordsNothingRefusedEffectRecordsAStep) {
-    CGrabwellDoc doc;
+TEST(ImageDocument, NullEffectRecordsNothingRefusedEffectRecordsAStep) {
+    ImageDocument doc;
     doc.RunEffect(nullptr);
     EXPECT_EQ(doc.UndoCount(), 0);
     doc.image = Solid(2, 2, 8, 0, 0, 0);  // the effect declines 8-bit images
@@ -98,8 +98,8 @@ TEST(GrabwellDoc, NullEffectRecordsNothingRefusedEffectRecordsAStep) {
     EXPECT_EQ(doc.image.Depth(), 8);
 }
 
-TEST(GrabwellDoc, RecordingAfterUndoClearsRedo) {
-    CGrabwellDoc doc;
+TEST(ImageDocument, RecordingAfterUndoClearsRedo) {
+    ImageDocument doc;
     doc.image = Solid(2, 2, 32, 0, 0, 0);
     test::AddBlueEffect effect(1);
     doc.RunEffect(&effect);
@@ -112,8 +112,8 @@ TEST(GrabwellDoc, RecordingAfterUndoClearsRedo) {
     EXPECT_EQ(doc.UndoCount(), 10);
 }
 
-TEST(GrabwellDoc, ResizeUndoKeepsObjects) {
-    CGrabwellDoc doc;
+TEST(ImageDocument, ResizeUndoKeepsObjects) {
+    ImageDocument doc;
     doc.image = Solid(8, 6, 32, 1, 2, 3);
     doc.objects.push_back(MakeShape(2, 2, 30, 30));
     doc.RunRecord(std::make_unique<ResizeUndoRecord>(4, 3, 0));
@@ -129,8 +129,8 @@ TEST(GrabwellDoc, ResizeUndoKeepsObjects) {
     EXPECT_EQ(doc.image.Width(), 4);
 }
 
-TEST(GrabwellDoc, CaptureInReplaceModeUndoes) {
-    CGrabwellDoc doc;
+TEST(ImageDocument, CaptureInReplaceModeUndoes) {
+    ImageDocument doc;
     doc.image = Solid(4, 4, 32, 7, 7, 7);
     doc.objects.push_back(MakeShape(0, 0, 2, 2));
     doc.ApplyCapture(Solid(6, 5, 24, 1, 2, 3), true);
@@ -144,15 +144,15 @@ TEST(GrabwellDoc, CaptureInReplaceModeUndoes) {
     EXPECT_EQ(Px(doc.image, 0, 0), 0xFF070707u);
     EXPECT_EQ(doc.objects.size(), 1u);
 
-    CGrabwellDoc fresh;
+    ImageDocument fresh;
     fresh.ApplyCapture(Solid(2, 2, 24, 1, 1, 1), false);
     EXPECT_EQ(fresh.UndoCount(), 0);
     EXPECT_EQ(fresh.modified, 1);
 }
 
-TEST(GrabwellDoc, UndoBackToAnEmptyImage) {
+TEST(ImageDocument, UndoBackToAnEmptyImage) {
     // A capture into a document without an image, undone: empty again.
-    CGrabwellDoc doc;
+    ImageDocument doc;
     doc.ApplyCapture(Solid(3, 3, 24, 1, 2, 3), true);
     ASSERT_FALSE(doc.image.IsEmpty());
     doc.OnUndo();
@@ -167,12 +167,12 @@ TEST(GrabwellDoc, UndoBackToAnEmptyImage) {
     EXPECT_EQ(doc.UndoCount(), steps);
 }
 
-TEST(GrabwellDoc, ViewsAreToldBeforeObjectsAreReplaced) {
-    CGrabwellDoc doc;
+TEST(ImageDocument, ViewsAreToldBeforeObjectsAreReplaced) {
+    ImageDocument doc;
     doc.image = Solid(4, 4, 32, 0, 0, 0);
     int replaced = 0, changed = 0;
-    QObject::connect(&doc, &CGrabwellDoc::objectsAboutToBeReplaced, [&] { ++replaced; });
-    QObject::connect(&doc, &CGrabwellDoc::changed, [&] { ++changed; });
+    QObject::connect(&doc, &ImageDocument::objectsAboutToBeReplaced, [&] { ++replaced; });
+    QObject::connect(&doc, &ImageDocument::changed, [&] { ++changed; });
     doc.AddObject(MakeShape(0, 0, 2, 2));
     EXPECT_EQ(replaced, 0);
     EXPECT_GE(changed, 1);
@@ -183,8 +183,8 @@ TEST(GrabwellDoc, ViewsAreToldBeforeObjectsAreReplaced) {
     EXPECT_EQ(replaced, 2);
 }
 
-TEST(GrabwellDoc, CompositeFollowsTheDocument) {
-    CGrabwellDoc doc;
+TEST(ImageDocument, CompositeFollowsTheDocument) {
+    ImageDocument doc;
     doc.image = Solid(20, 20, 24, 255, 255, 255);
     doc.AddObject(MakeHighlight(0, 0, 10, 10, 0));
     EXPECT_EQ(Px(doc.Composite(), 5, 5), 0xFF000080u);
@@ -201,8 +201,8 @@ TEST(GrabwellDoc, CompositeFollowsTheDocument) {
     EXPECT_EQ(doc.image.Depth(), 24);
 }
 
-TEST(GrabwellDoc, FlattenBurnsIntoTwentyFourBitImages) {
-    CGrabwellDoc doc;
+TEST(ImageDocument, FlattenBurnsIntoTwentyFourBitImages) {
+    ImageDocument doc;
     doc.image = Solid(10, 10, 24, 255, 255, 255);
     doc.objects.push_back(MakeHighlight(0, 0, 5, 5, 0));
     doc.Flatten();
@@ -211,8 +211,8 @@ TEST(GrabwellDoc, FlattenBurnsIntoTwentyFourBitImages) {
     EXPECT_EQ(Px(doc.image, 7, 7), kOpaqueWhite);
 }
 
-TEST(GrabwellDoc, NewImageIsWhiteWithAlphaZero) {
-    CGrabwellDoc doc;
+TEST(ImageDocument, NewImageIsWhiteWithAlphaZero) {
+    ImageDocument doc;
     doc.NewImage();
     ASSERT_EQ(doc.image.Width(), 640);
     ASSERT_EQ(doc.image.Height(), 480);
@@ -223,8 +223,8 @@ TEST(GrabwellDoc, NewImageIsWhiteWithAlphaZero) {
     EXPECT_EQ(doc.UndoCount(), 0);
 }
 
-TEST(GrabwellDoc, EveryChangeRaisesModified) {
-    CGrabwellDoc doc;
+TEST(ImageDocument, EveryChangeRaisesModified) {
+    ImageDocument doc;
     doc.image = Solid(2, 2, 32, 0, 0, 0);
     test::AddBlueEffect effect(1);
     doc.RunEffect(&effect);
@@ -246,8 +246,8 @@ TEST(GrabwellDoc, EveryChangeRaisesModified) {
     EXPECT_EQ(doc.modified, 1);
 }
 
-TEST(GrabwellDoc, FlattenAndDelete) {
-    CGrabwellDoc doc;
+TEST(ImageDocument, FlattenAndDelete) {
+    ImageDocument doc;
     doc.image = Solid(20, 20, 32, 255, 255, 255);
     doc.Flatten();  // no objects: a step all the same, image unchanged
     EXPECT_EQ(doc.UndoCount(), 1);
@@ -271,8 +271,8 @@ TEST(GrabwellDoc, FlattenAndDelete) {
     EXPECT_EQ(doc.objects.size(), 1u);
 }
 
-TEST(GrabwellDoc, ReorderIsNotRecorded) {
-    CGrabwellDoc doc;
+TEST(ImageDocument, ReorderIsNotRecorded) {
+    ImageDocument doc;
     doc.image = Solid(4, 4, 32, 0, 0, 0);
     doc.objects.push_back(MakeShape(0, 0, 1, 1));
     doc.objects.push_back(MakeShape(1, 1, 2, 2));
@@ -286,10 +286,10 @@ TEST(GrabwellDoc, ReorderIsNotRecorded) {
     EXPECT_EQ(ObjectRect(*doc.objects[0]), (Rect{0, 0, 1, 1}));
 }
 
-TEST(GrabwellDocCommands, CancelledDialogsStillNormaliseToTwentyFourBits) {
+TEST(ImageDocumentCommands, CancelledDialogsStillNormaliseToTwentyFourBits) {
     for (int id : {20002, 20014, 20016, 20017, 20033, 20034, 20035, 20036, 20037, 20038, 20040, 20050, 20009}) {
         SCOPED_TRACE(id);
-        CGrabwellDoc doc;
+        ImageDocument doc;
         doc.image = Solid(3, 3, 32, 1, 2, 3);
         FakeDialogs dialogs;
         doc.OnEffectCommand(id, &dialogs);
@@ -300,12 +300,12 @@ TEST(GrabwellDocCommands, CancelledDialogsStillNormaliseToTwentyFourBits) {
     }
 }
 
-TEST(GrabwellDocCommands, DialogLayouts) {
+TEST(ImageDocumentCommands, DialogLayouts) {
     const std::pair<int, int> table[] = {{20002, 201}, {20014, 200}, {20016, 173}, {20017, 172}, {20033, 190},
                                          {20034, 191}, {20035, 192}, {20036, 193}, {20037, 194}, {20038, 195},
                                          {20040, 196}, {20050, 197}, {20012, 174}};
     for (const auto& [id, layout] : table) {
-        CGrabwellDoc doc;
+        ImageDocument doc;
         doc.image = Solid(2, 2, 24, 0, 0, 0);
         FakeDialogs dialogs;
         doc.OnEffectCommand(id, &dialogs);
@@ -314,8 +314,8 @@ TEST(GrabwellDocCommands, DialogLayouts) {
     }
 }
 
-TEST(GrabwellDocCommands, AcceptedDialogAppliesThenNormalises) {
-    CGrabwellDoc doc;
+TEST(ImageDocumentCommands, AcceptedDialogAppliesThenNormalises) {
+    ImageDocument doc;
     doc.image = Solid(2, 2, 24, 1, 2, 3);
     FakeDialogs dialogs;
     dialogs.applyBlue = 10;
@@ -325,8 +325,8 @@ TEST(GrabwellDocCommands, AcceptedDialogAppliesThenNormalises) {
     EXPECT_EQ(doc.UndoCount(), 1);
 }
 
-TEST(GrabwellDocCommands, OwnBranchesKeepTheDepth) {
-    CGrabwellDoc doc;
+TEST(ImageDocumentCommands, OwnBranchesKeepTheDepth) {
+    ImageDocument doc;
     doc.image = Solid(8, 4, 32, 1, 2, 3);
     FakeDialogs dialogs;
     doc.OnEffectCommand(20010, &dialogs);
@@ -341,8 +341,8 @@ TEST(GrabwellDocCommands, OwnBranchesKeepTheDepth) {
     EXPECT_EQ(doc.UndoCount(), 1);
 }
 
-TEST(GrabwellDocCommands, DirectCommandsAndUnlistedIds) {
-    CGrabwellDoc doc;
+TEST(ImageDocumentCommands, DirectCommandsAndUnlistedIds) {
+    ImageDocument doc;
     doc.image = Solid(2, 1, 24, 10, 20, 30);
     doc.OnEffectCommand(20020, nullptr);  // invert on red, green, blue
     EXPECT_EQ(doc.image.Depth(), 24);
@@ -367,7 +367,7 @@ TEST(GrabwellDocCommands, DirectCommandsAndUnlistedIds) {
     EXPECT_EQ(doc.image.Depth(), 24);
 }
 
-TEST(GrabwellDocCommands, ScriptedCommandsMatchTheImageOnlyPath) {
+TEST(ImageDocumentCommands, ScriptedCommandsMatchTheImageOnlyPath) {
     // The document's steps (one undo step per effect, resize as a record)
     // must give the same pixels as running the command on a bare image.
     const uint32_t seed = 12345;
@@ -388,17 +388,17 @@ TEST(GrabwellDocCommands, ScriptedCommandsMatchTheImageOnlyPath) {
         if (id == 20009) params = EffectParams{{5, 4, 1}, 3};
         PixelImage expected(source);
         ASSERT_TRUE(RunEffectCommand(id, params, expected, nullptr, &seed));
-        CGrabwellDoc doc;
+        ImageDocument doc;
         doc.image = source;
         doc.ApplyEffectCommand(id, params, &seed);
         EXPECT_TRUE(SamePixels(doc.image, expected));
     }
 }
 
-TEST(GrabwellDocFiles, SavedFileHoldsObjectsDocumentKeepsThem) {
+TEST(ImageDocumentFiles, SavedFileHoldsObjectsDocumentKeepsThem) {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
-    CGrabwellDoc doc;
+    ImageDocument doc;
     doc.image = Solid(20, 20, 24, 255, 255, 255);
     doc.objects.push_back(MakeHighlight(5, 5, 15, 15, 50));
     doc.SetModified(true);
@@ -419,11 +419,11 @@ TEST(GrabwellDocFiles, SavedFileHoldsObjectsDocumentKeepsThem) {
     EXPECT_EQ(Px(saved, 15, 15) & 0xFFFFFF, 0xFFFFFFu);
 }
 
-TEST(GrabwellDocFiles, TwentyFourBitDocumentSavesTwentyFourBitFiles) {
+TEST(ImageDocumentFiles, TwentyFourBitDocumentSavesTwentyFourBitFiles) {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     for (bool withObject : {false, true}) {
-        CGrabwellDoc doc;
+        ImageDocument doc;
         doc.image = Solid(5, 3, 24, 255, 255, 255);
         if (withObject) doc.objects.push_back(MakeHighlight(1, 1, 3, 2, 0));
         const QString path = QDir(dir.path()).filePath(withObject ? "with.bmp" : "without.bmp");
@@ -444,20 +444,20 @@ TEST(GrabwellDocFiles, TwentyFourBitDocumentSavesTwentyFourBitFiles) {
     }
 }
 
-TEST(GrabwellDocFiles, FailedSaveKeepsModified) {
+TEST(ImageDocumentFiles, FailedSaveKeepsModified) {
     QTemporaryDir dir;
-    CGrabwellDoc doc;
+    ImageDocument doc;
     doc.image = Solid(4, 4, 32, 1, 1, 1);
     doc.SetModified(true);
     EXPECT_FALSE(doc.SaveDocument(QDir(dir.path()).filePath("out.ico")));
     EXPECT_EQ(doc.modified, 1);
 }
 
-TEST(GrabwellDocFiles, OpenConvertsToThirtyTwoBitsAndToleratesUndecodable) {
+TEST(ImageDocumentFiles, OpenConvertsToThirtyTwoBitsAndToleratesUndecodable) {
     QTemporaryDir dir;
     const QString good = QDir(dir.path()).filePath("in.bmp");
     ASSERT_NE(SaveImageFile(Solid(3, 2, 24, 9, 8, 7), good.toStdString()), 0);
-    CGrabwellDoc doc;
+    ImageDocument doc;
     ASSERT_TRUE(doc.OpenDocument(good));
     EXPECT_EQ(doc.image.Depth(), 32);
     EXPECT_EQ(Px(doc.image, 2, 1), 0xFF070809u);
@@ -470,11 +470,11 @@ TEST(GrabwellDocFiles, OpenConvertsToThirtyTwoBitsAndToleratesUndecodable) {
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
         f.write("not a picture");
     }
-    CGrabwellDoc other;
+    ImageDocument other;
     EXPECT_TRUE(other.OpenDocument(junk));
     EXPECT_TRUE(other.image.IsEmpty());
     EXPECT_FALSE(other.OpenDocument(QDir(dir.path()).filePath("missing.png")));
 }
 
 }  // namespace
-}  // namespace cv
+}  // namespace clipvane

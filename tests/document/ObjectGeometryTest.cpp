@@ -1,10 +1,10 @@
-#include "editor/objects/ObjectGeometry.h"
+#include "annotation/ObjectGeometry.h"
 
 #include <gtest/gtest.h>
 
 #include "DocumentTestUtil.h"
 
-namespace cv {
+namespace clipvane {
 namespace {
 
 using test::MakeLine;
@@ -274,4 +274,4 @@ TEST(AnnotationObjects, CopyListIsDeep) {
 }
 
 }  // namespace
-}  // namespace cv
+}  // namespace clipvane

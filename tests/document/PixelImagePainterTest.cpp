@@ -1,11 +1,11 @@
-#include "editor/render/PixelImagePainter.h"
+#include "document/PixelImagePainter.h"
 #include "support/ImageBuilders.h"
 
 #include <QImage>
 #include <QPainter>
 #include <gtest/gtest.h>
 
-namespace cv {
+namespace clipvane {
 namespace {
 
 constexpr QRgb kBackground = 0xFF102030;
@@ -203,4 +203,4 @@ TEST(PixelImagePainter, EmptyImageOrRectanglePaintsNothing) {
 }
 
 }  // namespace
-}  // namespace cv
+}  // namespace clipvane

@@ -1,13 +1,13 @@
-#include "editor/render/RenderObjects.h"
+#include "document/RenderObjects.h"
 
 #include <QImage>
 #include <QPainter>
 #include <gtest/gtest.h>
 
 #include "DocumentTestUtil.h"
-#include "editor/render/RenderCache.h"
+#include "document/RenderCache.h"
 
-namespace cv {
+namespace clipvane {
 namespace {
 
 using test::MakeHighlight;
@@ -401,4 +401,4 @@ TEST(DrawSelectionMarks, CirclesAtShiftedHandles) {
 }
 
 }  // namespace
-}  // namespace cv
+}  // namespace clipvane

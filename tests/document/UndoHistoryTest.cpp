@@ -1,10 +1,10 @@
-#include "document/history/UndoHistory.h"
+#include "history/UndoHistory.h"
 
 #include <gtest/gtest.h>
 
 #include <vector>
 
-namespace cv {
+namespace clipvane {
 namespace {
 
 // Records tagged by the width of their before-image; the history double
@@ -96,4 +96,4 @@ TEST(UndoHistory, SetLimitTrimsFarthestRedoThenOldestUndo) {
 }
 
 }  // namespace
-}  // namespace cv
+}  // namespace clipvane

@@ -101,15 +101,15 @@ private:
     unsigned long id_ = 0;
 };
 
-class RecordingHost : public cv::CaptureHost {
+class RecordingHost : public clipvane::CaptureHost {
 public:
     QWidget* window = nullptr;
-    std::vector<cv::PixelImage> delivered;
+    std::vector<clipvane::PixelImage> delivered;
     QStringList messages;
     QStringList paths;
-    QWidget* MainWindow() override { return window; }
-    void DeliverNew(const cv::PixelImage& image, bool) override { delivered.push_back(image); }
-    bool DeliverReplace(const cv::PixelImage& image) override {
+    QWidget* HostWindow() override { return window; }
+    void DeliverNew(const clipvane::PixelImage& image, bool) override { delivered.push_back(image); }
+    bool DeliverReplace(const clipvane::PixelImage& image) override {
         delivered.push_back(image);
         return true;
     }
@@ -117,6 +117,6 @@ public:
     void ReportMessage(const QString& text) override { messages << text; }
 };
 
-inline uint32_t Rgb(const cv::PixelImage& image, int x, int y) { return image.GetPixel(x, y) & 0xFFFFFF; }
+inline uint32_t Rgb(const clipvane::PixelImage& image, int x, int y) { return image.GetPixel(x, y) & 0xFFFFFF; }
 
 }  // namespace cvtest

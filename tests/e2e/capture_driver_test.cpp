@@ -12,13 +12,13 @@
 
 #include "capture/CaptureDriver.h"
 #include "capture/DesktopPlatform.h"
-#include "capture/ui/CapDialog.h"
+#include "capture/SelectionOverlay.h"
 #include "capture_common.h"
-#include "document/files/ImageFile.h"
+#include "imagefile/ImageFile.h"
 
 namespace {
 
-using namespace cv;
+using namespace clipvane;
 using cvtest::RecordingHost;
 using cvtest::SolidWindow;
 
@@ -36,7 +36,7 @@ protected:
         ASSERT_NE(driver_->Platform(), nullptr);
         driver_->LoadSettings(dir_.filePath(QStringLiteral("config.ini")));
         driver_->Settings().imageSavePath = dir_.filePath(QStringLiteral("shots")).toStdString();
-        QObject::connect(driver_.get(), &CaptureDriver::OverlayPainted, [this](qint64 ms) { overlayMs_ = ms; });
+        QObject::connect(driver_.get(), &CaptureDriver::overlayPainted, [this](qint64 ms) { overlayMs_ = ms; });
     }
     void TearDown() override {
         driver_.reset();
@@ -45,12 +45,12 @@ protected:
     }
 
     // Runs `action` once an overlay is open and painted.
-    void WhenOverlayOpen(std::function<void(CCapDialog*)> action) {
+    void WhenOverlayOpen(std::function<void(SelectionOverlay*)> action) {
         auto* timer = new QTimer(driver_.get());
         timer->setInterval(20);
         QObject::connect(timer, &QTimer::timeout, [timer, action] {
             for (QWidget* w : QApplication::topLevelWidgets()) {
-                auto* dialog = qobject_cast<CCapDialog*>(w);
+                auto* dialog = qobject_cast<SelectionOverlay*>(w);
                 if (dialog && dialog->isVisible() && dialog->FirstPaintMs() >= 0) {
                     timer->stop();
                     timer->deleteLater();
@@ -129,7 +129,7 @@ TEST_F(CaptureE2E, WindowObjectPickedWithTheMouseGetsTheClientsFrame) {
     cvtest::Spin(200);
     const cvtest::ScreenRectI f = green.Frame();
     const cvtest::ScreenRectI c = green.Client();
-    WhenOverlayOpen([&](CCapDialog*) {
+    WhenOverlayOpen([&](SelectionOverlay*) {
         Xdotool("mousemove " + std::to_string(c.x + 20) + " " + std::to_string(c.y + 20));
         cvtest::Spin(100);
         Xdotool("click 1");
@@ -179,7 +179,7 @@ TEST_F(CaptureE2E, RegionDragWithArrowKeyNudgingAndEscape) {
     cvtest::Spin(200);
     const cvtest::ScreenRectI c = yellow.Client();
     const int x0 = c.x + 50, y0 = c.y + 40;
-    WhenOverlayOpen([&](CCapDialog*) {
+    WhenOverlayOpen([&](SelectionOverlay*) {
         Xdotool("mousemove " + std::to_string(x0) + " " + std::to_string(y0) + " mousedown 1");
         cvtest::Spin(50);
         Xdotool("mousemove " + std::to_string(x0 + 200) + " " + std::to_string(y0 + 150));
@@ -195,7 +195,7 @@ TEST_F(CaptureE2E, RegionDragWithArrowKeyNudgingAndEscape) {
     EXPECT_EQ(cvtest::Rgb(host_.delivered[0], 0, 0), 0xF0E010u);
     EXPECT_EQ(cvtest::Rgb(host_.delivered[0], 201, 150), 0xF0E010u);
 
-    WhenOverlayOpen([&](CCapDialog*) {
+    WhenOverlayOpen([&](SelectionOverlay*) {
         Xdotool("mousemove 700 500 mousedown 1 mousemove 800 600");
         cvtest::Spin(50);
         Xdotool("key Escape");
@@ -211,7 +211,7 @@ TEST_F(CaptureE2E, FixedRectangleAtTheCursorWithAnOddSize) {
     const cvtest::ScreenRectI c = teal.Client();
     driver_->Settings().fixRectWidth = 101;
     driver_->Settings().fixRectHeight = 51;
-    WhenOverlayOpen([&](CCapDialog*) {
+    WhenOverlayOpen([&](SelectionOverlay*) {
         Xdotool("mousemove " + std::to_string(c.x + 200) + " " + std::to_string(c.y + 200));
         cvtest::Spin(100);
         Xdotool("click 1");
@@ -242,7 +242,7 @@ TEST_F(CaptureE2E, HotkeysStartCapturesAndAConflictIsReported) {
     EXPECT_EQ(host_.messages.size(), 1);
 
     std::vector<int> finished;
-    QObject::connect(driver_.get(), &CaptureDriver::CaptureFinished, [&](int mode, bool) { finished.push_back(mode); });
+    QObject::connect(driver_.get(), &CaptureDriver::captureFinished, [&](int mode, bool) { finished.push_back(mode); });
     Xdotool("key ctrl+shift+f");
     ASSERT_TRUE(cvtest::SpinUntil([&] { return !finished.empty(); }, 10000));
     EXPECT_EQ(finished[0], int(CaptureMode::FullScreen));
@@ -264,7 +264,7 @@ TEST_F(CaptureE2E, HotkeysStartCapturesAndAConflictIsReported) {
 TEST_F(CaptureE2E, WaitsKeepTheProgramAliveAndLaterCommandsQueue) {
     main_->show();
     std::vector<std::string> events;
-    QObject::connect(driver_.get(), &CaptureDriver::CaptureFinished,
+    QObject::connect(driver_.get(), &CaptureDriver::captureFinished,
                      [&](int mode, bool) { events.push_back("finished " + std::to_string(mode)); });
     driver_->Request(CaptureMode::FullScreen);
     QTimer::singleShot(300, [&] {  // inside the 800 ms wait
@@ -286,7 +286,7 @@ TEST_F(CaptureE2E, RemoteHighlightAndWindowCapture) {
     driver_->Highlight(target.Id());
     ASSERT_TRUE(cvtest::SpinUntil([&] { return driver_->HighlightedWindow() == target.Id(); }, 2000));
     bool done = false;
-    QObject::connect(driver_.get(), &CaptureDriver::CaptureFinished, [&](int, bool) { done = true; });
+    QObject::connect(driver_.get(), &CaptureDriver::captureFinished, [&](int, bool) { done = true; });
     driver_->CaptureWindow(1, target.Id());
     ASSERT_TRUE(cvtest::SpinUntil([&] { return done; }, 5000));
     ASSERT_EQ(host_.delivered.size(), 1u);

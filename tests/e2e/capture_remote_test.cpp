@@ -10,11 +10,11 @@
 
 #include "capture/OneShot.h"
 #include "capture_common.h"
-#include "document/files/ImageFile.h"
+#include "imagefile/ImageFile.h"
 
 namespace {
 
-using namespace cv;
+using namespace clipvane;
 using cvtest::SolidWindow;
 
 std::string ClipvaneBinary() {

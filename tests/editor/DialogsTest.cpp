@@ -10,18 +10,18 @@
 #include <QSpinBox>
 #include <gtest/gtest.h>
 
-#include "document/GrabwellDoc.h"
-#include "editor/dialogs/BrightConDlg.h"
-#include "editor/dialogs/EffectDialogsImpl.h"
-#include "editor/dialogs/EffectDlg.h"
-#include "editor/dialogs/ExitHintDlg.h"
+#include "document/ImageDocument.h"
+#include "editor/dialogs/BrightnessContrastDialog.h"
+#include "editor/dialogs/WidgetEffectDialogs.h"
+#include "editor/dialogs/EffectPreviewDialog.h"
+#include "app/ExitHintDialog.h"
 #include "editor/dialogs/HueStrip.h"
-#include "editor/dialogs/HyperLinkStatic.h"
+#include "widgets/HyperlinkLabel.h"
 #include "editor/dialogs/PreviewFrame.h"
-#include "editor/dialogs/ResizeDlg.h"
+#include "editor/dialogs/ResizeDialog.h"
 #include "editor/EditorTestApp.h"
 
-namespace cv {
+namespace clipvane {
 namespace {
 
 struct DialogFixture : ::testing::Test {
@@ -30,7 +30,7 @@ struct DialogFixture : ::testing::Test {
         doc.image = cvtest::Gradient(120, 90);
         original = doc.image;
     }
-    CGrabwellDoc doc;
+    ImageDocument doc;
     DocumentEffectTarget target;
     PixelImage original;
 };
@@ -53,7 +53,7 @@ TEST_F(DialogFixture, EveryLayoutStartsWithItsRangesAndValues) {
     };
     for (const SliderExpectation& c : cases) {
         SCOPED_TRACE(c.templateId);
-        CEffectDlg dlg(target, c.templateId);
+        EffectPreviewDialog dlg(target, c.templateId);
         EXPECT_EQ(dlg.windowTitle(), QString::fromLatin1(c.title));
         for (int i = 0; i < 3; ++i) EXPECT_EQ(dlg.Slider(i) != nullptr, i < c.sliders);
         EXPECT_EQ(dlg.Slider(0)->minimum(), c.min1);
@@ -64,31 +64,31 @@ TEST_F(DialogFixture, EveryLayoutStartsWithItsRangesAndValues) {
         // Opening alone never touches the document.
         EXPECT_TRUE(cvtest::SamePixels(doc.image, original));
     }
-    CEffectDlg level(target, 172);
+    EffectPreviewDialog level(target, 172);
     EXPECT_EQ(level.Slider(1)->value(), 255);
     EXPECT_TRUE(level.ChannelRadio(0)->isChecked());
-    CEffectDlg grid(target, 197);
+    EffectPreviewDialog grid(target, 197);
     EXPECT_EQ(grid.Slider(1)->value(), 50);
-    CEffectDlg tone(target, 200);
+    EffectPreviewDialog tone(target, 200);
     EXPECT_EQ(tone.windowTitle(), QStringLiteral("Color Tone"));
     EXPECT_EQ(tone.Values().toneColour, 0xFFFEA821u);  // red 254, green 168, blue 33
     EXPECT_NE(tone.Strip(), nullptr);
 }
 
 TEST_F(DialogFixture, SmallImagesPreviewAtFullSizeLargeOnesScaled) {
-    CEffectDlg small(target, 196);
+    EffectPreviewDialog small(target, 196);
     EXPECT_EQ(small.Scale(), 1.0);
     EXPECT_EQ(small.Thumbnail().Width(), 120);
     EXPECT_EQ(small.Thumbnail().Depth(), 24);
     doc.image = cvtest::Gradient(880, 330);
-    CEffectDlg large(target, 196);
+    EffectPreviewDialog large(target, 196);
     EXPECT_DOUBLE_EQ(large.Scale(), 0.25);  // 220 / 880 beats 165 / 330
     EXPECT_EQ(large.Thumbnail().Width(), 220);
     EXPECT_EQ(large.Thumbnail().Height(), 82);
 }
 
 TEST_F(DialogFixture, OkAppliesOneUndoStepWithTheSliderValues) {
-    CEffectDlg dlg(target, 173);
+    EffectPreviewDialog dlg(target, 173);
     dlg.Slider(0)->setValue(20);
     dlg.Slider(2)->setValue(-30);
     EXPECT_EQ(dlg.ValueLabel(0)->text(), QStringLiteral("20"));
@@ -105,7 +105,7 @@ TEST_F(DialogFixture, OkAppliesOneUndoStepWithTheSliderValues) {
 }
 
 TEST_F(DialogFixture, CancelAfterLivePreviewsRestoresTheImageExactly) {
-    CEffectDlg dlg(target, 174);
+    EffectPreviewDialog dlg(target, 174);
     dlg.PreviewCheck()->setChecked(true);
     dlg.Slider(0)->setValue(150);
     EXPECT_FALSE(cvtest::SamePixels(doc.image, original));  // live preview on the document
@@ -121,7 +121,7 @@ TEST_F(DialogFixture, CancelAfterLivePreviewsRestoresTheImageExactly) {
 }
 
 TEST_F(DialogFixture, PreviewsNeverAccumulate) {
-    CEffectDlg dlg(target, 173);
+    EffectPreviewDialog dlg(target, 173);
     dlg.Slider(0)->setValue(10);
     dlg.Slider(0)->setValue(20);
     dlg.Slider(0)->setValue(10);
@@ -130,7 +130,7 @@ TEST_F(DialogFixture, PreviewsNeverAccumulate) {
 }
 
 TEST_F(DialogFixture, ColourLevelRadiosPickTheChannelSet) {
-    CEffectDlg dlg(target, 172);
+    EffectPreviewDialog dlg(target, 172);
     dlg.Slider(0)->setValue(100);
     dlg.ChannelRadio(1)->click();  // R only
     EXPECT_EQ(dlg.Values().channel, 1);
@@ -145,7 +145,7 @@ TEST_F(DialogFixture, ColourLevelRadiosPickTheChannelSet) {
 }
 
 TEST_F(DialogFixture, ToneStripPicksColoursAndRetintsThePreview) {
-    CEffectDlg dlg(target, 200);
+    EffectPreviewDialog dlg(target, 200);
     const PixelImage first = dlg.Preview();
     dlg.PickToneAt(40);
     const QRgb picked = HueStripColour(40);
@@ -155,7 +155,7 @@ TEST_F(DialogFixture, ToneStripPicksColoursAndRetintsThePreview) {
 }
 
 TEST_F(DialogFixture, BrightnessContrastOkIsTwoStepsAndUndoKeepsBrightness) {
-    CBrightConDlg dlg(target);
+    BrightnessContrastDialog dlg(target);
     EXPECT_EQ(dlg.BrightnessSlider()->value(), 100);
     EXPECT_EQ(dlg.ContrastSlider()->value(), 100);
     EXPECT_EQ(dlg.BrightnessSlider()->maximum(), 200);
@@ -173,7 +173,7 @@ TEST_F(DialogFixture, BrightnessContrastOkIsTwoStepsAndUndoKeepsBrightness) {
 }
 
 TEST_F(DialogFixture, BrightnessContrastCancelRestoresAfterPreview) {
-    CBrightConDlg dlg(target);
+    BrightnessContrastDialog dlg(target);
     dlg.PreviewCheck()->setChecked(true);
     dlg.BrightnessSlider()->setValue(30);
     EXPECT_FALSE(cvtest::SamePixels(doc.image, original));
@@ -188,9 +188,9 @@ TEST(PreviewFrame, FitScaleKeepsTheSmallerRatio) {
     EXPECT_EQ(FitScale(0, 10, 220, 165), 1.0);
 }
 
-TEST(ResizeDlg, KeepsTheAspectFromTheSizeAtOpening) {
+TEST(ResizeDialog, KeepsTheAspectFromTheSizeAtOpening) {
     cvtest::EditorApp();
-    CResizeDlg dlg(640, 480);
+    ResizeDialog dlg(640, 480);
     EXPECT_EQ(dlg.WidthEdit()->value(), 640);
     EXPECT_TRUE(dlg.KeepAspectCheck()->isChecked());
     EXPECT_TRUE(dlg.BetterRadio()->isChecked());
@@ -210,10 +210,10 @@ TEST(ResizeDlg, KeepsTheAspectFromTheSizeAtOpening) {
     EXPECT_EQ(dlg.quality, 0);
 }
 
-TEST(ResizeDlg, ProportionalSideRoundsHalfAwayFromZero) {
-    EXPECT_EQ(CResizeDlg::ProportionalSide(3, 2, 1), 2);  // 1.5
-    EXPECT_EQ(CResizeDlg::ProportionalSide(5, 4, 1), 1);  // 1.25
-    EXPECT_EQ(CResizeDlg::ProportionalSide(7, 0, 10), 0);
+TEST(ResizeDialog, ProportionalSideRoundsHalfAwayFromZero) {
+    EXPECT_EQ(ResizeDialog::ProportionalSide(3, 2, 1), 2);  // 1.5
+    EXPECT_EQ(ResizeDialog::ProportionalSide(5, 4, 1), 1);  // 1.25
+    EXPECT_EQ(ResizeDialog::ProportionalSide(7, 0, 10), 0);
 }
 
 TEST(HueStrip, SaturatedHuesFromCyanAroundTheCircle) {
@@ -232,9 +232,9 @@ TEST(HueStrip, SaturatedHuesFromCyanAroundTheCircle) {
     EXPECT_EQ(qGreen(HueStripColour(217)), 254);             // green side last
 }
 
-TEST(ExitHintDlg, AsksAboutTheNamedDocument) {
+TEST(ExitHintDialog, AsksAboutTheNamedDocument) {
     cvtest::EditorApp();
-    CExitHintDlg dlg;
+    ExitHintDialog dlg;
     dlg.SetDocumentName(QStringLiteral("Clipvane3"));
     EXPECT_EQ(dlg.windowTitle(), QStringLiteral("Save image"));
     EXPECT_EQ(dlg.Question(), QStringLiteral("Do you want to save Clipvane3?"));
@@ -251,19 +251,19 @@ TEST(ExitHintDlg, AsksAboutTheNamedDocument) {
 
 TEST(HyperLink, ColoursFollowHoverAndVisits) {
     cvtest::EditorApp();
-    HyperLinkStatic link(QStringLiteral("https://example.org/"));
+    HyperlinkLabel link(QStringLiteral("https://example.org/"));
     EXPECT_EQ(link.URL(), QStringLiteral("https://example.org/"));
     EXPECT_EQ(link.toolTip(), link.URL());
-    EXPECT_EQ(link.CurrentColour(), HyperLinkStatic::LinkColour());
+    EXPECT_EQ(link.CurrentColour(), HyperlinkLabel::LinkColour());
     QString opened;
-    HyperLinkStatic::SetOpener([&](const QString& url) {
+    HyperlinkLabel::SetOpener([&](const QString& url) {
         opened = url;
         return true;
     });
     EXPECT_TRUE(link.Activate());
     EXPECT_EQ(opened, link.URL());
     EXPECT_TRUE(link.Visited());
-    EXPECT_EQ(link.CurrentColour(), HyperLinkStatic::VisitedColour());
+    EXPECT_EQ(link.CurrentColour(), HyperlinkLabel::VisitedColour());
 }
 
 TEST(HyperLink, ErrorTexts) {
@@ -273,4 +273,4 @@ TEST(HyperLink, ErrorTexts) {
 }
 
 }  // namespace
-}  // namespace cv
+}  // namespace clipvane

@@ -15,8 +15,8 @@ inline QApplication* EditorApp() {
 }
 
 // A 32-bit image whose pixel (x, y) has blue x, green y, red x + y (mod 256).
-inline cv::PixelImage Gradient(int w, int h, int depth = 32) {
-    cv::PixelImage image;
+inline clipvane::PixelImage Gradient(int w, int h, int depth = 32) {
+    clipvane::PixelImage image;
     image.Create(w, h, depth);
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x) {
@@ -29,7 +29,7 @@ inline cv::PixelImage Gradient(int w, int h, int depth = 32) {
     return image;
 }
 
-inline bool SamePixels(const cv::PixelImage& a, const cv::PixelImage& b) {
+inline bool SamePixels(const clipvane::PixelImage& a, const clipvane::PixelImage& b) {
     if (a.Width() != b.Width() || a.Height() != b.Height() || a.Depth() != b.Depth()) return false;
     const int bytes = a.Width() * a.Depth() / 8;
     for (int y = 0; y < a.Height(); ++y)

@@ -4,7 +4,7 @@
 #include "editor/tools/BandGeometry.h"
 #include "editor/view/ZoomMath.h"
 
-namespace cv {
+namespace clipvane {
 namespace {
 
 TEST(ZoomMath, TableAndOutOfRange) {
@@ -108,4 +108,4 @@ TEST(BandGeometry, ChangesLeavingTheImageAreRefused) {
 }
 
 }  // namespace
-}  // namespace cv
+}  // namespace clipvane

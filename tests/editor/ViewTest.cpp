@@ -4,18 +4,18 @@
 #include <QScrollBar>
 #include <gtest/gtest.h>
 
-#include "document/GrabwellDoc.h"
-#include "editor/view/GrabwellView.h"
+#include "document/ImageDocument.h"
+#include "editor/view/EditorView.h"
 #include "editor/EditorTestApp.h"
 
-namespace cv {
+namespace clipvane {
 namespace {
 
 struct ViewFixture : ::testing::Test {
     ViewFixture() {
         cvtest::EditorApp();
         doc.image = cvtest::Gradient(200, 150);
-        view = std::make_unique<CGrabwellView>(&doc);
+        view = std::make_unique<EditorView>(&doc);
         view->resize(400, 300);
         doc.UpdateAllViews();
     }
@@ -31,8 +31,8 @@ struct ViewFixture : ::testing::Test {
         view->Tools().Release(x1, y1);
     }
 
-    CGrabwellDoc doc;
-    std::unique_ptr<CGrabwellView> view;
+    ImageDocument doc;
+    std::unique_ptr<EditorView> view;
 };
 
 TEST_F(ViewFixture, StartsWithMoveAtActualSize) {
@@ -216,7 +216,7 @@ TEST_F(ViewFixture, MoveToolPansWithTheHand) {
 
 TEST_F(ViewFixture, ToolChangeClearsTheBandAndAsksForThePanel) {
     int requested = -1;
-    QObject::connect(view.get(), &CGrabwellView::toolPanelRequested, [&](int t) { requested = t; });
+    QObject::connect(view.get(), &EditorView::toolPanelRequested, [&](int t) { requested = t; });
     DragCrop(10, 10, 60, 60);
     EXPECT_EQ(requested, int(EditorTool::Crop));
     view->Tools().SetTool(EditorTool::Text);
@@ -238,4 +238,4 @@ TEST(CopyRegion, ClipsToTheImageAndRefusesBadArguments) {
 }
 
 }  // namespace
-}  // namespace cv
+}  // namespace clipvane

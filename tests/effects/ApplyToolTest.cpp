@@ -9,10 +9,10 @@
 #include <string>
 
 #include "EffectTestUtil.h"
-#include "document/files/ImageFile.h"
+#include "imagefile/ImageFile.h"
 #include "image/effects/EffectCommands.h"
 
-namespace cv {
+namespace clipvane {
 namespace {
 
 namespace fs = std::filesystem;
@@ -86,4 +86,4 @@ TEST_F(ApplyTool, RejectsBadArguments) {
 }
 
 }  // namespace
-}  // namespace cv
+}  // namespace clipvane

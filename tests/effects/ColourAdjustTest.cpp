@@ -7,7 +7,7 @@
 #include "EffectTestUtil.h"
 #include "image/effects/Effects.h"
 
-namespace cv {
+namespace clipvane {
 namespace {
 
 using test::At;
@@ -350,4 +350,4 @@ TEST(ColourAdjustments, Same24And32BitColoursAndAlphaKept) {
 }
 
 }  // namespace
-}  // namespace cv
+}  // namespace clipvane

@@ -6,7 +6,7 @@
 #include "image/effects/EffectCommands.h"
 #include "image/effects/Effects.h"
 
-namespace cv {
+namespace clipvane {
 namespace {
 
 using test::At;
@@ -128,4 +128,4 @@ TEST(EffectCommand, UnknownIdsAndPlans) {
 }
 
 }  // namespace
-}  // namespace cv
+}  // namespace clipvane

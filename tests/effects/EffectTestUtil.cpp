@@ -1,6 +1,6 @@
 #include "EffectTestUtil.h"
 
-namespace cv::test {
+namespace clipvane::test {
 
 PixelImage PhotoLike(int w, int h, int depth, uint32_t seed) {
     PixelImage img;
@@ -44,4 +44,4 @@ bool SamePixels(const PixelImage& a, const PixelImage& b) {
     return true;
 }
 
-}  // namespace cv::test
+}  // namespace clipvane::test

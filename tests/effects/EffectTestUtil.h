@@ -12,7 +12,7 @@
 #include "image/Effect.h"
 #include "image/PixelImage.h"
 
-namespace cv::test {
+namespace clipvane::test {
 
 // Pixels row by row as 0xAARRGGBB (alpha ignored at 24 bits).
 inline PixelImage MakeImage(int w, int h, int depth, std::initializer_list<uint32_t> pixels) {
@@ -51,4 +51,4 @@ void ApplyPlain(PixelImage& image, ImageEffect& effect);
 
 bool SamePixels(const PixelImage& a, const PixelImage& b);
 
-}  // namespace cv::test
+}  // namespace clipvane::test

@@ -7,7 +7,7 @@
 #include "EffectTestUtil.h"
 #include "image/effects/Effects.h"
 
-namespace cv {
+namespace clipvane {
 namespace {
 
 using test::At;
@@ -390,4 +390,4 @@ TEST(Filters, RefuseSmallDepthsAndEmptyImages) {
 }
 
 }  // namespace
-}  // namespace cv
+}  // namespace clipvane

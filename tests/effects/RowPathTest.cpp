@@ -10,7 +10,7 @@
 #include "EffectTestUtil.h"
 #include "image/effects/Effects.h"
 
-namespace cv {
+namespace clipvane {
 namespace {
 
 struct Case {
@@ -137,4 +137,4 @@ TEST(RowPath, ReusedEffectObjectRestartsFromTheNewImage) {
 }
 
 }  // namespace
-}  // namespace cv
+}  // namespace clipvane

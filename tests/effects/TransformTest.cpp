@@ -6,7 +6,7 @@
 #include "image/effects/Effects.h"
 #include "support/ImageBuilders.h"
 
-namespace cv {
+namespace clipvane {
 namespace {
 
 using test::At;
@@ -241,4 +241,4 @@ TEST(ResizeArithmetic, KeepsTheAspectOfTheOriginalSize) {
 }
 
 }  // namespace
-}  // namespace cv
+}  // namespace clipvane

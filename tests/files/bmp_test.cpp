@@ -4,14 +4,14 @@
 
 #include <cstring>
 
-#include "document/files/Handlers.h"
-#include "document/files/ImageFile.h"
+#include "imagefile/Handlers.h"
+#include "imagefile/ImageFile.h"
 #include "support/files_Magick.h"
 
 namespace {
 
-using cv::BmpHandler;
-using cv::PixelImage;
+using clipvane::BmpHandler;
+using clipvane::PixelImage;
 using cvtest::ScratchDir;
 
 void Put16(std::vector<uint8_t>& b, size_t at, uint32_t v) {
@@ -139,8 +139,8 @@ TEST(BmpRead, PaletteAndColoursUsed) {
     EXPECT_EQ(img.GetPixel(1, 0), 2u);
     // Entry 2 was written as blue 20, green 40, red 60; entries past the
     // three stored ones are black.
-    EXPECT_EQ(img.Palette()[2], (cv::RgbQuad{20, 40, 60, 0}));
-    EXPECT_EQ(img.Palette()[3], (cv::RgbQuad{}));
+    EXPECT_EQ(img.Palette()[2], (clipvane::RgbQuad{20, 40, 60, 0}));
+    EXPECT_EQ(img.Palette()[3], (clipvane::RgbQuad{}));
 }
 
 TEST(BmpRead, SixteenBitMasks) {
@@ -231,11 +231,11 @@ TEST(BmpWrite, PaletteAndMaskSizes) {
     EXPECT_EQ(cvtest::ReadBytes(dir / "g.bmp").size(), 1082u);
 
     // 16 bits with masks: T = P + 54 + 12; 1 x 1 -> stride 4, T = 70.
-    cv::BitmapInfoHeader hdr;
+    clipvane::BitmapInfoHeader hdr;
     hdr.biWidth = 1;
     hdr.biHeight = 1;
     hdr.biBitCount = 16;
-    hdr.biCompression = cv::kBiBitfields;
+    hdr.biCompression = clipvane::kBiBitfields;
     const uint32_t masks[3] = {0xF800, 0x07E0, 0x001F};
     PixelImage rgb565;
     ASSERT_TRUE(rgb565.CreateFromHeader(hdr, masks));

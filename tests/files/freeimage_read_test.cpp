@@ -9,9 +9,9 @@
 #include <cstdlib>
 #include <new>
 
-#include "document/files/Handlers.h"
-#include "document/files/ImageFile.h"
-#include "document/files/IsolatedDecoder.h"
+#include "imagefile/Handlers.h"
+#include "imagefile/ImageFile.h"
+#include "imagefile/IsolatedDecoder.h"
 #include "support/files_Magick.h"
 
 #if defined(__SANITIZE_ADDRESS__)
@@ -24,17 +24,17 @@
 
 namespace {
 
-using cv::PixelImage;
+using clipvane::PixelImage;
 using cvtest::Magick;
 using cvtest::Quote;
 using cvtest::ScratchDir;
 
 class FreeImageRead : public ::testing::Test {
 protected:
-    void SetUp() override { cv::InstallHandlerFactory(new cv::StandardHandlerFactory); }
+    void SetUp() override { clipvane::InstallHandlerFactory(new clipvane::StandardHandlerFactory); }
     void TearDown() override {
-        cv::SetDecoderChildHook(nullptr);
-        cv::SetDecoderLimits(cv::DecoderLimits{});
+        clipvane::SetDecoderChildHook(nullptr);
+        clipvane::SetDecoderLimits(clipvane::DecoderLimits{});
     }
 
     // Makes `name` with ImageMagick and loads it through LoadFromFile. A
@@ -45,7 +45,7 @@ protected:
         const std::string prefix = colon == std::string::npos ? "" : name.substr(0, colon + 1);
         EXPECT_TRUE(Magick(args + " " + Quote(prefix + path_))) << args;
         PixelImage img;
-        EXPECT_TRUE(cv::LoadFromFile(path_, img)) << name;
+        EXPECT_TRUE(clipvane::LoadFromFile(path_, img)) << name;
         return img;
     }
 
@@ -100,7 +100,7 @@ TEST_F(FreeImageRead, JpegIsCloseToImageMagicksDecoding) {
     // Upper-case extensions and the long form give the same type.
     PixelImage again;
     ASSERT_EQ(std::rename(path_.c_str(), (dir_ / "P.JPEG").c_str()), 0);
-    EXPECT_TRUE(cv::LoadFromFile(dir_ / "P.JPEG", again));
+    EXPECT_TRUE(clipvane::LoadFromFile(dir_ / "P.JPEG", again));
 }
 
 TEST_F(FreeImageRead, PaletteTransparencyBecomesAlpha) {
@@ -113,7 +113,7 @@ TEST_F(FreeImageRead, PaletteTransparencyBecomesAlpha) {
         ASSERT_TRUE(Magick(args + " -type PaletteAlpha " + Quote(file))) << name;
         path_ = dir_ / name;
         PixelImage img;
-        ASSERT_TRUE(cv::LoadFromFile(path_, img)) << name;
+        ASSERT_TRUE(clipvane::LoadFromFile(path_, img)) << name;
         ASSERT_EQ(img.Depth(), 32) << name;
         for (int y = 0; y < 6; ++y)
             for (int x = 0; x < 12; ++x) {
@@ -130,12 +130,12 @@ TEST_F(FreeImageRead, AnimatedGifGivesFirstFrameAndDelay) {
     ASSERT_TRUE(Magick("-delay 37 -size 10x8 xc:red -size 10x8 xc:blue -size 10x8 xc:lime " +
                        Quote(dir_ / "anim.gif")));
     PixelImage img;
-    ASSERT_TRUE(cv::LoadFromFile(dir_ / "anim.gif", img));
+    ASSERT_TRUE(clipvane::LoadFromFile(dir_ / "anim.gif", img));
     EXPECT_EQ(img.frameDelay, 370);
     EXPECT_EQ(cvtest::ImagePixels(img).rgba[0], 255);  // red
     EXPECT_EQ(cvtest::ImagePixels(img).rgba[2], 0);
 
-    cv::FreeImageHandler h;
+    clipvane::FreeImageHandler h;
     ASSERT_TRUE(h.LoadFile(dir_ / "anim.gif"));
     ASSERT_EQ(h.Frames().size(), 3u);
     EXPECT_EQ(cvtest::ImagePixels(*h.Frames()[1]).rgba[2], 255);  // blue
@@ -144,7 +144,7 @@ TEST_F(FreeImageRead, AnimatedGifGivesFirstFrameAndDelay) {
 
 TEST_F(FreeImageRead, MultiPageTiffPageByPage) {
     ASSERT_TRUE(Magick("-size 8x8 xc:red -size 12x6 xc:blue " + Quote(dir_ / "multi.tif")));
-    cv::FreeImageHandler h;
+    clipvane::FreeImageHandler h;
     ASSERT_TRUE(h.LoadFile(dir_ / "multi.tif"));
     ASSERT_EQ(h.Frames().size(), 2u);
     EXPECT_EQ(h.Frames()[0]->Width(), 8);
@@ -152,21 +152,21 @@ TEST_F(FreeImageRead, MultiPageTiffPageByPage) {
     EXPECT_EQ(h.Frames()[1]->Height(), 6);
     EXPECT_EQ(h.Frames()[0]->frameDelay, 0);
     PixelImage first;
-    ASSERT_TRUE(cv::LoadFromFile(dir_ / "multi.tif", first));
+    ASSERT_TRUE(clipvane::LoadFromFile(dir_ / "multi.tif", first));
     EXPECT_EQ(first.Width(), 8);
 
     // Frames past the limit on all pixels together are dropped: page 1 holds
     // 8 rows of 24 bytes (192), page 2 another 6 x 36 = 216; a limit of 300
     // keeps the first page only. A limit below the first page refuses.
-    cv::DecoderLimits limits;
+    clipvane::DecoderLimits limits;
     limits.totalFrameBytes = 300;
-    cv::SetDecoderLimits(limits);
-    cv::FreeImageHandler limited;
+    clipvane::SetDecoderLimits(limits);
+    clipvane::FreeImageHandler limited;
     ASSERT_TRUE(limited.LoadFile(dir_ / "multi.tif"));
     EXPECT_EQ(limited.Frames().size(), 1u);
     limits.totalFrameBytes = 100;
-    cv::SetDecoderLimits(limits);
-    cv::FreeImageHandler refused;
+    clipvane::SetDecoderLimits(limits);
+    clipvane::FreeImageHandler refused;
     EXPECT_FALSE(refused.LoadFile(dir_ / "multi.tif"));
     EXPECT_TRUE(refused.Frames().empty());
 }
@@ -174,7 +174,7 @@ TEST_F(FreeImageRead, MultiPageTiffPageByPage) {
 TEST_F(FreeImageRead, MemoryLoadingAndBadData) {
     ASSERT_TRUE(Magick(kPicture + " " + Quote(dir_ / "m.png")));
     const std::vector<uint8_t> bytes = cvtest::ReadBytes(dir_ / "m.png");
-    cv::FreeImageHandler h;
+    clipvane::FreeImageHandler h;
     ASSERT_TRUE(h.LoadMemory(bytes.data(), bytes.size()));
     ASSERT_EQ(h.Frames().size(), 1u);
     EXPECT_EQ(h.Frames()[0]->Width(), 23);
@@ -183,25 +183,25 @@ TEST_F(FreeImageRead, MemoryLoadingAndBadData) {
     std::vector<uint8_t> half(bytes.begin(), bytes.begin() + long(bytes.size() / 2));
     cvtest::WriteBytes(dir_ / "half.png", half);
     PixelImage img;
-    const bool halfLoaded = cv::LoadFromFile(dir_ / "half.png", img);
+    const bool halfLoaded = clipvane::LoadFromFile(dir_ / "half.png", img);
     if (halfLoaded) {
         EXPECT_EQ(img.Width(), 23);  // libpng may give back what it decoded
     }
     cvtest::WriteBytes(dir_ / "junk.psd", std::vector<uint8_t>(500, 0x5A));
-    EXPECT_FALSE(cv::LoadFromFile(dir_ / "junk.psd", img));
+    EXPECT_FALSE(clipvane::LoadFromFile(dir_ / "junk.psd", img));
     cvtest::WriteBytes(dir_ / "empty.png", {});
-    EXPECT_FALSE(cv::LoadFromFile(dir_ / "empty.png", img));
-    EXPECT_FALSE(cv::LoadFromFile(dir_ / "missing.png", img));
-    EXPECT_FALSE(cv::LoadFromFile(dir_.Path(), img));
+    EXPECT_FALSE(clipvane::LoadFromFile(dir_ / "empty.png", img));
+    EXPECT_FALSE(clipvane::LoadFromFile(dir_ / "missing.png", img));
+    EXPECT_FALSE(clipvane::LoadFromFile(dir_.Path(), img));
     // A pipe named like an image is refused at once, not read until the
     // decoder's time limit.
     ASSERT_EQ(mkfifo((dir_ / "pipe.png").c_str(), 0600), 0);
     const auto start = std::chrono::steady_clock::now();
-    EXPECT_FALSE(cv::LoadFromFile(dir_ / "pipe.png", img));
+    EXPECT_FALSE(clipvane::LoadFromFile(dir_ / "pipe.png", img));
     ASSERT_EQ(mkfifo((dir_ / "pipe.bmp").c_str(), 0600), 0);
-    EXPECT_FALSE(cv::LoadFromFile(dir_ / "pipe.bmp", img));
+    EXPECT_FALSE(clipvane::LoadFromFile(dir_ / "pipe.bmp", img));
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
-    cv::FreeImageHandler none;
+    clipvane::FreeImageHandler none;
     EXPECT_FALSE(none.LoadMemory(nullptr, 10));
 }
 
@@ -210,8 +210,8 @@ TEST_F(FreeImageRead, FailedLoadLeavesTheImageAlone) {
     ASSERT_TRUE(img.Create(3, 3, 24));
     img.PixelAddress(1, 1)[0] = 77;
     cvtest::WriteBytes(dir_ / "bad.gif", std::vector<uint8_t>(64, 1));
-    EXPECT_FALSE(cv::LoadFromFile(dir_ / "bad.gif", img));
-    EXPECT_FALSE(cv::LoadFromFile(dir_ / "noext", img));
+    EXPECT_FALSE(clipvane::LoadFromFile(dir_ / "bad.gif", img));
+    EXPECT_FALSE(clipvane::LoadFromFile(dir_ / "noext", img));
     EXPECT_EQ(img.Width(), 3);
     EXPECT_EQ(img.PixelAddress(1, 1)[0], 77);
 }
@@ -235,22 +235,22 @@ void GreedyHook() {
 
 TEST_F(FreeImageRead, ChildCrashIsAnOrdinaryFailure) {
     ASSERT_TRUE(Magick(kPicture + " " + Quote(dir_ / "c.png")));
-    cv::SetDecoderChildHook(CrashHook);
+    clipvane::SetDecoderChildHook(CrashHook);
     PixelImage img;
-    EXPECT_FALSE(cv::LoadFromFile(dir_ / "c.png", img));
-    cv::SetDecoderChildHook(nullptr);
-    EXPECT_TRUE(cv::LoadFromFile(dir_ / "c.png", img));  // and the program carries on
+    EXPECT_FALSE(clipvane::LoadFromFile(dir_ / "c.png", img));
+    clipvane::SetDecoderChildHook(nullptr);
+    EXPECT_TRUE(clipvane::LoadFromFile(dir_ / "c.png", img));  // and the program carries on
 }
 
 TEST_F(FreeImageRead, ChildHangEndsAtTheTimeLimit) {
     ASSERT_TRUE(Magick(kPicture + " " + Quote(dir_ / "h.png")));
-    cv::DecoderLimits limits;
+    clipvane::DecoderLimits limits;
     limits.timeoutMs = 300;
-    cv::SetDecoderLimits(limits);
-    cv::SetDecoderChildHook(HangHook);
+    clipvane::SetDecoderLimits(limits);
+    clipvane::SetDecoderChildHook(HangHook);
     PixelImage img;
     const auto start = std::chrono::steady_clock::now();
-    EXPECT_FALSE(cv::LoadFromFile(dir_ / "h.png", img));
+    EXPECT_FALSE(clipvane::LoadFromFile(dir_ / "h.png", img));
     const auto ms =
         std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count();
     EXPECT_GE(ms, 250);
@@ -262,12 +262,12 @@ TEST_F(FreeImageRead, ChildMemoryLimit) {
     GTEST_SKIP() << "the address-space limit is not set under AddressSanitizer";
 #else
     ASSERT_TRUE(Magick(kPicture + " " + Quote(dir_ / "g.png")));
-    cv::DecoderLimits limits;
+    clipvane::DecoderLimits limits;
     limits.memoryBytes = uint64_t(256) << 20;
-    cv::SetDecoderLimits(limits);
-    cv::SetDecoderChildHook(GreedyHook);
+    clipvane::SetDecoderLimits(limits);
+    clipvane::SetDecoderChildHook(GreedyHook);
     PixelImage img;
-    EXPECT_FALSE(cv::LoadFromFile(dir_ / "g.png", img));
+    EXPECT_FALSE(clipvane::LoadFromFile(dir_ / "g.png", img));
 #endif
 }
 

@@ -5,15 +5,15 @@
 #include <cstring>
 #include <tuple>
 
-#include "document/files/Handlers.h"
-#include "document/files/Pcx.h"
-#include "document/files/Png.h"
-#include "document/files/Sha256.h"
+#include "imagefile/Handlers.h"
+#include "imagefile/Pcx.h"
+#include "imagefile/Png.h"
+#include "imagefile/Sha256.h"
 #include "support/files_Magick.h"
 
 namespace {
 
-using cv::PixelImage;
+using clipvane::PixelImage;
 
 TEST(PcxEncode, TrueColourPlanes) {
     // 3 x 1 at 24 bits: pixels red, red, (blue 0xC5). Width 3 is odd, so each
@@ -23,7 +23,7 @@ TEST(PcxEncode, TrueColourPlanes) {
     img.PixelAddress(0, 0)[2] = 0xFF;
     img.PixelAddress(1, 0)[2] = 0xFF;
     img.PixelAddress(2, 0)[0] = 0xC5;
-    const std::vector<uint8_t> b = cv::EncodePcx(img);
+    const std::vector<uint8_t> b = clipvane::EncodePcx(img);
     ASSERT_GE(b.size(), 128u);
     EXPECT_EQ(b[0], 0x0A);
     EXPECT_EQ(b[1], 5);
@@ -46,9 +46,9 @@ TEST(PcxEncode, PaletteImageAndLongRuns) {
     PixelImage img;
     ASSERT_TRUE(img.Create(100, 1, 8));
     std::memset(img.Row(0), 7, 100);
-    const cv::RgbQuad q{1, 2, 3, 0};
+    const clipvane::RgbQuad q{1, 2, 3, 0};
     img.SetPalette(7, 1, &q);
-    const std::vector<uint8_t> b = cv::EncodePcx(img);
+    const std::vector<uint8_t> b = clipvane::EncodePcx(img);
     ASSERT_EQ(b.size(), 128u + 4 + 769);
     EXPECT_EQ(b[65], 1);
     EXPECT_EQ(b[66], 100);
@@ -68,18 +68,18 @@ TEST(PcxEncode, OtherDepthsAndLimits) {
     PixelImage nibbles;
     ASSERT_TRUE(nibbles.Create(2, 1, 4));
     nibbles.Row(0)[0] = 0x12;
-    const std::vector<uint8_t> b = cv::EncodePcx(nibbles);
+    const std::vector<uint8_t> b = clipvane::EncodePcx(nibbles);
     ASSERT_EQ(b.size(), 128u + 2 + 769);
     EXPECT_EQ(b[128], 1);
     EXPECT_EQ(b[129], 2);
     // 32 bits lose alpha and become three planes.
     PixelImage alpha;
     ASSERT_TRUE(alpha.Create(2, 1, 32));
-    EXPECT_EQ(cv::EncodePcx(alpha)[65], 3);
-    EXPECT_TRUE(cv::EncodePcx(PixelImage()).empty());
+    EXPECT_EQ(clipvane::EncodePcx(alpha)[65], 3);
+    EXPECT_TRUE(clipvane::EncodePcx(PixelImage()).empty());
     PixelImage wide;
     ASSERT_TRUE(wide.Create(70000, 1, 8));
-    EXPECT_TRUE(cv::EncodePcx(wide).empty());
+    EXPECT_TRUE(clipvane::EncodePcx(wide).empty());
 }
 
 TEST(PcxDecode, ReadsWhatTheWriterWrites) {
@@ -89,9 +89,9 @@ TEST(PcxDecode, ReadsWhatTheWriterWrites) {
         ASSERT_TRUE(img.Create(w, h, depth));
         for (int y = 0; y < h; ++y)
             for (int i = 0; i < img.Stride(); ++i) img.Row(y)[i] = uint8_t(i * 31 + y * 7);
-        const std::vector<uint8_t> file = cv::EncodePcx(img);
+        const std::vector<uint8_t> file = clipvane::EncodePcx(img);
         PixelImage back;
-        ASSERT_EQ(cv::DecodePcx(file.data(), file.size(), back), cv::PcxResult::kDecoded);
+        ASSERT_EQ(clipvane::DecodePcx(file.data(), file.size(), back), clipvane::PcxResult::kDecoded);
         ASSERT_EQ(back.Width(), w);
         ASSERT_EQ(back.Height(), h);
         for (int y = 0; y < h; ++y)
@@ -99,7 +99,7 @@ TEST(PcxDecode, ReadsWhatTheWriterWrites) {
                 if (depth == 24) {
                     EXPECT_EQ(back.GetPixel(x, y), img.GetPixel(x, y));
                 } else {
-                    const cv::RgbQuad want = img.Palette()[img.GetPixel(x, y)];
+                    const clipvane::RgbQuad want = img.Palette()[img.GetPixel(x, y)];
                     EXPECT_EQ(back.Palette()[back.GetPixel(x, y)], want);
                 }
             }
@@ -109,22 +109,22 @@ TEST(PcxDecode, ReadsWhatTheWriterWrites) {
 TEST(PcxDecode, RefusesMalformedFiles) {
     PixelImage img;
     ASSERT_TRUE(img.Create(6, 4, 24));
-    const std::vector<uint8_t> good = cv::EncodePcx(img);
+    const std::vector<uint8_t> good = clipvane::EncodePcx(img);
     PixelImage out;
-    ASSERT_EQ(cv::DecodePcx(good.data(), good.size(), out), cv::PcxResult::kDecoded);
+    ASSERT_EQ(clipvane::DecodePcx(good.data(), good.size(), out), clipvane::PcxResult::kDecoded);
     // Data ends inside the last run: C? value pairs cut off.
-    EXPECT_EQ(cv::DecodePcx(good.data(), good.size() - 1, out), cv::PcxResult::kRefused);
-    EXPECT_EQ(cv::DecodePcx(good.data(), 127, out), cv::PcxResult::kRefused);
+    EXPECT_EQ(clipvane::DecodePcx(good.data(), good.size() - 1, out), clipvane::PcxResult::kRefused);
+    EXPECT_EQ(clipvane::DecodePcx(good.data(), 127, out), clipvane::PcxResult::kRefused);
     std::vector<uint8_t> b = good;
     b[0] = 0x0B;  // not ZSoft
-    EXPECT_EQ(cv::DecodePcx(b.data(), b.size(), out), cv::PcxResult::kRefused);
+    EXPECT_EQ(clipvane::DecodePcx(b.data(), b.size(), out), clipvane::PcxResult::kRefused);
     b = good;
     b[66] = 4;  // 4 bytes per plane line for 6 pixels
-    EXPECT_EQ(cv::DecodePcx(b.data(), b.size(), out), cv::PcxResult::kRefused);
+    EXPECT_EQ(clipvane::DecodePcx(b.data(), b.size(), out), clipvane::PcxResult::kRefused);
     b = good;
     b[8] = 0;
     b[4] = 3;  // xmax 0 < xmin 3
-    EXPECT_EQ(cv::DecodePcx(b.data(), b.size(), out), cv::PcxResult::kRefused);
+    EXPECT_EQ(clipvane::DecodePcx(b.data(), b.size(), out), clipvane::PcxResult::kRefused);
     b = good;
     b[8] = 0xFF;
     b[9] = 0xFF;
@@ -132,11 +132,11 @@ TEST(PcxDecode, RefusesMalformedFiles) {
     b[11] = 0xFF;  // 65536 x 65536 x 3 bytes: over the limit
     b[66] = 0xFF;
     b[67] = 0xFF;
-    EXPECT_EQ(cv::DecodePcx(b.data(), b.size(), out), cv::PcxResult::kRefused);
+    EXPECT_EQ(clipvane::DecodePcx(b.data(), b.size(), out), clipvane::PcxResult::kRefused);
     b = good;
     b[3] = 1;
     b[65] = 4;  // 16-colour EGA layout: handed to FreeImage
-    EXPECT_EQ(cv::DecodePcx(b.data(), b.size(), out), cv::PcxResult::kOtherLayout);
+    EXPECT_EQ(clipvane::DecodePcx(b.data(), b.size(), out), clipvane::PcxResult::kOtherLayout);
     EXPECT_TRUE(out.IsEmpty() || out.Width() == 6);
 }
 
@@ -144,7 +144,7 @@ TEST(PcxDecode, OlderLayoutsThroughFreeImage) {
     cvtest::ScratchDir dir;
     ASSERT_TRUE(cvtest::Magick("-size 16x5 xc:white -fill black -draw 'rectangle 2,1 9,3' -monochrome " +
                                cvtest::Quote(dir / "mono.pcx")));
-    cv::PcxHandler h;
+    clipvane::PcxHandler h;
     ASSERT_TRUE(h.LoadFile(dir / "mono.pcx"));
     ASSERT_EQ(h.Frames().size(), 1u);
     EXPECT_EQ(cvtest::MaxDifference(cvtest::ImagePixels(*h.Frames()[0]), cvtest::MagickPixels(dir / "mono.pcx")),
@@ -179,7 +179,7 @@ void ExpectValidChunks(const std::vector<uint8_t>& b) {
 TEST(PngEncode, ChunkLayout) {
     PixelImage img;
     ASSERT_TRUE(img.Create(5, 3, 24));
-    const std::vector<uint8_t> b = cv::EncodePng(img);
+    const std::vector<uint8_t> b = clipvane::EncodePng(img);
     ASSERT_GT(b.size(), 8u + 25 + 12);
     EXPECT_EQ(std::memcmp(b.data(), "\x89PNG\r\n\x1a\n", 8), 0);
     EXPECT_EQ(Be32(&b[8]), 13u);
@@ -194,7 +194,7 @@ TEST(PngEncode, ChunkLayout) {
 
     PixelImage pal;
     ASSERT_TRUE(pal.Create(9, 2, 4));
-    const std::vector<uint8_t> p = cv::EncodePng(pal);
+    const std::vector<uint8_t> p = clipvane::EncodePng(pal);
     EXPECT_EQ(p[24], 4);  // 4 bits per index
     EXPECT_EQ(p[25], 3);  // palette
     EXPECT_EQ(Be32(&p[33]), 16u * 3);  // PLTE length
@@ -209,9 +209,9 @@ TEST(PngEncode, ReadByPngcheckAndImageMagick) {
     ASSERT_TRUE(mono.Create(11, 3, 1));
     mono.Row(1)[0] = 0x81;
     mono.Row(1)[1] = 0x20;  // x = 10
-    const cv::RgbQuad colours[2] = {{0, 0, 0, 0}, {255, 0, 0, 0}};  // 1 = blue
+    const clipvane::RgbQuad colours[2] = {{0, 0, 0, 0}, {255, 0, 0, 0}};  // 1 = blue
     mono.SetPalette(0, 2, colours);
-    ASSERT_TRUE(cvtest::WriteBytes(dir / "m.png", cv::EncodePng(mono)));
+    ASSERT_TRUE(cvtest::WriteBytes(dir / "m.png", clipvane::EncodePng(mono)));
     const cvtest::RgbaPixels px = cvtest::MagickPixels(dir / "m.png");
     ASSERT_EQ(px.width, 11);
     auto blue = [&](int x, int y) { return px.rgba[size_t(y * 11 + x) * 4 + 2]; };
@@ -226,7 +226,7 @@ TEST(PngEncode, ReadByPngcheckAndImageMagick) {
 }
 
 std::string Hash(const std::string& s) {
-    cv::Sha256 h;
+    clipvane::Sha256 h;
     h.Update(s.data(), s.size());
     return h.HexDigest();
 }
@@ -238,7 +238,7 @@ TEST(Sha256, KnownDigests) {
     EXPECT_EQ(Hash("abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq"),
               "248d6a61d20638b8e5c026930c3e6039a33ce45964ff2167f6ecedd419db06c1");
     // A million "a", fed in uneven pieces to cross block edges.
-    cv::Sha256 h;
+    clipvane::Sha256 h;
     const std::string chunk(997, 'a');
     size_t left = 1000000;
     while (left) {

@@ -6,38 +6,38 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "document/files/Handlers.h"
-#include "document/files/ImageFile.h"
+#include "imagefile/Handlers.h"
+#include "imagefile/ImageFile.h"
 #include "support/files_Magick.h"
 
 namespace {
 
-using cv::PixelImage;
+using clipvane::PixelImage;
 using cvtest::Quote;
 using cvtest::ScratchDir;
 
 TEST(ImageFileType, FromExtension) {
-    EXPECT_EQ(cv::TypeFromPath("a.bmp"), cv::kFileBmp);
-    EXPECT_EQ(cv::TypeFromPath("/x/y/SHOT.JPG"), cv::kFileJpeg);
-    EXPECT_EQ(cv::TypeFromPath("shot.jpeg"), cv::kFileJpeg);
-    EXPECT_EQ(cv::TypeFromPath("a.Pcx"), cv::kFilePcx);
-    EXPECT_EQ(cv::TypeFromPath("a.tif"), cv::kFileTiff);
-    EXPECT_EQ(cv::TypeFromPath("a.TIFF"), cv::kFileTiff);
-    EXPECT_EQ(cv::TypeFromPath("a.tga"), cv::kFileTga);
-    EXPECT_EQ(cv::TypeFromPath("a.gif"), cv::kFileGif);
-    EXPECT_EQ(cv::TypeFromPath("a.png"), cv::kFilePng);
-    EXPECT_EQ(cv::TypeFromPath("a.psd"), cv::kFilePsd);
-    EXPECT_EQ(cv::TypeFromPath("a.ico"), cv::kFileIco);
-    EXPECT_EQ(cv::TypeFromPath("a.xpm"), cv::kFileXpm);
+    EXPECT_EQ(clipvane::TypeFromPath("a.bmp"), clipvane::kFileBmp);
+    EXPECT_EQ(clipvane::TypeFromPath("/x/y/SHOT.JPG"), clipvane::kFileJpeg);
+    EXPECT_EQ(clipvane::TypeFromPath("shot.jpeg"), clipvane::kFileJpeg);
+    EXPECT_EQ(clipvane::TypeFromPath("a.Pcx"), clipvane::kFilePcx);
+    EXPECT_EQ(clipvane::TypeFromPath("a.tif"), clipvane::kFileTiff);
+    EXPECT_EQ(clipvane::TypeFromPath("a.TIFF"), clipvane::kFileTiff);
+    EXPECT_EQ(clipvane::TypeFromPath("a.tga"), clipvane::kFileTga);
+    EXPECT_EQ(clipvane::TypeFromPath("a.gif"), clipvane::kFileGif);
+    EXPECT_EQ(clipvane::TypeFromPath("a.png"), clipvane::kFilePng);
+    EXPECT_EQ(clipvane::TypeFromPath("a.psd"), clipvane::kFilePsd);
+    EXPECT_EQ(clipvane::TypeFromPath("a.ico"), clipvane::kFileIco);
+    EXPECT_EQ(clipvane::TypeFromPath("a.xpm"), clipvane::kFileXpm);
     // The last "." of the whole path counts, even inside a folder name.
-    EXPECT_EQ(cv::TypeFromPath("dir.png/file"), cv::kFileNone);
-    EXPECT_EQ(cv::TypeFromPath("noextension"), cv::kFileNone);
-    EXPECT_EQ(cv::TypeFromPath("trailing."), cv::kFileNone);
-    EXPECT_EQ(cv::TypeFromPath("a.png.txt"), cv::kFileNone);
-    EXPECT_EQ(cv::TypeFromPath(""), cv::kFileNone);
+    EXPECT_EQ(clipvane::TypeFromPath("dir.png/file"), clipvane::kFileNone);
+    EXPECT_EQ(clipvane::TypeFromPath("noextension"), clipvane::kFileNone);
+    EXPECT_EQ(clipvane::TypeFromPath("trailing."), clipvane::kFileNone);
+    EXPECT_EQ(clipvane::TypeFromPath("a.png.txt"), clipvane::kFileNone);
+    EXPECT_EQ(clipvane::TypeFromPath(""), clipvane::kFileNone);
 }
 
-struct CountingFactory : cv::StandardHandlerFactory {
+struct CountingFactory : clipvane::StandardHandlerFactory {
     explicit CountingFactory(int* deleted) : deleted_(deleted) {}
     ~CountingFactory() override { ++*deleted_; }
     int* deleted_;
@@ -46,38 +46,38 @@ struct CountingFactory : cv::StandardHandlerFactory {
 TEST(HandlerRegistry, InstallingReplacesAndDeletes) {
     int deleted = 0;
     auto* a = new CountingFactory(&deleted);
-    cv::InstallHandlerFactory(a);
-    EXPECT_EQ(&cv::CurrentHandlerFactory(), a);
-    cv::InstallHandlerFactory(a);  // the same object again: kept
+    clipvane::InstallHandlerFactory(a);
+    EXPECT_EQ(&clipvane::CurrentHandlerFactory(), a);
+    clipvane::InstallHandlerFactory(a);  // the same object again: kept
     EXPECT_EQ(deleted, 0);
-    cv::InstallHandlerFactory(new cv::BasicHandlerFactory);
+    clipvane::InstallHandlerFactory(new clipvane::BasicHandlerFactory);
     EXPECT_EQ(deleted, 1);
-    cv::InstallHandlerFactory(new cv::StandardHandlerFactory);
+    clipvane::InstallHandlerFactory(new clipvane::StandardHandlerFactory);
 }
 
 TEST(HandlerRegistry, FactoryColumns) {
-    auto is = [](const std::unique_ptr<cv::ImageFormatHandler>& h, auto* type) {
+    auto is = [](const std::unique_ptr<clipvane::ImageFormatHandler>& h, auto* type) {
         return h && dynamic_cast<decltype(type)>(h.get()) != nullptr;
     };
-    cv::BasicHandlerFactory basic;
-    EXPECT_TRUE(is(basic.CreateHandler(cv::kFileBmp), (cv::BmpHandler*)nullptr));
-    EXPECT_TRUE(is(basic.CreateHandler(cv::kFileTga), (cv::TgaHandler*)nullptr));
-    EXPECT_TRUE(is(basic.CreateHandler(cv::kFileJpeg), (cv::FreeImageHandler*)nullptr));
-    EXPECT_FALSE(basic.CreateHandler(cv::kFilePng));
-    EXPECT_FALSE(basic.CreateHandler(cv::kFilePcx));
+    clipvane::BasicHandlerFactory basic;
+    EXPECT_TRUE(is(basic.CreateHandler(clipvane::kFileBmp), (clipvane::BmpHandler*)nullptr));
+    EXPECT_TRUE(is(basic.CreateHandler(clipvane::kFileTga), (clipvane::TgaHandler*)nullptr));
+    EXPECT_TRUE(is(basic.CreateHandler(clipvane::kFileJpeg), (clipvane::FreeImageHandler*)nullptr));
+    EXPECT_FALSE(basic.CreateHandler(clipvane::kFilePng));
+    EXPECT_FALSE(basic.CreateHandler(clipvane::kFilePcx));
 
-    cv::StandardHandlerFactory standard;
-    EXPECT_TRUE(is(standard.CreateHandler(cv::kFilePcx), (cv::PcxHandler*)nullptr));
-    for (cv::ImageFileType t : {cv::kFileJpeg, cv::kFileGif, cv::kFileTiff, cv::kFilePng, cv::kFilePsd,
-                                cv::kFileIco, cv::kFileXpm})
-        EXPECT_TRUE(is(standard.CreateHandler(t), (cv::FreeImageHandler*)nullptr)) << t;
-    EXPECT_FALSE(standard.CreateHandler(cv::kFileNone));
+    clipvane::StandardHandlerFactory standard;
+    EXPECT_TRUE(is(standard.CreateHandler(clipvane::kFilePcx), (clipvane::PcxHandler*)nullptr));
+    for (clipvane::ImageFileType t : {clipvane::kFileJpeg, clipvane::kFileGif, clipvane::kFileTiff, clipvane::kFilePng, clipvane::kFilePsd,
+                                clipvane::kFileIco, clipvane::kFileXpm})
+        EXPECT_TRUE(is(standard.CreateHandler(t), (clipvane::FreeImageHandler*)nullptr)) << t;
+    EXPECT_FALSE(standard.CreateHandler(clipvane::kFileNone));
 
-    cv::EncoderHandlerFactory encoder;
-    EXPECT_TRUE(is(encoder.CreateHandler(cv::kFilePcx), (cv::PcxHandler*)nullptr));
-    EXPECT_TRUE(is(encoder.CreateHandler(cv::kFilePng), (cv::EncoderHandler*)nullptr));
-    EXPECT_TRUE(is(encoder.CreateHandler(cv::kFileBmp), (cv::BmpHandler*)nullptr));
-    for (cv::ImageFileType t : {cv::kFilePsd, cv::kFileIco, cv::kFileXpm, cv::kFileNone})
+    clipvane::EncoderHandlerFactory encoder;
+    EXPECT_TRUE(is(encoder.CreateHandler(clipvane::kFilePcx), (clipvane::PcxHandler*)nullptr));
+    EXPECT_TRUE(is(encoder.CreateHandler(clipvane::kFilePng), (clipvane::EncoderHandler*)nullptr));
+    EXPECT_TRUE(is(encoder.CreateHandler(clipvane::kFileBmp), (clipvane::BmpHandler*)nullptr));
+    for (clipvane::ImageFileType t : {clipvane::kFilePsd, clipvane::kFileIco, clipvane::kFileXpm, clipvane::kFileNone})
         EXPECT_FALSE(encoder.CreateHandler(t)) << t;
 }
 
@@ -86,11 +86,11 @@ PixelImage Picture(int depth) {
     PixelImage img;
     const int w = 45, h = 29;
     if (depth == 16) {
-        cv::BitmapInfoHeader hdr;
+        clipvane::BitmapInfoHeader hdr;
         hdr.biWidth = w;
         hdr.biHeight = h;
         hdr.biBitCount = 16;
-        hdr.biCompression = cv::kBiBitfields;
+        hdr.biCompression = clipvane::kBiBitfields;
         const uint32_t masks[3] = {0xF800, 0x07E0, 0x001F};
         img.CreateFromHeader(hdr, masks);
     } else {
@@ -122,7 +122,7 @@ PixelImage Picture(int depth) {
     if (depth <= 8) {
         // Colours, not greys, so that a palette mix-up shows.
         for (int i = 0; i < (1 << depth); ++i) {
-            const cv::RgbQuad q{uint8_t(i * 37), uint8_t(255 - i), uint8_t(i * 11)};
+            const clipvane::RgbQuad q{uint8_t(i * 37), uint8_t(255 - i), uint8_t(i * 11)};
             img.SetPalette(i, 1, &q);
         }
     }
@@ -131,7 +131,7 @@ PixelImage Picture(int depth) {
 
 class SaveImage : public ::testing::Test {
 protected:
-    void SetUp() override { cv::InstallHandlerFactory(new cv::StandardHandlerFactory); }
+    void SetUp() override { clipvane::InstallHandlerFactory(new clipvane::StandardHandlerFactory); }
     ScratchDir dir_;
 };
 
@@ -153,8 +153,8 @@ TEST_F(SaveImage, EveryWriterRoundTrips) {
             const std::string what = std::string(c.name) + " at " + std::to_string(depth);
             // TGA has no layout for 1 and 4 bits.
             const bool expected = !(std::string(c.magickFormat) == "TGA" && depth < 8);
-            ASSERT_EQ(cv::SaveImageFile(img, path) != 0, expected) << what;
-            EXPECT_NE(dynamic_cast<cv::StandardHandlerFactory*>(&cv::CurrentHandlerFactory()), nullptr);
+            ASSERT_EQ(clipvane::SaveImageFile(img, path) != 0, expected) << what;
+            EXPECT_NE(dynamic_cast<clipvane::StandardHandlerFactory*>(&clipvane::CurrentHandlerFactory()), nullptr);
             if (!expected) continue;
             EXPECT_EQ(cvtest::Capture("identify -format '%m' " + Quote(path + "[0]")), c.magickFormat) << what;
             // JPEG files get the encoder's default quality.
@@ -166,7 +166,7 @@ TEST_F(SaveImage, EveryWriterRoundTrips) {
             const std::string format = c.magickFormat;
             const bool alpha = depth == 32 && (format == "BMP3" || format == "TGA");
             PixelImage back;
-            ASSERT_TRUE(cv::LoadFromFile(path, back)) << what;
+            ASSERT_TRUE(clipvane::LoadFromFile(path, back)) << what;
             const cvtest::RgbaPixels ours = cvtest::ImagePixels(back);
             const cvtest::RgbaPixels magick = cvtest::MagickPixels(path);
             if (c.lossy) {
@@ -210,9 +210,9 @@ TEST_F(SaveImage, PngAndTiffWriteTheColoursOfA32BitImage) {
     coloured[3] = 128;
     for (const char* name : {"new.png", "new.tif"}) {
         const std::string path = dir_ / name;
-        ASSERT_NE(cv::SaveImageFile(img, path), 0) << name;
+        ASSERT_NE(clipvane::SaveImageFile(img, path), 0) << name;
         PixelImage back;
-        ASSERT_TRUE(cv::LoadFromFile(path, back)) << name;
+        ASSERT_TRUE(clipvane::LoadFromFile(path, back)) << name;
         EXPECT_EQ(back.Depth(), 24) << name;
         ASSERT_EQ(back.Width(), 3) << name;
         ASSERT_EQ(back.Height(), 2) << name;
@@ -224,12 +224,12 @@ TEST_F(SaveImage, PngAndTiffWriteTheColoursOfA32BitImage) {
 
 TEST_F(SaveImage, RefusalsCreateNothing) {
     const PixelImage img = Picture(24);
-    EXPECT_EQ(cv::SaveImageFile(img, dir_ / "icon.ico"), 0);
-    EXPECT_EQ(cv::SaveImageFile(img, dir_ / "picture.psd"), 0);
-    EXPECT_EQ(cv::SaveImageFile(img, dir_ / "noext"), 0);
-    EXPECT_EQ(cv::SaveImageFile(PixelImage(), dir_ / "empty.png"), 0);
-    EXPECT_FALSE(cv::SaveToFile(img, "", -1));
-    EXPECT_EQ(cv::SaveImageFile(img, dir_ / "missing-folder/x.png"), 0);
+    EXPECT_EQ(clipvane::SaveImageFile(img, dir_ / "icon.ico"), 0);
+    EXPECT_EQ(clipvane::SaveImageFile(img, dir_ / "picture.psd"), 0);
+    EXPECT_EQ(clipvane::SaveImageFile(img, dir_ / "noext"), 0);
+    EXPECT_EQ(clipvane::SaveImageFile(PixelImage(), dir_ / "empty.png"), 0);
+    EXPECT_FALSE(clipvane::SaveToFile(img, "", -1));
+    EXPECT_EQ(clipvane::SaveImageFile(img, dir_ / "missing-folder/x.png"), 0);
     EXPECT_TRUE(dir_.Entries().empty());
 }
 
@@ -237,12 +237,12 @@ TEST_F(SaveImage, FailedSaveLeavesTheOldFile) {
     const std::string path = dir_ / "keep.tga";
     ASSERT_TRUE(cvtest::WriteBytes(path, {1, 2, 3}));
     // The TGA writer refuses 1-bit images.
-    EXPECT_EQ(cv::SaveImageFile(Picture(1), path), 0);
+    EXPECT_EQ(clipvane::SaveImageFile(Picture(1), path), 0);
     EXPECT_EQ(cvtest::ReadBytes(path), (std::vector<uint8_t>{1, 2, 3}));
     EXPECT_EQ(dir_.Entries(), std::vector<std::string>{"keep.tga"});
     // A successful save replaces it and keeps its permissions.
     ASSERT_EQ(chmod(path.c_str(), 0640), 0);
-    EXPECT_NE(cv::SaveImageFile(Picture(24), path), 0);
+    EXPECT_NE(clipvane::SaveImageFile(Picture(24), path), 0);
     struct stat st {};
     ASSERT_EQ(stat(path.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0640u);
@@ -255,7 +255,7 @@ TEST_F(SaveImage, ThroughASymbolicLink) {
     const std::string link = dir_ / "link.png";
     ASSERT_TRUE(cvtest::WriteBytes(real, {9}));
     ASSERT_EQ(symlink(real.c_str(), link.c_str()), 0);
-    ASSERT_NE(cv::SaveImageFile(Picture(24), link), 0);
+    ASSERT_NE(clipvane::SaveImageFile(Picture(24), link), 0);
     struct stat st {};
     ASSERT_EQ(lstat(link.c_str(), &st), 0);
     EXPECT_TRUE(S_ISLNK(st.st_mode));
@@ -265,11 +265,11 @@ TEST_F(SaveImage, ThroughASymbolicLink) {
 TEST_F(SaveImage, WriteErrorsOnADeviceAreFailures) {
     const PixelImage img = Picture(24);
     // Devices are written directly; /dev/full refuses every byte.
-    cv::BmpHandler bmp;
-    cv::TgaHandler tga;
-    cv::PcxHandler pcx;
-    cv::EncoderHandler png(cv::kFilePng), jpeg(cv::kFileJpeg), gif(cv::kFileGif), tiff(cv::kFileTiff);
-    for (cv::ImageFormatHandler* h : std::initializer_list<cv::ImageFormatHandler*>{&bmp, &tga, &pcx, &png, &jpeg,
+    clipvane::BmpHandler bmp;
+    clipvane::TgaHandler tga;
+    clipvane::PcxHandler pcx;
+    clipvane::EncoderHandler png(clipvane::kFilePng), jpeg(clipvane::kFileJpeg), gif(clipvane::kFileGif), tiff(clipvane::kFileTiff);
+    for (clipvane::ImageFormatHandler* h : std::initializer_list<clipvane::ImageFormatHandler*>{&bmp, &tga, &pcx, &png, &jpeg,
                                                                                    &gif, &tiff}) {
         h->targets.push_back(&img);
         EXPECT_FALSE(h->SaveFile("/dev/full", -1));
@@ -310,8 +310,8 @@ TEST_F(SaveImage, ReadOnlyFolder) {
         ASSERT_TRUE(cvtest::WriteBytes(old, {7, 7}));
         ASSERT_EQ(chmod(folder.c_str(), 0555), 0);
     }
-    EXPECT_EQ(cv::SaveImageFile(Picture(24), old), 0);
-    EXPECT_EQ(cv::SaveImageFile(Picture(24), folder + "/new.bmp"), 0);
+    EXPECT_EQ(clipvane::SaveImageFile(Picture(24), old), 0);
+    EXPECT_EQ(clipvane::SaveImageFile(Picture(24), folder + "/new.bmp"), 0);
     EXPECT_EQ(cvtest::ReadBytes(old), (std::vector<uint8_t>{7, 7}));
     EXPECT_FALSE(cvtest::FileExists(folder + "/new.bmp"));
     if (geteuid() != 0) chmod(folder.c_str(), 0755);
@@ -335,7 +335,7 @@ TEST_F(SaveImage, FullFileSystem) {
             big.Row(y)[x] = uint8_t(seed >> 16);
         }
     for (const char* name : {"shot.bmp", "shot.tga", "shot.pcx", "shot.png", "new.bmp"}) {
-        EXPECT_EQ(cv::SaveImageFile(big, folder + "/" + name), 0) << name;
+        EXPECT_EQ(clipvane::SaveImageFile(big, folder + "/" + name), 0) << name;
     }
     EXPECT_EQ(cvtest::ReadBytes(old), std::vector<uint8_t>(1000, 42));
     std::vector<std::string> left;
@@ -346,7 +346,7 @@ TEST_F(SaveImage, FullFileSystem) {
     }
     EXPECT_EQ(left, std::vector<std::string>{"shot.bmp"});
     // A small image still fits.
-    EXPECT_NE(cv::SaveImageFile(Picture(8), folder + "/small.png"), 0);
+    EXPECT_NE(clipvane::SaveImageFile(Picture(8), folder + "/small.png"), 0);
 }
 
 }  // namespace

@@ -2,13 +2,13 @@
 // refusals, ImageMagick files for raw and run-length coded real files.
 #include <gtest/gtest.h>
 
-#include "document/files/Handlers.h"
+#include "imagefile/Handlers.h"
 #include "support/files_Magick.h"
 
 namespace {
 
-using cv::PixelImage;
-using cv::TgaHandler;
+using clipvane::PixelImage;
+using clipvane::TgaHandler;
 using cvtest::ScratchDir;
 
 std::vector<uint8_t> Header(int imageType, int width, int height, int depth, int descriptor, int mapType = 0,
@@ -75,15 +75,15 @@ TEST(TgaRead, ColourMapAndFifteenBits) {
     ASSERT_TRUE(Load(b, &img));
     ASSERT_EQ(img.Depth(), 8);
     EXPECT_EQ(img.GetPixel(0, 0), 2u);
-    EXPECT_EQ(img.Palette()[1], (cv::RgbQuad{10, 20, 30, 0}));
-    EXPECT_EQ(img.Palette()[2], (cv::RgbQuad{40, 50, 60, 0}));
-    EXPECT_EQ(img.Palette()[0], (cv::RgbQuad{}));  // entries outside the map are 0
+    EXPECT_EQ(img.Palette()[1], (clipvane::RgbQuad{10, 20, 30, 0}));
+    EXPECT_EQ(img.Palette()[2], (clipvane::RgbQuad{40, 50, 60, 0}));
+    EXPECT_EQ(img.Palette()[0], (clipvane::RgbQuad{}));  // entries outside the map are 0
 
     // 32-bit map entries carry their fourth byte.
     std::vector<uint8_t> b32 = Header(1, 1, 1, 8, 0x20, 1, 0, 1, 32);
     Append(b32, {1, 2, 3, 4, 0});
     ASSERT_TRUE(Load(b32, &img));
-    EXPECT_EQ(img.Palette()[0], (cv::RgbQuad{1, 2, 3, 4}));
+    EXPECT_EQ(img.Palette()[0], (clipvane::RgbQuad{1, 2, 3, 4}));
 
     // Depth 15 is read as 16 bits (5-5-5).
     std::vector<uint8_t> b15 = Header(2, 1, 1, 15, 0x20);

@@ -9,7 +9,7 @@
 #include "image/Effect.h"
 #include "image/Progress.h"
 
-namespace cv {
+namespace clipvane {
 namespace {
 
 struct RecordingProgress : ProgressReporter {
@@ -188,4 +188,4 @@ TEST(RandomGeneratorTest, FollowsTheClassicSequence) {
 }
 
 }  // namespace
-}  // namespace cv
+}  // namespace clipvane

@@ -8,7 +8,7 @@
 #include "image/PixelImage.h"
 #include "support/ImageBuilders.h"
 
-namespace cv {
+namespace clipvane {
 namespace {
 
 void Put(PixelImage& img, int x, int y, std::initializer_list<int> bytes) {
@@ -544,4 +544,4 @@ TEST(PixelImageAlpha, SetAlphaOnlyAtThirtyTwoBits) {
 }
 
 }  // namespace
-}  // namespace cv
+}  // namespace clipvane

@@ -72,7 +72,7 @@ RgbaPixels MagickPixels(const std::string& file, int frame, const std::string& o
     return px;
 }
 
-RgbaPixels ImagePixels(const cv::PixelImage& image) {
+RgbaPixels ImagePixels(const clipvane::PixelImage& image) {
     RgbaPixels px;
     if (image.IsEmpty()) return px;
     px.width = image.Width();

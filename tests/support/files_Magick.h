@@ -47,7 +47,7 @@ struct RgbaPixels {
 RgbaPixels MagickPixels(const std::string& file, int frame = 0, const std::string& options = "");
 // The same for a PixelImage (palette looked up, 16-bit 5-5-5 and 5-6-5
 // expanded as the image core does, alpha 255 below 32 bits).
-RgbaPixels ImagePixels(const cv::PixelImage& image);
+RgbaPixels ImagePixels(const clipvane::PixelImage& image);
 // Largest difference of any channel between two pixel sets of one size; -1
 // when the sizes differ.
 int MaxDifference(const RgbaPixels& a, const RgbaPixels& b, bool withAlpha = true);

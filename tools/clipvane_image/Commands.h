@@ -2,7 +2,7 @@
 // Sub-commands of clipvane-image. Each takes the arguments after its name
 // and returns the process exit status; messages go to stderr.
 
-namespace cv {
+namespace clipvane {
 class PixelImage;
 }
 
@@ -11,5 +11,5 @@ int CommandConvert(int argc, char** argv);
 int CommandApply(int argc, char** argv);
 
 // Load and save as the editor does, saying on stderr what failed.
-bool LoadInput(const char* path, cv::PixelImage& image);
-bool SaveOutput(const cv::PixelImage& image, const char* path);
+bool LoadInput(const char* path, clipvane::PixelImage& image);
+bool SaveOutput(const clipvane::PixelImage& image, const char* path);

@@ -10,7 +10,7 @@
 #include <string>
 
 #include "Commands.h"
-#include "document/GrabwellDoc.h"
+#include "document/ImageDocument.h"
 #include "image/effects/EffectCommands.h"
 
 namespace {
@@ -32,7 +32,7 @@ bool ParseNumber(const std::string& text, long long lo, long long hi, long long&
 }
 
 // "ID[:P1[,P2[,P3]]]".
-bool ParseCommand(const std::string& spec, int& id, cv::EffectParams& params) {
+bool ParseCommand(const std::string& spec, int& id, clipvane::EffectParams& params) {
     const size_t colon = spec.find(':');
     long long v;
     if (!ParseNumber(spec.substr(0, colon), 0, INT_MAX, v)) return false;
@@ -65,21 +65,21 @@ int CommandApply(int argc, char** argv) {
     }
     if (argc - i != 3) return Usage();
     int id = 0;
-    cv::EffectParams params;
+    clipvane::EffectParams params;
     if (!ParseCommand(argv[i], id, params)) {
         std::fprintf(stderr, "clipvane-image: bad command '%s'\n", argv[i]);
         return Usage();
     }
-    if (id < cv::kCmdFirstEffect || id > cv::kCmdLastEffect) {
+    if (id < clipvane::kCmdFirstEffect || id > clipvane::kCmdLastEffect) {
         std::fprintf(stderr, "clipvane-image: %d is not an Image or Filter command (20000..20100)\n", id);
         return 2;
     }
-    cv::PixelImage image;
+    clipvane::PixelImage image;
     if (!LoadInput(argv[i + 1], image)) return 1;
     image.ConvertTo(32);  // as opening a document does
     // Through the document's own command path: the same steps, recorded in
     // its history, as the editor runs them.
-    cv::CGrabwellDoc document;
+    clipvane::ImageDocument document;
     document.image = std::move(image);
     document.ApplyEffectCommand(id, params, seed);
     return SaveOutput(document.image, argv[i + 2]) ? 0 : 1;

@@ -10,6 +10,6 @@ int CommandConvert(int argc, char** argv) {
         std::fprintf(stderr, "usage: clipvane-image convert IN OUT\n");
         return 2;
     }
-    cv::PixelImage image;
+    clipvane::PixelImage image;
     return LoadInput(argv[0], image) && SaveOutput(image, argv[1]) ? 0 : 1;
 }

@@ -4,17 +4,17 @@
 
 #include "Commands.h"
 #include "image/PixelImage.h"
-#include "document/files/Sha256.h"
+#include "imagefile/Sha256.h"
 
 int CommandInfo(int argc, char** argv) {
     if (argc != 1) {
         std::fprintf(stderr, "usage: clipvane-image info FILE\n");
         return 2;
     }
-    cv::PixelImage image;
+    clipvane::PixelImage image;
     if (!LoadInput(argv[0], image)) return 1;
     const size_t rowBytes = (size_t(image.Width()) * size_t(image.Depth()) + 7) / 8;
-    cv::Sha256 hash;
+    clipvane::Sha256 hash;
     for (int y = 0; y < image.Height(); ++y) hash.Update(image.Row(y), rowBytes);
     std::printf("%dx%d %d %s\n", image.Width(), image.Height(), image.Depth(), hash.HexDigest().c_str());
     return 0;

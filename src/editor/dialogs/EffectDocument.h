@@ -4,7 +4,7 @@
 #include "image/Effect.h"
 #include "image/PixelImage.h"
 
-namespace cv {
+namespace clipvane {
 
 class EffectDocument {
 public:
@@ -15,4 +15,4 @@ public:
     virtual void UpdateAllViews() = 0;
 };
 
-}  // namespace cv
+}  // namespace clipvane

@@ -2,7 +2,7 @@
 
 #include "image/effects/EffectCommands.h"
 
-namespace cv {
+namespace clipvane {
 
 namespace {
 
@@ -73,4 +73,4 @@ std::unique_ptr<ImageEffect> BuildTemplateEffect(int templateId, const EffectVal
     return std::move(steps.effects.front());
 }
 
-}  // namespace cv
+}  // namespace clipvane

@@ -5,7 +5,7 @@
 
 #include "image/Effect.h"
 
-namespace cv {
+namespace clipvane {
 
 struct SliderSpec {
     const char* label = nullptr;  // null: the slider is absent
@@ -59,4 +59,4 @@ inline constexpr uint32_t kToneStartColour = 0xFFFEA821u;
 // Oil paint, splash and mosaic sizes are multiplied by `scale` (truncated).
 std::unique_ptr<ImageEffect> BuildTemplateEffect(int templateId, const EffectValues& values);
 
-}  // namespace cv
+}  // namespace clipvane

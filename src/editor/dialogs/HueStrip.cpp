@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-namespace cv {
+namespace clipvane {
 
 namespace {
 constexpr int kLow = 33;
@@ -37,4 +37,4 @@ QImage HueStrip() {
     return strip;
 }
 
-}  // namespace cv
+}  // namespace clipvane

@@ -5,7 +5,7 @@
 // cyan.
 #include <QImage>
 
-namespace cv {
+namespace clipvane {
 
 inline constexpr int kHueStripWidth = 260;
 inline constexpr int kHueStripHeight = 28;
@@ -14,4 +14,4 @@ QImage HueStrip();
 // The strip's colour at column x (clamped to the strip).
 QRgb HueStripColour(int x);
 
-}  // namespace cv
+}  // namespace clipvane

@@ -5,7 +5,7 @@
 
 #include "editor/dialogs/HueStrip.h"
 
-namespace cv {
+namespace clipvane {
 
 HueStripWidget::HueStripWidget(QWidget* parent) : QWidget(parent), strip_(HueStrip()) {
     setFixedSize(strip_.size());
@@ -28,4 +28,4 @@ void HueStripWidget::mouseMoveEvent(QMouseEvent* event) {
     if ((event->buttons() & Qt::LeftButton) && rect().contains(pt) && onPick) onPick(pt.x());
 }
 
-}  // namespace cv
+}  // namespace clipvane

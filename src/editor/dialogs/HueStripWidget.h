@@ -5,7 +5,7 @@
 #include <QWidget>
 #include <functional>
 
-namespace cv {
+namespace clipvane {
 
 class HueStripWidget : public QWidget {
     Q_OBJECT
@@ -22,4 +22,4 @@ private:
     QImage strip_;
 };
 
-}  // namespace cv
+}  // namespace clipvane

@@ -6,9 +6,9 @@
 #include <QPainter>
 #include <algorithm>
 
-#include "editor/render/PixelImagePainter.h"
+#include "document/PixelImagePainter.h"
 
-namespace cv {
+namespace clipvane {
 
 namespace {
 const QColor kBackground(191, 203, 251);
@@ -63,4 +63,4 @@ void LayOutEffectDialog(QDialog* dialog, PreviewFrame* frame, QLayout* controls)
     layout->addWidget(buttons);
 }
 
-}  // namespace cv
+}  // namespace clipvane

@@ -9,7 +9,7 @@ class QLayout;
 
 #include "image/PixelImage.h"
 
-namespace cv {
+namespace clipvane {
 
 class PreviewFrame : public QWidget {
     Q_OBJECT
@@ -36,4 +36,4 @@ void LayOutEffectDialog(QDialog* dialog, PreviewFrame* frame, QLayout* controls)
 // Fits an image of w x h into the frame: the scale (1 when it already fits).
 double FitScale(int w, int h, int frameWidth, int frameHeight);
 
-}  // namespace cv
+}  // namespace clipvane

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-namespace cv {
+namespace clipvane {
 
 namespace {
 
@@ -69,4 +69,4 @@ Rect DragBand(const BandDrag& d, const Rect& current, int vx, int vy) {
     return r;
 }
 
-}  // namespace cv
+}  // namespace clipvane

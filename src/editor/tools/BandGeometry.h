@@ -4,7 +4,7 @@
 // are zoomed image pixels; the view converts to image pixels afterwards.
 #include "image/Bitmap.h"
 
-namespace cv {
+namespace clipvane {
 
 enum class BandMode { New = 0, Move = 1, TopLeft = 2, BottomLeft = 3, TopRight = 4, BottomRight = 5 };
 
@@ -35,4 +35,4 @@ struct BandDrag {
 // would leave the zoomed image is refused: `current` comes back unchanged.
 Rect DragBand(const BandDrag& drag, const Rect& current, int vx, int vy);
 
-}  // namespace cv
+}  // namespace clipvane

@@ -2,14 +2,14 @@
 
 #include <algorithm>
 
-#include "app/TraceLog.h"
-#include "document/GrabwellDoc.h"
+#include "base/TraceLog.h"
+#include "document/ImageDocument.h"
 
-namespace cv {
+namespace clipvane {
 
 namespace {
 
-void TraceFirstObject(CGrabwellDoc* doc, const char* format) {
+void TraceFirstObject(ImageDocument* doc, const char* format) {
     if (!doc || doc->objects.empty() || !TraceEnabled()) return;
     const AnnotationObject& first = *doc->objects.front();
     TraceLog(format, int(first.kind), int(first.transparency), int(first.shadow), int(doc->objects.size()));
@@ -40,7 +40,7 @@ void ToolController::SetTool(EditorTool tool) {
 
 void ToolController::Press(int vx, int vy) {
     ViewState& s = host_.State();
-    CGrabwellDoc* doc = host_.Document();
+    ImageDocument* doc = host_.Document();
     s.pressX = vx;
     s.pressY = vy;
     s.pressScrollX = host_.ScrollX();
@@ -132,4 +132,4 @@ void ToolController::RightPress() {
     if (host_.State().tool == EditorTool::Zoom) host_.ZoomOut();
 }
 
-}  // namespace cv
+}  // namespace clipvane

@@ -5,7 +5,7 @@
 // handles. Positions are view points: client pixels less the margin.
 #include "editor/tools/ToolHost.h"
 
-namespace cv {
+namespace clipvane {
 
 class ToolController {
 public:
@@ -23,4 +23,4 @@ private:
     ToolHost& host_;
 };
 
-}  // namespace cv
+}  // namespace clipvane

@@ -4,9 +4,9 @@
 
 #include "editor/view/ViewState.h"
 
-namespace cv {
+namespace clipvane {
 
-class CGrabwellDoc;
+class ImageDocument;
 
 // SelectArrow: the Select tool's arrow with a four-way cross; Arrow: a plain arrow.
 enum class ViewCursor { OpenHand, ClosedHand, Cross, Magnifier, SelectArrow, Arrow, SizeNWSE, SizeNESW };
@@ -15,7 +15,7 @@ class ToolHost {
 public:
     virtual ~ToolHost() = default;
     virtual ViewState& State() = 0;
-    virtual CGrabwellDoc* Document() = 0;
+    virtual ImageDocument* Document() = 0;
     virtual int ScrollX() const = 0;
     virtual int ScrollY() const = 0;
     virtual bool HasHorizontalScroll() const = 0;
@@ -30,4 +30,4 @@ public:
     virtual void ToolChanged(EditorTool tool) = 0;
 };
 
-}  // namespace cv
+}  // namespace clipvane

@@ -4,7 +4,7 @@
 #include <QPixmap>
 #include <iterator>
 
-namespace cv {
+namespace clipvane {
 
 namespace {
 
@@ -69,4 +69,4 @@ QCursor CursorShape(ViewCursor cursor) {
     return Qt::ArrowCursor;
 }
 
-}  // namespace cv
+}  // namespace clipvane

@@ -3,9 +3,9 @@
 
 #include "editor/tools/ToolHost.h"
 
-namespace cv {
+namespace clipvane {
 
 // The pointer shape of a view cursor; the magnifier is drawn by the program.
 QCursor CursorShape(ViewCursor cursor);
 
-}  // namespace cv
+}  // namespace clipvane

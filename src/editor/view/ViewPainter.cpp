@@ -2,11 +2,11 @@
 
 #include <QPainter>
 
-#include "document/GrabwellDoc.h"
-#include "editor/render/PixelImagePainter.h"
+#include "document/ImageDocument.h"
+#include "document/PixelImagePainter.h"
 #include "editor/view/ViewState.h"
 
-namespace cv {
+namespace clipvane {
 
 namespace {
 
@@ -43,7 +43,7 @@ void ValidateBand(ViewState& s) {
         s.bandValid = true;
 }
 
-void PaintView(QPainter& p, ViewState& s, CGrabwellDoc* doc, const ViewPaintArgs& a) {
+void PaintView(QPainter& p, ViewState& s, ImageDocument* doc, const ViewPaintArgs& a) {
     p.fillRect(QRect(0, 0, a.viewportWidth, a.viewportHeight), kViewBackground);
     if (!doc || doc->image.IsEmpty()) return;
     const float f = s.Factor();
@@ -82,4 +82,4 @@ void PaintView(QPainter& p, ViewState& s, CGrabwellDoc* doc, const ViewPaintArgs
     }
 }
 
-}  // namespace cv
+}  // namespace clipvane

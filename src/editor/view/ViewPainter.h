@@ -4,9 +4,9 @@
 // at full brightness, its dotted outline and corner squares.
 class QPainter;
 
-namespace cv {
+namespace clipvane {
 
-class CGrabwellDoc;
+class ImageDocument;
 struct ViewState;
 
 struct ViewPaintArgs {
@@ -19,6 +19,6 @@ struct ViewPaintArgs {
 // Drops a band too small to show (under 4 zoomed pixels), as painting does.
 void ValidateBand(ViewState& state);
 
-void PaintView(QPainter& painter, ViewState& state, CGrabwellDoc* doc, const ViewPaintArgs& args);
+void PaintView(QPainter& painter, ViewState& state, ImageDocument* doc, const ViewPaintArgs& args);
 
-}  // namespace cv
+}  // namespace clipvane

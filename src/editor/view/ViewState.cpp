@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-namespace cv {
+namespace clipvane {
 
 PixelImage DarkenedCopy(const PixelImage& image) {
     PixelImage out(image);
@@ -37,4 +37,4 @@ bool CopyRegion(const PixelImage& source, PixelImage* destination, const Rect& r
     return true;
 }
 
-}  // namespace cv
+}  // namespace clipvane

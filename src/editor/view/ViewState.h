@@ -7,7 +7,7 @@
 #include "image/Bitmap.h"
 #include "image/PixelImage.h"
 
-namespace cv {
+namespace clipvane {
 
 class AnnotationObject;
 
@@ -75,4 +75,4 @@ PixelImage DarkenedCopy(const PixelImage& image);
 // empty intersection.
 bool CopyRegion(const PixelImage& source, PixelImage* destination, const Rect& rect);
 
-}  // namespace cv
+}  // namespace clipvane

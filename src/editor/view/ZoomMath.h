@@ -3,7 +3,7 @@
 // and image pixels. Plain arithmetic so that it can be tested on its own.
 #include "image/Bitmap.h"
 
-namespace cv {
+namespace clipvane {
 
 inline constexpr int kZoomLevels = 10;
 inline constexpr int kZoomActualIndex = 4;
@@ -43,4 +43,4 @@ inline ScrollExtent ScrollRange(int imageWidth, int imageHeight, float f) {
 // Percentage shown in the status bar for a zoom index: truncate(f x 100).
 inline int ZoomPercent(int index) { return int(ZoomFactor(index) * 100.0f); }
 
-}  // namespace cv
+}  // namespace clipvane

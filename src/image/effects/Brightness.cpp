@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-namespace cv {
+namespace clipvane {
 
 namespace {
 
@@ -22,4 +22,4 @@ int ContrastEffect::MapLevel(int level) {
     return Clamp255Wide(int64_t(level - 128) * percent / 100 + 128);
 }
 
-}  // namespace cv
+}  // namespace clipvane

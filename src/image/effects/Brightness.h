@@ -2,7 +2,7 @@
 // Brightness and contrast as level tables; 100 percent leaves levels alone.
 #include "image/Effect.h"
 
-namespace cv {
+namespace clipvane {
 
 class BrightnessEffect : public LookupEffect {
 public:
@@ -22,4 +22,4 @@ private:
     int32_t percent;
 };
 
-}  // namespace cv
+}  // namespace clipvane

@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-namespace cv {
+namespace clipvane {
 
 namespace {
 
@@ -86,4 +86,4 @@ void ColorLevelEffect::ProcessRow(PixelImage& image, int, uint8_t* row, int widt
     }
 }
 
-}  // namespace cv
+}  // namespace clipvane

@@ -6,7 +6,7 @@
 
 #include "image/Effect.h"
 
-namespace cv {
+namespace clipvane {
 
 class ColorLevelEffect : public SourceEffect {
 public:
@@ -34,4 +34,4 @@ private:
     uint8_t tables[3][256] = {};
 };
 
-}  // namespace cv
+}  // namespace clipvane

@@ -2,7 +2,7 @@
 
 #include "image/effects/ColourModel.h"
 
-namespace cv {
+namespace clipvane {
 
 ColorToneEffect::ColorToneEffect(uint32_t colour) {
     const Hsl tone = RgbToHsl(int(colour & 0xFF), int((colour >> 8) & 0xFF), int((colour >> 16) & 0xFF));
@@ -32,4 +32,4 @@ void ColorToneEffect::ProcessRow(PixelImage& image, int, uint8_t* row, int width
     }
 }
 
-}  // namespace cv
+}  // namespace clipvane

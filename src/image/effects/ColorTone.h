@@ -2,7 +2,7 @@
 // Colour tone: the grey image tinted with one colour's hue and saturation.
 #include "image/Effect.h"
 
-namespace cv {
+namespace clipvane {
 
 class ColorToneEffect : public SourceEffect {
 public:
@@ -17,4 +17,4 @@ private:
     int32_t blueTable[256];
 };
 
-}  // namespace cv
+}  // namespace clipvane

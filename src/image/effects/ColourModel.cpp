@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-namespace cv {
+namespace clipvane {
 
 Hsl RgbToHsl(int blue, int green, int red) {
     const int mx = std::max({blue, green, red});
@@ -50,4 +50,4 @@ void HslToRgb(double h, double l, double s, uint8_t bgr[3]) {
     bgr[0] = uint8_t(ClampTrunc255(channel(t - 2) * 255));
 }
 
-}  // namespace cv
+}  // namespace clipvane

@@ -4,7 +4,7 @@
 // order of double operations; results are bit-for-bit reproducible.
 #include <cstdint>
 
-namespace cv {
+namespace clipvane {
 
 struct Hsl {
     double h = 0;
@@ -20,4 +20,4 @@ void HslToRgb(double h, double l, double s, uint8_t bgr[3]);
 // Clamp255(trunc(v)) without converting an out-of-range double to int.
 inline int ClampTrunc255(double v) { return v <= 0 ? 0 : v >= 255 ? 255 : int(v); }
 
-}  // namespace cv
+}  // namespace clipvane

@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 
-namespace cv {
+namespace clipvane {
 
 ConvolutionEffect::ConvolutionEffect(std::span<const int32_t> k, int size, int divisor, int offset)
     : size(size), divisor(std::max(divisor, 1)), offset(offset) {
@@ -163,4 +163,4 @@ void ConvolutionEffect::ProcessRow(PixelImage& image, int y, uint8_t* row, int w
     if (!FastRow(image, y, row, width)) ImageEffect::ProcessRow(image, y, row, width);
 }
 
-}  // namespace cv
+}  // namespace clipvane

@@ -6,7 +6,7 @@
 
 #include "image/Effect.h"
 
-namespace cv {
+namespace clipvane {
 
 class ConvolutionEffect : public SourceEffect {
 public:
@@ -37,4 +37,4 @@ bool ExpandedCopy(const PixelImage& image, int margin, PixelImage& out);
 // The "Blur" command: 1 2 1 / 2 4 2 / 1 2 1, divisor 16, offset 0.
 ConvolutionEffect MakeBlurEffect();
 
-}  // namespace cv
+}  // namespace clipvane

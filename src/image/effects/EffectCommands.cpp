@@ -2,7 +2,7 @@
 
 #include "image/effects/Effects.h"
 
-namespace cv {
+namespace clipvane {
 
 namespace {
 
@@ -91,4 +91,4 @@ bool RunEffectCommand(int id, const EffectParams& params, PixelImage& image, Pro
     return true;
 }
 
-}  // namespace cv
+}  // namespace clipvane

@@ -10,7 +10,7 @@
 #include "image/Effect.h"
 #include "image/PixelImage.h"
 
-namespace cv {
+namespace clipvane {
 
 enum EffectCommandId : int {
     kCmdRotate = 20002,
@@ -83,4 +83,4 @@ bool RunEffectCommand(int id, const EffectParams& params, PixelImage& image,
 // per pixel becomes 24 bits (palette, 16-bit layouts and alpha resolved).
 void NormaliseTo24(PixelImage& image);
 
-}  // namespace cv
+}  // namespace clipvane

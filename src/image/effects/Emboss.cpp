@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-namespace cv {
+namespace clipvane {
 
 namespace {
 
@@ -43,4 +43,4 @@ void EmbossEffect::ProcessRow(PixelImage& image, int, uint8_t* row, int width) {
     write(width - 1, 128);
 }
 
-}  // namespace cv
+}  // namespace clipvane

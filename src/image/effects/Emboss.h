@@ -5,7 +5,7 @@
 
 #include "image/Effect.h"
 
-namespace cv {
+namespace clipvane {
 
 class EmbossEffect : public SourceEffect {
 public:
@@ -18,4 +18,4 @@ private:
     std::vector<int32_t> sums;
 };
 
-}  // namespace cv
+}  // namespace clipvane

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-namespace cv {
+namespace clipvane {
 
 void FillEffect::ProcessPixel(PixelImage& image, int, int, uint8_t* pixel) {
     pixel[0] = uint8_t(colour);
@@ -20,4 +20,4 @@ void FillEffect::ProcessRow(PixelImage& image, int y, uint8_t* row, int width) {
     for (int x = 0; x < width; ++x) std::memcpy(row + size_t(x) * 4, &v, 4);
 }
 
-}  // namespace cv
+}  // namespace clipvane

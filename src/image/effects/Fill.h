@@ -3,7 +3,7 @@
 // alpha bytes are left alone.
 #include "image/Effect.h"
 
-namespace cv {
+namespace clipvane {
 
 class FillEffect : public SourceEffect {
 public:
@@ -17,4 +17,4 @@ private:
     int32_t alpha;
 };
 
-}  // namespace cv
+}  // namespace clipvane

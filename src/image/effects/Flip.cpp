@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-namespace cv {
+namespace clipvane {
 
 namespace {
 
@@ -49,4 +49,4 @@ void FlipVerticalEffect::ProcessRow(PixelImage& image, int y, uint8_t* row, int 
     if (y < image.Height() / 2) SwapBytes(row, image.Row(image.Height() - 1 - y), size_t(width) * size_t(image.Depth() / 8));
 }
 
-}  // namespace cv
+}  // namespace clipvane

@@ -3,7 +3,7 @@
 // middle column or row stays where it is.
 #include "image/Effect.h"
 
-namespace cv {
+namespace clipvane {
 
 class FlipHorizontalEffect : public SourceEffect {
 public:
@@ -19,4 +19,4 @@ public:
     void ProcessRow(PixelImage& image, int y, uint8_t* row, int width) override;
 };
 
-}  // namespace cv
+}  // namespace clipvane

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-namespace cv {
+namespace clipvane {
 
 void GreyEffect::ProcessPixel(PixelImage&, int, int, uint8_t* pixel) {
     pixel[0] = pixel[1] = pixel[2] = uint8_t(GreyValue(pixel));
@@ -44,4 +44,4 @@ void GreyLevelEffect::ProcessRow(PixelImage& image, int y, uint8_t* row, int wid
     for (int x = 0; x < width; ++x, s += step) row[x] = uint8_t(GreyValue(s));
 }
 
-}  // namespace cv
+}  // namespace clipvane

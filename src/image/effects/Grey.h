@@ -3,7 +3,7 @@
 // turns any image into an 8-bit image of grey-ramp indexes (oil paint uses it).
 #include "image/Effect.h"
 
-namespace cv {
+namespace clipvane {
 
 class GreyEffect : public SourceEffect {
 public:
@@ -22,4 +22,4 @@ private:
     bool ready = false;  // false when the 8-bit image could not be created
 };
 
-}  // namespace cv
+}  // namespace clipvane

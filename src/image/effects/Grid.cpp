@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-namespace cv {
+namespace clipvane {
 
 GridEffect::GridEffect(int cell, int depth) : cell(std::max(cell, 1)), depth(depth) {}
 
@@ -27,4 +27,4 @@ void GridEffect::ProcessPixel(PixelImage&, int x, int y, uint8_t* pixel) {
     }
 }
 
-}  // namespace cv
+}  // namespace clipvane

@@ -4,7 +4,7 @@
 // second-to-last row.
 #include "image/Effect.h"
 
-namespace cv {
+namespace clipvane {
 
 class GridEffect : public SourceEffect {
 public:
@@ -19,4 +19,4 @@ private:
     int32_t depth;
 };
 
-}  // namespace cv
+}  // namespace clipvane

@@ -1,6 +1,6 @@
 #include "image/effects/Halftone.h"
 
-namespace cv {
+namespace clipvane {
 
 const uint8_t kBayer8[8][8] = {
     {0, 32, 8, 40, 2, 34, 10, 42},  {48, 16, 56, 24, 50, 18, 58, 26},
@@ -15,4 +15,4 @@ void HalftoneEffect::ProcessPixel(PixelImage&, int x, int y, uint8_t* pixel) {
     pixel[0] = pixel[1] = pixel[2] = v;
 }
 
-}  // namespace cv
+}  // namespace clipvane

@@ -2,7 +2,7 @@
 // Halftone: an ordered dither of the grey level against the 8 x 8 Bayer matrix.
 #include "image/Effect.h"
 
-namespace cv {
+namespace clipvane {
 
 class HalftoneEffect : public SourceEffect {
 public:
@@ -12,4 +12,4 @@ public:
 // Threshold matrix, values 0..63, indexed [y mod 8][x mod 8].
 extern const uint8_t kBayer8[8][8];
 
-}  // namespace cv
+}  // namespace clipvane

@@ -5,7 +5,7 @@
 
 #include "image/effects/ColourModel.h"
 
-namespace cv {
+namespace clipvane {
 
 HueSaturationEffect::HueSaturationEffect(int huePercent, int saturationPercent)
     : huePercent(std::max(huePercent, 0)), saturationPercent(std::max(saturationPercent, 0)) {}
@@ -38,4 +38,4 @@ void HueSaturationEffect::ProcessRow(PixelImage& image, int, uint8_t* row, int w
     }
 }
 
-}  // namespace cv
+}  // namespace clipvane

@@ -3,7 +3,7 @@
 // truncation of the round trip).
 #include "image/Effect.h"
 
-namespace cv {
+namespace clipvane {
 
 class HueSaturationEffect : public SourceEffect {
 public:
@@ -18,4 +18,4 @@ private:
     int32_t saturationPercent;
 };
 
-}  // namespace cv
+}  // namespace clipvane

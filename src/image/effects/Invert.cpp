@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-namespace cv {
+namespace clipvane {
 
 void InvertEffect::ProcessRow(PixelImage& image, int y, uint8_t* row, int width) {
     // 255 - v is v XOR 0xFF, so whole pixels flip with one mask that leaves
@@ -28,4 +28,4 @@ void InvertEffect::ProcessRow(PixelImage& image, int y, uint8_t* row, int width)
     }
 }
 
-}  // namespace cv
+}  // namespace clipvane

@@ -2,7 +2,7 @@
 // Invert: every enabled channel level v becomes 255 - v.
 #include "image/Effect.h"
 
-namespace cv {
+namespace clipvane {
 
 class InvertEffect : public LookupEffect {
 public:
@@ -11,4 +11,4 @@ public:
     void ProcessRow(PixelImage& image, int y, uint8_t* row, int width) override;
 };
 
-}  // namespace cv
+}  // namespace clipvane

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-namespace cv {
+namespace clipvane {
 
 namespace {
 
@@ -71,4 +71,4 @@ void MosaicEffect::ProcessRow(PixelImage& image, int y, uint8_t* row, int width)
     }
 }
 
-}  // namespace cv
+}  // namespace clipvane

@@ -3,7 +3,7 @@
 // each filled with its alpha-weighted mean colour. 32-bit images only.
 #include "image/Effect.h"
 
-namespace cv {
+namespace clipvane {
 
 class MosaicEffect : public SourceEffect {
 public:
@@ -16,4 +16,4 @@ private:
     int32_t block;
 };
 
-}  // namespace cv
+}  // namespace clipvane

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-namespace cv {
+namespace clipvane {
 
 namespace {
 
@@ -51,4 +51,4 @@ void GreyNoiseEffect::ProcessPixel(PixelImage&, int, int, uint8_t* pixel) {
     pixel[2] = AddClamped(pixel[2], c);
 }
 
-}  // namespace cv
+}  // namespace clipvane

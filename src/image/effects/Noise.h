@@ -4,7 +4,7 @@
 // to two images continues its sequence rather than repeating it.
 #include "image/Effect.h"
 
-namespace cv {
+namespace clipvane {
 
 class RandomEffect : public SourceEffect {
 public:
@@ -37,4 +37,4 @@ private:
     int32_t amount;
 };
 
-}  // namespace cv
+}  // namespace clipvane

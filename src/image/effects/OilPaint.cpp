@@ -5,7 +5,7 @@
 
 #include "image/effects/Convolution.h"
 
-namespace cv {
+namespace clipvane {
 
 OilPaintEffect::OilPaintEffect(int radius)
     // The upper bound only keeps the window size within int; such radii
@@ -112,4 +112,4 @@ void OilPaintEffect::ProcessRow(PixelImage& image, int y, uint8_t* row, int widt
     for (int k = 0; k < 256; ++k) cc[hist[k]] = 0;
 }
 
-}  // namespace cv
+}  // namespace clipvane

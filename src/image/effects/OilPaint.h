@@ -6,7 +6,7 @@
 
 #include "image/Effect.h"
 
-namespace cv {
+namespace clipvane {
 
 class OilPaintEffect : public SourceEffect {
 public:
@@ -27,4 +27,4 @@ private:
     uint32_t stamp = 0;
 };
 
-}  // namespace cv
+}  // namespace clipvane

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-namespace cv {
+namespace clipvane {
 
 namespace {
 
@@ -22,4 +22,4 @@ int PosterizeEffect::MapLevel(int level) {
     return v <= 0 ? 0 : v >= 255 ? 255 : int(v);
 }
 
-}  // namespace cv
+}  // namespace clipvane

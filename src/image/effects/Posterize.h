@@ -2,7 +2,7 @@
 // Posterize: each channel snaps to the nearest of `levels` evenly spaced levels.
 #include "image/Effect.h"
 
-namespace cv {
+namespace clipvane {
 
 class PosterizeEffect : public LookupEffect {
 public:
@@ -13,4 +13,4 @@ private:
     int32_t levels;
 };
 
-}  // namespace cv
+}  // namespace clipvane

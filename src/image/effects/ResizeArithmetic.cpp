@@ -3,7 +3,7 @@
 #include <climits>
 #include <cmath>
 
-namespace cv {
+namespace clipvane {
 
 namespace {
 
@@ -24,4 +24,4 @@ int ProportionalWidth(int height, int imageWidth, int imageHeight, int currentWi
     return Proportional(height, imageHeight, imageWidth, currentWidth);
 }
 
-}  // namespace cv
+}  // namespace clipvane

@@ -2,7 +2,7 @@
 // The Resize dialog's "Keep Aspect Radio" arithmetic: the other side follows
 // from the image's size when the dialog opened, never from the other edit.
 
-namespace cv {
+namespace clipvane {
 
 // Height for a typed width: imageHeight x width / imageWidth, rounded half
 // away from zero and saturated to the int range. An image without width
@@ -12,4 +12,4 @@ int ProportionalHeight(int width, int imageWidth, int imageHeight, int currentHe
 // Width for a typed height, likewise.
 int ProportionalWidth(int height, int imageWidth, int imageHeight, int currentWidth);
 
-}  // namespace cv
+}  // namespace clipvane

@@ -1,6 +1,6 @@
 #include "image/effects/RgbValue.h"
 
-namespace cv {
+namespace clipvane {
 
 namespace {
 
@@ -18,4 +18,4 @@ void RgbValueEffect::ProcessPixel(PixelImage&, int, int, uint8_t* pixel) {
     pixel[2] = AddClamped(pixel[2], redOffset);
 }
 
-}  // namespace cv
+}  // namespace clipvane

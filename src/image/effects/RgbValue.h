@@ -2,7 +2,7 @@
 // Fixed offsets added to red, green and blue.
 #include "image/Effect.h"
 
-namespace cv {
+namespace clipvane {
 
 class RgbValueEffect : public SourceEffect {
 public:
@@ -16,4 +16,4 @@ private:
     int32_t blueOffset;
 };
 
-}  // namespace cv
+}  // namespace clipvane

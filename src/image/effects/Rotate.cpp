@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstring>
 
-namespace cv {
+namespace clipvane {
 
 namespace {
 
@@ -114,4 +114,4 @@ void RotateEffect::ProcessRow(PixelImage& image, int y, uint8_t*, int width) {
     }
 }
 
-}  // namespace cv
+}  // namespace clipvane

@@ -3,7 +3,7 @@
 // hold the turned picture; corners outside it stay zero (transparent black).
 #include "image/Effect.h"
 
-namespace cv {
+namespace clipvane {
 
 struct IntPoint {
     int x = 0;
@@ -42,4 +42,4 @@ private:
     bool ready = false;
 };
 
-}  // namespace cv
+}  // namespace clipvane

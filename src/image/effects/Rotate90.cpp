@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-namespace cv {
+namespace clipvane {
 
 namespace {
 
@@ -87,4 +87,4 @@ void QuarterTurnEffect::ProcessRow(PixelImage& image, int y, uint8_t* row, int w
     }
 }
 
-}  // namespace cv
+}  // namespace clipvane

@@ -3,7 +3,7 @@
 // each pixel is then copied from the source taken before.
 #include "image/Effect.h"
 
-namespace cv {
+namespace clipvane {
 
 class QuarterTurnEffect : public SourceEffect {
 public:
@@ -35,4 +35,4 @@ public:
     Rotate270Effect() : QuarterTurnEffect(false) {}
 };
 
-}  // namespace cv
+}  // namespace clipvane

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-namespace cv {
+namespace clipvane {
 
 SplashEffect::SplashEffect(int spread, uint32_t seed) : RandomEffect(seed), spread(std::max(spread, 3)) {}
 
@@ -17,4 +17,4 @@ void SplashEffect::ProcessPixel(PixelImage& image, int x, int y, uint8_t* pixel)
     std::memcpy(pixel, source->PixelAddress(int(nx), int(ny)), size_t(image.Depth() / 8));
 }
 
-}  // namespace cv
+}  // namespace clipvane

@@ -3,7 +3,7 @@
 // spread / 2 away in each direction.
 #include "image/effects/Noise.h"
 
-namespace cv {
+namespace clipvane {
 
 class SplashEffect : public RandomEffect {
 public:
@@ -15,4 +15,4 @@ private:
     int32_t spread;
 };
 
-}  // namespace cv
+}  // namespace clipvane

@@ -1,0 +1,42 @@
+#include "app/DocumentWindow.h"
+
+#include <QCloseEvent>
+
+#include "document/ImageDocument.h"
+#include "editor/view/EditorView.h"
+
+namespace clipvane {
+
+DocumentWindow::DocumentWindow(ImageDocument* document, QWidget* parent) : QMdiSubWindow(parent), doc_(document) {
+    setAttribute(Qt::WA_DeleteOnClose);
+    doc_->setParent(this);
+    view_ = new EditorView(doc_, this);
+    setWidget(view_);
+    RefreshTitle();
+    connect(doc_, &ImageDocument::changed, this, &DocumentWindow::RefreshTitle);
+}
+
+DocumentWindow::~DocumentWindow() = default;
+
+void DocumentWindow::RefreshTitle() {
+    const QString title = doc_->Title() + (doc_->IsModified() ? QStringLiteral(" *") : QString());
+    if (windowTitle() != title) setWindowTitle(title);
+    if (!doc_->PathName().isEmpty()) setToolTip(doc_->PathName());
+}
+
+void DocumentWindow::CloseWithoutPrompt() {
+    confirmed_ = true;
+    close();
+}
+
+void DocumentWindow::closeEvent(QCloseEvent* event) {
+    if (!confirmed_ && canClose && !canClose(this)) {
+        event->ignore();
+        return;
+    }
+    confirmed_ = true;
+    closing_ = true;
+    QMdiSubWindow::closeEvent(event);
+}
+
+}  // namespace clipvane

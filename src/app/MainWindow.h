@@ -1,0 +1,147 @@
+#pragma once
+// MainWindow: the program's one top-level window. Menus, the main and "Tools"
+// tool bars, the "Param Setting" bar, the status bar and the document tabs
+// hang off it; every command runs through Dispatch by its id. It also hosts
+// the capture driver and the tray icon.
+#include <QHash>
+#include <QMainWindow>
+#include <deque>
+#include <memory>
+
+#include "app/CommandIds.h"
+#include "app/RecentFiles.h"
+#include "capture/CaptureHost.h"
+
+class QAction;
+class QDockWidget;
+class QLabel;
+class QMdiArea;
+class QMenu;
+class QProgressBar;
+class QToolBar;
+
+namespace clipvane {
+
+class WidgetEffectDialogs;
+class CaptureDriver;
+class DocumentWindow;
+class ImageDocument;
+class EditorView;
+class DocumentManager;
+class ProfileFile;
+class TrayIcon;
+class UserPrompts;
+
+class MainWindow : public QMainWindow, public CaptureHost {
+    Q_OBJECT
+public:
+    struct Options {
+        QString configPath;                  // config.ini to read and write
+        UserPrompts* prompts = nullptr;      // null: the real dialogs
+        bool withCaptureDriver = true;       // tests of the editor may leave it out
+    };
+
+    explicit MainWindow(const Options& options, QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    // Runs a command as if chosen from its menu. False for an unknown id or
+    // one that is disabled at the moment.
+    bool Dispatch(unsigned id);
+    bool IsKnownCommand(unsigned id) const { return actions_.contains(id); }
+    // Known and enabled at the moment.
+    bool CanRun(unsigned id);
+    QAction* Action(unsigned id) const { return actions_.value(id); }
+    // The context menu of a document tab: Save, Save As and Close in the
+    // tab's own wording, each running its command.
+    QMenu* CreateTabMenu(QWidget* parent);
+    // Refreshes the enabled and checked states of every action.
+    void UpdateCommandStates();
+
+    DocumentManager& Documents() { return *documents_; }
+    DocumentWindow* ActiveFrame() const;
+    ImageDocument* ActiveDocument() const;
+    EditorView* ActiveView() const;
+    // Opens files named on the command line or sent by another instance.
+    bool OpenFile(const QString& path);
+
+    RecentFileList& RecentFiles() { return recent_; }
+    ProfileFile& Profile();
+    CaptureDriver* Capture() { return capture_; }
+    TrayIcon* Tray() { return tray_.get(); }
+    bool TrayMode() const { return trayMode_; }
+    void SetTrayMode(bool on);
+    // Show/Hide Main window, and the tray icon's left click.
+    void ToggleMainWindow();
+
+    QLabel* StatusPane(int index) const { return panes_[index]; }
+    QToolBar* MainToolBar() const { return mainBar_; }
+    QToolBar* ToolsToolBar() const { return toolsBar_; }
+    QDockWidget* ParamBar() const { return paramBar_; }
+    QMdiArea* MdiArea() const { return mdi_; }
+    void ShowToolPanel(int tool);
+
+    // CaptureHost
+    QWidget* HostWindow() override { return this; }
+    void DeliverNew(const PixelImage& image, bool recordUndo) override;
+    bool DeliverReplace(const PixelImage& image) override;
+    void SetDeliveredPath(const QString& path) override;
+    void ReportMessage(const QString& text) override;
+
+    // Closing sequence without asking the window system: exit prompt, tray
+    // icon, hotkeys, config.ini. False when the user stopped it.
+    bool PrepareToClose();
+
+signals:
+    void commandFinished(unsigned id);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    void CreateActions();
+    void CreateMenus();
+    void CreateToolBars();
+    void CreateStatusBar();
+    void CreateParamBar();
+    void CreateTabs();
+    void RebuildRecentMenu();
+    void RestoreLayout();
+    void SaveLayout();
+    void ActiveDocumentChanged();
+    QList<QAction*> ToolActions() const;
+    void RefreshStatusTexts();
+    void ConnectDocument(ImageDocument* doc);
+    void Run(unsigned id);
+    void RunEffectCommand(unsigned id);
+    void PrintSetup();
+
+    UserPrompts* prompts_;
+    std::unique_ptr<UserPrompts> ownPrompts_;
+    std::unique_ptr<ProfileFile> ownProfile_;
+    std::unique_ptr<WidgetEffectDialogs> effectDialogs_;
+    QHash<unsigned, QAction*> actions_;
+    QMenu* recentMenuAnchor_ = nullptr;
+    QList<QAction*> recentActions_;
+    QAction* recentSeparator_ = nullptr;
+    QMdiArea* mdi_ = nullptr;
+    DocumentManager* documents_ = nullptr;
+    RecentFileList recent_;
+    QToolBar* mainBar_ = nullptr;
+    QToolBar* toolsBar_ = nullptr;
+    QDockWidget* paramBar_ = nullptr;
+    QLabel* panes_[3] = {};
+    QProgressBar* progress_ = nullptr;
+    CaptureDriver* capture_ = nullptr;
+    std::unique_ptr<TrayIcon> tray_;
+    bool trayMode_ = false;
+    bool closing_ = false;
+    ImageDocument* lastDelivered_ = nullptr;
+    // Commands that arrive while one runs (from D-Bus or the tray while an
+    // effect repaints the window) wait here and run afterwards, in order.
+    bool running_ = false;
+    bool exitCommand_ = false;  // the close comes from the Exit command itself
+    std::deque<unsigned> pending_;
+};
+
+}  // namespace clipvane

@@ -1,0 +1,208 @@
+#include "capture/CaptureSettingsDialog.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+#include <climits>
+
+#include "settings/ProfileFile.h"
+
+namespace clipvane {
+
+namespace {
+
+QString (*g_folderChooser)(const QString&) = nullptr;
+
+const char* const kFormatItems[] = {"bmp(*.bmp)", "jpeg(*.jpg)", "png(*.png)", "gif(*.gif)"};
+
+QSpinBox* IntEdit(const char* name, QWidget* parent) {
+    auto* box = new QSpinBox(parent);
+    box->setObjectName(QLatin1String(name));
+    box->setRange(INT_MIN, INT_MAX);
+    box->setButtonSymbols(QAbstractSpinBox::NoButtons);
+    return box;
+}
+
+template <typename T>
+T* Named(T* widget, const char* name) {
+    widget->setObjectName(QLatin1String(name));
+    return widget;
+}
+
+}  // namespace
+
+void SetFolderChooserForTesting(QString (*chooser)(const QString&)) { g_folderChooser = chooser; }
+
+SaveSettingsPage::SaveSettingsPage(QWidget* parent) : QWidget(parent) {
+    auto* group = new QGroupBox(tr("Copy captured image to"), this);
+    toClipboard = Named(new QCheckBox(QStringLiteral("To Clipboard"), group), "ctl1060");
+    toEditor = Named(new QCheckBox(QStringLiteral("To Editor / Viewer"), group), "ctl1006");
+    newWindow = Named(new QRadioButton(QStringLiteral("Create a new window"), group), "ctl1007");
+    replace = Named(new QRadioButton(QStringLiteral("Replace image in the window"), group), "ctl1008");
+    toFile = Named(new QCheckBox(QStringLiteral("To File"), group), "ctl1039");
+    title = Named(new QLineEdit(group), "ctl1038");
+    startAt = IntEdit("ctl1036", group);
+    path = Named(new QLineEdit(group), "ctl1005");
+    auto* select = Named(new QPushButton(QStringLiteral("Select"), group), "ctl1037");
+    format = Named(new QComboBox(group), "ctl1035");
+    for (const char* item : kFormatItems) format->addItem(QLatin1String(item));
+
+    auto* layout = new QVBoxLayout(group);
+    layout->addWidget(toClipboard);
+    layout->addWidget(toEditor);
+    auto* radios = new QHBoxLayout;
+    radios->addSpacing(20);
+    radios->addWidget(newWindow);
+    radios->addWidget(replace);
+    layout->addLayout(radios);
+    layout->addWidget(toFile);
+    auto* form = new QFormLayout;
+    form->addRow(QStringLiteral("Title:"), title);
+    form->addRow(QStringLiteral("Start at:"), startAt);
+    auto* pathRow = new QHBoxLayout;
+    pathRow->addWidget(path);
+    pathRow->addWidget(select);
+    form->addRow(QStringLiteral("Image save path:"), pathRow);
+    form->addRow(QStringLiteral("Image Format:"), format);
+    layout->addLayout(form);
+    auto* outer = new QVBoxLayout(this);
+    outer->addWidget(group);
+
+    connect(toFile, &QCheckBox::clicked, this, &SaveSettingsPage::UpdateEnabling);
+    connect(toEditor, &QCheckBox::clicked, this, &SaveSettingsPage::UpdateEnabling);
+    connect(select, &QPushButton::clicked, this, &SaveSettingsPage::ChooseFolder);
+}
+
+void SaveSettingsPage::Fill(const CaptureSettings& s) {
+    toClipboard->setChecked(s.copyToClipboard);
+    const bool editor = s.capAppViewMode != kViewNone;
+    toEditor->setChecked(editor);
+    newWindow->setChecked(!editor || s.capAppViewMode != kViewReplace);
+    replace->setChecked(editor && s.capAppViewMode == kViewReplace);
+    toFile->setChecked(s.isAudoSave);
+    path->setText(QString::fromStdString(s.imageSavePath));
+    title->setText(QString::fromStdString(s.imageSaveTitle));
+    startAt->setValue(s.startNum);
+    format->setCurrentIndex(s.imageFormat >= 0 && s.imageFormat < format->count() ? s.imageFormat : -1);
+    UpdateEnabling();
+}
+
+void SaveSettingsPage::Take(CaptureSettings& s) const {
+    s.copyToClipboard = toClipboard->isChecked();
+    s.capAppViewMode = !toEditor->isChecked() ? kViewNone : replace->isChecked() ? kViewReplace : kViewNewWindow;
+    s.isAudoSave = toFile->isChecked();
+    s.imageSavePath = path->text().toStdString().substr(0, kMaxSavePathLength);
+    s.imageSaveTitle = title->text().toStdString().substr(0, kMaxSaveTitleLength);
+    s.startNum = startAt->value();
+    // The format follows the selected item's text; anything else is BMP, in
+    // memory as in the file (no selection must not leave a format without an
+    // extension, for which every numbered save would fail).
+    s.imageFormat = kFormatBmp;
+    for (int i = 0; i < 4; ++i) {
+        if (format->currentText() == QLatin1String(kFormatItems[i])) s.imageFormat = i;
+    }
+}
+
+void SaveSettingsPage::UpdateEnabling() {
+    const bool file = toFile->isChecked();
+    path->setEnabled(file);
+    title->setEnabled(file);
+    startAt->setEnabled(file);
+    format->setEnabled(file);
+    newWindow->setEnabled(toEditor->isChecked());
+    replace->setEnabled(toEditor->isChecked());
+}
+
+void SaveSettingsPage::ChooseFolder() {
+    const QString chosen = g_folderChooser
+                               ? g_folderChooser(path->text())
+                               : QFileDialog::getExistingDirectory(nullptr, QStringLiteral("Select a folder."), path->text());
+    if (!chosen.isEmpty()) path->setText(chosen);  // what was typed into the other fields stays
+}
+
+BasicSettingsPage::BasicSettingsPage(QWidget* parent) : QWidget(parent) {
+    auto* capture = new QGroupBox(QStringLiteral("Capture Setting"), this);
+    delay = IntEdit("ctl1005", capture);
+    hide = Named(new QCheckBox(QStringLiteral("Hide Clipvane window before capture"), capture), "ctl1004");
+    restore = Named(new QCheckBox(QStringLiteral("Restore Clipvane window after capture"), capture), "ctl1032");
+    sound = Named(new QCheckBox(QStringLiteral("Play sound when capture"), capture), "ctl1033");
+    auto* delayRow = new QHBoxLayout;
+    delayRow->addWidget(new QLabel(QStringLiteral("Delay time before the capture "), capture));
+    delayRow->addWidget(delay);
+    delayRow->addWidget(new QLabel(QStringLiteral("milliseconds"), capture));
+    auto* c = new QVBoxLayout(capture);
+    c->addLayout(delayRow);
+    c->addWidget(hide);
+    c->addWidget(restore);
+    c->addWidget(sound);
+
+    auto* fixed = new QGroupBox(QStringLiteral("Fix rectangle setting"), this);
+    width = IntEdit("ctl1006", fixed);
+    height = IntEdit("ctl1007", fixed);
+    auto* f = new QFormLayout(fixed);
+    f->addRow(QStringLiteral("Width:"), width);
+    f->addRow(QStringLiteral("Height:"), height);
+
+    everyCapture = Named(new QCheckBox(QStringLiteral("Copy every capture to clipboard"), this), "ctl1040");
+    auto* outer = new QVBoxLayout(this);
+    outer->addWidget(capture);
+    outer->addWidget(fixed);
+    outer->addWidget(everyCapture);
+}
+
+void BasicSettingsPage::Fill(const CaptureSettings& s) {
+    delay->setValue(s.capDelayTime);
+    hide->setChecked(s.hideWndBeforCap);
+    restore->setChecked(s.restoreWndAftCap);
+    sound->setChecked(s.playSoundWhenCap);
+    width->setValue(s.fixRectWidth);
+    height->setValue(s.fixRectHeight);
+}
+
+void BasicSettingsPage::Take(CaptureSettings& s) const {
+    s.capDelayTime = delay->value();
+    s.hideWndBeforCap = hide->isChecked();
+    s.restoreWndAftCap = restore->isChecked();
+    s.playSoundWhenCap = sound->isChecked();
+    s.fixRectWidth = width->value();
+    s.fixRectHeight = height->value();
+}
+
+CaptureSettingsDialog::CaptureSettingsDialog(const CaptureSettings& settings, ProfileFile* file, QWidget* parent)
+    : QDialog(parent), values_(settings), file_(file) {
+    setWindowTitle(QStringLiteral("Capture Setting"));
+    sheet_ = new QTabWidget(this);
+    save_ = new SaveSettingsPage(sheet_);
+    basic_ = new BasicSettingsPage(sheet_);
+    sheet_->addTab(save_, QStringLiteral("Capture to"));
+    sheet_->addTab(basic_, QStringLiteral("Other"));
+    save_->Fill(settings);
+    basic_->Fill(settings);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    connect(buttons, &QDialogButtonBox::accepted, this, &CaptureSettingsDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &CaptureSettingsDialog::reject);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(sheet_);
+    layout->addWidget(buttons);
+}
+
+void CaptureSettingsDialog::accept() {
+    save_->Take(values_);
+    basic_->Take(values_);
+    if (file_) values_.SaveCaptureSet(*file_);  // the delay as entered; the floor applies when it is used
+    QDialog::accept();
+}
+
+}  // namespace clipvane

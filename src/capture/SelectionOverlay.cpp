@@ -1,0 +1,298 @@
+#include "capture/SelectionOverlay.h"
+
+#include <QCursor>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QTimer>
+#include <QWindow>
+
+#include "document/ImageBridge.h"
+#include "platform/PixelCopy.h"
+#include "platform/ScreenPlatform.h"
+
+namespace clipvane {
+
+namespace {
+
+const QColor kBoxFill(150, 150, 150);
+const QColor kBoxFrame(0, 0, 255);
+const QColor kMagnifierFrame(0, 255, 0);
+const QColor kMouseText(255, 255, 123);
+
+QRect ToQRect(const Rect& r) { return QRect(r.left, r.top, r.Width(), r.Height()); }
+
+QFont InfoFont() {
+    QFont f(QStringLiteral("Arial"));
+    f.setStyleHint(QFont::SansSerif);
+    f.setPixelSize(14);
+    f.setBold(true);
+    return f;
+}
+
+// Frames a rectangle one pixel wide along its inside edge.
+void FrameRect(QPainter& p, const QRect& r, const QColor& colour) {
+    if (r.width() <= 0 || r.height() <= 0) return;
+    p.setPen(QPen(colour, 1));
+    p.setBrush(Qt::NoBrush);
+    p.drawRect(r.adjusted(0, 0, -1, -1));
+}
+
+void Text(QPainter& p, int left, int right, int top, int bottom, const QString& text, const QColor& colour,
+          bool wrap = true) {
+    p.setPen(colour);
+    p.drawText(QRect(left, top, right - left, bottom - top), Qt::AlignLeft | Qt::AlignTop | (wrap ? Qt::TextWordWrap : 0),
+               text);
+}
+
+}  // namespace
+
+SelectionOverlay::SelectionOverlay(OverlayMode mode, ScreenPlatform& platform, QWidget* parent)
+    : QDialog(parent, Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::Tool | Qt::X11BypassWindowManagerHint),
+      mode_(mode),
+      platform_(platform) {
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setAttribute(Qt::WA_NoSystemBackground);
+    setMouseTracking(true);
+    if (mode_ == OverlayMode::Region) setCursor(Qt::CrossCursor);
+}
+
+bool SelectionOverlay::FreezeScreen() {
+    const Rect screen = platform_.PrimaryScreen();
+    screenW_ = screen.Width();
+    screenH_ = screen.Height();
+    screenOrigin_ = QPoint(screen.left, screen.top);
+    const bool ok = platform_.Grab(screen, frozen_);
+    if (!ok) frozen_.Create(std::max(screenW_, 1), std::max(screenH_, 1), 24);  // black rather than nothing
+    frozenImage_ = ToQImage(frozen_);
+    setGeometry(screen.left, screen.top, screenW_, screenH_);
+    return ok;
+}
+
+int SelectionOverlay::exec() {
+    openTimer_.start();
+    if (frozen_.IsEmpty()) FreezeScreen();
+    // The pointer already rests somewhere on the screen: that counts as a
+    // first mouse move, so a click without moving still finds the box side,
+    // the magnifier, the fixed rectangle or the window under it.
+    const QPoint p = QCursor::pos() - screenOrigin_;
+    if (p.x() >= 0 && p.y() >= 0 && p.x() < screenW_ && p.y() < screenH_) MoveTo(p.x(), p.y());
+    return QDialog::exec();
+}
+
+void SelectionOverlay::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    raise();
+    activateWindow();
+    inputAttempts_ = 0;
+    QTimer::singleShot(0, this, &SelectionOverlay::TakeInput);
+}
+
+// The keyboard and pointer grabs fail while the window is not yet viewable
+// or another client holds a grab; retry for a short while.
+void SelectionOverlay::TakeInput() {
+    if (!isVisible()) return;
+    QWindow* w = windowHandle();
+    const bool keyboard = w && w->setKeyboardGrabEnabled(true);
+    const bool mouse = w && w->setMouseGrabEnabled(true);
+    if ((!keyboard || !mouse) && ++inputAttempts_ < 40) QTimer::singleShot(25, this, &SelectionOverlay::TakeInput);
+}
+
+void SelectionOverlay::MoveTo(int x, int y) {
+    const QRegion before = Decorations();
+    cursorX_ = x;
+    cursorY_ = y;
+    if (mode_ == OverlayMode::WindowObject) {
+        const TopWindow* w = grid_ ? grid_->WindowAt(x, y) : nullptr;
+        windowRect_ = w ? w->frame : Rect{};
+        boxBottomRight_ = BoxAtBottomRight(x, y, screenW_, screenH_, kInfoBoxHeightWindow, boxBottomRight_);
+    } else {
+        boxBottomRight_ = BoxAtBottomRight(x, y, screenW_, screenH_, kInfoBoxHeightRect, boxBottomRight_);
+        CropImage(frozen_, Rect{x - 15, y - 15, x + 16, y + 16}, magnifier_);
+        if (dragging_) {
+            dragCurrent_ = QPoint(x, y);
+            dragRect_ = NormalisedRect(dragStart_.x(), dragStart_.y(), x, y);
+        }
+        if (mode_ == OverlayMode::FixedRect) fixedRect_ = FixedRectAt(x, y, fixedW_, fixedH_, screenW_, screenH_);
+    }
+    update(before | Decorations());
+}
+
+// Everything drawn over the frozen screen, so a move repaints only that.
+QRegion SelectionOverlay::Decorations() const {
+    const bool windowMode = mode_ == OverlayMode::WindowObject;
+    QRegion r(ToQRect(InfoBoxRect(boxBottomRight_, screenW_, screenH_,
+                                  windowMode ? kInfoBoxHeightWindow : kInfoBoxHeightRect)));
+    if (windowMode) {
+        r |= ToQRect(windowRect_).adjusted(-4, -4, 4, 4);
+        return r;
+    }
+    r |= ToQRect(dragRect_).adjusted(-2, -2, 2, 2);
+    const QFontMetrics fm(font());
+    const QString label = QStringLiteral("%1X%2").arg(dragRect_.Width()).arg(dragRect_.Height());
+    int lx = 0, ly = 0;
+    SizeLabelOrigin(dragRect_, fm.horizontalAdvance(label), fm.height(), &lx, &ly);
+    r |= QRect(lx - 2, ly - 2, fm.horizontalAdvance(label) + 4, fm.height() + 4);
+    if (mode_ == OverlayMode::FixedRect)
+        r |= ToQRect(FixedRectUnclamped(cursorX_, cursorY_, fixedW_, fixedH_)).adjusted(-2, -2, 2, 2);
+    return r;
+}
+
+void SelectionOverlay::paintEvent(QPaintEvent* event) {
+    QPainter p(this);
+    for (const QRect& r : event->region()) p.drawImage(r, frozenImage_, r);
+    if (mode_ == OverlayMode::WindowObject) {
+        PaintWindowMode(p);
+    } else {
+        PaintRectModes(p);
+    }
+    if (firstPaintMs_ < 0 && openTimer_.isValid()) firstPaintMs_ = openTimer_.elapsed();
+}
+
+void SelectionOverlay::PaintRectModes(QPainter& p) {
+    const QRect box = ToQRect(InfoBoxRect(boxBottomRight_, screenW_, screenH_, kInfoBoxHeightRect));
+    const QRect magRect(box.left() + 15, box.top() + 15, kMagnifierSize, kMagnifierSize);
+
+    QImage mag = ToQImage(magnifier_);
+    if (!mag.isNull()) {  // the crosshair: middle row and column inverted, the centre pixel kept
+        for (int i = 0; i < mag.width() && i < mag.height(); ++i) {
+            if (i == 15) continue;
+            auto* row = reinterpret_cast<uint32_t*>(mag.scanLine(15));
+            row[i] ^= 0x00ffffff;
+            reinterpret_cast<uint32_t*>(mag.scanLine(i))[15] ^= 0x00ffffff;
+        }
+    }
+    p.fillRect(box, kBoxFill);
+    if (!mag.isNull()) {
+        p.setRenderHint(QPainter::SmoothPixmapTransform, false);
+        p.drawImage(magRect, mag);
+    }
+    FrameRect(p, magRect, kMagnifierFrame);
+    FrameRect(p, box, kBoxFrame);
+
+    // Size label, white on black, centred in the selection or above-left of it.
+    const QString label = QStringLiteral("%1X%2").arg(dragRect_.Width()).arg(dragRect_.Height());
+    const QFontMetrics fm(font());
+    const int tw = fm.horizontalAdvance(label), th = fm.height();
+    int lx = 0, ly = 0;
+    SizeLabelOrigin(dragRect_, tw, th, &lx, &ly);
+    p.setFont(font());
+    p.fillRect(QRect(lx, ly, tw, th), Qt::black);
+    p.setPen(Qt::white);
+    p.drawText(QRect(lx, ly, tw, th), Qt::AlignLeft | Qt::AlignTop, label);
+
+    p.setFont(InfoFont());
+    const int l = box.left() + 15, r = box.right() + 1 - 15, t = box.top();
+    Text(p, l, r, t + 185, t + 230,
+         QStringLiteral("- Click and hold the left mouse button as you drag to select a region."), Qt::white);
+    Text(p, l, r, t + 230, t + 260, QStringLiteral("- Release the button to capture."), Qt::white);
+    Text(p, l, r, t + 260, t + 290, QStringLiteral("- Right click or press [Esc] to cancel."), Qt::white);
+    Text(p, l, r, t + 290, t + 305, QStringLiteral("Mouse: x = %1; y = %2").arg(cursorX_).arg(cursorY_), kMouseText);
+
+    FrameRect(p, ToQRect(dragRect_), Qt::black);
+    if (mode_ == OverlayMode::FixedRect) {  // a focus rectangle: every other pixel inverted
+        const QRect focus = ToQRect(FixedRectUnclamped(cursorX_, cursorY_, fixedW_, fixedH_));
+        if (focus.width() > 0 && focus.height() > 0) {
+            QPen dots(QColor(255, 255, 255), 1);
+            dots.setDashPattern({1, 1});
+            p.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+            p.setPen(dots);
+            p.setBrush(Qt::NoBrush);
+            p.drawRect(focus.adjusted(0, 0, -1, -1));
+            p.setCompositionMode(QPainter::CompositionMode_SourceOver);
+        }
+    }
+}
+
+void SelectionOverlay::PaintWindowMode(QPainter& p) {
+    const QRect box = ToQRect(InfoBoxRect(boxBottomRight_, screenW_, screenH_, kInfoBoxHeightWindow));
+    if (!windowRect_.IsEmpty()) {  // a 4-pixel red outline inside the window's frame, inverted against the screen
+        p.setCompositionMode(QPainter::RasterOp_NotSourceXorDestination);
+        p.setPen(QPen(QColor(255, 0, 0), 4, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
+        p.setBrush(Qt::NoBrush);
+        p.drawRect(QRectF(ToQRect(windowRect_)).adjusted(2, 2, -2, -2));
+        p.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    }
+    p.fillRect(box, kBoxFill);
+    FrameRect(p, box, kBoxFrame);
+    p.setFont(InfoFont());
+    const int l = box.left() + 15, r = box.right() + 1 - 15, t = box.top();
+    Text(p, l, r, t + 30, t + 45, QStringLiteral("- Left click to capture"), Qt::white, false);
+    Text(p, l, r, t + 50, t + 80, QStringLiteral("- Right click or press [Esc] to cancel"), Qt::white);
+    Text(p, l, r, t + 85, t + 100, QStringLiteral("Mouse: x = %1; y = %2").arg(cursorX_).arg(cursorY_), kMouseText);
+}
+
+void SelectionOverlay::mouseMoveEvent(QMouseEvent* event) {
+    const QPoint p = event->position().toPoint();
+    MoveTo(p.x(), p.y());
+}
+
+void SelectionOverlay::mousePressEvent(QMouseEvent* event) {
+    const QPoint p = event->position().toPoint();
+    if (event->button() == Qt::RightButton) {
+        reject();
+        return;
+    }
+    if (event->button() == Qt::LeftButton && mode_ == OverlayMode::Region) {
+        dragStart_ = dragCurrent_ = p;
+        dragRect_ = Rect{p.x(), p.y(), p.x(), p.y()};
+        dragging_ = true;
+    }
+}
+
+void SelectionOverlay::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton) return;
+    const QPoint p = event->position().toPoint();
+    switch (mode_) {
+    case OverlayMode::Region:
+        dragging_ = false;
+        dragCurrent_ = p;
+        break;
+    case OverlayMode::FixedRect:
+        dragging_ = false;
+        break;
+    case OverlayMode::WindowObject: {
+        const TopWindow* w = grid_ ? grid_->WindowAt(p.x(), p.y()) : nullptr;
+        windowRect_ = w ? w->frame : Rect{};
+        window_ = w ? w->id : 0;
+        break;
+    }
+    }
+    accept();
+}
+
+void SelectionOverlay::mouseDoubleClickEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton) accept();
+}
+
+void SelectionOverlay::keyPressEvent(QKeyEvent* event) {
+    int dx = 0, dy = 0;
+    switch (event->key()) {
+    case Qt::Key_Up: dy = -1; break;
+    case Qt::Key_Down: dy = 1; break;
+    case Qt::Key_Left: dx = -1; break;
+    case Qt::Key_Right: dx = 1; break;
+    case Qt::Key_Escape: reject(); return;
+    default: return;  // every other key is swallowed
+    }
+    cursorX_ += dx;
+    cursorY_ += dy;
+    // The pointer warp comes back as an ordinary motion event.
+    QCursor::setPos(screenOrigin_ + QPoint(cursorX_, cursorY_));
+}
+
+bool SelectionOverlay::event(QEvent* event) {
+    // Keys go straight to keyPressEvent: no focus chain, no shortcuts, no default button.
+    if (event->type() == QEvent::KeyPress) {
+        keyPressEvent(static_cast<QKeyEvent*>(event));
+        return true;
+    }
+    if (event->type() == QEvent::ShortcutOverride) {
+        event->accept();
+        return true;
+    }
+    return QDialog::event(event);
+}
+
+}  // namespace clipvane

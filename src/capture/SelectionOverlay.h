@@ -1,0 +1,84 @@
+#pragma once
+// The selection overlay: a borderless window over the primary screen showing
+// a frozen copy of it, on which the user drags a rectangle (Region), picks a
+// window (WindowObject) or places a fixed-size rectangle (FixedRect). It
+// takes the keyboard and mouse while open. Accepted when the left button is
+// released or on a double click; rejected by a right click or Esc.
+#include <QDialog>
+#include <QElapsedTimer>
+#include <QImage>
+
+#include "capture/OverlayGeometry.h"
+#include "image/PixelImage.h"
+
+namespace clipvane {
+
+class ScreenPlatform;
+
+class SelectionOverlay : public QDialog {
+    Q_OBJECT
+public:
+    SelectionOverlay(OverlayMode mode, ScreenPlatform& platform, QWidget* parent = nullptr);
+
+    void SetFixedRectSize(int w, int h) { fixedW_ = w, fixedH_ = h; }
+    void SetWindowGrid(const WindowGrid* grid) { grid_ = grid; }
+
+    // Takes the frozen screen; exec() does it when it has not been done.
+    bool FreezeScreen();
+    int exec() override;
+
+    // Results, in screen coordinates (the overlay's own).
+    Rect DragRect() const { return dragRect_; }
+    Rect FixedRectResult() const { return fixedRect_; }
+    Rect WindowRect() const { return windowRect_; }
+    WindowId Window() const { return window_; }
+    const PixelImage& FrozenScreen() const { return frozen_; }
+
+    // State the tests look at.
+    OverlayMode Mode() const { return mode_; }
+    bool BoxBottomRight() const { return boxBottomRight_; }
+    QPoint CursorPosition() const { return QPoint(cursorX_, cursorY_); }
+    const PixelImage& Magnifier() const { return magnifier_; }
+    // Milliseconds from exec() to the end of the first paint, -1 before it.
+    qint64 FirstPaintMs() const { return firstPaintMs_; }
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    bool event(QEvent* event) override;
+
+private:
+    void MoveTo(int x, int y);
+    QRegion Decorations() const;
+    void PaintRectModes(QPainter& p);
+    void PaintWindowMode(QPainter& p);
+    void TakeInput();
+
+    OverlayMode mode_;
+    ScreenPlatform& platform_;
+    const WindowGrid* grid_ = nullptr;
+    int fixedW_ = 80, fixedH_ = 80;
+    int screenW_ = 0, screenH_ = 0;
+    QPoint screenOrigin_;
+    PixelImage frozen_;
+    QImage frozenImage_;
+    PixelImage magnifier_;
+    int cursorX_ = 0, cursorY_ = 0;
+    QPoint dragStart_, dragCurrent_;
+    bool dragging_ = false;
+    Rect dragRect_;
+    Rect fixedRect_;
+    Rect windowRect_;
+    WindowId window_ = 0;
+    bool boxBottomRight_ = false;
+    QElapsedTimer openTimer_;
+    qint64 firstPaintMs_ = -1;
+    int inputAttempts_ = 0;
+};
+
+}  // namespace clipvane

@@ -1,0 +1,301 @@
+#include "document/ImageDocument.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <algorithm>
+
+#include "document/EffectDialogs.h"
+#include "imagefile/ImageFile.h"
+#include "annotation/ObjectGeometry.h"
+#include "document/RenderCache.h"
+#include "image/Effect.h"
+#include "image/effects/EffectCommands.h"
+#include "image/effects/Fill.h"
+
+namespace clipvane {
+
+namespace {
+constexpr int kDocumentUndoLimit = 10;
+}
+
+ImageDocument::ImageDocument(QObject* parent) : QObject(parent), cache_(std::make_unique<RenderCache>()) {
+    SetLimit(kDocumentUndoLimit);
+}
+
+ImageDocument::~ImageDocument() {
+    ClearObjects();
+    image.Destroy();
+    ClearHistory();
+}
+
+void ImageDocument::SetTitle(const QString& title) { title_ = title; }
+
+void ImageDocument::SetPathName(const QString& path) {
+    pathName_ = path;
+    title_ = QFileInfo(path).fileName();
+}
+
+void ImageDocument::SetProgressFactory(std::function<std::unique_ptr<ProgressReporter>()> factory) {
+    progressFactory_ = std::move(factory);
+}
+
+std::unique_ptr<ProgressReporter> ImageDocument::MakeProgress() {
+    if (progressFactory_) {
+        if (auto reporter = progressFactory_()) return reporter;
+    }
+    return std::make_unique<ProgressReporter>();
+}
+
+void ImageDocument::UpdateAllViews() {
+    cache_->InvalidateBase();
+    emit changed();
+}
+
+void ImageDocument::StateRestored() {
+    // Undo and redo change the document like any other edit.
+    modified = 1;
+    UpdateAllViews();
+}
+
+// ---- steps -----------------------------------------------------------------------
+
+void ImageDocument::RunEffect(ImageEffect* effect) {
+    if (!effect) return;
+    auto record = std::make_unique<UndoRecord>();
+    {
+        auto progress = MakeProgress();
+        record->Do(*this, effect, progress.get());
+    }
+    Push(std::move(record));
+    modified = 1;
+    UpdateAllViews();
+}
+
+void ImageDocument::RunRecord(std::unique_ptr<UndoRecord> record) {
+    if (!record) return;
+    {
+        auto progress = MakeProgress();
+        record->Do(*this, nullptr, progress.get());
+    }
+    Push(std::move(record));
+    modified = 1;
+    UpdateAllViews();
+}
+
+bool ImageDocument::RecordUndo(const PixelImage& before) {
+    auto record = std::make_unique<UndoRecord>();
+    record->Snapshot(before, objects);
+    return Push(std::move(record));
+}
+
+void ImageDocument::OnUndo() {
+    if (!CanUndo()) return;
+    emit objectsAboutToBeReplaced();
+    Undo();
+}
+
+void ImageDocument::OnRedo() {
+    if (!CanRedo()) return;
+    emit objectsAboutToBeReplaced();
+    Redo();
+}
+
+// ---- objects ---------------------------------------------------------------------
+
+void ImageDocument::ClearObjects() { objects.clear(); }
+
+void ImageDocument::CopyObjectList(ObjectList& destination, const ObjectList& source) {
+    clipvane::CopyObjectList(destination, source);
+}
+
+AnnotationObject* ImageDocument::AddObject(std::unique_ptr<AnnotationObject> object) {
+    if (!object) return nullptr;
+    RecordUndo(image);
+    objects.push_back(std::move(object));
+    ObjectsEdited();
+    return objects.back().get();
+}
+
+bool ImageDocument::DeleteObject(const AnnotationObject* object) {
+    auto it = std::find_if(objects.begin(), objects.end(), [&](const auto& o) { return o.get() == object; });
+    if (!object || it == objects.end()) return false;
+    RecordUndo(image);
+    objects.erase(it);
+    ObjectsEdited();
+    return true;
+}
+
+void ImageDocument::Flatten() {
+    RecordUndo(image);
+    if (!objects.empty()) {
+        emit objectsAboutToBeReplaced();
+        cache_->Render(image, objects);
+        ClearObjects();
+    }
+    modified = 1;
+    UpdateAllViews();
+}
+
+void ImageDocument::BringToFront(const AnnotationObject* object) {
+    clipvane::BringToFront(objects, object);
+    ObjectsEdited();
+}
+
+void ImageDocument::SendToBack(const AnnotationObject* object) {
+    clipvane::SendToBack(objects, object);
+    ObjectsEdited();
+}
+
+void ImageDocument::ObjectsEdited() {
+    modified = 1;
+    emit changed();
+}
+
+void ImageDocument::ImageEdited() {
+    modified = 1;
+    UpdateAllViews();
+}
+
+// ---- drawing ---------------------------------------------------------------------
+
+const PixelImage& ImageDocument::Composite() { return cache_->Compose(image, objects); }
+
+void ImageDocument::RenderObjects(PixelImage& target) { cache_->Render(target, objects); }
+
+// ---- files and new images ---------------------------------------------------------
+
+bool ImageDocument::OpenDocument(const QString& path) {
+    {
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly)) return false;
+    }
+    emit objectsAboutToBeReplaced();
+    ClearObjects();
+    ClearHistory();
+    PixelImage loaded;
+    if (LoadFromFile(path.toStdString(), loaded)) {
+        image = std::move(loaded);
+        image.ConvertTo(32);
+    } else {
+        image.Destroy();
+    }
+    SetPathName(path);
+    modified = 0;
+    UpdateAllViews();
+    return true;
+}
+
+bool ImageDocument::SaveDocument(const QString& path) {
+    PixelImage copy(image);
+    RenderObjects(copy);
+    // Objects are drawn on 32 bits; over a 24-bit image the result is opaque,
+    // so going back to 24 bits loses nothing and the file keeps the image's
+    // depth (a 24-bit BMP or TGA stays 24-bit).
+    if (image.Depth() == 24) copy.ConvertTo(24);
+    if (SaveImageFile(copy, path.toStdString()) == 0) return false;
+    modified = 0;
+    emit changed();
+    return true;
+}
+
+void ImageDocument::NewImage() {
+    PixelImage blank;
+    if (blank.Create(640, 480, 32)) {
+        // Alpha -1: blue, green and red become 255, the alpha bytes stay 0.
+        FillEffect white(0xFFFFFF, -1);
+        blank.ApplyEffect(white);
+        image = std::move(blank);
+    }
+    modified = 1;
+    UpdateAllViews();
+}
+
+void ImageDocument::ApplyCapture(const PixelImage& captured, bool replace) {
+    if (captured.IsEmpty()) return;  // a failed grab delivers nothing
+    if (replace) RecordUndo(image);
+    image = captured;
+    image.ConvertTo(32);
+    modified = 1;
+    UpdateAllViews();
+}
+
+// ---- Image and Filter commands ------------------------------------------------------
+
+void ImageDocument::RunNormalised(ImageEffect* effect) {
+    // Without an effect a 24-bit image would go to 32 bits and straight back,
+    // which gives the same bytes: skip both conversions.
+    if (!effect && image.Depth() == 24) return;
+    image.ConvertTo(32);
+    RunEffect(effect);
+    if (!image.IsEmpty() && image.Depth() != 24) {
+        NormaliseTo24(image);
+        UpdateAllViews();
+    }
+}
+
+void ImageDocument::OnEffectCommand(int id, EffectDialogs* dialogs) {
+    if (id < kCmdFirstEffect || id > kCmdLastEffect) return;
+
+    // Dialog layouts of the commands whose dialog applies the effect itself.
+    int layout = 0;
+    switch (id) {
+        case kCmdRotate: layout = kLayoutRotate; break;
+        case kCmdColorTone: layout = kLayoutColorTone; break;
+        case kCmdRgbValue: layout = kLayoutRgbValue; break;
+        case kCmdColorLevel: layout = kLayoutColorLevel; break;
+        case kCmdNoisy: layout = kLayoutNoise; break;
+        case kCmdBlot: layout = kLayoutBlot; break;
+        case kCmdEmboss: layout = kLayoutEmboss; break;
+        case kCmdOilPaint: layout = kLayoutOilPaint; break;
+        case kCmdSplash: layout = kLayoutSplash; break;
+        case kCmdPosterize: layout = kLayoutPosterize; break;
+        case kCmdMosaic: layout = kLayoutMosaic; break;
+        case kCmdGrid: layout = kLayoutGrid; break;
+        default: break;
+    }
+    if (layout != 0) {
+        if (dialogs) dialogs->RunEffectDialog(*this, layout);
+        RunNormalised(nullptr);
+        return;
+    }
+
+    switch (id) {
+        case kCmdResize: {
+            int width = image.Width(), height = image.Height(), quality = 0;
+            if (dialogs && dialogs->RunResizeDialog(*this, width, height, quality))
+                RunRecord(std::make_unique<ResizeUndoRecord>(width, height, quality));
+            else
+                RunNormalised(nullptr);
+            return;
+        }
+        case kCmdBrightnessContrast:
+            if (dialogs) dialogs->RunBrightnessContrastDialog(*this);
+            return;
+        case kCmdHueSaturation:
+            if (dialogs) dialogs->RunEffectDialog(*this, kLayoutHueSaturation);
+            return;
+        default: break;
+    }
+
+    // Direct commands: the effect of the id (none for unlisted ids) through
+    // the normalised path.
+    if (PlanEffectCommand(id, EffectParams{}).effects.empty())
+        RunNormalised(nullptr);
+    else
+        ApplyEffectCommand(id, EffectParams{});
+}
+
+void ImageDocument::ApplyEffectCommand(int id, const EffectParams& params, const uint32_t* seed) {
+    EffectCommandSteps steps = PlanEffectCommand(id, params, seed);
+    if (!steps.known) return;
+    if (steps.convertTo32) image.ConvertTo(32);
+    for (auto& effect : steps.effects) RunEffect(effect.get());
+    if (steps.resize) RunRecord(std::make_unique<ResizeUndoRecord>(steps.width, steps.height, steps.quality));
+    if (steps.normaliseTo24 && !image.IsEmpty() && image.Depth() != 24) {
+        NormaliseTo24(image);
+        UpdateAllViews();
+    }
+}
+
+}  // namespace clipvane

@@ -1,0 +1,148 @@
+#pragma once
+// The editor's unit of work: one raster image, the annotation objects drawn
+// over it, the program's own modified flag and a ten-step undo history whose
+// every step is a snapshot of image and objects together.
+//
+// The document is free of widgets: views, the capture driver, the command-line
+// tool and tests all drive this same object. Views connect to `changed()` and
+// paint `Composite()`.
+//
+// `modified` is raised by every change of image or objects (effects, object
+// edits, undo and redo included) and cleared only by a successful save or by
+// the user's choice not to save (`SetModified(false)`).
+#include <QObject>
+#include <QString>
+
+#include <functional>
+#include <memory>
+
+#include "history/UndoHistory.h"
+#include "annotation/AnnotationObject.h"
+#include "image/PixelImage.h"
+#include "image/effects/EffectCommands.h"
+#include "image/Progress.h"
+
+namespace clipvane {
+
+class EffectDialogs;
+class ImageEffect;
+class RenderCache;
+
+class ImageDocument : public QObject, public UndoHistory, public UndoDocument {
+    Q_OBJECT
+
+public:
+    explicit ImageDocument(QObject* parent = nullptr);
+    ~ImageDocument() override;
+
+    // ---- state --------------------------------------------------------------
+    PixelImage image;
+    int modified = 0;
+    ObjectList objects;
+
+    bool IsModified() const { return modified != 0; }
+    void SetModified(bool on) { modified = on ? 1 : 0; }
+
+    const QString& Title() const { return title_; }
+    void SetTitle(const QString& title);
+    const QString& PathName() const { return pathName_; }
+    // Sets the path and retitles the document with the path's file name.
+    void SetPathName(const QString& path);
+
+    // ---- steps ----------------------------------------------------------------
+    // Snapshot, apply `effect` to the image, push the step, redraw. Nothing for
+    // a null effect; the step is kept even when the effect declined the image.
+    void RunEffect(ImageEffect* effect);
+    // Runs a record that performs its own change (a resize) and pushes it.
+    void RunRecord(std::unique_ptr<UndoRecord> record);
+    // Pushes a step holding a copy of `before` and of the current objects;
+    // call it before changing anything. Nothing is redrawn. False when the
+    // history refused the step.
+    bool RecordUndo(const PixelImage& before);
+
+    // Undo and Redo of the Edit menu; they tell views to drop their
+    // selection first.
+    void OnUndo();
+    void OnRedo();
+    bool CanUndo() const { return UndoCount() > 0; }
+    bool CanRedo() const { return RedoCount() > 0; }
+
+    // ---- objects ----------------------------------------------------------------
+    void ClearObjects();
+    static void CopyObjectList(ObjectList& destination, const ObjectList& source);
+    // Records a step, then appends `object` on top. Returns the object.
+    AnnotationObject* AddObject(std::unique_ptr<AnnotationObject> object);
+    // Records a step, then deletes `object` (nothing when it is not in the list).
+    bool DeleteObject(const AnnotationObject* object);
+    // Records a step, burns every object into the image and clears the list.
+    void Flatten();
+    void BringToFront(const AnnotationObject* object);
+    void SendToBack(const AnnotationObject* object);
+    // For callers that changed objects or the image directly (moves, property
+    // edits, crop, paste): raises `modified` and redraws.
+    void ObjectsEdited();
+    void ImageEdited();
+
+    // ---- commands ---------------------------------------------------------------
+    // Image and Filter menu commands, ids 20000..20100. `dialogs` may be null
+    // when no user is present: dialog commands then only normalise the depth.
+    void OnEffectCommand(int id, EffectDialogs* dialogs);
+    // Runs command `id` with explicit parameters and no dialog, as the
+    // document's own steps: depth conversion, one undo step per effect (a
+    // resize as one resize step), 24-bit normalisation. For scripted use.
+    void ApplyEffectCommand(int id, const EffectParams& params, const uint32_t* seed = nullptr);
+    // Opens a file into the image (32 bits). True even when no reader could
+    // decode it (the document then shows an empty image); false only when
+    // the file cannot be opened for reading.
+    bool OpenDocument(const QString& path);
+    // Renders the objects into a copy of the image and writes it at the
+    // image's depth; `modified` is cleared only on success. The objects stay
+    // editable.
+    bool SaveDocument(const QString& path);
+    // File / New: 640 x 480, 32 bits, white with alpha bytes left 0.
+    void NewImage();
+    // Receives a capture: in replace mode the previous state is recorded
+    // first. The image becomes a 32-bit copy of `captured`.
+    void ApplyCapture(const PixelImage& captured, bool replace);
+
+    // ---- drawing ----------------------------------------------------------------
+    // The image with every object rendered over it, 32 bits per pixel (empty
+    // for an empty image). Rebuilt only where objects changed since the last
+    // call; call UpdateAllViews (or ImageEdited) after changing `image` directly.
+    const PixelImage& Composite();
+    // The objects drawn into `target` (converted to 32 bits when it is not and
+    // something is drawn), through the document's render cache.
+    void RenderObjects(PixelImage& target);
+    // Redraws every view; also drops the composite so it is rebuilt.
+    void UpdateAllViews();
+
+    // Creates the progress reporter for each long step (the status-bar bar in
+    // the application). The default is a plain reporter.
+    void SetProgressFactory(std::function<std::unique_ptr<ProgressReporter>()> factory);
+
+signals:
+    void changed();
+    // Emitted before undo, redo or clearing replace the objects: views drop
+    // their selection and drag state.
+    void objectsAboutToBeReplaced();
+
+protected:
+    void ApplyUndo(UndoRecord& record) override { record.Undo(*this); }
+    void ApplyRedo(UndoRecord& record) override { record.Redo(*this); }
+
+    PixelImage& UndoImage() override { return image; }
+    ObjectList& UndoObjects() override { return objects; }
+    void StateRestored() override;
+
+private:
+    std::unique_ptr<ProgressReporter> MakeProgress();
+    // Convert to 32 bits, run `effect` as one step, normalise to 24 bits.
+    void RunNormalised(ImageEffect* effect);
+
+    QString title_;
+    QString pathName_;
+    std::function<std::unique_ptr<ProgressReporter>()> progressFactory_;
+    std::unique_ptr<RenderCache> cache_;
+};
+
+}  // namespace clipvane

@@ -1,0 +1,123 @@
+#include "document/PixelImagePainter.h"
+
+#include <QList>
+#include <QPaintEngine>
+#include <QPainter>
+
+namespace clipvane {
+
+namespace {
+
+QImage::Format FormatFor(const PixelImage& image) {
+    switch (image.Depth()) {
+        case 32: return QImage::Format_RGB32;
+        case 24: return QImage::Format_BGR888;
+        case 16: return image.GreenMask() == 0x07E0 ? QImage::Format_RGB16 : QImage::Format_RGB555;
+        case 8: return QImage::Format_Indexed8;
+        case 1: return QImage::Format_Mono;
+        default: return QImage::Format_Invalid;
+    }
+}
+
+// Paints `rows` (an upside-down wrap) so that source rectangle `src` of the
+// top-down image fills `dest`.
+void PaintFlipped(QPainter& painter, const QImage& rows, const Rect& dest, const Rect& src) {
+    const int height = rows.height();
+    painter.save();
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+    // Mirror about the destination's vertical centre: wrapped row 0 is the
+    // bottom row of the image.
+    painter.translate(dest.left, dest.bottom);
+    painter.scale(1, -1);
+    const QRectF target(0, 0, dest.Width(), dest.Height());
+    const QRectF from(src.left, height - src.bottom, src.Width(), src.Height());
+    painter.drawImage(target, rows, from);
+    painter.restore();
+}
+
+// True when the painter's real target keeps an alpha channel. Qt copies an
+// RGB32 source's fourth byte unchanged into such a target on its fast paths,
+// so a 32-bit image whose fourth bytes are not 255 would come out transparent.
+bool TargetKeepsAlpha(QPainter& painter) {
+    const QPaintEngine* engine = painter.paintEngine();
+    const QPaintDevice* device = engine ? engine->paintDevice() : painter.device();
+    if (!device || device->devType() != QInternal::Image) return false;
+    return static_cast<const QImage*>(device)->hasAlphaChannel();
+}
+
+// The source rectangle of a 32-bit image as an opaque top-down copy: used
+// only for targets with alpha, and only the part being painted.
+QImage OpaqueCopy(const PixelImage& image, const Rect& src) {
+    const Rect area = src.Intersected(Rect{0, 0, image.Width(), image.Height()});
+    if (area.IsEmpty()) return {};
+    QImage copy(area.Width(), area.Height(), QImage::Format_RGB32);
+    for (int y = 0; y < area.Height(); ++y) {
+        const auto* in = reinterpret_cast<const uint32_t*>(image.Row(area.top + y)) + area.left;
+        auto* out = reinterpret_cast<uint32_t*>(copy.scanLine(y));
+        for (int x = 0; x < area.Width(); ++x) out[x] = in[x] | 0xFF000000u;
+    }
+    return copy;
+}
+
+void PaintImage(QPainter& painter, const PixelImage& image, const Rect& dest, const Rect& src) {
+    if (image.IsEmpty() || dest.IsEmpty() || src.IsEmpty()) return;
+    if (image.Depth() == 32 && TargetKeepsAlpha(painter)) {
+        const QImage copy = OpaqueCopy(image, src);
+        if (copy.isNull()) return;
+        // The copy starts at the clipped source corner; scale the clipped
+        // part of the destination accordingly.
+        const Rect area = src.Intersected(Rect{0, 0, image.Width(), image.Height()});
+        const double sx = double(dest.Width()) / src.Width();
+        const double sy = double(dest.Height()) / src.Height();
+        const QRectF target(dest.left + (area.left - src.left) * sx, dest.top + (area.top - src.top) * sy,
+                            area.Width() * sx, area.Height() * sy);
+        painter.save();
+        painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+        painter.drawImage(target, copy, QRectF(copy.rect()));
+        painter.restore();
+        return;
+    }
+    QImage rows = WrapStoredRows(image);
+    if (!rows.isNull()) {
+        PaintFlipped(painter, rows, dest, src);
+        return;
+    }
+    // 4 bits per pixel has no QImage format: paint a 24-bit copy.
+    PixelImage copy(image);
+    copy.ConvertTo(24);
+    rows = WrapStoredRows(copy);
+    if (!rows.isNull()) PaintFlipped(painter, rows, dest, src);
+}
+
+}  // namespace
+
+QImage WrapStoredRows(const PixelImage& image) {
+    if (image.IsEmpty()) return {};
+    const QImage::Format format = FormatFor(image);
+    if (format == QImage::Format_Invalid) return {};
+    QImage rows(image.Bits(), image.Width(), image.Height(), image.Stride(), format);
+    if (image.Depth() <= 8) {
+        const auto& palette = image.Palette();
+        QList<QRgb> table;
+        table.reserve(qsizetype(palette.size()));
+        for (const RgbQuad& entry : palette) table.append(qRgb(entry.rgbRed, entry.rgbGreen, entry.rgbBlue));
+        table.resize(qsizetype(1) << image.Depth(), qRgb(0, 0, 0));
+        rows.setColorTable(table);
+    }
+    return rows;
+}
+
+void Draw(QPainter& painter, const PixelImage& image, int x, int y) {
+    const Rect whole{0, 0, image.Width(), image.Height()};
+    PaintImage(painter, image, Rect{x, y, x + image.Width(), y + image.Height()}, whole);
+}
+
+void StretchDraw(QPainter& painter, const PixelImage& image, const Rect& dest, const Rect& source) {
+    PaintImage(painter, image, dest, source);
+}
+
+void StretchDrawAll(QPainter& painter, const PixelImage& image, const Rect& dest) {
+    PaintImage(painter, image, dest, Rect{0, 0, image.Width(), image.Height()});
+}
+
+}  // namespace clipvane

@@ -1,0 +1,39 @@
+#pragma once
+// Painting a PixelImage with QPainter without copying its pixels: the stored
+// rows are wrapped in a QImage (bottom row first, so it shows the image upside
+// down) and the painter's transform turns it the right way up.
+//
+// The image is painted as an opaque copy, like a device-independent bitmap
+// blitted with SRCCOPY: the fourth byte of a 32-bit image is not alpha here
+// (a new document keeps its alpha bytes at 0 and must still show). Into a
+// target with an alpha channel a 32-bit image is painted from an opaque copy
+// of the painted part, because Qt would carry the fourth byte across. Scaling is
+// nearest-neighbour, so an enlarged image shows each pixel as a solid block.
+#include <QImage>
+
+#include "image/PixelImage.h"
+
+class QPainter;
+
+namespace clipvane {
+
+// A QImage over `image`'s storage, bottom row first (upside down), valid while
+// `image` keeps its storage. 32 bits wrap as RGB32 (fourth byte ignored on
+// every conversion path), 24 as BGR888, 16 as RGB555 or RGB16 by the green
+// mask, 8 as Indexed8 with the palette, 1 as Mono. Null for an empty image
+// and for 4 bits, which Qt has no format for.
+QImage WrapStoredRows(const PixelImage& image);
+
+// Paints the whole image with its top-left pixel at (x, y). Nothing for an
+// empty image.
+void Draw(QPainter& painter, const PixelImage& image, int x, int y);
+
+// Paints the `source` rectangle of the image (top-down pixel coordinates,
+// exclusive right and bottom) stretched into `dest`. Nothing for an empty
+// image or an empty rectangle.
+void StretchDraw(QPainter& painter, const PixelImage& image, const Rect& dest, const Rect& source);
+
+// StretchDraw with the whole image as source.
+void StretchDrawAll(QPainter& painter, const PixelImage& image, const Rect& dest);
+
+}  // namespace clipvane

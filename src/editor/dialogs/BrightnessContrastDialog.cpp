@@ -1,0 +1,102 @@
+#include "editor/dialogs/BrightnessContrastDialog.h"
+
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QSlider>
+#include <QVBoxLayout>
+
+#include "editor/dialogs/EffectDocument.h"
+#include "editor/dialogs/PreviewFrame.h"
+#include "image/effects/EffectCommands.h"
+
+namespace clipvane {
+
+namespace {
+
+EffectCommandSteps BrightnessContrastSteps(int brightness, int contrast) {
+    EffectParams params;
+    params.values[0] = brightness;
+    params.values[1] = contrast;
+    params.count = 2;
+    return PlanEffectCommand(kCmdBrightnessContrast, params);
+}
+
+}  // namespace
+
+BrightnessContrastDialog::BrightnessContrastDialog(EffectDocument& document, QWidget* parent) : QDialog(parent), document_(document) {
+    setWindowTitle(QStringLiteral("Brightness/Contrast"));
+    backup_ = document_.Image();
+    thumbnail_ = backup_;
+    scale_ = FitScale(thumbnail_.Width(), thumbnail_.Height(), PreviewFrame::kWidth, PreviewFrame::kHeight);
+    if (scale_ != 1.0 && !thumbnail_.IsEmpty())
+        thumbnail_.ResizeSmooth(std::max(1, int(thumbnail_.Width() * scale_)),
+                                std::max(1, int(scale_ * thumbnail_.Height())));
+    preview_ = thumbnail_;
+
+    frame_ = new PreviewFrame;
+    brightnessSlider_ = new QSlider(Qt::Horizontal);
+    contrastSlider_ = new QSlider(Qt::Horizontal);
+    brightnessLabel_ = new QLabel(QStringLiteral("100"));
+    contrastLabel_ = new QLabel(QStringLiteral("100"));
+    auto* grid = new QGridLayout;
+    int row = 0;
+    for (auto [name, slider, label] : {std::tuple{"&Brightness:", brightnessSlider_, brightnessLabel_},
+                                       std::tuple{"&Contrast:", contrastSlider_, contrastLabel_}}) {
+        slider->setRange(0, 200);
+        slider->setValue(100);
+        slider->setMinimumWidth(180);
+        label->setMinimumWidth(32);
+        label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        auto* caption = new QLabel(QString::fromLatin1(name));
+        caption->setBuddy(slider);
+        grid->addWidget(caption, row, 0);
+        grid->addWidget(slider, row, 1);
+        grid->addWidget(label, row, 2);
+        ++row;
+        connect(slider, &QSlider::valueChanged, this, [this] { Recompute(); });
+    }
+    previewCheck_ = new QCheckBox(QStringLiteral("&Preview"));
+    auto* controls = new QVBoxLayout;
+    controls->addLayout(grid);
+    controls->addWidget(previewCheck_);
+    controls->addStretch();
+    LayOutEffectDialog(this, frame_, controls);
+    // No preview is computed at opening: the frame shows the unchanged thumbnail.
+    frame_->SetImage(&preview_, false, false);
+}
+
+void BrightnessContrastDialog::Recompute() {
+    brightness = brightnessSlider_->value();
+    contrast = contrastSlider_->value();
+    preview_ = thumbnail_;
+    preview_.ConvertTo(32);
+    EffectCommandSteps steps = BrightnessContrastSteps(brightness, contrast);
+    for (auto& effect : steps.effects) preview_.ApplyEffect(*effect);
+    NormaliseTo24(preview_);
+    if (previewCheck_->isChecked()) {
+        document_.Image() = backup_;
+        for (auto& effect : steps.effects) document_.Image().ApplyEffect(*effect);
+        document_.UpdateAllViews();
+    }
+    brightnessLabel_->setText(QString::number(brightness));
+    contrastLabel_->setText(QString::number(contrast));
+    frame_->update();
+}
+
+void BrightnessContrastDialog::accept() {
+    document_.Image() = backup_;
+    EffectCommandSteps steps = BrightnessContrastSteps(brightness, contrast);
+    for (auto& effect : steps.effects) document_.RunEffect(*effect);
+    document_.UpdateAllViews();
+    QDialog::accept();
+}
+
+void BrightnessContrastDialog::reject() {
+    document_.Image() = backup_;
+    document_.UpdateAllViews();
+    QDialog::reject();
+}
+
+}  // namespace clipvane

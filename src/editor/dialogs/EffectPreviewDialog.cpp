@@ -1,0 +1,149 @@
+#include "editor/dialogs/EffectPreviewDialog.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QRadioButton>
+#include <QSlider>
+#include <QVBoxLayout>
+
+#include "editor/dialogs/EffectDocument.h"
+#include "editor/dialogs/HueStrip.h"
+#include "editor/dialogs/HueStripWidget.h"
+#include "editor/dialogs/PreviewFrame.h"
+#include "image/effects/EffectCommands.h"
+
+namespace clipvane {
+
+EffectPreviewDialog::EffectPreviewDialog(EffectDocument& document, int templateId, QWidget* parent)
+    : QDialog(parent), document_(document), templateId_(templateId) {
+    const EffectTemplate* tpl = FindEffectTemplate(templateId);
+    setWindowTitle(QString::fromLatin1(tpl ? tpl->title : "Effect"));
+
+    // The thumbnail: the image at opening, 24 bits, shrunk to the frame.
+    backup_ = document_.Image();
+    thumbnail_ = backup_;
+    thumbnail_.ConvertTo(24);
+    values_.scale = FitScale(thumbnail_.Width(), thumbnail_.Height(), PreviewFrame::kWidth, PreviewFrame::kHeight);
+    if (values_.scale != 1.0 && !thumbnail_.IsEmpty())
+        thumbnail_.ResizeSmooth(std::max(1, int(thumbnail_.Width() * values_.scale)),
+                                std::max(1, int(values_.scale * thumbnail_.Height())));
+    preview_ = thumbnail_;
+
+    frame_ = new PreviewFrame;
+    auto* controls = new QVBoxLayout;
+    auto* grid = new QGridLayout;
+    for (int i = 0; i < 3; ++i) {
+        const SliderSpec spec = tpl ? tpl->sliders[i] : SliderSpec{};
+        if (!spec.label) continue;
+        auto* name = new QLabel(QString::fromLatin1(spec.label) + QStringLiteral(":"));
+        auto* slider = new QSlider(Qt::Horizontal);
+        slider->setObjectName(QStringLiteral("slider%1").arg(i + 1));
+        slider->setRange(spec.minimum, spec.maximum);
+        slider->setValue(spec.start);
+        slider->setMinimumWidth(180);
+        auto* value = new QLabel;
+        value->setMinimumWidth(32);
+        value->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        name->setBuddy(slider);
+        grid->addWidget(name, i, 0);
+        grid->addWidget(slider, i, 1);
+        grid->addWidget(value, i, 2);
+        sliders_[i] = slider;
+        valueLabels_[i] = value;
+        values_.value[i] = spec.start;
+        connect(slider, &QSlider::valueChanged, this, [this] { Recompute(); });
+    }
+    controls->addLayout(grid);
+
+    if (templateId == kTplColorLevel) {
+        auto* box = new QGroupBox(QStringLiteral("Channel"));
+        auto* row = new QHBoxLayout(box);
+        auto* group = new QButtonGroup(this);
+        const char* names[4] = {"RGB", "R", "G", "B"};
+        for (int i = 0; i < 4; ++i) {
+            radios_[i] = new QRadioButton(QString::fromLatin1(names[i]));
+            group->addButton(radios_[i], i);
+            row->addWidget(radios_[i]);
+        }
+        radios_[0]->setChecked(true);
+        connect(group, &QButtonGroup::idClicked, this, [this] { Recompute(); });
+        controls->addWidget(box);
+    }
+    if (templateId == kTplColorTone) {
+        values_.toneColour = kToneStartColour;
+        strip_ = new HueStripWidget;
+        strip_->onPick = [this](int x) { PickToneAt(x); };
+        controls->addWidget(new QLabel(QStringLiteral("Tone colour:")));
+        controls->addWidget(strip_);
+    }
+    previewCheck_ = new QCheckBox(QStringLiteral("&Preview"));
+    previewCheck_->setObjectName(QStringLiteral("check1004"));
+    controls->addWidget(previewCheck_);
+    controls->addStretch();
+
+    LayOutEffectDialog(this, frame_, controls);
+
+    Recompute();
+}
+
+EffectPreviewDialog::~EffectPreviewDialog() = default;
+
+void EffectPreviewDialog::ReadControls() {
+    for (int i = 0; i < 3; ++i)
+        if (sliders_[i]) values_.value[i] = sliders_[i]->value();
+    if (radios_[0])
+        for (int i = 0; i < 4; ++i)
+            if (radios_[i]->isChecked()) values_.channel = i;
+}
+
+void EffectPreviewDialog::WriteLabels() {
+    for (int i = 0; i < 3; ++i)
+        if (valueLabels_[i]) valueLabels_[i]->setText(QString::number(values_.value[i]));
+}
+
+void EffectPreviewDialog::PickToneAt(int x) {
+    const QRgb c = HueStripColour(x);
+    values_.toneColour = (0xFFu << 24) | (uint32_t(qRed(c)) << 16) | (uint32_t(qGreen(c)) << 8) | uint32_t(qBlue(c));
+    Recompute();
+}
+
+void EffectPreviewDialog::Recompute() {
+    ReadControls();
+    preview_ = thumbnail_;
+    preview_.ConvertTo(32);
+    std::unique_ptr<ImageEffect> effect = BuildTemplateEffect(templateId_, values_);
+    if (effect) {
+        preview_.ApplyEffect(*effect);
+        NormaliseTo24(preview_);
+        if (previewCheck_->isChecked()) {
+            document_.Image() = backup_;
+            document_.Image().ApplyEffect(*effect);
+            document_.UpdateAllViews();
+        }
+    }
+    WriteLabels();
+    frame_->SetImage(&preview_, templateId_ == kTplRotate, true);
+}
+
+void EffectPreviewDialog::accept() {
+    document_.Image() = backup_;
+    if (std::unique_ptr<ImageEffect> effect = BuildTemplateEffect(templateId_, values_)) {
+        document_.Image().ConvertTo(32);
+        document_.RunEffect(*effect);
+        NormaliseTo24(document_.Image());
+    }
+    document_.UpdateAllViews();
+    QDialog::accept();
+}
+
+void EffectPreviewDialog::reject() {
+    document_.Image() = backup_;
+    document_.UpdateAllViews();
+    QDialog::reject();
+}
+
+}  // namespace clipvane

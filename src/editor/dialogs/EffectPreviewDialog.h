@@ -1,0 +1,67 @@
+#pragma once
+// The effect dialog shared by thirteen layouts: sliders with value labels, a
+// thumbnail of the result, and "Preview", which shows the result live on the
+// document. OK applies the effect to the document as one undo step; Cancel
+// puts back the image exactly as it was at opening.
+#include <QDialog>
+#include <memory>
+
+#include "editor/dialogs/EffectTemplates.h"
+#include "image/PixelImage.h"
+
+class QCheckBox;
+class QLabel;
+class QRadioButton;
+class QSlider;
+
+namespace clipvane {
+
+class EffectDocument;
+class HueStripWidget;
+class PreviewFrame;
+
+class EffectPreviewDialog : public QDialog {
+    Q_OBJECT
+public:
+    EffectPreviewDialog(EffectDocument& document, int templateId, QWidget* parent = nullptr);
+    ~EffectPreviewDialog() override;
+
+    int TemplateId() const { return templateId_; }
+    double Scale() const { return values_.scale; }
+    const EffectValues& Values() const { return values_; }
+    const PixelImage& Thumbnail() const { return thumbnail_; }
+    const PixelImage& Preview() const { return preview_; }
+
+    QSlider* Slider(int i) const { return sliders_[i]; }
+    QLabel* ValueLabel(int i) const { return valueLabels_[i]; }
+    QCheckBox* PreviewCheck() const { return previewCheck_; }
+    QRadioButton* ChannelRadio(int i) const { return radios_[i]; }
+    HueStripWidget* Strip() const { return strip_; }
+
+    // Picks the tone colour at column x of the hue strip (Color Tone only).
+    void PickToneAt(int x);
+
+    void accept() override;
+    void reject() override;
+
+private:
+    void ReadControls();
+    void WriteLabels();
+    // Rebuilds the thumbnail preview and, with "Preview" checked, the document.
+    void Recompute();
+
+    EffectDocument& document_;
+    int templateId_;
+    EffectValues values_;
+    PixelImage thumbnail_;
+    PixelImage preview_;
+    PixelImage backup_;
+    PreviewFrame* frame_ = nullptr;
+    QSlider* sliders_[3] = {};
+    QLabel* valueLabels_[3] = {};
+    QRadioButton* radios_[4] = {};
+    QCheckBox* previewCheck_ = nullptr;
+    HueStripWidget* strip_ = nullptr;
+};
+
+}  // namespace clipvane

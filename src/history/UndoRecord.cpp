@@ -1,0 +1,61 @@
+#include "history/UndoRecord.h"
+
+#include "image/Effect.h"
+
+namespace clipvane {
+
+namespace {
+
+// Image assignment that also carries emptiness across (a plain copy from an
+// empty image leaves the target as it was, which would restore stale pixels).
+void AssignImage(PixelImage& target, const PixelImage& source) {
+    if (source.IsEmpty())
+        target.Destroy();
+    else
+        target = source;
+}
+
+// Swaps the document's state for the stored one, keeping the document's
+// current state in `keepImage`/`keepObjects`.
+void Exchange(UndoDocument& document, PixelImage& keepImage, ObjectList& keepObjects, const PixelImage& image,
+              const ObjectList& objects) {
+    PixelImage& current = document.UndoImage();
+    ObjectList& currentObjects = document.UndoObjects();
+    AssignImage(keepImage, current);
+    CopyObjectList(keepObjects, currentObjects);
+    AssignImage(current, image);
+    currentObjects.clear();
+    CopyObjectList(currentObjects, objects);
+    document.StateRestored();
+}
+
+}  // namespace
+
+void UndoRecord::Snapshot(const PixelImage& image, const ObjectList& objects) {
+    AssignImage(beforeImage, image);
+    CopyObjectList(beforeObjects, objects);
+}
+
+void UndoRecord::Do(UndoDocument& document, ImageEffect* effect, ProgressReporter* progress) {
+    if (!effect) return;
+    Snapshot(document.UndoImage(), document.UndoObjects());
+    document.UndoImage().ApplyEffect(*effect, progress);
+}
+
+void UndoRecord::Undo(UndoDocument& document) {
+    Exchange(document, afterImage, afterObjects, beforeImage, beforeObjects);
+}
+
+void UndoRecord::Redo(UndoDocument& document) {
+    Exchange(document, beforeImage, beforeObjects, afterImage, afterObjects);
+}
+
+void ResizeUndoRecord::Do(UndoDocument& document, ImageEffect* /*effect*/, ProgressReporter* progress) {
+    Snapshot(document.UndoImage(), document.UndoObjects());
+    if (quality == 0)
+        document.UndoImage().Resize(width, height);
+    else if (quality == 1)
+        document.UndoImage().ResizeSmooth(width, height, progress);
+}
+
+}  // namespace clipvane

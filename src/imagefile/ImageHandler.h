@@ -1,0 +1,74 @@
+#pragma once
+// Format handlers and the process-wide factory that picks them by file type.
+// A handler lives for one load or one save: a reader decodes into `frames`,
+// a writer writes the first of its `targets`.
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "imagefile/ImageFile.h"
+#include "image/PixelImage.h"
+
+namespace clipvane {
+
+class ImageFormatHandler {
+public:
+    virtual ~ImageFormatHandler() = default;
+
+    // Reads the whole file and hands it to LoadMemory; a file that cannot be
+    // opened, is empty or does not fit in memory gives false.
+    virtual bool LoadFile(const std::string& path);
+    virtual bool LoadMemory(const uint8_t* bytes, size_t size);
+    // Writes targets.front() to `path` (the caller has made it a fresh file).
+    virtual bool SaveFile(const std::string& path, int param);
+
+    // Moves the decoded frames out of the handler, in file order.
+    void TakeFrames(std::deque<std::unique_ptr<PixelImage>>& out);
+    const std::deque<std::unique_ptr<PixelImage>>& Frames() const { return frames; }
+
+    std::deque<const PixelImage*> targets;  // borrowed
+    std::deque<std::unique_ptr<PixelImage>> frames;
+
+protected:
+    // The first target when it has pixels, else null.
+    const PixelImage* Target() const;
+};
+
+class ImageHandlerFactory {
+public:
+    virtual ~ImageHandlerFactory() = default;
+    virtual ImageFileType TypeFromPath(std::string_view path) const { return clipvane::TypeFromPath(path); }
+    virtual std::unique_ptr<ImageFormatHandler> CreateHandler(ImageFileType type) const = 0;
+};
+
+// BMP and TGA by the program's own code, JPEG and GIF through the isolated
+// FreeImage decoder; nothing else.
+class BasicHandlerFactory : public ImageHandlerFactory {
+public:
+    std::unique_ptr<ImageFormatHandler> CreateHandler(ImageFileType type) const override;
+};
+
+// Installed at start-up: BMP and TGA by the program's own code, every other
+// readable type through the isolated FreeImage decoder.
+class StandardHandlerFactory : public ImageHandlerFactory {
+public:
+    std::unique_ptr<ImageFormatHandler> CreateHandler(ImageFileType type) const override;
+};
+
+// Current during SaveImageFile: BMP and TGA by the program's own code; JPEG,
+// GIF, TIFF and PNG through the encoder handler; PCX by the PCX writer.
+class EncoderHandlerFactory : public ImageHandlerFactory {
+public:
+    std::unique_ptr<ImageFormatHandler> CreateHandler(ImageFileType type) const override;
+};
+
+// The registry. Reading it before anything was installed installs a
+// BasicHandlerFactory. Installing takes ownership and deletes the previous
+// factory unless it is the same object.
+ImageHandlerFactory& CurrentHandlerFactory();
+void InstallHandlerFactory(ImageHandlerFactory* factory);
+
+}  // namespace clipvane

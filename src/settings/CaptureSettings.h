@@ -1,0 +1,93 @@
+#pragma once
+// The capture settings kept in config.ini: every section, key and default,
+// the fix-ups applied when they are loaded, and the write orders of the two
+// dialogs that store them.
+#include <array>
+#include <string>
+
+namespace clipvane {
+
+class ProfileFile;
+
+// The six capture modes in the order of their hotkey table.
+enum class CaptureMode : int {
+    FullScreen = 0,
+    WindowObject = 1,
+    ActiveWindow = 2,
+    Region = 3,
+    Scrolling = 4,
+    FixedRect = 5,
+};
+inline constexpr int kCaptureModeCount = 6;
+
+struct HotkeyDef {
+    int key = 0;   // Windows virtual-key code (upper-case letter's code for letters)
+    int mask = 0;  // 1 Alt, 2 Ctrl, 4 Shift
+    bool operator==(const HotkeyDef&) const = default;
+};
+
+// config.ini section and hotkey identifier of each mode.
+const char* HotkeySection(CaptureMode mode);
+const char* HotkeyAtomName(CaptureMode mode);
+// Ctrl + Shift + F, W, A, R, S, X.
+HotkeyDef DefaultHotkey(CaptureMode mode);
+// "Ctrl + Shift + F": the label a hotkey button shows.
+std::string HotkeyText(const HotkeyDef& hotkey);
+
+inline constexpr int kMinCaptureDelay = 800;
+inline constexpr size_t kMaxSavePathLength = 511;
+inline constexpr size_t kMaxSaveTitleLength = 63;
+
+enum CapAppViewMode : int { kViewNewWindow = 0, kViewReplace = 1, kViewNone = 2 };
+enum ImageFormatIndex : int { kFormatBmp = 0, kFormatJpeg = 1, kFormatPng = 2, kFormatGif = 3 };
+
+struct CaptureSettings {
+    // CaptureSet
+    bool hideWndBeforCap = false;
+    bool restoreWndAftCap = false;
+    bool playSoundWhenCap = false;
+    int capAppViewMode = kViewNewWindow;
+    bool copyToClipboard = false;
+    int capDelayTime = kMinCaptureDelay;
+    int fixRectWidth = 100;
+    int fixRectHeight = 100;
+    // AudoSaveSet
+    bool isAudoSave = false;
+    int imageFormat = kFormatBmp;
+    std::string imageSavePath;
+    std::string imageSaveTitle = "Snap";
+    int startNum = 1;
+    // AppSet
+    bool isTrayMode = false;
+    bool isEnableHotkey = false;
+    // CapFullScreen .. CapFixRect
+    std::array<HotkeyDef, kCaptureModeCount> hotkeys{};
+
+    HotkeyDef& Hotkey(CaptureMode m) { return hotkeys[size_t(m)]; }
+    const HotkeyDef& Hotkey(CaptureMode m) const { return hotkeys[size_t(m)]; }
+
+    // Reads every value with its default and applies the fix-ups: the delay
+    // raised to 800, an empty title "Snap", a missing or empty folder the
+    // default capture folder, folder and title cut to their buffer lengths.
+    void Load(const ProfileFile& file);
+    // The Capture Setting dialog's write order.
+    void SaveCaptureSet(ProfileFile& file) const;
+    // The "Define hot key" dialog's write order.
+    void SaveHotkeys(ProfileFile& file) const;
+    // What the main window writes when it closes: counter, tray mode, hotkey switch.
+    void SaveOnClose(ProfileFile& file) const;
+};
+
+// The user's pictures folder (XDG_PICTURES_DIR, else ~/Pictures) followed by
+// "Clipvane images".
+std::string DefaultCaptureFolder();
+// The capture folder to use for a stored or typed one: "~/" stands for the
+// home folder; anything not absolute gives DefaultCaptureFolder().
+std::string UsableCaptureFolder(const std::string& folder);
+
+// Extension of an ImageFormat value, "" for values outside 0..3.
+const char* ImageFormatExtension(int format);
+// folder + "/" + title + number + extension.
+std::string NumberedCapturePath(const CaptureSettings& s);
+
+}  // namespace clipvane
