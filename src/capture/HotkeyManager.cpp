@@ -1,7 +1,6 @@
 #include "capture/HotkeyManager.h"
 
 #include <QCoreApplication>
-#include <xcb/xcb.h>
 
 #include "platform/ScreenPlatform.h"
 
@@ -66,11 +65,13 @@ bool HotkeyManager::HandleKeyPress(uint8_t keycode, uint16_t state) {
 }
 
 bool HotkeyManager::nativeEventFilter(const QByteArray& eventType, void* message, qintptr*) {
-    if (!registered_ || eventType != "xcb_generic_event_t") return false;
-    auto* ev = static_cast<xcb_generic_event_t*>(message);
-    if ((ev->response_type & 0x7f) != XCB_KEY_PRESS) return false;
-    auto* key = reinterpret_cast<xcb_key_press_event_t*>(ev);
-    return HandleKeyPress(key->detail, key->state);
+    if (!registered_) return false;
+    uint8_t keycode = 0;
+    uint16_t state = 0;
+    if (!platform_.KeyPressFromNative(std::string_view(eventType.constData(), size_t(eventType.size())), message,
+                                      &keycode, &state))
+        return false;
+    return HandleKeyPress(keycode, state);
 }
 
 }  // namespace clipvane

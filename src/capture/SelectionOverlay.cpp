@@ -8,7 +8,7 @@
 #include <QTimer>
 #include <QWindow>
 
-#include "document/ImageBridge.h"
+#include "document/QImageBridge.h"
 #include "platform/PixelCopy.h"
 #include "platform/ScreenPlatform.h"
 

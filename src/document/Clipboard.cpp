@@ -7,7 +7,7 @@
 
 #include <cstring>
 
-#include "document/ImageBridge.h"
+#include "document/QImageBridge.h"
 #include "image/PixelImage.h"
 
 namespace clipvane {

@@ -1,23 +1,13 @@
 #include "document/PixelImagePainter.h"
 
-#include <QList>
 #include <QPaintEngine>
 #include <QPainter>
+
+#include "document/QImageBridge.h"
 
 namespace clipvane {
 
 namespace {
-
-QImage::Format FormatFor(const PixelImage& image) {
-    switch (image.Depth()) {
-        case 32: return QImage::Format_RGB32;
-        case 24: return QImage::Format_BGR888;
-        case 16: return image.GreenMask() == 0x07E0 ? QImage::Format_RGB16 : QImage::Format_RGB555;
-        case 8: return QImage::Format_Indexed8;
-        case 1: return QImage::Format_Mono;
-        default: return QImage::Format_Invalid;
-    }
-}
 
 // Paints `rows` (an upside-down wrap) so that source rectangle `src` of the
 // top-down image fills `dest`.
@@ -90,22 +80,6 @@ void PaintImage(QPainter& painter, const PixelImage& image, const Rect& dest, co
 }
 
 }  // namespace
-
-QImage WrapStoredRows(const PixelImage& image) {
-    if (image.IsEmpty()) return {};
-    const QImage::Format format = FormatFor(image);
-    if (format == QImage::Format_Invalid) return {};
-    QImage rows(image.Bits(), image.Width(), image.Height(), image.Stride(), format);
-    if (image.Depth() <= 8) {
-        const auto& palette = image.Palette();
-        QList<QRgb> table;
-        table.reserve(qsizetype(palette.size()));
-        for (const RgbQuad& entry : palette) table.append(qRgb(entry.rgbRed, entry.rgbGreen, entry.rgbBlue));
-        table.resize(qsizetype(1) << image.Depth(), qRgb(0, 0, 0));
-        rows.setColorTable(table);
-    }
-    return rows;
-}
 
 void Draw(QPainter& painter, const PixelImage& image, int x, int y) {
     const Rect whole{0, 0, image.Width(), image.Height()};

@@ -9,20 +9,13 @@
 // target with an alpha channel a 32-bit image is painted from an opaque copy
 // of the painted part, because Qt would carry the fourth byte across. Scaling is
 // nearest-neighbour, so an enlarged image shows each pixel as a solid block.
-#include <QImage>
+#include "document/QImageBridge.h"
 
 #include "image/PixelImage.h"
 
 class QPainter;
 
 namespace clipvane {
-
-// A QImage over `image`'s storage, bottom row first (upside down), valid while
-// `image` keeps its storage. 32 bits wrap as RGB32 (fourth byte ignored on
-// every conversion path), 24 as BGR888, 16 as RGB555 or RGB16 by the green
-// mask, 8 as Indexed8 with the palette, 1 as Mono. Null for an empty image
-// and for 4 bits, which Qt has no format for.
-QImage WrapStoredRows(const PixelImage& image);
 
 // Paints the whole image with its top-left pixel at (x, y). Nothing for an
 // empty image.

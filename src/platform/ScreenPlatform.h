@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "image/Bitmap.h"
@@ -64,6 +65,12 @@ public:
     // Matches a key press event on the root window (keycode and state as the
     // server reported them) against a grabbed combination.
     virtual bool MatchHotkey(uint8_t keycode, uint16_t state, int vk, unsigned modifiers) = 0;
+    // Reads a key press out of a native event as the toolkit hands it over
+    // (its type name and the event): false for any other event.
+    virtual bool KeyPressFromNative(std::string_view /*eventType*/, const void* /*event*/, uint8_t* /*keycode*/,
+                                    uint16_t* /*state*/) {
+        return false;
+    }
 };
 
 // The X11 implementation. With a null `connection` it opens its own to

@@ -193,6 +193,16 @@ public:
         xcb_flush(c_);
     }
 
+    bool KeyPressFromNative(std::string_view eventType, const void* event, uint8_t* keycode,
+                            uint16_t* state) override {
+        if (eventType != "xcb_generic_event_t" || !event) return false;
+        const auto* ev = static_cast<const xcb_generic_event_t*>(event);
+        if ((ev->response_type & 0x7f) != XCB_KEY_PRESS) return false;
+        const auto* key = reinterpret_cast<const xcb_key_press_event_t*>(ev);
+        *keycode = key->detail;
+        *state = key->state;
+        return true;
+    }
     bool MatchHotkey(uint8_t keycode, uint16_t state, int vk, unsigned modifiers) override {
         if ((state & kHotkeyModifiers) != XModifierMask(modifiers)) return false;
         for (xcb_keycode_t code : Keycodes(KeysymForVirtualKey(vk))) {

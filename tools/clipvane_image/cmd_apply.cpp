@@ -10,7 +10,6 @@
 #include <string>
 
 #include "Commands.h"
-#include "document/ImageDocument.h"
 #include "image/effects/EffectCommands.h"
 
 namespace {
@@ -77,10 +76,8 @@ int CommandApply(int argc, char** argv) {
     clipvane::PixelImage image;
     if (!LoadInput(argv[i + 1], image)) return 1;
     image.ConvertTo(32);  // as opening a document does
-    // Through the document's own command path: the same steps, recorded in
-    // its history, as the editor runs them.
-    clipvane::ImageDocument document;
-    document.image = std::move(image);
-    document.ApplyEffectCommand(id, params, seed);
-    return SaveOutput(document.image, argv[i + 2]) ? 0 : 1;
+    // The steps the editor runs for this command (the document's own runner
+    // is tested to give the same bytes), without its undo history.
+    clipvane::RunEffectCommand(id, params, image, nullptr, seed);
+    return SaveOutput(image, argv[i + 2]) ? 0 : 1;
 }
