@@ -1,5 +1,6 @@
 // Smaller pieces of the application: the status-bar progress, the D-Bus
 // object's answers, where config.ini lives.
+#include <QApplication>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
@@ -12,7 +13,7 @@
 #include <QTimer>
 #include <gtest/gtest.h>
 
-#include "app/AppTestSupport.h"
+#include "ScriptedPrompts.h"
 #include "app/DocumentWindow.h"
 #include "app/ConfigPath.h"
 #include "app/DocumentManager.h"
@@ -25,7 +26,6 @@ namespace clipvane {
 namespace {
 
 TEST(StatusBarProgress, ShowsProgressAndGivesThePaneItsTextBack) {
-    cvtest::AppInstance();
     QWidget bar;
     auto* pane = new QLabel(QStringLiteral("Ready"), &bar);
     auto* progress = new QProgressBar(&bar);
@@ -45,7 +45,6 @@ TEST(StatusBarProgress, ShowsProgressAndGivesThePaneItsTextBack) {
 }
 
 TEST(QtUserPrompts, ANameTypedWithoutExtensionTakesTheChosenFileType) {
-    cvtest::AppInstance();
     EXPECT_EQ(FilterSuffix(QStringLiteral("JPEG (*.jpg *.jpeg)")), QStringLiteral("jpg"));
     EXPECT_EQ(FilterSuffix(QStringLiteral("All Files (*)")), QString());
     QTemporaryDir dir;
@@ -71,9 +70,8 @@ TEST(QtUserPrompts, ANameTypedWithoutExtensionTakesTheChosenFileType) {
 }
 
 TEST(RemoteControl, AnswersForCommandsAndTheActiveDocument) {
-    cvtest::AppInstance();
     QTemporaryDir dir;
-    cvtest::ScriptedPrompts prompts;
+    test::ScriptedPrompts prompts;
     MainWindow::Options o;
     o.configPath = dir.filePath(QStringLiteral("config.ini"));
     o.prompts = &prompts;
@@ -89,7 +87,7 @@ TEST(RemoteControl, AnswersForCommandsAndTheActiveDocument) {
     EXPECT_FALSE(remote.Open(dir.filePath(QStringLiteral("missing.png"))));
     EXPECT_EQ(prompts.errors.size(), 1);
     for (DocumentWindow* f : frame.Documents().Frames()) f->CloseWithoutPrompt();
-    cvtest::Settle();
+    test::Settle();
 }
 
 TEST(ConfigPath, OverrideThenBesideTheProgram) {
@@ -106,9 +104,8 @@ namespace clipvane {
 namespace {
 
 TEST(MainWindow, GoesAwayCleanlyWithDocumentsStillOpen) {
-    cvtest::AppInstance();
     QTemporaryDir dir;
-    cvtest::ScriptedPrompts prompts;
+    test::ScriptedPrompts prompts;
     MainWindow::Options o;
     o.configPath = dir.filePath(QStringLiteral("config.ini"));
     o.prompts = &prompts;
@@ -118,7 +115,7 @@ TEST(MainWindow, GoesAwayCleanlyWithDocumentsStillOpen) {
     frame->Dispatch(ID_FILE_NEW);
     frame->Dispatch(ID_TOOL_CROP);
     frame.reset();
-    cvtest::Settle();
+    test::Settle();
     EXPECT_TRUE(prompts.exitQuestions.isEmpty());
 }
 

@@ -2,13 +2,14 @@
 
 #include <gtest/gtest.h>
 
-#include "DocumentTestUtil.h"
+#include "support/ImageBuilders.h"
+#include "support/PixelChecks.h"
 #include "document/DropShadowEffect.h"
 
 namespace clipvane {
 namespace {
 
-using test::Px;
+using test::At;
 using test::Solid;
 
 // Blends one source pixel onto one destination pixel and returns the result.
@@ -16,7 +17,7 @@ uint32_t BlendOne(uint32_t dest, uint32_t src, int strength) {
     PixelImage d = Solid(1, 1, 32, dest & 0xFF, dest >> 8 & 0xFF, dest >> 16 & 0xFF, dest >> 24);
     const PixelImage s = Solid(1, 1, 32, src & 0xFF, src >> 8 & 0xFF, src >> 16 & 0xFF, src >> 24);
     BlendImage(d, s, 0, 0, strength);
-    return Px(d, 0, 0);
+    return At(d, 0, 0);
 }
 
 TEST(BlendImage, OpaqueDestination) {
@@ -56,25 +57,25 @@ TEST(BlendImage, ClipsAndRefusesOtherDepths) {
     PixelImage d = Solid(4, 3, 32, 0, 0, 0, 255);
     const PixelImage s = Solid(3, 3, 32, 9, 9, 9, 255);
     BlendImage(d, s, -2, 1, 100);  // only source column 2 lands, at x 0, rows 1..2
-    EXPECT_EQ(Px(d, 0, 1), 0xFF090909u);
-    EXPECT_EQ(Px(d, 0, 2), 0xFF090909u);
-    EXPECT_EQ(Px(d, 1, 1), 0xFF000000u);
-    EXPECT_EQ(Px(d, 0, 0), 0xFF000000u);
+    EXPECT_EQ(At(d, 0, 1), 0xFF090909u);
+    EXPECT_EQ(At(d, 0, 2), 0xFF090909u);
+    EXPECT_EQ(At(d, 1, 1), 0xFF000000u);
+    EXPECT_EQ(At(d, 0, 0), 0xFF000000u);
     BlendImage(d, s, 4, 0, 100);  // wholly outside
     BlendImage(d, s, 0, -3, 100);
-    EXPECT_EQ(Px(d, 3, 0), 0xFF000000u);
+    EXPECT_EQ(At(d, 3, 0), 0xFF000000u);
 
     PixelImage d24 = Solid(2, 2, 24, 1, 1, 1);
     BlendImage(d24, s, 0, 0, 100);
-    EXPECT_EQ(Px(d24, 0, 0), 0x010101u);
+    EXPECT_EQ(At(d24, 0, 0), 0x010101u);
 
     // Clipped blending touches only the clip.
     PixelImage e = Solid(4, 1, 32, 0, 0, 0, 255);
     BlendImageClipped(e, Solid(4, 1, 32, 5, 5, 5, 255), 0, 0, 100, Rect{1, 0, 3, 1});
-    EXPECT_EQ(Px(e, 0, 0), 0xFF000000u);
-    EXPECT_EQ(Px(e, 1, 0), 0xFF050505u);
-    EXPECT_EQ(Px(e, 2, 0), 0xFF050505u);
-    EXPECT_EQ(Px(e, 3, 0), 0xFF000000u);
+    EXPECT_EQ(At(e, 0, 0), 0xFF000000u);
+    EXPECT_EQ(At(e, 1, 0), 0xFF050505u);
+    EXPECT_EQ(At(e, 2, 0), 0xFF050505u);
+    EXPECT_EQ(At(e, 3, 0), 0xFF000000u);
 }
 
 TEST(BlendImage, FastOpaqueRuleMatchesGeneralRule) {
@@ -149,11 +150,11 @@ TEST(DropShadowEffect, GeometryAndBoxSums) {
             if (y == 5 && (x == 5 || x == 6)) continue;  // the object itself
             uint32_t expected = 0;
             if (y >= 6 && y <= 15) expected = x == 6 ? 0x01000000u : (x >= 7 && x <= 15) ? 0x02000000u : 0;
-            ASSERT_EQ(Px(image, x, y), expected) << x << "," << y;
+            ASSERT_EQ(At(image, x, y), expected) << x << "," << y;
         }
     // The object goes over transparent pixels: copied with its own alpha.
-    EXPECT_EQ(Px(image, 5, 5), 0xFF1E140Au);
-    EXPECT_EQ(Px(image, 6, 5), 0x643C3228u);
+    EXPECT_EQ(At(image, 5, 5), 0xFF1E140Au);
+    EXPECT_EQ(At(image, 6, 5), 0x643C3228u);
 }
 
 TEST(DropShadowEffect, ColourIsTheAlphaWeightedMean) {
@@ -167,11 +168,11 @@ TEST(DropShadowEffect, ColourIsTheAlphaWeightedMean) {
     // U = (-2, -2, 3, 3): 5 x 5, the object at (2,2), the shadow pixel at (2,2)
     // under it; outputs (2..3, 2..3) see it.
     ASSERT_EQ(image.Width(), 5);
-    EXPECT_EQ(Px(image, 3, 3), 0x3F3264C8u);
-    EXPECT_EQ(Px(image, 3, 2), 0x3F3264C8u);
-    EXPECT_EQ(Px(image, 1, 1), 0u);
-    EXPECT_EQ(Px(image, 4, 4), 0u);
-    EXPECT_EQ(Px(image, 2, 2), 0xFF030201u);  // object over its shadow, a = 255
+    EXPECT_EQ(At(image, 3, 3), 0x3F3264C8u);
+    EXPECT_EQ(At(image, 3, 2), 0x3F3264C8u);
+    EXPECT_EQ(At(image, 1, 1), 0u);
+    EXPECT_EQ(At(image, 4, 4), 0u);
+    EXPECT_EQ(At(image, 2, 2), 0xFF030201u);  // object over its shadow, a = 255
 }
 
 TEST(DropShadowEffect, RefusesAllButThirtyTwoBits) {

@@ -166,7 +166,7 @@ TEST(PixelImagePainter, PaletteAndSixteenBitDepths) {
     nibble.SetGreyPalette();
     *nibble.PixelAddress(0, 0) = 0x3C;  // indices 3 and 12
     // 16-bit 5-6-5: pure red word 0xF800, pure green 0x07E0.
-    PixelImage word = cvtest::Make565(2, 1);
+    PixelImage word = test::Make565(2, 1);
     ASSERT_FALSE(word.IsEmpty());
     reinterpret_cast<uint16_t*>(word.PixelAddress(0, 0))[0] = 0xF800;
     reinterpret_cast<uint16_t*>(word.PixelAddress(0, 0))[1] = 0x07E0;

@@ -4,7 +4,9 @@
 #include <QPainter>
 #include <gtest/gtest.h>
 
-#include "DocumentTestUtil.h"
+#include "support/AnnotationBuilders.h"
+#include "support/ImageBuilders.h"
+#include "support/PixelChecks.h"
 #include "document/RenderCache.h"
 
 namespace clipvane {
@@ -13,7 +15,7 @@ namespace {
 using test::MakeHighlight;
 using test::MakeLine;
 using test::MakeShape;
-using test::Px;
+using test::At;
 using test::Solid;
 
 constexpr uint32_t kWhite = 0xFFFFFFFF;
@@ -23,7 +25,7 @@ Rect ChangedArea(const PixelImage& a, const PixelImage& b) {
     Rect box{a.Width(), a.Height(), 0, 0};
     for (int y = 0; y < a.Height(); ++y)
         for (int x = 0; x < a.Width(); ++x)
-            if (Px(a, x, y) != Px(b, x, y)) {
+            if (At(a, x, y) != At(b, x, y)) {
                 box.left = std::min(box.left, x);
                 box.top = std::min(box.top, y);
                 box.right = std::max(box.right, x + 1);
@@ -50,8 +52,8 @@ TEST(RenderObjects, HighlightHalfwayOverWhite) {
     const PixelImage out = RenderOne(MakeHighlight(5, 4, 25, 14, 50), white);
     // Blue 128 with a = 50*255/100 = 127: blue (128*127 + 255*128)/255 = 191,
     // green and red (255*128)/255 = 128.
-    EXPECT_EQ(Px(out, 5, 4), 0xFF8080BFu);
-    EXPECT_EQ(Px(out, 24, 13), 0xFF8080BFu);
+    EXPECT_EQ(At(out, 5, 4), 0xFF8080BFu);
+    EXPECT_EQ(At(out, 24, 13), 0xFF8080BFu);
     EXPECT_EQ(ChangedArea(white, out), (Rect{5, 4, 25, 14}));
 }
 
@@ -61,8 +63,8 @@ TEST(RenderObjects, TwentyFourBitTargetIsConvertedNotSkipped) {
     objects.push_back(MakeHighlight(0, 0, 5, 5, 0));
     RenderObjects(target, objects);
     ASSERT_EQ(target.Depth(), 32);
-    EXPECT_EQ(Px(target, 2, 2), 0xFF000080u);
-    EXPECT_EQ(Px(target, 7, 7), kWhite);
+    EXPECT_EQ(At(target, 2, 2), 0xFF000080u);
+    EXPECT_EQ(At(target, 7, 7), kWhite);
     PixelImage empty;
     RenderObjects(empty, objects);
     EXPECT_TRUE(empty.IsEmpty());
@@ -82,9 +84,9 @@ TEST(RenderObjects, LineStrokeAndBitmapBounds) {
     line->color = MakeColorRef(255, 0, 0);
     const PixelImage out = RenderOne(std::move(line), white);
     // Width 6 centred on row 30 covers rows 27..32 fully.
-    EXPECT_EQ(Px(out, 50, 29), 0xFFFF0000u);
-    EXPECT_EQ(Px(out, 50, 27), 0xFFFF0000u);
-    EXPECT_EQ(Px(out, 50, 40), kWhite);
+    EXPECT_EQ(At(out, 50, 29), 0xFFFF0000u);
+    EXPECT_EQ(At(out, 50, 27), 0xFFFF0000u);
+    EXPECT_EQ(At(out, 50, 40), kWhite);
     EXPECT_TRUE(Inside(ChangedArea(white, out), Rect{0, 20, 100, 40}));
 
     auto hidden = MakeLine(10, 30, 90, 30, 6);
@@ -102,7 +104,7 @@ TEST(RenderObjects, DashedLineLeavesGaps) {
     line->style = 2;
     const PixelImage out = RenderOne(std::move(line), white);
     int gaps = 0;
-    for (int x = 12; x < 108; ++x) gaps += Px(out, x, 20) == kWhite;
+    for (int x = 12; x < 108; ++x) gaps += At(out, x, 20) == kWhite;
     EXPECT_GT(gaps, 10);
     EXPECT_LT(gaps, 60);
 }
@@ -114,8 +116,8 @@ TEST(RenderObjects, FilledShapeColours) {
     shape->width = 4;
     shape->borderColor = MakeColorRef(0, 0, 255);
     const PixelImage out = RenderOne(std::move(shape), white);
-    EXPECT_EQ(Px(out, 45, 35), 0xFF00177Bu);  // fill red 0, green 23, blue 123
-    EXPECT_EQ(Px(out, 20, 35), 0xFF0000FFu);  // on the left border line
+    EXPECT_EQ(At(out, 45, 35), 0xFF00177Bu);  // fill red 0, green 23, blue 123
+    EXPECT_EQ(At(out, 20, 35), 0xFF0000FFu);  // on the left border line
     EXPECT_TRUE(Inside(ChangedArea(white, out), Rect{10, 10, 80, 60}));
 }
 
@@ -131,11 +133,11 @@ TEST(RenderObjects, ShadowedShapeArea) {
     const Rect changed = ChangedArea(white, out);
     EXPECT_TRUE(Inside(changed, Rect{40, 40, 180, 130}));
     EXPECT_GT(changed.right, 150);  // the shadow reaches past the outline
-    EXPECT_EQ(Px(out, 55, 75), 0xFFFF0000u);   // left edge, shifted by 5
-    EXPECT_NE(Px(out, 100, 106), kWhite);      // shadow under the bottom edge
+    EXPECT_EQ(At(out, 55, 75), 0xFFFF0000u);   // left edge, shifted by 5
+    EXPECT_NE(At(out, 100, 106), kWhite);      // shadow under the bottom edge
     // The shadow follows the outline's ring: the middle of the box, 20 pixels
     // from every edge, stays clear.
-    EXPECT_EQ(Px(out, 100, 75), kWhite);
+    EXPECT_EQ(At(out, 100, 75), kWhite);
 }
 
 TEST(RenderObjects, ArrowHeadInObjectColourShaftBlack) {
@@ -145,10 +147,10 @@ TEST(RenderObjects, ArrowHeadInObjectColourShaftBlack) {
     arrow->kind = kObjectArrow;
     arrow->color = MakeColorRef(0, 200, 0);
     const PixelImage out = RenderOne(std::move(arrow), white);
-    EXPECT_EQ(Px(out, 95, 50), 0xFF00C800u);
-    EXPECT_EQ(Px(out, 50, 50), 0xFF000000u);
-    EXPECT_EQ(Px(out, 50, 52), kWhite);
-    EXPECT_EQ(Px(out, 95, 56), kWhite);
+    EXPECT_EQ(At(out, 95, 50), 0xFF00C800u);
+    EXPECT_EQ(At(out, 50, 50), 0xFF000000u);
+    EXPECT_EQ(At(out, 50, 52), kWhite);
+    EXPECT_EQ(At(out, 95, 56), kWhite);
     EXPECT_TRUE(Inside(ChangedArea(white, out), Rect{0, 40, 120, 60}));
 
     // A zero-length arrow draws nothing.
@@ -168,8 +170,8 @@ TEST(RenderObjects, TextBoxStyles) {
     PixelImage out = RenderOne(std::move(solid), grey);
     // Empty text, solid box: exactly the box in the background colour.
     EXPECT_EQ(ChangedArea(grey, out), (Rect{10, 10, 90, 50}));
-    EXPECT_EQ(Px(out, 10, 10), 0xFFFFFF00u);
-    EXPECT_EQ(Px(out, 89, 49), 0xFFFFFF00u);
+    EXPECT_EQ(At(out, 10, 10), 0xFFFFFF00u);
+    EXPECT_EQ(At(out, 89, 49), 0xFFFFFF00u);
 
     auto glyphs = std::make_unique<TextObject>();
     glyphs->left = 10;
@@ -199,7 +201,7 @@ TEST(RenderObjects, StampIsScaledToItsBox) {
     stamp->bottom = 26;
     const PixelImage out = RenderOne(std::move(stamp), black);
     EXPECT_EQ(ChangedArea(black, out), (Rect{5, 6, 20, 26}));
-    EXPECT_EQ(Px(out, 12, 15), 0xFF1E140Au);
+    EXPECT_EQ(At(out, 12, 15), 0xFF1E140Au);
 
     auto none = std::make_unique<StampObject>();
     none->right = none->bottom = 10;
@@ -252,18 +254,18 @@ TEST(BitmapToPixelImage, FormatsAndRefusal) {
     rgb.setPixel(1, 0, qRgb(10, 20, 30));
     ASSERT_TRUE(BitmapToPixelImage(rgb, image));
     EXPECT_EQ(image.Depth(), 24);
-    EXPECT_EQ(Px(image, 1, 0), 0x0A141Eu);
+    EXPECT_EQ(At(image, 1, 0), 0x0A141Eu);
 
     QImage opaque(1, 1, QImage::Format_RGB32);
     opaque.fill(qRgb(4, 5, 6));
     ASSERT_TRUE(BitmapToPixelImage(opaque, image));
-    EXPECT_EQ(Px(image, 0, 0), 0xFF040506u);
+    EXPECT_EQ(At(image, 0, 0), 0xFF040506u);
 
     QImage premultiplied(1, 1, QImage::Format_ARGB32_Premultiplied);
     premultiplied.fill(QColor(100, 50, 0, 128));  // stored premultiplied
     ASSERT_TRUE(BitmapToPixelImage(premultiplied, image));
-    EXPECT_EQ(Px(image, 0, 0) >> 24, 128u);
-    EXPECT_NEAR(int(Px(image, 0, 0) >> 16 & 0xFF), 100, 1);  // straight again
+    EXPECT_EQ(At(image, 0, 0) >> 24, 128u);
+    EXPECT_NEAR(int(At(image, 0, 0) >> 16 & 0xFF), 100, 1);  // straight again
 
     const PixelImage before = image;
     EXPECT_FALSE(BitmapToPixelImage(QImage(2, 2, QImage::Format_Alpha8), image));

@@ -15,7 +15,7 @@
 #include <memory>
 #include <thread>
 
-namespace cvtest {
+namespace clipvane::test {
 
 namespace {
 
@@ -200,4 +200,4 @@ void XServerHarness::Stop() {
 
 XServerHarness::~XServerHarness() { Stop(); }
 
-}  // namespace cvtest
+}  // namespace clipvane::test

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-namespace cvtest {
+namespace clipvane::test {
 
 class XServerHarness {
 public:
@@ -48,4 +48,4 @@ std::string RunCommand(const std::string& command, int* status = nullptr);
 // Path of a helper program built with the tests (tests/support/clients).
 std::string HelperPath(const std::string& name);
 
-}  // namespace cvtest
+}  // namespace clipvane::test

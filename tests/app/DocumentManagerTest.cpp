@@ -1,0 +1,220 @@
+// File commands over real document tabs with scripted answers: New, Open,
+// Save, Save As, the close prompt and the exit prompt walks.
+#include <QFile>
+#include <QMdiArea>
+#include <gtest/gtest.h>
+
+#include "app/DocumentWindow.h"
+#include "app/DocumentManager.h"
+#include "app/RecentFiles.h"
+#include "ScriptedPrompts.h"
+#include "document/ImageDocument.h"
+#include "imagefile/ImageFile.h"
+#include "imagefile/ImageHandler.h"
+
+namespace clipvane {
+namespace {
+
+struct DocsFixture : ::testing::Test {
+    DocsFixture() {
+        InstallHandlerFactory(new StandardHandlerFactory);
+        area = std::make_unique<QMdiArea>();
+        area->setViewMode(QMdiArea::TabbedView);
+        docs = std::make_unique<DocumentManager>(area.get(), prompts, recent, nullptr);
+    }
+    ~DocsFixture() override {
+        for (DocumentWindow* f : docs->Frames()) {
+            f->Document()->SetModified(false);
+            f->CloseWithoutPrompt();
+        }
+        test::Settle();
+    }
+    QString Path(const QString& name) const { return dir.filePath(name); }
+    // Three modified documents, Clipvane1..3.
+    QList<DocumentWindow*> ThreeNew() {
+        docs->NewDocument();
+        docs->NewDocument();
+        docs->NewDocument();
+        return docs->Frames();
+    }
+    QStringList Titles() {
+        test::Settle();
+        QStringList t;
+        for (DocumentWindow* f : docs->Frames()) t.append(f->Document()->Title());
+        return t;
+    }
+
+    QTemporaryDir dir;
+    test::ScriptedPrompts prompts;
+    RecentFileList recent;
+    std::unique_ptr<QMdiArea> area;
+    std::unique_ptr<DocumentManager> docs;
+};
+
+TEST_F(DocsFixture, NewDocumentsAreNumberedWhiteAndModified) {
+    DocumentWindow* a = docs->NewDocument();
+    DocumentWindow* b = docs->NewDocument();
+    EXPECT_EQ(a->Document()->Title(), QStringLiteral("Clipvane1"));
+    EXPECT_EQ(b->Document()->Title(), QStringLiteral("Clipvane2"));
+    const PixelImage& image = b->Document()->image;
+    EXPECT_EQ(image.Width(), 640);
+    EXPECT_EQ(image.Height(), 480);
+    EXPECT_EQ(image.PixelAddress(639, 479)[0], 255);
+    EXPECT_TRUE(b->Document()->IsModified());
+    EXPECT_EQ(docs->Active(), b);
+}
+
+TEST_F(DocsFixture, SaveAsRetitlesRemembersAndOpenActivatesTheTab) {
+    DocumentWindow* frame = docs->NewDocument();
+    const QString path = Path("first.png");
+    prompts.saveAnswers.push_back(path);
+    ASSERT_TRUE(docs->SaveAs(frame));
+    EXPECT_EQ(prompts.saveProposals.front(), QStringLiteral("Clipvane1"));
+    EXPECT_EQ(prompts.saveSuffixes.front(), QStringLiteral("png"));
+    EXPECT_EQ(frame->Document()->Title(), QStringLiteral("first.png"));
+    EXPECT_FALSE(frame->Document()->IsModified());
+    EXPECT_EQ(recent.Entries().front(), path);
+    EXPECT_TRUE(QFile::exists(path));
+
+    // Save writes back to the path without a dialog.
+    frame->Document()->SetModified(true);
+    EXPECT_TRUE(docs->Save(frame));
+    EXPECT_EQ(prompts.saveProposals.size(), 1);
+
+    docs->NewDocument();
+    EXPECT_EQ(docs->OpenPath(path), frame);  // already open: its tab comes forward
+    EXPECT_EQ(docs->Frames().size(), 2);
+}
+
+TEST_F(DocsFixture, OpeningAFileShowsItsImageAndAddsItToRecentFiles) {
+    PixelImage image;
+    image.Create(30, 20, 24);
+    const QString path = Path("pic.bmp");
+    ASSERT_NE(SaveImageFile(image, path.toStdString()), 0);
+    DocumentWindow* frame = docs->OpenPath(path);
+    ASSERT_NE(frame, nullptr);
+    EXPECT_EQ(frame->Document()->image.Width(), 30);
+    EXPECT_EQ(frame->Document()->Title(), QStringLiteral("pic.bmp"));
+    EXPECT_FALSE(frame->Document()->IsModified());
+    EXPECT_EQ(recent.Entries(), QStringList{path});
+}
+
+TEST_F(DocsFixture, UndecodableOrMissingFilesGiveAnErrorAndNoDocument) {
+    const QString junk = Path("junk.png");
+    QFile f(junk);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("definitely not a picture");
+    f.close();
+    EXPECT_EQ(docs->OpenPath(junk), nullptr);
+    EXPECT_EQ(docs->OpenPath(Path("missing.png")), nullptr);
+    ASSERT_EQ(prompts.errors.size(), 2);
+    EXPECT_TRUE(prompts.errors[0].contains(junk));
+    EXPECT_TRUE(prompts.errors[1].contains(QStringLiteral("missing.png")));
+    EXPECT_TRUE(docs->Frames().isEmpty());
+    EXPECT_TRUE(recent.Entries().isEmpty());
+}
+
+TEST_F(DocsFixture, FailedSaveIsReportedAndLeavesTheDocumentModified) {
+    DocumentWindow* frame = docs->NewDocument();
+    prompts.saveAnswers.push_back(Path("no/such/folder/x.png"));
+    EXPECT_FALSE(docs->SaveAs(frame));
+    ASSERT_EQ(prompts.errors.size(), 1);
+    EXPECT_TRUE(prompts.errors[0].contains(QStringLiteral("does not exist")));
+    EXPECT_TRUE(frame->Document()->IsModified());
+    prompts.saveAnswers.push_back(Path("picture.ico"));
+    EXPECT_FALSE(docs->SaveAs(frame));
+    EXPECT_TRUE(prompts.errors[1].contains(QStringLiteral(".ico")));
+    EXPECT_TRUE(frame->Document()->IsModified());
+}
+
+TEST_F(DocsFixture, ClosePromptKeepsTheDocumentWhenTheSaveFails) {
+    DocumentWindow* frame = docs->NewDocument();
+    prompts.closeAnswers.push_back(UserPrompts::kYes);
+    prompts.saveAnswers.push_back(Path("missing-dir/out.png"));
+    frame->close();
+    test::Settle();
+    ASSERT_EQ(docs->Frames().size(), 1);
+    EXPECT_TRUE(frame->Document()->IsModified());
+    EXPECT_EQ(prompts.errors.size(), 1);
+}
+
+TEST_F(DocsFixture, ClosePromptAnswers) {
+    DocumentWindow* frame = docs->NewDocument();
+    // Yes, then Cancel in the file dialog: stays open and modified.
+    prompts.closeAnswers.push_back(UserPrompts::kYes);
+    frame->close();
+    EXPECT_EQ(Titles(), QStringList{QStringLiteral("Clipvane1")});
+    EXPECT_EQ(prompts.saveSuffixes.back(), QStringLiteral("png"));
+    // Cancel: stays.
+    prompts.closeAnswers.push_back(UserPrompts::kCancel);
+    frame->close();
+    EXPECT_EQ(Titles().size(), 1);
+    // Yes with a good path: saved (the path name stays unset), then closed.
+    prompts.closeAnswers.push_back(UserPrompts::kYes);
+    prompts.saveAnswers.push_back(Path("closing.png"));
+    frame->close();
+    EXPECT_TRUE(Titles().isEmpty());
+    EXPECT_TRUE(QFile::exists(Path("closing.png")));
+    // No: closes without saving; unmodified documents close without asking.
+    docs->NewDocument();
+    prompts.closeAnswers.push_back(UserPrompts::kNo);
+    docs->Frames().front()->close();
+    EXPECT_TRUE(Titles().isEmpty());
+}
+
+TEST_F(DocsFixture, ExitPromptSaveNoneOnTheFirstClosesAll) {
+    ThreeNew();
+    prompts.exitAnswers = {1002};
+    EXPECT_TRUE(docs->RunExitPrompt());
+    EXPECT_EQ(prompts.exitQuestions, QStringList{QStringLiteral("Clipvane1")});
+    EXPECT_TRUE(Titles().isEmpty());
+}
+
+TEST_F(DocsFixture, ExitPromptNoThenCancelClosesTheFirstOnly) {
+    ThreeNew();
+    prompts.exitAnswers = {1001, 1003};
+    EXPECT_FALSE(docs->RunExitPrompt());
+    EXPECT_EQ(Titles(), (QStringList{QStringLiteral("Clipvane2"), QStringLiteral("Clipvane3")}));
+    EXPECT_TRUE(docs->Frames()[0]->Document()->IsModified());
+}
+
+TEST_F(DocsFixture, ExitPromptClosesUnmodifiedDocumentsWithoutAsking) {
+    QList<DocumentWindow*> frames = ThreeNew();
+    frames[0]->Document()->SetModified(false);
+    prompts.exitAnswers = {1003};  // Cancel at Clipvane2
+    EXPECT_FALSE(docs->RunExitPrompt());
+    EXPECT_EQ(prompts.exitQuestions, QStringList{QStringLiteral("Clipvane2")});
+    EXPECT_EQ(Titles(), (QStringList{QStringLiteral("Clipvane2"), QStringLiteral("Clipvane3")}));
+}
+
+TEST_F(DocsFixture, ExitPromptYesSavesAsJpegAndAFailedSaveStopsTheExit) {
+    ThreeNew();
+    prompts.exitAnswers = {1000, 1000};
+    prompts.saveAnswers = {Path("one.jpg"), Path("nowhere/two.jpg")};
+    EXPECT_FALSE(docs->RunExitPrompt());
+    EXPECT_EQ(prompts.saveSuffixes, (QStringList{QStringLiteral("jpg"), QStringLiteral("jpg")}));
+    EXPECT_TRUE(QFile::exists(Path("one.jpg")));
+    EXPECT_EQ(prompts.errors.size(), 1);
+    // The first was saved and closed; the second stays open and modified.
+    const QStringList titles = Titles();
+    EXPECT_EQ(titles, (QStringList{QStringLiteral("Clipvane2"), QStringLiteral("Clipvane3")}));
+    EXPECT_TRUE(docs->Frames()[0]->Document()->IsModified());
+}
+
+TEST_F(DocsFixture, ExitPromptCancelInTheSaveDialogStops) {
+    ThreeNew();
+    prompts.exitAnswers = {1000};
+    EXPECT_FALSE(docs->RunExitPrompt());
+    EXPECT_EQ(Titles().size(), 3);
+}
+
+TEST_F(DocsFixture, ExitPromptAllNoLetsTheProgramClose) {
+    ThreeNew();
+    prompts.exitAnswers = {1001, 1001, 1001};
+    EXPECT_TRUE(docs->RunExitPrompt());
+    EXPECT_EQ(prompts.exitQuestions.size(), 3);
+    EXPECT_TRUE(Titles().isEmpty());
+}
+
+}  // namespace
+}  // namespace clipvane

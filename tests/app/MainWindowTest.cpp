@@ -1,0 +1,258 @@
+// The main frame on the offscreen platform: actions and the dispatcher,
+// enabled states, status-bar texts, recent files and persisted settings.
+#include <QAction>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QStatusBar>
+#include <QSystemTrayIcon>
+#include <QToolBar>
+#include <QDockWidget>
+#include <QMdiArea>
+#include <QTabBar>
+#include <gtest/gtest.h>
+
+#include "ScriptedPrompts.h"
+#include "app/DocumentWindow.h"
+#include "app/CommandTable.h"
+#include "app/DocumentManager.h"
+#include "app/MainWindow.h"
+#include "app/TrayIcon.h"
+#include "settings/ProfileFile.h"
+#include "document/ImageDocument.h"
+#include "imagefile/ImageFile.h"
+#include "editor/view/EditorView.h"
+
+namespace clipvane {
+namespace {
+
+struct FrameFixture : ::testing::Test {
+    FrameFixture() {}
+    ~FrameFixture() override {
+        if (frame) {
+            for (DocumentWindow* f : frame->Documents().Frames()) f->Document()->SetModified(false);
+            frame->PrepareToClose();
+            frame.reset();
+        }
+        test::Settle();
+    }
+    MainWindow& Make() {
+        MainWindow::Options o;
+        o.configPath = Config();
+        o.prompts = &prompts;
+        o.withCaptureDriver = false;
+        frame = std::make_unique<MainWindow>(o);
+        return *frame;
+    }
+    QString Config() const { return dir.filePath(QStringLiteral("config.ini")); }
+    bool Enabled(unsigned id) {
+        frame->UpdateCommandStates();
+        return frame->Action(id)->isEnabled();
+    }
+
+    QTemporaryDir dir;
+    test::ScriptedPrompts prompts;
+    std::unique_ptr<MainWindow> frame;
+};
+
+TEST_F(FrameFixture, EveryCommandHasOneActionAndUnknownIdsAreRefused) {
+    MainWindow& f = Make();
+    for (const CommandInfo& info : CommandTable()) {
+        ASSERT_NE(f.Action(info.id), nullptr) << info.id;
+        EXPECT_EQ(f.Action(info.id)->data().toUInt(), unsigned(info.id));
+    }
+    for (unsigned id : MainToolBarLayout()) {
+        if (id != kSeparator) {
+            EXPECT_FALSE(f.Action(id)->icon().isNull()) << id;
+        }
+    }
+    EXPECT_FALSE(f.Dispatch(12345));
+    EXPECT_FALSE(f.Dispatch(ID_FILE_MRU_FILE1));  // no recent files yet
+    EXPECT_EQ(f.MainToolBar()->iconSize(), QSize(32, 32));
+    EXPECT_EQ(f.ToolsToolBar()->iconSize(), QSize(24, 24));
+    EXPECT_EQ(f.ToolsToolBar()->orientation(), Qt::Vertical);
+    EXPECT_EQ(f.ToolsToolBar()->windowTitle(), QStringLiteral("Tools"));
+    EXPECT_EQ(f.windowTitle(), QStringLiteral("Clipvane"));
+    EXPECT_EQ(f.ParamBar()->windowTitle(), QStringLiteral("Param Setting"));
+    // Document tabs with their own context menu.
+    QTabBar* tabs = f.MdiArea()->findChild<QTabBar*>();
+    ASSERT_NE(tabs, nullptr);
+    EXPECT_EQ(tabs->contextMenuPolicy(), Qt::CustomContextMenu);
+}
+
+TEST_F(FrameFixture, MenuTextsAreSpelledRight) {
+    MainWindow& f = Make();
+    EXPECT_EQ(f.Action(ID_IMAGE_FLIP_H)->text(), QStringLiteral("Flip Horizontally"));
+    EXPECT_EQ(f.Action(ID_IMAGE_FLIP_V)->text(), QStringLiteral("Flip Vertically"));
+    EXPECT_EQ(f.Action(ID_ZOOM_ACTUAL)->text(), QStringLiteral("&Actual"));
+    // The other entries keep their own wording, without added ellipses.
+    EXPECT_EQ(f.Action(ID_APP_ABOUT)->text(), QStringLiteral("&About..."));
+    EXPECT_EQ(f.Action(ID_CAPTURE_FIXRECT)->text(), QStringLiteral("Fixed Rectangle"));
+    EXPECT_EQ(f.Action(ID_IMAGE_RESIZE)->text(), QStringLiteral("Resize..."));
+    EXPECT_EQ(f.Action(ID_IMAGE_BRIGHT_CONTRAST)->text(), QStringLiteral("Brightness/Contrast"));
+    EXPECT_EQ(f.Action(ID_IMAGE_RGB_VALUE)->text(), QStringLiteral("&RGB Value"));
+    EXPECT_EQ(f.Action(ID_FILTER_NOISY)->text(), QStringLiteral("Noisy"));
+    EXPECT_EQ(f.Action(ID_FILTER_GRID)->text(), QStringLiteral("3D Grid"));
+    QStringList titles;
+    for (QAction* menu : f.menuBar()->actions()) titles.append(menu->text());
+    EXPECT_EQ(titles, (QStringList{"&File", "&Edit", "&View", "&Capture", "&Image", "F&ilter", "&Tools", "&Setting",
+                                   "&Help"}));
+}
+
+TEST_F(FrameFixture, TabMenuHasItsOwnWordingAndRunsTheCommands) {
+    MainWindow& f = Make();
+    f.Dispatch(ID_FILE_NEW);
+    std::unique_ptr<QMenu> menu(f.CreateTabMenu(nullptr));
+    QStringList texts;
+    for (QAction* a : menu->actions()) texts.append(a->isSeparator() ? QStringLiteral("-") : a->text());
+    EXPECT_EQ(texts, (QStringList{"Save", "Save As", "-", "Close"}));
+    f.ActiveDocument()->SetModified(false);
+    menu->actions().back()->trigger();
+    test::Settle();
+    EXPECT_TRUE(f.Documents().Frames().isEmpty());
+}
+
+TEST_F(FrameFixture, StatusPanesStartEmptyAndFollowTheActiveView) {
+    MainWindow& f = Make();
+    EXPECT_TRUE(f.StatusPane(0)->text().startsWith(QStringLiteral("  Size: 0 x 0")));
+    ASSERT_TRUE(f.Dispatch(ID_FILE_NEW));
+    EXPECT_EQ(f.StatusPane(0)->text(), QStringLiteral("  Size: 640 x 480"));
+    EXPECT_EQ(f.StatusPane(1)->text(), QStringLiteral("Zoom: 100%"));
+    ASSERT_TRUE(f.Dispatch(ID_ZOOM_IN));
+    EXPECT_EQ(f.StatusPane(1)->text(), QStringLiteral("Zoom: 150%"));
+    EXPECT_TRUE(Enabled(ID_ZOOM_ACTUAL));
+    ASSERT_TRUE(f.Dispatch(ID_ZOOM_ACTUAL));
+    EXPECT_FALSE(Enabled(ID_ZOOM_ACTUAL));
+    EXPECT_FALSE(f.Dispatch(ID_ZOOM_ACTUAL));  // disabled: refused
+}
+
+TEST_F(FrameFixture, DocumentCommandsAreDisabledWithoutADocument) {
+    Make();
+    for (unsigned id : {ID_FILE_SAVE, ID_FILE_SAVE_AS, ID_FILE_CLOSE, ID_EDIT_UNDO, ID_EDIT_REDO, ID_ZOOM_IN,
+                        ID_IMAGE_INVERT, ID_FILTER_BLUR, ID_TOOL_CROP})
+        EXPECT_FALSE(Enabled(id)) << id;
+    EXPECT_TRUE(Enabled(ID_FILE_NEW));
+    EXPECT_TRUE(Enabled(ID_FILE_OPEN));
+}
+
+TEST_F(FrameFixture, UndoAndRedoFollowTheHistory) {
+    MainWindow& f = Make();
+    f.Dispatch(ID_FILE_NEW);
+    EXPECT_FALSE(Enabled(ID_EDIT_UNDO));
+    ASSERT_TRUE(f.Dispatch(ID_IMAGE_INVERT));
+    ImageDocument* doc = f.ActiveDocument();
+    EXPECT_EQ(doc->image.PixelAddress(0, 0)[0], 0);  // white inverted
+    EXPECT_TRUE(Enabled(ID_EDIT_UNDO));
+    EXPECT_FALSE(Enabled(ID_EDIT_REDO));
+    ASSERT_TRUE(f.Dispatch(ID_EDIT_UNDO));
+    EXPECT_EQ(doc->image.PixelAddress(0, 0)[0], 255);
+    EXPECT_FALSE(Enabled(ID_EDIT_UNDO));
+    EXPECT_TRUE(Enabled(ID_EDIT_REDO));
+    ASSERT_TRUE(f.Dispatch(ID_EDIT_REDO));
+    EXPECT_EQ(doc->image.PixelAddress(0, 0)[0], 0);
+}
+
+TEST_F(FrameFixture, ToolCommandsSwitchTheActiveViewsTool) {
+    MainWindow& f = Make();
+    f.Dispatch(ID_FILE_NEW);
+    EXPECT_TRUE(f.Action(ID_TOOL_MOVE)->isChecked());
+    ASSERT_TRUE(f.Dispatch(ID_TOOL_CROP));
+    EXPECT_EQ(f.ActiveView()->State().tool, EditorTool::Crop);
+    EXPECT_TRUE(f.Action(ID_TOOL_CROP)->isChecked());
+    EXPECT_FALSE(f.Action(ID_TOOL_MOVE)->isChecked());
+}
+
+TEST_F(FrameFixture, ProgressBarShowsDuringLongStepsAndRestoresThePane) {
+    MainWindow& f = Make();
+    f.Dispatch(ID_FILE_NEW);
+    f.StatusPane(2)->setText(QStringLiteral("before"));
+    ASSERT_TRUE(f.Dispatch(ID_FILTER_BLUR));
+    EXPECT_EQ(f.StatusPane(2)->text(), QStringLiteral("before"));
+}
+
+TEST_F(FrameFixture, RecentFilesAreCappedAtFourAndKeptInConfig) {
+    {
+        MainWindow& f = Make();
+        for (int i = 0; i < 6; ++i) {
+            PixelImage image;
+            image.Create(4, 4, 24);
+            const QString path = dir.filePath(QStringLiteral("r%1.bmp").arg(i));
+            ASSERT_NE(SaveImageFile(image, path.toStdString()), 0);
+            ASSERT_TRUE(f.OpenFile(path));
+        }
+        EXPECT_EQ(f.RecentFiles().Entries().size(), 4);
+        EXPECT_TRUE(f.RecentFiles().Entries().front().endsWith(QStringLiteral("r5.bmp")));
+        EXPECT_NE(f.Action(ID_FILE_MRU_FILE4), nullptr);
+        for (DocumentWindow* c : f.Documents().Frames()) c->Document()->SetModified(false);
+        ASSERT_TRUE(f.PrepareToClose());
+        frame.reset();
+    }
+    ProfileFile profile(Config().toStdString());
+    EXPECT_TRUE(QString::fromStdString(profile.GetString("Recent File List", "File1", "")).endsWith("r5.bmp"));
+    EXPECT_TRUE(QString::fromStdString(profile.GetString("Recent File List", "File4", "")).endsWith("r2.bmp"));
+    MainWindow& again = Make();
+    EXPECT_EQ(again.RecentFiles().Entries().size(), 4);
+    // A recent file that has gone is reported and dropped from the list.
+    QFile::remove(again.RecentFiles().Entries()[1]);
+    EXPECT_TRUE(again.Dispatch(ID_FILE_MRU_FILE2));
+    EXPECT_EQ(again.RecentFiles().Entries().size(), 3);
+    EXPECT_EQ(prompts.errors.size(), 1);
+}
+
+TEST(RecentFileList, MovesReopenedFilesToTheFront) {
+    RecentFileList list;
+    for (const char* p : {"/a.png", "/b.png", "/c.png", "/d.png", "/e.png"}) list.Add(QString::fromLatin1(p));
+    EXPECT_EQ(list.Entries(), (QStringList{"/e.png", "/d.png", "/c.png", "/b.png"}));
+    list.Add(QStringLiteral("/c.png"));
+    EXPECT_EQ(list.Entries(), (QStringList{"/c.png", "/e.png", "/d.png", "/b.png"}));
+    list.Add(QString());
+    EXPECT_EQ(list.Entries().size(), 4);
+}
+
+TEST_F(FrameFixture, DoubleClickOnTheTrayIconTogglesTheWindowOnce) {
+    MainWindow& f = Make();
+    f.SetTrayMode(true);
+    f.show();
+    QSystemTrayIcon* icon = f.Tray()->Icon();
+    ASSERT_NE(icon, nullptr);
+    emit icon->activated(QSystemTrayIcon::Trigger);
+    EXPECT_FALSE(f.isVisible());
+    // A double click: the press shows the window, the second click leaves it.
+    emit icon->activated(QSystemTrayIcon::Trigger);
+    emit icon->activated(QSystemTrayIcon::DoubleClick);
+    EXPECT_TRUE(f.isVisible());
+}
+
+TEST_F(FrameFixture, TrayModeAndBarLayoutSurviveARestart) {
+    {
+        MainWindow& f = Make();
+        EXPECT_FALSE(f.TrayMode());
+        ASSERT_TRUE(f.Dispatch(ID_TRAY_MODE));
+        EXPECT_TRUE(f.TrayMode());
+        EXPECT_TRUE(f.Action(ID_TRAY_MODE)->isChecked());
+        ASSERT_TRUE(f.Dispatch(ID_VIEW_TOOLBAR));
+        EXPECT_TRUE(f.MainToolBar()->isHidden());
+        ASSERT_TRUE(f.PrepareToClose());
+        frame.reset();
+    }
+    ProfileFile profile(Config().toStdString());
+    EXPECT_TRUE(profile.GetBool("AppSet", "IsTrayMode", false));
+    MainWindow& again = Make();
+    EXPECT_TRUE(again.TrayMode());
+    EXPECT_TRUE(again.MainToolBar()->isHidden());
+    again.Dispatch(ID_TRAY_MODE);
+    EXPECT_FALSE(again.TrayMode());
+}
+
+TEST_F(FrameFixture, ExitPromptStopsTheCloseAndKeepsTheConfigUntouched) {
+    MainWindow& f = Make();
+    f.Dispatch(ID_FILE_NEW);
+    f.Dispatch(ID_TRAY_MODE);
+    prompts.exitAnswers = {1003};
+    EXPECT_FALSE(f.PrepareToClose());
+    EXPECT_FALSE(QFile::exists(Config()));
+    EXPECT_EQ(f.Documents().Frames().size(), 1);
+}
+
+}  // namespace
+}  // namespace clipvane

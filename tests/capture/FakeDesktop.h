@@ -1,0 +1,102 @@
+#pragma once
+// A scripted desktop and a recording host for the capture unit tests.
+#include <QString>
+#include <QStringList>
+#include <QWidget>
+
+#include <map>
+#include <set>
+#include <vector>
+
+#include "capture/CaptureHost.h"
+#include "image/PixelImage.h"
+#include "platform/ScreenPlatform.h"
+
+namespace clipvane::test {
+
+// A desktop whose screen pixel (x, y) is FakePlatform::PixelAt(x, y).
+class FakePlatform : public clipvane::ScreenPlatform {
+public:
+    static uint32_t PixelAt(int x, int y) { return uint32_t((x * 7 + y * 13) & 0xFF) << 16 | uint32_t(x & 0xFF) << 8 | uint32_t(y & 0xFF); }
+
+    clipvane::Rect screen{0, 0, 320, 240};
+    std::vector<clipvane::TopWindow> windows;  // topmost first
+    clipvane::WindowId active = 0;
+    std::set<std::pair<int, unsigned>> taken;  // combinations another program holds
+    std::set<std::pair<int, unsigned>> grabbed;
+    std::vector<clipvane::Rect> grabs;
+    std::vector<clipvane::WindowId> activated;
+    bool failGrabs = false;
+
+    clipvane::Rect PrimaryScreen() override { return screen; }
+    bool Grab(const clipvane::Rect& rect, clipvane::PixelImage& image) override {
+        grabs.push_back(rect);
+        if (rect.IsEmpty() || failGrabs) return false;
+        clipvane::PixelImage out;
+        out.Create(rect.Width(), rect.Height(), 24);
+        for (int y = 0; y < rect.Height(); ++y) {
+            for (int x = 0; x < rect.Width(); ++x) {
+                const int sx = rect.left + x, sy = rect.top + y;
+                const bool inside = sx >= screen.left && sx < screen.right && sy >= screen.top && sy < screen.bottom;
+                const uint32_t p = inside ? PixelAt(sx - screen.left, sy - screen.top) : 0;
+                uint8_t* d = out.PixelAddress(x, y);
+                d[0] = uint8_t(p), d[1] = uint8_t(p >> 8), d[2] = uint8_t(p >> 16);
+            }
+        }
+        image = std::move(out);
+        return true;
+    }
+    std::vector<clipvane::TopWindow> StackingOrder() override { return windows; }
+    clipvane::WindowId ActiveWindow() override { return active; }
+    bool FrameRect(clipvane::WindowId window, clipvane::Rect* frame) override {
+        for (const clipvane::TopWindow& w : windows) {
+            if (w.id == window) {
+                *frame = w.frame;
+                return true;
+            }
+        }
+        return false;
+    }
+    void Activate(clipvane::WindowId window) override { activated.push_back(window); }
+    bool GrabHotkey(int vk, unsigned modifiers, std::string* why) override {
+        if (taken.count({vk, modifiers})) {
+            if (why) *why = "another program already uses it";
+            return false;
+        }
+        grabbed.insert({vk, modifiers});
+        return true;
+    }
+    void UngrabHotkey(int vk, unsigned modifiers) override { grabbed.erase({vk, modifiers}); }
+    bool MatchHotkey(uint8_t keycode, uint16_t state, int vk, unsigned modifiers) override {
+        return keycode == uint8_t(vk) && state == modifiers;
+    }
+};
+
+class FakeHost : public clipvane::CaptureHost {
+public:
+    QWidget* window = nullptr;
+    bool hasDocument = false;
+    std::vector<clipvane::PixelImage> delivered;  // the image each delivery received
+    QStringList events;                      // "new", "new+undo", "replace", "path:<p>"
+    QStringList messages;
+
+    QWidget* HostWindow() override { return window; }
+    void DeliverNew(const clipvane::PixelImage& image, bool recordUndo) override {
+        delivered.push_back(image);
+        events << (recordUndo ? QStringLiteral("new+undo") : QStringLiteral("new"));
+        hasDocument = true;
+    }
+    bool DeliverReplace(const clipvane::PixelImage& image) override {
+        if (!hasDocument) return false;
+        delivered.push_back(image);
+        events << QStringLiteral("replace");
+        return true;
+    }
+    void SetDeliveredPath(const QString& path) override { events << QStringLiteral("path:") + path; }
+    void ReportMessage(const QString& text) override { messages << text; }
+};
+
+// The colour of a 24-bit image's pixel as 0xRRGGBB.
+inline uint32_t Rgb(const clipvane::PixelImage& image, int x, int y) { return image.GetPixel(x, y) & 0xFFFFFF; }
+
+}  // namespace clipvane::test

@@ -1,0 +1,126 @@
+// The selection overlay itself: the box side as the mouse moves, the
+// magnifier and its crosshair, the size label, the cursors of the modes.
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QMouseEvent>
+#include <QPixmap>
+
+#include "FakeDesktop.h"
+#include "capture/SelectionOverlay.h"
+
+namespace {
+
+using namespace clipvane;
+using clipvane::test::FakePlatform;
+
+class OverlayTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        platform_.screen = Rect{0, 0, 1920, 1080};
+    }
+    static void Move(SelectionOverlay& d, int x, int y, Qt::MouseButtons held = Qt::NoButton) {
+        QMouseEvent ev(QEvent::MouseMove, QPointF(x, y), QPointF(x, y), Qt::NoButton, held, Qt::NoModifier);
+        QCoreApplication::sendEvent(&d, &ev);
+    }
+    static void Button(SelectionOverlay& d, QEvent::Type type, Qt::MouseButton b, int x, int y) {
+        QMouseEvent ev(type, QPointF(x, y), QPointF(x, y), b, type == QEvent::MouseButtonPress ? Qt::MouseButtons(b) : Qt::NoButton,
+                       Qt::NoModifier);
+        QCoreApplication::sendEvent(&d, &ev);
+    }
+    static uint32_t Screen(int x, int y) { return FakePlatform::PixelAt(x, y); }
+    FakePlatform platform_;
+};
+
+TEST_F(OverlayTest, InformationBoxJumpsBetweenCorners) {
+    SelectionOverlay d(OverlayMode::Region, platform_);
+    d.FreezeScreen();
+    EXPECT_FALSE(d.BoxBottomRight());
+    Move(d, 10, 10);
+    EXPECT_TRUE(d.BoxBottomRight());
+    Move(d, 900, 600);
+    EXPECT_TRUE(d.BoxBottomRight());
+    Move(d, 1800, 1000);
+    EXPECT_FALSE(d.BoxBottomRight());
+    Move(d, 900, 600);
+    EXPECT_FALSE(d.BoxBottomRight());
+}
+
+TEST_F(OverlayTest, MagnifierHoldsTheBlockAroundTheCursorBlackOutside) {
+    SelectionOverlay d(OverlayMode::FixedRect, platform_);
+    d.SetFixedRectSize(100, 100);
+    d.FreezeScreen();
+    Move(d, 500, 400);
+    ASSERT_EQ(d.Magnifier().Width(), 31);
+    ASSERT_EQ(d.Magnifier().Height(), 31);
+    EXPECT_EQ(test::Rgb(d.Magnifier(), 15, 15), Screen(500, 400));
+    EXPECT_EQ(test::Rgb(d.Magnifier(), 0, 30), Screen(485, 415));
+    Move(d, 5, 5);
+    EXPECT_EQ(test::Rgb(d.Magnifier(), 0, 0), 0u);
+    EXPECT_EQ(test::Rgb(d.Magnifier(), 10, 10), Screen(0, 0));
+    EXPECT_TRUE(d.DragRect().IsEmpty());  // the fixed mode never drags
+    EXPECT_EQ(d.FixedRectResult(), (Rect{0, 0, 55, 55}));
+}
+
+TEST_F(OverlayTest, PaintsTheBoxMagnifierAndCrosshairOverTheFrozenScreen) {
+    SelectionOverlay d(OverlayMode::Region, platform_);
+    d.FreezeScreen();
+    Move(d, 900, 600);  // box at the top left
+    const QImage shot = d.grab().toImage();
+    ASSERT_EQ(shot.size(), QSize(1920, 1080));
+    auto rgb = [&](int x, int y) { return uint32_t(shot.pixel(x, y) & 0xFFFFFF); };
+    EXPECT_EQ(rgb(1000, 900), Screen(1000, 900));  // untouched screen
+    EXPECT_EQ(rgb(3, 180), 0x969696u);            // box fill
+    EXPECT_EQ(rgb(0, 100), 0x0000FFu);            // box frame
+    EXPECT_EQ(rgb(189, 319), 0x0000FFu);
+    EXPECT_EQ(rgb(15, 100), 0x00FF00u);           // magnifier frame
+    // Magnified centre pixel as it is; the middle column above it inverted.
+    EXPECT_EQ(rgb(15 + 80, 15 + 80), Screen(900, 600));
+    EXPECT_EQ(rgb(15 + 80, 15 + 8), Screen(900, 586) ^ 0xFFFFFFu);
+    EXPECT_EQ(rgb(15 + 8, 15 + 30), Screen(886, 590));  // off the crosshair
+}
+
+TEST_F(OverlayTest, SelectionIsFramedWithItsSizeLabel) {
+    SelectionOverlay d(OverlayMode::Region, platform_);
+    d.FreezeScreen();
+    Move(d, 700, 500);
+    Button(d, QEvent::MouseButtonPress, Qt::LeftButton, 700, 500);
+    Move(d, 1000, 700, Qt::LeftButton);
+    EXPECT_EQ(d.DragRect(), (Rect{700, 500, 1000, 700}));
+    const QImage shot = d.grab().toImage();
+    EXPECT_EQ(shot.pixel(700, 600) & 0xFFFFFF, 0u);  // black frame
+    EXPECT_EQ(shot.pixel(999, 600) & 0xFFFFFF, 0u);
+    EXPECT_EQ(shot.pixel(850, 520) & 0xFFFFFF, Screen(850, 520));
+    // The label sits in the middle: some white text on black there.
+    bool white = false;
+    for (int x = 820; x < 880; ++x) white |= (shot.pixel(x, 600) & 0xFFFFFF) == 0xFFFFFFu;
+    EXPECT_TRUE(white);
+}
+
+TEST_F(OverlayTest, OnlyTheRegionModeShowsTheCross) {
+    SelectionOverlay region(OverlayMode::Region, platform_);
+    EXPECT_EQ(region.cursor().shape(), Qt::CrossCursor);
+    SelectionOverlay window(OverlayMode::WindowObject, platform_);
+    EXPECT_FALSE(window.testAttribute(Qt::WA_SetCursor));
+    SelectionOverlay fixed(OverlayMode::FixedRect, platform_);
+    EXPECT_FALSE(fixed.testAttribute(Qt::WA_SetCursor));
+}
+
+TEST_F(OverlayTest, WindowModeOutlinesTheWindowUnderTheCursor) {
+    WindowGrid grid;
+    grid.Build({TopWindow{3, Rect{400, 300, 800, 600}}}, 1920, 1080);
+    SelectionOverlay d(OverlayMode::WindowObject, platform_);
+    d.SetWindowGrid(&grid);
+    d.FreezeScreen();
+    Move(d, 500, 400);
+    EXPECT_EQ(d.WindowRect(), (Rect{400, 300, 800, 600}));
+    const QImage shot = d.grab().toImage();
+    // A red pen mixed with NOT XOR: ~(red ^ screen).
+    EXPECT_EQ(shot.pixel(401, 450) & 0xFFFFFF, ~(0xFF0000u ^ Screen(401, 450)) & 0xFFFFFF);
+    EXPECT_EQ(shot.pixel(410, 450) & 0xFFFFFF, Screen(410, 450));
+    EXPECT_EQ(shot.pixel(3, 120) & 0xFFFFFF, 0x969696u);  // the shorter box
+    Move(d, 1000, 800);
+    EXPECT_TRUE(d.WindowRect().IsEmpty());
+}
+
+}  // namespace

@@ -1,0 +1,232 @@
+// The effect dialogs against a document: start values, preview, OK as undo
+// steps, Cancel restoring the image exactly; the resize arithmetic and the hue
+// strip.
+#include <QCheckBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSlider>
+#include <QSpinBox>
+#include <gtest/gtest.h>
+
+#include "document/ImageDocument.h"
+#include "editor/dialogs/BrightnessContrastDialog.h"
+#include "editor/dialogs/WidgetEffectDialogs.h"
+#include "editor/dialogs/EffectPreviewDialog.h"
+#include "editor/dialogs/HueStrip.h"
+#include "editor/dialogs/PreviewFrame.h"
+#include "editor/dialogs/ResizeDialog.h"
+#include "support/ImageBuilders.h"
+#include "support/PixelChecks.h"
+
+namespace clipvane {
+namespace {
+
+struct DialogFixture : ::testing::Test {
+    DialogFixture() : target(doc) {
+        doc.image = test::Gradient(120, 90);
+        original = doc.image;
+    }
+    ImageDocument doc;
+    DocumentEffectTarget target;
+    PixelImage original;
+};
+
+struct SliderExpectation {
+    int templateId;
+    const char* title;
+    int sliders;
+    int min1, max1, start1;
+};
+
+TEST_F(DialogFixture, EveryLayoutStartsWithItsRangesAndValues) {
+    const SliderExpectation cases[] = {
+        {172, "Color level", 2, 0, 255, 0},   {173, "RGB Value", 3, -128, 128, 0},
+        {174, "Hue/Saturation", 2, 0, 200, 100}, {190, "Noisy", 1, 1, 200, 100},
+        {191, "Blot", 1, 1, 100, 50},         {192, "Emboss", 1, 1, 10, 2},
+        {193, "Oil Paint", 1, 1, 15, 2},      {194, "Splash", 1, 3, 64, 5},
+        {195, "Posterize", 1, 2, 20, 3},      {196, "Mosaic", 1, 2, 200, 10},
+        {197, "3D Grid", 2, 0, 100, 64},      {201, "Rotate", 1, 0, 360, 45},
+    };
+    for (const SliderExpectation& c : cases) {
+        SCOPED_TRACE(c.templateId);
+        EffectPreviewDialog dlg(target, c.templateId);
+        EXPECT_EQ(dlg.windowTitle(), QString::fromLatin1(c.title));
+        for (int i = 0; i < 3; ++i) EXPECT_EQ(dlg.Slider(i) != nullptr, i < c.sliders);
+        EXPECT_EQ(dlg.Slider(0)->minimum(), c.min1);
+        EXPECT_EQ(dlg.Slider(0)->maximum(), c.max1);
+        EXPECT_EQ(dlg.Slider(0)->value(), c.start1);
+        EXPECT_EQ(dlg.ValueLabel(0)->text(), QString::number(c.start1));
+        EXPECT_FALSE(dlg.PreviewCheck()->isChecked());
+        // Opening alone never touches the document.
+        EXPECT_TRUE(test::SamePixels(doc.image, original));
+    }
+    EffectPreviewDialog level(target, 172);
+    EXPECT_EQ(level.Slider(1)->value(), 255);
+    EXPECT_TRUE(level.ChannelRadio(0)->isChecked());
+    EffectPreviewDialog grid(target, 197);
+    EXPECT_EQ(grid.Slider(1)->value(), 50);
+    EffectPreviewDialog tone(target, 200);
+    EXPECT_EQ(tone.windowTitle(), QStringLiteral("Color Tone"));
+    EXPECT_EQ(tone.Values().toneColour, 0xFFFEA821u);  // red 254, green 168, blue 33
+    EXPECT_NE(tone.Strip(), nullptr);
+}
+
+TEST_F(DialogFixture, SmallImagesPreviewAtFullSizeLargeOnesScaled) {
+    EffectPreviewDialog small(target, 196);
+    EXPECT_EQ(small.Scale(), 1.0);
+    EXPECT_EQ(small.Thumbnail().Width(), 120);
+    EXPECT_EQ(small.Thumbnail().Depth(), 24);
+    doc.image = test::Gradient(880, 330);
+    EffectPreviewDialog large(target, 196);
+    EXPECT_DOUBLE_EQ(large.Scale(), 0.25);  // 220 / 880 beats 165 / 330
+    EXPECT_EQ(large.Thumbnail().Width(), 220);
+    EXPECT_EQ(large.Thumbnail().Height(), 82);
+}
+
+TEST_F(DialogFixture, OkAppliesOneUndoStepWithTheSliderValues) {
+    EffectPreviewDialog dlg(target, 173);
+    dlg.Slider(0)->setValue(20);
+    dlg.Slider(2)->setValue(-30);
+    EXPECT_EQ(dlg.ValueLabel(0)->text(), QStringLiteral("20"));
+    const int steps = doc.UndoCount();
+    dlg.accept();
+    EXPECT_EQ(doc.UndoCount(), steps + 1);
+    EXPECT_EQ(doc.image.Depth(), 24);
+    const uint8_t* p = doc.image.PixelAddress(50, 40);
+    EXPECT_EQ(p[2], (50 + 40) + 20);  // red offset
+    EXPECT_EQ(p[0], 50 - 30 < 0 ? 0 : 50 - 30);  // blue offset
+    EXPECT_EQ(p[1], 40);
+    doc.OnUndo();
+    EXPECT_TRUE(test::SamePixels(doc.image, original));
+}
+
+TEST_F(DialogFixture, CancelAfterLivePreviewsRestoresTheImageExactly) {
+    EffectPreviewDialog dlg(target, 174);
+    dlg.PreviewCheck()->setChecked(true);
+    dlg.Slider(0)->setValue(150);
+    EXPECT_FALSE(test::SamePixels(doc.image, original));  // live preview on the document
+    dlg.Slider(1)->setValue(30);
+    // Unchecking keeps the last live result until OK or Cancel.
+    dlg.PreviewCheck()->setChecked(false);
+    dlg.Slider(1)->setValue(40);
+    EXPECT_FALSE(test::SamePixels(doc.image, original));
+    const int steps = doc.UndoCount();
+    dlg.reject();
+    EXPECT_TRUE(test::SamePixels(doc.image, original));
+    EXPECT_EQ(doc.UndoCount(), steps);
+}
+
+TEST_F(DialogFixture, PreviewsNeverAccumulate) {
+    EffectPreviewDialog dlg(target, 173);
+    dlg.Slider(0)->setValue(10);
+    dlg.Slider(0)->setValue(20);
+    dlg.Slider(0)->setValue(10);
+    const uint8_t* p = dlg.Preview().PixelAddress(5, 5);
+    EXPECT_EQ(p[2], 10 + 10);
+}
+
+TEST_F(DialogFixture, ColourLevelRadiosPickTheChannelSet) {
+    EffectPreviewDialog dlg(target, 172);
+    dlg.Slider(0)->setValue(100);
+    dlg.ChannelRadio(1)->click();  // R only
+    EXPECT_EQ(dlg.Values().channel, 1);
+    EXPECT_EQ(ChannelSetForRadio(1), 1);
+    EXPECT_EQ(ChannelSetForRadio(3), 4);
+    EXPECT_EQ(ChannelSetForRadio(0), 7);
+    EXPECT_EQ(ChannelSetForRadio(9), 7);
+    dlg.accept();
+    const uint8_t* p = doc.image.PixelAddress(50, 40);
+    EXPECT_EQ(p[0], 50);  // blue untouched
+    EXPECT_EQ(p[1], 40);  // green untouched
+}
+
+TEST_F(DialogFixture, ToneStripPicksColoursAndRetintsThePreview) {
+    EffectPreviewDialog dlg(target, 200);
+    const PixelImage first = dlg.Preview();
+    dlg.PickToneAt(40);
+    const QRgb picked = HueStripColour(40);
+    EXPECT_EQ(dlg.Values().toneColour & 0xFFFFFF,
+              uint32_t(qRed(picked)) << 16 | uint32_t(qGreen(picked)) << 8 | uint32_t(qBlue(picked)));
+    EXPECT_FALSE(test::SamePixels(first, dlg.Preview()));
+}
+
+TEST_F(DialogFixture, BrightnessContrastOkIsTwoStepsAndUndoKeepsBrightness) {
+    BrightnessContrastDialog dlg(target);
+    EXPECT_EQ(dlg.BrightnessSlider()->value(), 100);
+    EXPECT_EQ(dlg.ContrastSlider()->value(), 100);
+    EXPECT_EQ(dlg.BrightnessSlider()->maximum(), 200);
+    dlg.BrightnessSlider()->setValue(150);
+    dlg.ContrastSlider()->setValue(60);
+    const int steps = doc.UndoCount();
+    dlg.accept();
+    EXPECT_EQ(doc.UndoCount(), steps + 2);
+    const PixelImage both = doc.image;
+    doc.OnUndo();
+    EXPECT_FALSE(test::SamePixels(doc.image, both));
+    EXPECT_FALSE(test::SamePixels(doc.image, original));  // brightness still applied
+    doc.OnUndo();
+    EXPECT_TRUE(test::SamePixels(doc.image, original));
+}
+
+TEST_F(DialogFixture, BrightnessContrastCancelRestoresAfterPreview) {
+    BrightnessContrastDialog dlg(target);
+    dlg.PreviewCheck()->setChecked(true);
+    dlg.BrightnessSlider()->setValue(30);
+    EXPECT_FALSE(test::SamePixels(doc.image, original));
+    dlg.reject();
+    EXPECT_TRUE(test::SamePixels(doc.image, original));
+}
+
+TEST(PreviewFrame, FitScaleKeepsTheSmallerRatio) {
+    EXPECT_EQ(FitScale(100, 100, 220, 165), 1.0);
+    EXPECT_DOUBLE_EQ(FitScale(440, 165, 220, 165), 0.5);
+    EXPECT_DOUBLE_EQ(FitScale(220, 330, 220, 165), 0.5);
+    EXPECT_EQ(FitScale(0, 10, 220, 165), 1.0);
+}
+
+TEST(ResizeDialog, KeepsTheAspectFromTheSizeAtOpening) {
+    ResizeDialog dlg(640, 480);
+    EXPECT_EQ(dlg.WidthEdit()->value(), 640);
+    EXPECT_TRUE(dlg.KeepAspectCheck()->isChecked());
+    EXPECT_TRUE(dlg.BetterRadio()->isChecked());
+    EXPECT_EQ(dlg.KeepAspectCheck()->text(), QStringLiteral("&Keep Aspect Ratio"));
+    dlg.WidthEdit()->setValue(320);
+    EXPECT_EQ(dlg.HeightEdit()->value(), 240);
+    dlg.HeightEdit()->setValue(100);
+    EXPECT_EQ(dlg.WidthEdit()->value(), 133);  // 640 x 100 / 480 = 133.3
+    dlg.WidthEdit()->setValue(0);
+    EXPECT_EQ(dlg.HeightEdit()->value(), 0);
+    dlg.KeepAspectCheck()->setChecked(false);
+    dlg.WidthEdit()->setValue(50);
+    EXPECT_EQ(dlg.HeightEdit()->value(), 0);
+    dlg.GoodRadio()->setChecked(true);
+    dlg.accept();
+    EXPECT_EQ(dlg.width, 50);
+    EXPECT_EQ(dlg.quality, 0);
+}
+
+TEST(ResizeDialog, ProportionalSideRoundsHalfAwayFromZero) {
+    EXPECT_EQ(ResizeDialog::ProportionalSide(3, 2, 1), 2);  // 1.5
+    EXPECT_EQ(ResizeDialog::ProportionalSide(5, 4, 1), 1);  // 1.25
+    EXPECT_EQ(ResizeDialog::ProportionalSide(7, 0, 10), 0);
+}
+
+TEST(HueStrip, SaturatedHuesFromCyanAroundTheCircle) {
+    const QImage strip = HueStrip();
+    EXPECT_EQ(strip.size(), QSize(260, 28));
+    for (int x = 0; x < 260; ++x) {
+        const QRgb c = strip.pixel(x, 0);
+        const int channels[3] = {qRed(c), qGreen(c), qBlue(c)};
+        EXPECT_EQ(*std::min_element(channels, channels + 3), 33) << x;
+        EXPECT_EQ(*std::max_element(channels, channels + 3), 254) << x;
+        EXPECT_EQ(strip.pixel(x, 27), c);
+    }
+    EXPECT_EQ(HueStripColour(0), qRgb(33, 254, 254));        // cyan
+    EXPECT_EQ(HueStripColour(130), qRgb(254, 33, 33));       // red half way
+    EXPECT_EQ(qBlue(HueStripColour(43)), 254);               // blue side first
+    EXPECT_EQ(qGreen(HueStripColour(217)), 254);             // green side last
+}
+
+}  // namespace
+}  // namespace clipvane
