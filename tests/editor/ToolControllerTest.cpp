@@ -20,7 +20,9 @@ class RecordingTool : public Tool {
 public:
     RecordingTool(ToolHost& host, EditorTool id, Log& log) : Tool(host), id_(int(id)), log_(log) {}
 
-    ViewCursor Cursor() const override { return id_ == int(EditorTool::Zoom) ? ViewCursor::Magnifier : ViewCursor::Cross; }
+    ViewCursor Cursor() const override {
+        return id_ == int(EditorTool::Zoom) ? ViewCursor::Magnifier : ViewCursor::Cross;
+    }
     bool Drags() const override { return id_ != int(EditorTool::Zoom); }
     bool KeepsSelection() const override { return id_ == int(EditorTool::Select); }
     void Activate() override { Write("activate"); }
