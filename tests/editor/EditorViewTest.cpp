@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "document/ImageDocument.h"
+#include "editor/tools/CropTool.h"
 #include "editor/view/EditorView.h"
 #include "support/ImageBuilders.h"
 
@@ -23,6 +24,7 @@ struct ViewFixture : ::testing::Test {
         QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
         QApplication::sendEvent(view.get(), &press);
     }
+    CropTool& Crop() { return static_cast<CropTool&>(view->Tools().Get(EditorTool::Crop)); }
     // A crop band dragged from (x0, y0) to (x1, y1) in view points.
     void DragCrop(int x0, int y0, int x1, int y1) {
         view->Tools().SetTool(EditorTool::Crop);
@@ -44,7 +46,7 @@ TEST_F(ViewFixture, StartsWithMoveAtActualSize) {
 }
 
 TEST_F(ViewFixture, SelectToolShowsTheArrowWithTheCross) {
-    EXPECT_EQ(ToolController::CursorFor(EditorTool::Select), ViewCursor::SelectArrow);
+    EXPECT_EQ(view->Tools().Get(EditorTool::Select).Cursor(), ViewCursor::SelectArrow);
     view->Tools().SetTool(EditorTool::Select);
     EXPECT_EQ(view->viewport()->cursor().shape(), Qt::BitmapCursor);
     EXPECT_EQ(view->viewport()->cursor().hotSpot(), QPoint(1, 1));
@@ -69,16 +71,16 @@ TEST_F(ViewFixture, ZoomCommandsStopAtTheEndsOfTheTable) {
 
 TEST_F(ViewFixture, ZoomKeepsTheBandOnTheSameImagePixels) {
     DragCrop(20, 20, 60, 50);
-    ASSERT_TRUE(view->State().bandValid);
-    const Rect inImage = view->State().bandImage;
+    ASSERT_TRUE(Crop().BandValid());
+    const Rect inImage = Crop().BandImage();
     view->SetZoomIndex(6);
-    EXPECT_EQ(view->State().bandImage, inImage);
-    EXPECT_EQ(view->State().band, (Rect{inImage.left * 2, inImage.top * 2, inImage.right * 2, inImage.bottom * 2}));
+    EXPECT_EQ(Crop().BandImage(), inImage);
+    EXPECT_EQ(Crop().Band(), (Rect{inImage.left * 2, inImage.top * 2, inImage.right * 2, inImage.bottom * 2}));
 }
 
 TEST_F(ViewFixture, EnterCropsToTheBandAsOneUndoStep) {
     DragCrop(10, 20, 110, 70);
-    EXPECT_EQ(view->State().bandImage, (Rect{10, 20, 110, 70}));
+    EXPECT_EQ(Crop().BandImage(), (Rect{10, 20, 110, 70}));
     const int before = doc.UndoCount();  // the crop press already recorded one step
     EXPECT_GE(before, 1);
     Key(Qt::Key_Return);
@@ -87,7 +89,7 @@ TEST_F(ViewFixture, EnterCropsToTheBandAsOneUndoStep) {
     EXPECT_EQ(doc.image.PixelAddress(0, 0)[0], 10);  // blue = original x
     EXPECT_EQ(doc.image.PixelAddress(0, 0)[1], 20);  // green = original y
     EXPECT_EQ(doc.UndoCount(), before + 1);
-    EXPECT_FALSE(view->State().bandValid);
+    EXPECT_FALSE(Crop().BandValid());
     EXPECT_EQ(view->SizeText(), QStringLiteral("  Size: 100 x 50"));
     doc.OnUndo();
     EXPECT_EQ(doc.image.Width(), 200);
@@ -105,9 +107,9 @@ TEST_F(ViewFixture, CropOnAZoomedViewUsesImagePixels) {
 
 TEST_F(ViewFixture, TinyBandIsDroppedAtPaintAndEnterDoesNothing) {
     DragCrop(10, 10, 13, 13);
-    EXPECT_FALSE(view->State().bandValid);
+    EXPECT_FALSE(Crop().BandValid());
     view->grab();  // paints
-    EXPECT_EQ(view->State().band, Rect{});
+    EXPECT_EQ(Crop().Band(), Rect{});
     Key(Qt::Key_Return);
     EXPECT_EQ(doc.image.Width(), 200);
 }
@@ -115,12 +117,12 @@ TEST_F(ViewFixture, TinyBandIsDroppedAtPaintAndEnterDoesNothing) {
 TEST_F(ViewFixture, ClickOutsideTheCropBandRemovesItAtThePaint) {
     DragCrop(20, 20, 120, 100);
     view->grab();
-    ASSERT_TRUE(view->State().bandValid);
+    ASSERT_TRUE(Crop().BandValid());
     view->Tools().Press(170, 130);  // outside the band and its handles
     view->Tools().Release(170, 130);
     view->grab();
-    EXPECT_FALSE(view->State().bandValid);
-    EXPECT_EQ(view->State().band, Rect{});
+    EXPECT_FALSE(Crop().BandValid());
+    EXPECT_EQ(Crop().Band(), Rect{});
     Key(Qt::Key_Return);
     EXPECT_EQ(doc.image.Width(), 200);
 }
@@ -128,34 +130,34 @@ TEST_F(ViewFixture, ClickOutsideTheCropBandRemovesItAtThePaint) {
 TEST_F(ViewFixture, CropBandUnderFourImagePixelsIsDroppedWhenZoomed) {
     view->SetZoomIndex(9);  // 800 %: a 24-pixel band covers 3 image pixels
     DragCrop(8, 8, 32, 32);
-    EXPECT_EQ(view->State().bandImage, (Rect{1, 1, 4, 4}));
+    EXPECT_EQ(Crop().BandImage(), (Rect{1, 1, 4, 4}));
     view->grab();
-    EXPECT_FALSE(view->State().bandValid);
+    EXPECT_FALSE(Crop().BandValid());
     Key(Qt::Key_Return);
     EXPECT_EQ(doc.image.Width(), 200);
 }
 
 TEST_F(ViewFixture, CropPreviewFollowsTheImageAndAResizeDropsTheBand) {
     DragCrop(20, 20, 120, 100);
-    ASSERT_TRUE(view->State().bandValid);
+    ASSERT_TRUE(Crop().BandValid());
     doc.image.PixelAddress(150, 120)[0] = 200;  // an edit outside the band
     doc.UpdateAllViews();
-    EXPECT_EQ(view->State().preview.PixelAddress(150, 120)[0], 100);
-    EXPECT_TRUE(view->State().bandValid);
+    EXPECT_EQ(Crop().Preview().PixelAddress(150, 120)[0], 100);
+    EXPECT_TRUE(Crop().BandValid());
     doc.image = test::Gradient(100, 60);  // smaller than the band's far corner
     doc.UpdateAllViews();
-    EXPECT_FALSE(view->State().bandValid);
-    EXPECT_EQ(view->State().bandImage, Rect{});
+    EXPECT_FALSE(Crop().BandValid());
+    EXPECT_EQ(Crop().BandImage(), Rect{});
     Key(Qt::Key_Return);
     EXPECT_EQ(doc.image.Width(), 100);
 }
 
 TEST_F(ViewFixture, EscClearsTheBandInAnyTool) {
     DragCrop(10, 10, 60, 60);
-    ASSERT_TRUE(view->State().bandValid);
+    ASSERT_TRUE(Crop().BandValid());
     Key(Qt::Key_Escape);
-    EXPECT_FALSE(view->State().bandValid);
-    EXPECT_EQ(view->State().bandImage, Rect{});
+    EXPECT_FALSE(Crop().BandValid());
+    EXPECT_EQ(Crop().BandImage(), Rect{});
     Key(Qt::Key_Return);
     EXPECT_EQ(doc.image.Width(), 200);
 }
@@ -163,16 +165,16 @@ TEST_F(ViewFixture, EscClearsTheBandInAnyTool) {
 TEST_F(ViewFixture, CornerDragResizesAndMoveDragMovesTheBand) {
     DragCrop(20, 20, 120, 100);
     view->Tools().Press(120, 100);  // bottom-right handle
-    EXPECT_EQ(view->State().bandMode, BandMode::BottomRight);
+    EXPECT_EQ(Crop().Mode(), BandMode::BottomRight);
     view->Tools().Move(150, 110);
     view->Tools().Release(150, 110);
-    EXPECT_EQ(view->State().bandImage, (Rect{20, 20, 150, 110}));
+    EXPECT_EQ(Crop().BandImage(), (Rect{20, 20, 150, 110}));
     view->Tools().Press(80, 60);  // inside: move
-    EXPECT_EQ(view->State().bandMode, BandMode::Move);
+    EXPECT_EQ(Crop().Mode(), BandMode::Move);
     view->Tools().Move(90, 50);
-    EXPECT_EQ(view->State().bandImage, (Rect{30, 10, 160, 100}));
+    EXPECT_EQ(Crop().BandImage(), (Rect{30, 10, 160, 100}));
     view->Tools().Move(200, 50);  // would leave the image: refused
-    EXPECT_EQ(view->State().bandImage, (Rect{30, 10, 160, 100}));
+    EXPECT_EQ(Crop().BandImage(), (Rect{30, 10, 160, 100}));
     view->Tools().Release(200, 50);
 }
 
@@ -183,8 +185,8 @@ TEST_F(ViewFixture, CropPressBurnsObjectsInAsAnUndoStep) {
     view->Tools().Release(5, 5);
     EXPECT_EQ(doc.UndoCount(), before + 1);
     // The preview is the image darkened by half.
-    EXPECT_EQ(view->State().preview.PixelAddress(100, 100)[0], 100 / 2);
-    EXPECT_EQ(view->State().preview.PixelAddress(100, 100)[3], 255);
+    EXPECT_EQ(Crop().Preview().PixelAddress(100, 100)[0], 100 / 2);
+    EXPECT_EQ(Crop().Preview().PixelAddress(100, 100)[3], 255);
 }
 
 TEST_F(ViewFixture, ZoomToolClicksInAndRightClicksOut) {
@@ -211,7 +213,7 @@ TEST_F(ViewFixture, MoveToolPansWithTheHand) {
     EXPECT_EQ(view->ScrollX(), 0);
     EXPECT_EQ(view->ScrollY(), 0);
     view->Tools().Release(260, 260);
-    EXPECT_FALSE(view->State().buttonDown);
+    EXPECT_FALSE(view->Tools().ButtonDown());
 }
 
 TEST_F(ViewFixture, ToolChangeClearsTheBandAndAsksForThePanel) {
@@ -220,7 +222,7 @@ TEST_F(ViewFixture, ToolChangeClearsTheBandAndAsksForThePanel) {
     DragCrop(10, 10, 60, 60);
     EXPECT_EQ(requested, int(EditorTool::Crop));
     view->Tools().SetTool(EditorTool::Text);
-    EXPECT_EQ(view->State().bandImage, Rect{});
+    EXPECT_EQ(Crop().BandImage(), Rect{});
     EXPECT_EQ(requested, int(EditorTool::Text));
 }
 

@@ -1,9 +1,12 @@
 #include "editor/tools/ToolController.h"
 
-#include <algorithm>
-
+#include "annotation/ObjectGeometry.h"
 #include "base/TraceLog.h"
 #include "document/ImageDocument.h"
+#include "editor/tools/BandTool.h"
+#include "editor/tools/CropTool.h"
+#include "editor/tools/MoveTool.h"
+#include "editor/tools/ZoomTool.h"
 
 namespace clipvane {
 
@@ -17,119 +20,74 @@ void TraceFirstObject(ImageDocument* doc, const char* format) {
 
 }  // namespace
 
-ViewCursor ToolController::CursorFor(EditorTool tool) {
+std::unique_ptr<Tool> CreateTool(EditorTool tool, ToolHost& host) {
     switch (tool) {
-    case EditorTool::Move: return ViewCursor::OpenHand;
-    case EditorTool::Select: return ViewCursor::SelectArrow;
-    case EditorTool::Zoom: return ViewCursor::Magnifier;
-    default: return ViewCursor::Cross;
+    case EditorTool::Move: return std::make_unique<MoveTool>(host);
+    case EditorTool::Zoom: return std::make_unique<ZoomTool>(host);
+    case EditorTool::Crop: return std::make_unique<CropTool>(host);
+    case EditorTool::Text:
+    case EditorTool::Shape:
+    case EditorTool::Highlight:
+    case EditorTool::Stamp: return std::make_unique<BandTool>(host);
+    case EditorTool::Select: return std::make_unique<IdleTool>(host, ViewCursor::SelectArrow, true);
+    case EditorTool::Line:
+    case EditorTool::Arrow: break;
+    }
+    return std::make_unique<IdleTool>(host, ViewCursor::Cross);
+}
+
+ToolController::ToolController(ToolHost& host, const ToolFactory& factory) : host_(host) {
+    for (int i = 0; i < kEditorToolCount; ++i) {
+        tools_[size_t(i)] = factory(EditorTool(i), host);
+        if (!tools_[size_t(i)]) tools_[size_t(i)] = std::make_unique<IdleTool>(host, ViewCursor::Cross);
     }
 }
 
 void ToolController::SetTool(EditorTool tool) {
-    ViewState& s = host_.State();
-    if (s.tool == tool) return;
-    s.tool = tool;
-    s.band = s.pressBand = s.bandImage = {};
-    s.bandMode = BandMode::New;
-    if (tool != EditorTool::Select) s.selected = nullptr;
-    host_.ShowCursor(CursorFor(tool));
+    if (tool == current_ || int(tool) < 0 || int(tool) >= kEditorToolCount) return;
+    Current().Deactivate();
+    buttonDown_ = false;
+    current_ = tool;
+    Tool& next = Current();
+    if (!next.KeepsSelection()) host_.Selection().Clear();
+    next.Activate();
+    host_.ShowCursor(next.Cursor());
     host_.ToolChanged(tool);
     host_.Redraw();
 }
 
 void ToolController::Press(int vx, int vy) {
-    ViewState& s = host_.State();
-    ImageDocument* doc = host_.Document();
-    s.pressX = vx;
-    s.pressY = vy;
-    s.pressScrollX = host_.ScrollX();
-    s.pressScrollY = host_.ScrollY();
-    if (s.tool == EditorTool::Zoom) {
-        host_.ZoomIn();
+    Tool& tool = Current();
+    if (!tool.Drags()) {
+        tool.Press(vx, vy);
         return;
     }
+    ImageDocument* doc = host_.Document();
     TraceFirstObject(doc, "before mouse down: %d,%d,%d,%d\n");
-
-    // Clamp the press to the zoomed image, counted in zoomed pixels.
-    s.pressX = std::clamp(s.pressX, -s.pressScrollX, std::max(0, s.ZoomedWidth() - s.pressScrollX));
-    s.pressY = std::clamp(s.pressY, -s.pressScrollY, std::max(0, s.ZoomedHeight() - s.pressScrollY));
-
-    if (s.tool == EditorTool::Crop && doc && !doc->image.IsEmpty()) {
-        // Each crop press is one undo step: the objects are burned in first.
-        doc->RecordUndo(doc->image);
-        if (!doc->objects.empty()) {
-            doc->RenderObjects(doc->image);
-            doc->ClearObjects();
-        }
-        s.preview = DarkenedCopy(doc->image);
-        s.selected = nullptr;
-    }
-    if (s.tool == EditorTool::Move) host_.ShowCursor(ViewCursor::ClosedHand);
-    if (IsBandTool(s.tool)) {
-        s.selected = nullptr;
-        if (s.bandValid) {
-            s.pressBand = s.band;
-            s.bandMode = HitBand(s.band, s.pressX + s.pressScrollX, s.pressY + s.pressScrollY);
-            switch (s.bandMode) {
-            case BandMode::TopLeft:
-            case BandMode::BottomRight: host_.ShowCursor(ViewCursor::SizeNWSE); break;
-            case BandMode::BottomLeft:
-            case BandMode::TopRight: host_.ShowCursor(ViewCursor::SizeNESW); break;
-            case BandMode::Move: host_.ShowCursor(ViewCursor::Arrow); break;
-            case BandMode::New: s.bandImage = {}; break;
-            }
-        } else {
-            s.bandMode = BandMode::New;
-        }
-    }
-    s.buttonDown = true;
+    tool.Press(vx, vy);
+    buttonDown_ = true;
     TraceFirstObject(doc, "after mouse down: %d,%d,%d,%d\n");
 }
 
-void ToolController::Move(int vx, int vy) {
-    ViewState& s = host_.State();
-    if (s.tool == EditorTool::Move && s.buttonDown) {
-        const int x = host_.HasHorizontalScroll() ? s.pressScrollX + s.pressX - vx : 0;
-        const int y = host_.HasVerticalScroll() ? s.pressScrollY + s.pressY - vy : 0;
-        host_.ScrollTo(std::max(x, 0), std::max(y, 0));
-        return;
-    }
-    if (!IsBandTool(s.tool)) return;
-    if (s.buttonDown) {
-        BandDrag drag;
-        drag.mode = s.bandMode;
-        drag.pressBand = s.pressBand;
-        drag.pressX = s.pressX;
-        drag.pressY = s.pressY;
-        drag.pressScrollX = s.pressScrollX;
-        drag.pressScrollY = s.pressScrollY;
-        drag.zoomedWidth = s.ZoomedWidth();
-        drag.zoomedHeight = s.ZoomedHeight();
-        s.band = DragBand(drag, s.band, vx, vy);
-        s.bandImage = ZoomedToImage(s.band, s.Factor());
-        s.bandValid = s.band.Width() >= kBandVisibleSide && s.band.Height() >= kBandVisibleSide;
-        host_.Redraw();
-    } else if (s.bandValid) {
-        switch (HitBand(s.band, vx + host_.ScrollX(), vy + host_.ScrollY())) {
-        case BandMode::TopLeft:
-        case BandMode::BottomRight: host_.ShowCursor(ViewCursor::SizeNWSE); break;
-        case BandMode::BottomLeft:
-        case BandMode::TopRight: host_.ShowCursor(ViewCursor::SizeNESW); break;
-        case BandMode::Move: host_.ShowCursor(ViewCursor::Arrow); break;
-        case BandMode::New: host_.ShowCursor(ViewCursor::Cross); break;
-        }
-    }
+void ToolController::Move(int vx, int vy) { Current().Move(vx, vy, buttonDown_); }
+
+void ToolController::Release(int vx, int vy) {
+    const bool dragging = buttonDown_;
+    buttonDown_ = false;
+    Current().Release(vx, vy, dragging);
 }
 
-void ToolController::Release(int, int) {
-    ViewState& s = host_.State();
-    if (s.tool == EditorTool::Move) host_.ShowCursor(ViewCursor::OpenHand);
-    s.buttonDown = false;
+void ToolController::RightPress() { Current().RightPress(); }
+
+void ToolController::DoubleClick(int vx, int vy) {
+    if (!Current().DoubleClick(vx, vy)) Press(vx, vy);
 }
 
-void ToolController::RightPress() {
-    if (host_.State().tool == EditorTool::Zoom) host_.ZoomOut();
+bool ToolController::KeyPress(int key) { return Current().KeyPress(key); }
+
+void ToolController::SelectionCleared() {
+    Current().SelectionCleared();
+    buttonDown_ = false;
 }
 
 }  // namespace clipvane

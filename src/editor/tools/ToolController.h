@@ -1,26 +1,52 @@
 #pragma once
-// The editor's tool state machine: what a press, a drag and a release do
-// under each tool, tool changes and their cursors. Move pans the view, Zoom
-// zooms in (right button out), the band tools drag a rubber band with corner
-// handles. Positions are view points: client pixels less the margin.
-#include "editor/tools/ToolHost.h"
+// Dispatches the editor view's input to the current tool. Owns one instance
+// of every tool (made by a factory), tracks the drag between a press and its
+// release, and handles tool changes: the old tool is deactivated (a drag in
+// progress ends there), the new one shows its cursor, and the host is told so
+// that it can show the tool's panel. Positions are view points: client pixels
+// less the margin.
+#include <array>
+#include <functional>
+#include <memory>
+
+#include "editor/tools/Tool.h"
 
 namespace clipvane {
 
+using ToolFactory = std::function<std::unique_ptr<Tool>(EditorTool, ToolHost&)>;
+
+// The editor's tools: Move, Zoom, Crop, band tools for Text, Shape, Highlight
+// and Stamp, and idle tools for Select, Line and Arrow.
+std::unique_ptr<Tool> CreateTool(EditorTool tool, ToolHost& host);
+
 class ToolController {
 public:
-    explicit ToolController(ToolHost& host) : host_(host) {}
+    explicit ToolController(ToolHost& host, const ToolFactory& factory = CreateTool);
 
     void SetTool(EditorTool tool);
+    EditorTool CurrentTool() const { return current_; }
+    Tool& Current() { return Get(current_); }
+    Tool& Get(EditorTool tool) { return *tools_[size_t(tool)]; }
+    // A press of the current tool started a drag that has not been released.
+    bool ButtonDown() const { return buttonDown_; }
+
     void Press(int vx, int vy);
     void Move(int vx, int vy);
     void Release(int vx, int vy);
     void RightPress();
+    void DoubleClick(int vx, int vy);
+    // A Qt key code; true when the current tool used the key.
+    bool KeyPress(int key);
 
-    static ViewCursor CursorFor(EditorTool tool);
+    // The view's selection was cleared because the document's objects are
+    // being replaced: the current tool lets go of it and the drag ends.
+    void SelectionCleared();
 
 private:
     ToolHost& host_;
+    std::array<std::unique_ptr<Tool>, kEditorToolCount> tools_;
+    EditorTool current_ = EditorTool::Move;
+    bool buttonDown_ = false;
 };
 
 }  // namespace clipvane

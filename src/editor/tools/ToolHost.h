@@ -1,25 +1,22 @@
 #pragma once
-// What the tool state machine needs from the view it runs in.
-#include <QCursor>
-
-#include "editor/view/ViewState.h"
+// What the tools need from the view they run in. Tools reach the view only
+// through this interface.
+#include "editor/tools/EditorTool.h"
+#include "editor/tools/ViewCursor.h"
+#include "editor/tools/ViewMetrics.h"
 
 namespace clipvane {
 
 class ImageDocument;
-
-// SelectArrow: the Select tool's arrow with a four-way cross; Arrow: a plain arrow.
-enum class ViewCursor { OpenHand, ClosedHand, Cross, Magnifier, SelectArrow, Arrow, SizeNWSE, SizeNESW };
+struct ObjectSelection;
 
 class ToolHost {
 public:
     virtual ~ToolHost() = default;
-    virtual ViewState& State() = 0;
     virtual ImageDocument* Document() = 0;
-    virtual int ScrollX() const = 0;
-    virtual int ScrollY() const = 0;
-    virtual bool HasHorizontalScroll() const = 0;
-    virtual bool HasVerticalScroll() const = 0;
+    // The view's one selected object and how it is being dragged.
+    virtual ObjectSelection& Selection() = 0;
+    virtual ViewMetrics Metrics() const = 0;
     virtual void ScrollTo(int x, int y) = 0;
     virtual void ZoomIn() = 0;
     virtual void ZoomOut() = 0;

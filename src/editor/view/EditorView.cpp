@@ -15,13 +15,11 @@ EditorView::EditorView(ImageDocument* document, QWidget* parent) : QAbstractScro
     setFocusPolicy(Qt::StrongFocus);
     viewport()->setMouseTracking(true);
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
-    ShowCursor(ToolController::CursorFor(state_.tool));
+    state_.tool = tools_.CurrentTool();
+    ShowCursor(tools_.Current().Cursor());
     if (doc_) {
         connect(doc_, &ImageDocument::changed, this, &EditorView::DocumentChanged);
-        connect(doc_, &ImageDocument::objectsAboutToBeReplaced, this, [this] {
-            state_.ClearSelection();
-            state_.buttonDown = false;
-        });
+        connect(doc_, &ImageDocument::objectsAboutToBeReplaced, this, &EditorView::ClearSelection);
     }
     DocumentChanged();
 }
@@ -32,13 +30,10 @@ void EditorView::DocumentChanged() {
     if (w != state_.imageWidth || h != state_.imageHeight) {
         state_.imageWidth = w;
         state_.imageHeight = h;
-        // A band drawn on the old size may lie outside the new image.
-        state_.ClearBand();
+        tools_.Current().ImageChanged(true);
         UpdateScrollBars();
-    } else if (state_.tool == EditorTool::Crop && state_.bandValid && doc_) {
-        // The image changed under a crop band (an effect, a paste): the
-        // darkened surround follows it instead of showing the old pixels.
-        state_.preview = DarkenedCopy(doc_->image);
+    } else {
+        tools_.Current().ImageChanged(false);
     }
     viewport()->update();
     emit statusChanged();
@@ -62,7 +57,7 @@ void EditorView::UpdateScrollBars() {
 
 void EditorView::ApplyZoom() {
     UpdateScrollBars();
-    state_.band = ImageToZoomed(state_.bandImage, state_.Factor());
+    tools_.Current().ZoomChanged();
     viewport()->update();
     emit statusChanged();
 }
@@ -95,26 +90,21 @@ void EditorView::SetZoomIndex(int index) {
     ApplyZoom();
 }
 
-bool EditorView::CommitCrop() {
-    if (!doc_ || state_.tool != EditorTool::Crop || !state_.bandValid) return false;
-    const Rect r = state_.bandImage;
-    if (r.right <= r.left || r.bottom <= r.top) return false;
-    PixelImage cropped;
-    // A failed copy (no memory) leaves the image as it was.
-    if (!CopyRegion(doc_->image, &cropped, r)) return false;
-    doc_->RecordUndo(doc_->image);
-    doc_->image = std::move(cropped);
-    doc_->image.originX = doc_->image.originY = 0;
-    state_.ClearBand();
-    state_.preview = DarkenedCopy(doc_->image);
-    doc_->ImageEdited();
-    DocumentChanged();
-    return true;
+void EditorView::ClearSelection() {
+    selection_.Clear();
+    tools_.SelectionCleared();
 }
 
-void EditorView::ClearBand() {
-    state_.ClearBand();
-    viewport()->update();
+ViewMetrics EditorView::Metrics() const {
+    ViewMetrics m;
+    m.imageWidth = state_.imageWidth;
+    m.imageHeight = state_.imageHeight;
+    m.factor = state_.Factor();
+    m.scrollX = ScrollX();
+    m.scrollY = ScrollY();
+    m.horizontalScroll = HasHorizontalScroll();
+    m.verticalScroll = HasVerticalScroll();
+    return m;
 }
 
 QString EditorView::SizeText() const {
@@ -137,11 +127,14 @@ void EditorView::ShowCursor(ViewCursor cursor) { viewport()->setCursor(CursorSha
 
 void EditorView::Redraw() { viewport()->update(); }
 
-void EditorView::ToolChanged(EditorTool tool) { emit toolPanelRequested(int(tool)); }
+void EditorView::ToolChanged(EditorTool tool) {
+    state_.tool = tool;
+    emit toolPanelRequested(int(tool));
+}
 
 void EditorView::paintEvent(QPaintEvent*) {
     QPainter p(viewport());
-    PaintView(p, state_, doc_, {ScrollX(), ScrollY(), viewport()->width(), viewport()->height()});
+    PaintView(p, state_, doc_, tools_.Current(), {ScrollX(), ScrollY(), viewport()->width(), viewport()->height()});
 }
 
 void EditorView::resizeEvent(QResizeEvent* event) {
@@ -162,6 +155,19 @@ void EditorView::mousePressEvent(QMouseEvent* event) {
     else if (event->button() == Qt::RightButton) tools_.RightPress();
     viewport()->update();
     emit statusChanged();  // a press may have recorded an undo step
+}
+
+void EditorView::mouseDoubleClickEvent(QMouseEvent* event) {
+    // Qt sends a double click in place of the second press; a tool that has
+    // no use for it gets that press.
+    if (event->button() != Qt::LeftButton) {
+        mousePressEvent(event);
+        return;
+    }
+    const QPoint v = ViewPoint(event->position());
+    tools_.DoubleClick(v.x(), v.y());
+    viewport()->update();
+    emit statusChanged();
 }
 
 void EditorView::mouseMoveEvent(QMouseEvent* event) {
@@ -188,17 +194,13 @@ void EditorView::wheelEvent(QWheelEvent* event) {
 }
 
 void EditorView::keyPressEvent(QKeyEvent* event) {
-    switch (event->key()) {
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        CommitCrop();
+    const int key = event->key();
+    // Enter (crop) and Esc (drop the band) stay with the view under every tool.
+    if (tools_.KeyPress(key) || key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape) {
         viewport()->update();
         return;
-    case Qt::Key_Escape:
-        ClearBand();
-        return;
-    default: QAbstractScrollArea::keyPressEvent(event);
     }
+    QAbstractScrollArea::keyPressEvent(event);
 }
 
 }  // namespace clipvane

@@ -1,16 +1,17 @@
 #pragma once
 // The editor view of one document: the image with its objects at one of ten
 // zoom levels on a grey background with a 5-pixel margin, scrolling, the
-// tools' mouse handling (through ToolController) and the crop.
+// selected object, and the tools, which get the view's mouse and key input
+// through its ToolController.
 #include <QAbstractScrollArea>
 #include <QPointer>
 
+#include "annotation/ObjectGeometry.h"
 #include "document/ImageDocument.h"
 #include "editor/tools/ToolController.h"
 #include "editor/view/ViewState.h"
 
 namespace clipvane {
-
 
 class EditorView : public QAbstractScrollArea, public ToolHost {
     Q_OBJECT
@@ -18,7 +19,9 @@ public:
     explicit EditorView(ImageDocument* document, QWidget* parent = nullptr);
 
     ImageDocument* Document() override { return doc_; }
-    ViewState& State() override { return state_; }
+    ObjectSelection& Selection() override { return selection_; }
+    ViewMetrics Metrics() const override;
+    ViewState& State() { return state_; }
     const ViewState& State() const { return state_; }
     ToolController& Tools() { return tools_; }
 
@@ -31,12 +34,9 @@ public:
     bool CanZoomActual() const { return state_.zoomIndex != kZoomActualIndex; }
     void SetZoomIndex(int index);
 
-    // Enter: crops the document image to the band (one undo step). False when
-    // there was nothing to crop.
-    bool CommitCrop();
-    // Esc: drops the band.
-    void ClearBand();
-    void ClearSelection() { state_.ClearSelection(); }
+    // Drops the selected object and what the current tool holds of it, and
+    // ends a drag (the document's objects are being replaced).
+    void ClearSelection();
 
     // "  Size: W x H" and "Zoom: N%" for the status bar.
     QString SizeText() const;
@@ -44,10 +44,10 @@ public:
     // The scroll range: zoomed image size plus the margins.
     QSize ScrollRangeSize() const;
 
-    int ScrollX() const override;
-    int ScrollY() const override;
-    bool HasHorizontalScroll() const override;
-    bool HasVerticalScroll() const override;
+    int ScrollX() const;
+    int ScrollY() const;
+    bool HasHorizontalScroll() const;
+    bool HasVerticalScroll() const;
     void ScrollTo(int x, int y) override;
     void ShowCursor(ViewCursor cursor) override;
     void Redraw() override;
@@ -65,6 +65,7 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;
@@ -77,6 +78,7 @@ private:
 
     QPointer<ImageDocument> doc_;
     ViewState state_;
+    ObjectSelection selection_;
     ToolController tools_{*this};
 };
 

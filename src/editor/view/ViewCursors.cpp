@@ -65,6 +65,8 @@ QCursor CursorShape(ViewCursor cursor) {
     case ViewCursor::Arrow: return Qt::ArrowCursor;
     case ViewCursor::SizeNWSE: return Qt::SizeFDiagCursor;
     case ViewCursor::SizeNESW: return Qt::SizeBDiagCursor;
+    case ViewCursor::SizeWE: return Qt::SizeHorCursor;
+    case ViewCursor::SizeNS: return Qt::SizeVerCursor;
     }
     return Qt::ArrowCursor;
 }

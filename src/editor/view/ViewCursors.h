@@ -1,7 +1,7 @@
 #pragma once
 #include <QCursor>
 
-#include "editor/tools/ToolHost.h"
+#include "editor/tools/ViewCursor.h"
 
 namespace clipvane {
 

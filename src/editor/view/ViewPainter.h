@@ -1,12 +1,13 @@
 #pragma once
 // Paints one editor view: grey background, the document's image with its
-// objects at the zoom, and for the Crop tool the darkened image with the band
-// at full brightness, its dotted outline and corner squares.
+// objects at the zoom, and what the current tool shows (the Crop tool its
+// darkened image with the band at full brightness and its corner squares).
 class QPainter;
 
 namespace clipvane {
 
 class ImageDocument;
+class Tool;
 struct ViewState;
 
 struct ViewPaintArgs {
@@ -16,9 +17,6 @@ struct ViewPaintArgs {
     int viewportHeight = 0;
 };
 
-// Drops a band too small to show (under 4 zoomed pixels), as painting does.
-void ValidateBand(ViewState& state);
-
-void PaintView(QPainter& painter, ViewState& state, ImageDocument* doc, const ViewPaintArgs& args);
+void PaintView(QPainter& painter, const ViewState& state, ImageDocument* doc, Tool& tool, const ViewPaintArgs& args);
 
 }  // namespace clipvane

@@ -1,7 +1,8 @@
 #pragma once
-// Zoom levels of the editor view and the conversions between client, zoomed
-// and image pixels. Plain arithmetic so that it can be tested on its own.
-#include "image/Bitmap.h"
+// Zoom levels of the editor view, its margin and scroll range; the
+// conversions between zoomed and image pixels are in ViewMetrics.h. Plain
+// arithmetic so that it can be tested on its own.
+#include "editor/tools/ViewMetrics.h"
 
 namespace clipvane {
 
@@ -16,19 +17,6 @@ inline float ZoomFactor(int index) {
                                                   1.5f, 2.0f,  4.0f, 6.0f,  8.0f};
     return index >= 0 && index < kZoomLevels ? kTable[index] : 0.0f;
 }
-
-// Zoomed length of an image length: truncate(f x n + 0.5).
-inline int ZoomedLength(int n, float f) { return int(f * float(n) + 0.5f); }
-
-// Image coordinate of a zoomed coordinate: truncate(z / f + 0.5).
-inline int ImageCoord(int zoomed, float f) { return f > 0 ? int(float(zoomed) / f + 0.5f) : 0; }
-
-inline Rect ScaleRect(const Rect& r, float f) {
-    return {int(float(r.left) * f + 0.5f), int(float(r.top) * f + 0.5f), int(float(r.right) * f + 0.5f),
-            int(float(r.bottom) * f + 0.5f)};
-}
-inline Rect ZoomedToImage(const Rect& r, float f) { return f > 0 ? ScaleRect(r, 1.0f / f) : Rect{}; }
-inline Rect ImageToZoomed(const Rect& r, float f) { return ScaleRect(r, f); }
 
 // Scroll range of the view for an image at a zoom: the zoomed size plus the
 // margin on both sides.

@@ -1,0 +1,44 @@
+#pragma once
+// A ToolHost without a view: fixed metrics set by the test, and a record of
+// what the tools asked of it.
+#include <vector>
+
+#include "annotation/ObjectGeometry.h"
+#include "editor/tools/ToolHost.h"
+
+namespace clipvane::test {
+
+struct FakeToolHost : clipvane::ToolHost {
+    FakeToolHost() {
+        metrics.imageWidth = 200;
+        metrics.imageHeight = 150;
+    }
+
+    clipvane::ImageDocument* Document() override { return document; }
+    clipvane::ObjectSelection& Selection() override { return selection; }
+    clipvane::ViewMetrics Metrics() const override { return metrics; }
+    void ScrollTo(int x, int y) override {
+        metrics.scrollX = x;
+        metrics.scrollY = y;
+        ++scrolls;
+    }
+    void ZoomIn() override { ++zoomIns; }
+    void ZoomOut() override { ++zoomOuts; }
+    void ShowCursor(clipvane::ViewCursor cursor) override { cursors.push_back(cursor); }
+    void Redraw() override { ++redraws; }
+    void ToolChanged(clipvane::EditorTool tool) override { toolChanges.push_back(tool); }
+
+    clipvane::ViewCursor LastCursor() const { return cursors.empty() ? clipvane::ViewCursor::Arrow : cursors.back(); }
+
+    clipvane::ImageDocument* document = nullptr;
+    clipvane::ObjectSelection selection;
+    clipvane::ViewMetrics metrics;
+    std::vector<clipvane::ViewCursor> cursors;
+    std::vector<clipvane::EditorTool> toolChanges;
+    int scrolls = 0;
+    int zoomIns = 0;
+    int zoomOuts = 0;
+    int redraws = 0;
+};
+
+}  // namespace clipvane::test
