@@ -9,30 +9,34 @@ scripts/install-deps.sh
 jobs=$(nproc)
 fuzz_seconds=${CLIPVANE_FUZZ_SECONDS:-15}
 
+# The three builds are the presets in CMakePresets.json; warnings are errors.
 echo "== build"
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build -j "$jobs"
+cmake --preset default -DCLIPVANE_WERROR=ON >/dev/null
+cmake --build --preset default -j "$jobs"
 
 echo "== sanitizer build"
-cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCLIPVANE_SANITIZE=ON \
-  -DCLIPVANE_BENCH=OFF >/dev/null
-cmake --build build-asan -j "$jobs"
+cmake --preset asan -DCLIPVANE_WERROR=ON >/dev/null
+cmake --build --preset asan -j "$jobs"
 
 echo "== fuzz build"
-CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DCLIPVANE_FUZZ=ON -DCLIPVANE_UI=OFF -DCLIPVANE_TESTS=OFF -DCLIPVANE_BENCH=OFF >/dev/null
-cmake --build build-fuzz -j "$jobs"
+cmake --preset fuzz -DCLIPVANE_WERROR=ON >/dev/null
+cmake --build --preset fuzz -j "$jobs"
 
 status=0
+echo "== format"
+# Every tracked C++ file as clang-format lays it out (.clang-format).
+scripts/check-format.sh || status=1
+
 echo "== tests"
-(cd build && ctest --output-on-failure -j "$jobs") || status=1
+ctest --preset default -j "$jobs" || status=1
 
 echo "== tests under sanitizers"
 # Every unit test; the end-to-end tests drive whole processes and run once above.
+# The sanitizer options also apply to the fuzz runs below.
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export LSAN_OPTIONS=suppressions=$PWD/tests/sanitizer/lsan.supp:print_suppressions=0
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
-(cd build-asan && ctest --output-on-failure -j "$jobs" -LE e2e) || status=1
+ctest --preset asan -j "$jobs" || status=1
 
 echo "== fuzz (${fuzz_seconds}s each)"
 for target in build-fuzz/fuzz/fuzz_*; do

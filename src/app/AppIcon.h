@@ -1,6 +1,7 @@
 #pragma once
-// Icons drawn by the program itself: the application icon and one icon per
-// tool-bar command, painted with QPainter at any size.
+// The application icon and one icon per command: the desktop icon theme's
+// where a freedesktop icon name fits the command, otherwise (and as the
+// fallback) the program's own SVG drawings compiled in as resources.
 #include <QIcon>
 
 namespace clipvane {
