@@ -77,6 +77,8 @@ private:
         if (it == cache_.end()) {
             QFont font(family);
             font.setPixelSize(combo_->PreviewHeight());
+            // Only the family's own glyphs are wanted: no fallback search.
+            font.setStyleStrategy(QFont::NoFontMerging);
             it = cache_.insert(family, font);
         }
         return *it;
