@@ -58,17 +58,11 @@ TEST_F(StampFixture, ShippedFolderFirstThenUserEachSortedAndOnlyReadableFiles) {
     EXPECT_EQ(library.Paths()[0], shipped + "/a.tga");
     EXPECT_EQ(library.Paths()[1], shipped + "/b.bmp");
     EXPECT_EQ(library.Paths()[2], user + "/0.bmp");
-    EXPECT_EQ(library.Thumbnail(0).PixelAddress(0, 0)[0], 2);
+    EXPECT_EQ(library.ThumbnailImage(0).pixel(35, 26), qRgb(2, 2, 2));
 
-    // Loading again starts over.
-    library.LoadStamps({user});
-    EXPECT_EQ(library.Count(), 1);
-}
-
-TEST_F(StampFixture, MissingOrEmptyFoldersGiveAnEmptyList) {
-    library.LoadStamps({dir.filePath("nowhere").toStdString(), shipped, user});
+    // Loading again starts over; missing folders add nothing.
+    library.LoadStamps({dir.filePath("nowhere").toStdString()});
     EXPECT_EQ(library.Count(), 0);
-    EXPECT_TRUE(library.SelectedStampImage(0).IsEmpty());
     EXPECT_TRUE(library.SelectedStampImage(1).IsEmpty());
 }
 
@@ -98,29 +92,17 @@ TEST_F(StampFixture, ThumbnailsTakeTheNearestSourcePixel) {
     EXPECT_EQ(small.PixelAddress(5, 7)[0], 10);
     EXPECT_EQ(small.PixelAddress(5, 7)[1], 14);
 
-    const QImage shown = [&] {
-        StampLibrary lib;
-        Save(source, shipped + "/s.bmp");
-        lib.LoadStamps({shipped});
-        return lib.ThumbnailImage(0);
-    }();
-    EXPECT_EQ(shown.size(), QSize(36, 27));
-    EXPECT_EQ(shown.pixel(35, 26), qRgb(200, 2, 3));
-}
-
-TEST_F(StampFixture, PalettedImagesAreScaledToo) {
+    // Images under 8 bits per pixel are scaled too.
     PixelImage paletted;
     ASSERT_TRUE(paletted.Create(2, 2, 1));
     const RgbQuad colours[2] = {{0, 0, 0, 0}, {255, 255, 255, 0}};
     paletted.SetPalette(0, 2, colours);
     paletted.Row(0)[0] = 0x40;  // (1, 0) white
-    const PixelImage thumb = StampLibrary::MakeThumbnail(paletted);
-    ASSERT_EQ(thumb.Width(), 36);
-    ASSERT_EQ(thumb.Height(), 27);
-    EXPECT_EQ(thumb.PixelAddress(18, 0)[0], 255);
-    EXPECT_EQ(thumb.PixelAddress(17, 0)[0], 0);
-    EXPECT_EQ(thumb.PixelAddress(18, 14)[0], 0);
-    EXPECT_TRUE(StampLibrary::MakeThumbnail(PixelImage()).IsEmpty());
+    const PixelImage one = StampLibrary::MakeThumbnail(paletted);
+    ASSERT_EQ(one.Width(), 36);
+    EXPECT_EQ(one.PixelAddress(18, 0)[0], 255);
+    EXPECT_EQ(one.PixelAddress(17, 0)[0], 0);
+    EXPECT_EQ(one.PixelAddress(18, 14)[0], 0);
 }
 
 TEST_F(StampFixture, SelectedStampImageIs32BitsAndEmptyWhenItCannotBe) {
@@ -163,9 +145,6 @@ TEST_F(StampFixture, DefaultFoldersAreTheShippedStampsThenTheUsersOwn) {
     const PixelImage first = library.SelectedStampImage(1);
     EXPECT_EQ(first.Depth(), 32);
     EXPECT_EQ(first.PixelAddress(0, 0)[3], 0);  // transparent corner kept
-
-    setenv("XDG_DATA_HOME", "relative/path", 1);  // ignored: not absolute
-    EXPECT_NE(StampLibrary::UserFolder().find("/.local/share/clipvane/stamps"), std::string::npos);
     if (old)
         setenv("XDG_DATA_HOME", saved.c_str(), 1);
     else

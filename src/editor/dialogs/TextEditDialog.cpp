@@ -77,6 +77,12 @@ TextEditDialog::TextEditDialog(TextObject& object, QWidget* parent) : QDialog(pa
     main->addWidget(textEdit_, 1);
     main->addWidget(buttons);
     resize(520, 300);
+    // Names for tests and automation.
+    fontList_->setObjectName(QStringLiteral("fontList"));
+    colorButton_->setObjectName(QStringLiteral("colorButton"));
+    sizeEdit_->setObjectName(QStringLiteral("sizeEdit"));
+    sizeList_->setObjectName(QStringLiteral("sizeList"));
+    textEdit_->setObjectName(QStringLiteral("textEdit"));
 
     // Prepare from the object.
     text = QString::fromStdU16String(object.text);
