@@ -32,7 +32,7 @@ public:
         const QColor ink = pal.color(selected ? QPalette::HighlightedText : QPalette::Text);
         p->setPen(ink);
         QRect r = option.rect.adjusted(4, 0, -2, 0);
-        const QFont& own = FontFor(family);
+        const QFont& own = FontFor(family, option.font);
         const int flags = Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine;
         switch (combo_->PreviewStyle()) {
         case FontPreviewCombo::kNameInFont:
@@ -72,13 +72,18 @@ public:
     }
 
 private:
-    const QFont& FontFor(const QString& family) const {
+    const QFont& FontFor(const QString& family, const QFont& listFont) const {
         auto it = cache_.find(family);
         if (it == cache_.end()) {
-            QFont font(family);
+            // A family without Latin letters (a script or symbol font) could
+            // not spell its own name: it is shown in the list's font.
+            QFont font = listFont;
+            if (QFontDatabase::writingSystems(family).contains(QFontDatabase::Latin)) {
+                font = QFont(family);
+                // Only the family's own glyphs are wanted: no fallback search.
+                font.setStyleStrategy(QFont::NoFontMerging);
+            }
             font.setPixelSize(combo_->PreviewHeight());
-            // Only the family's own glyphs are wanted: no fallback search.
-            font.setStyleStrategy(QFont::NoFontMerging);
             it = cache_.insert(family, font);
         }
         return *it;
