@@ -11,7 +11,7 @@ packages=(
   xvfb xauth openbox trayer xdotool xclip x11-utils dbus dbus-x11
   imagemagick libmagick++-dev libvips-dev scrot
   libgtest-dev libgmock-dev libbenchmark-dev
-  fonts-dejavu-core
+  fonts-dejavu-core fonts-dejavu fonts-liberation2 fonts-noto-core
 )
 
 missing=()
