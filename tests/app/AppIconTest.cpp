@@ -13,7 +13,6 @@
 #include <gtest/gtest.h>
 
 #include "app/AppIcon.h"
-#include "app/AppTestSupport.h"
 #include "app/CommandIds.h"
 #include "app/CommandTable.h"
 
@@ -57,7 +56,6 @@ protected:
         : savedName_(QIcon::themeName()),
           savedPaths_(QIcon::themeSearchPaths()),
           savedFallbackPaths_(QIcon::fallbackSearchPaths()) {
-        cvtest::AppInstance();
         QIcon::setFallbackSearchPaths({});
     }
     ~IconThemeFixture() override {

@@ -1,6 +1,7 @@
 // The Edit Text dialog against a Text object: preparing the controls, OK
 // applying every value and Cancel none, Unicode text, the size controls and
 // the keys of the text field.
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QElapsedTimer>
