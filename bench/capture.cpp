@@ -87,8 +87,8 @@ void GrabBench(benchmark::State& state, bool fresh, const char* name) {
         total += std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
     }
     Record(state, name, total);
-    state.counters["MPixel/s"] = benchmark::Counter(double(screen.Width()) * screen.Height() * double(state.iterations()) / 1e6,
-                                                     benchmark::Counter::kIsRate);
+    state.counters["MPixel/s"] = benchmark::Counter(
+        double(screen.Width()) * screen.Height() * double(state.iterations()) / 1e6, benchmark::Counter::kIsRate);
 }
 void BM_GrabToPixelImage(benchmark::State& state) { GrabBench(state, false, "platform"); }
 void BM_GrabToFreshPixelImage(benchmark::State& state) { GrabBench(state, true, "fresh"); }
@@ -157,9 +157,7 @@ void BM_OneShotProcess(benchmark::State& state) {
     ProcessBench(state, "oneshot", {ClipvaneBinary(), "--shot", "full", "--output", kOut});
 }
 void BM_ScrotProcess(benchmark::State& state) { ProcessBench(state, "scrot", {"scrot", "-o", kOut}); }
-void BM_ImportProcess(benchmark::State& state) {
-    ProcessBench(state, "import", {"import", "-window", "root", kOut});
-}
+void BM_ImportProcess(benchmark::State& state) { ProcessBench(state, "import", {"import", "-window", "root", kOut}); }
 BENCHMARK(BM_OneShotProcess)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(10);
 BENCHMARK(BM_ScrotProcess)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(10);
 BENCHMARK(BM_ImportProcess)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(10);

@@ -15,7 +15,7 @@
 #include "document/PixelImagePainter.h"
 #include "document/RenderCache.h"
 #include "document/RenderObjects.h"
-#include "image/Effect.h"
+#include "image/ImageEffect.h"
 
 namespace {
 
@@ -49,50 +49,50 @@ ObjectList Mixed() {
         const int w = pick(40, 440), h = pick(40, 440);
         std::unique_ptr<AnnotationObject> object;
         switch (i % 6) {
-            case 0:
-            case 1: {
-                auto line = std::make_unique<LineObject>(i % 6 == 0 ? kObjectLine : kObjectArrow);
-                line->x1 = x;
-                line->y1 = y;
-                line->x2 = x + w;
-                line->y2 = y + h / 2;
-                line->width = 1 + i % 10;
-                line->color = MakeColorRef(200, 30, 30);
-                line->style = i % 3 == 0 ? 0 : i % 2;
-                object = std::move(line);
-                break;
-            }
-            case 2:
-            case 3: {
-                auto shape = std::make_unique<ShapeObject>();
-                shape->left = x;
-                shape->top = y;
-                shape->right = x + w;
-                shape->bottom = y + h;
-                shape->borderStyle = i % 4;
-                object = std::move(shape);
-                break;
-            }
-            case 4: {
-                auto highlight = std::make_unique<HighlightObject>();
-                highlight->left = x;
-                highlight->top = y;
-                highlight->right = x + w;
-                highlight->bottom = y + h / 3;
-                object = std::move(highlight);
-                break;
-            }
-            default: {
-                auto text = std::make_unique<TextObject>();
-                text->left = x;
-                text->top = y;
-                text->right = x + w;
-                text->bottom = y + h / 2;
-                text->text = u"Annotation text\r\nsecond line";
-                text->boxStyle = i % 2;
-                object = std::move(text);
-                break;
-            }
+        case 0:
+        case 1: {
+            auto line = std::make_unique<LineObject>(i % 6 == 0 ? kObjectLine : kObjectArrow);
+            line->x1 = x;
+            line->y1 = y;
+            line->x2 = x + w;
+            line->y2 = y + h / 2;
+            line->width = 1 + i % 10;
+            line->color = MakeColorRef(200, 30, 30);
+            line->style = i % 3 == 0 ? 0 : i % 2;
+            object = std::move(line);
+            break;
+        }
+        case 2:
+        case 3: {
+            auto shape = std::make_unique<ShapeObject>();
+            shape->left = x;
+            shape->top = y;
+            shape->right = x + w;
+            shape->bottom = y + h;
+            shape->borderStyle = i % 4;
+            object = std::move(shape);
+            break;
+        }
+        case 4: {
+            auto highlight = std::make_unique<HighlightObject>();
+            highlight->left = x;
+            highlight->top = y;
+            highlight->right = x + w;
+            highlight->bottom = y + h / 3;
+            object = std::move(highlight);
+            break;
+        }
+        default: {
+            auto text = std::make_unique<TextObject>();
+            text->left = x;
+            text->top = y;
+            text->right = x + w;
+            text->bottom = y + h / 2;
+            text->text = u"Annotation text\r\nsecond line";
+            text->boxStyle = i % 2;
+            object = std::move(text);
+            break;
+        }
         }
         object->shadow = i % 3 == 0;
         if (object->kind != kObjectHighlight) object->transparency = (i * 7) % 40;

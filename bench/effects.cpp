@@ -144,7 +144,7 @@ void RunMagick(benchmark::State& state, const MagickOp& op) {
 struct Entry {
     std::string name;
     MakeEffect ours;
-    VipsOp vips;     // may be empty
+    VipsOp vips;      // may be empty
     MagickOp magick;  // may be empty
     std::string target;
 };
@@ -171,7 +171,9 @@ std::vector<Entry> Entries() {
                      VipsImage* out = nullptr;
                      return vips_linear1(in, &out, 1.5, 0, "uchar", TRUE, nullptr) ? nullptr : out;
                  },
-                 [](Magick::Image& i) { i.quantumOperator(MagickCore::CompositeChannels, MagickCore::MultiplyEvaluateOperator, 1.5); },
+                 [](Magick::Image& i) {
+                     i.quantumOperator(MagickCore::CompositeChannels, MagickCore::MultiplyEvaluateOperator, 1.5);
+                 },
                  ">= vips"});
     e.push_back({"posterize", [] { return std::make_unique<clipvane::PosterizeEffect>(4); },
                  [](VipsImage* in) {
@@ -195,7 +197,8 @@ std::vector<Entry> Entries() {
                      return Unref(r ? nullptr : out, {mask});
                  },
                  [](Magick::Image& i) {
-                     static const double k[9] = {1 / 16., 2 / 16., 1 / 16., 2 / 16., 4 / 16., 2 / 16., 1 / 16., 2 / 16., 1 / 16.};
+                     static const double k[9] = {1 / 16., 2 / 16., 1 / 16., 2 / 16., 4 / 16.,
+                                                 2 / 16., 1 / 16., 2 / 16., 1 / 16.};
                      i.convolve(3, k);
                  },
                  "within 1.5x of vips"});
@@ -301,7 +304,8 @@ public:
     void ReportRuns(const std::vector<Run>& runs) override {
         for (const Run& r : runs)
             if (r.run_type == Run::RT_Iteration && !r.error_occurred)
-                seconds[StripSuffix(r.benchmark_name())] = r.GetAdjustedRealTime() / (r.time_unit == benchmark::kMillisecond ? 1e3 : 1e9);
+                seconds[StripSuffix(r.benchmark_name())] =
+                    r.GetAdjustedRealTime() / (r.time_unit == benchmark::kMillisecond ? 1e3 : 1e9);
         ConsoleReporter::ReportRuns(runs);
     }
 };
@@ -316,9 +320,13 @@ int main(int argc, char** argv) {
 
     const std::vector<Entry> entries = Entries();
     for (const Entry& e : entries) {
-        benchmark::RegisterBenchmark((e.name + "/ours").c_str(), RunOurs, e.ours)->Unit(benchmark::kMillisecond)->UseRealTime();
+        benchmark::RegisterBenchmark((e.name + "/ours").c_str(), RunOurs, e.ours)
+            ->Unit(benchmark::kMillisecond)
+            ->UseRealTime();
         if (e.vips)
-            benchmark::RegisterBenchmark((e.name + "/vips").c_str(), RunVips, e.vips)->Unit(benchmark::kMillisecond)->UseRealTime();
+            benchmark::RegisterBenchmark((e.name + "/vips").c_str(), RunVips, e.vips)
+                ->Unit(benchmark::kMillisecond)
+                ->UseRealTime();
         if (e.magick)
             benchmark::RegisterBenchmark((e.name + "/magick").c_str(), RunMagick, e.magick)
                 ->Unit(benchmark::kMillisecond)

@@ -29,7 +29,7 @@
 namespace {
 
 double CpuSeconds() {
-    rusage self {}, children {};
+    rusage self{}, children{};
     getrusage(RUSAGE_SELF, &self);
     getrusage(RUSAGE_CHILDREN, &children);
     auto sec = [](const timeval& t) { return double(t.tv_sec) + double(t.tv_usec) * 1e-6; };

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "image/Effect.h"
+#include "image/ImageEffect.h"
 #include "image/PixelImage.h"
 
 namespace {

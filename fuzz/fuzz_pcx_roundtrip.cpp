@@ -25,7 +25,8 @@ void Check(bool ok, const char* what) {
 }  // namespace
 
 // Compares a decoded image with the one that was encoded.
-void CheckSame(const clipvane::PixelImage& image, const clipvane::PixelImage& expected, const clipvane::PixelImage& back) {
+void CheckSame(const clipvane::PixelImage& image, const clipvane::PixelImage& expected,
+               const clipvane::PixelImage& back) {
     Check(back.Width() == image.Width() && back.Height() == image.Height(), "own reader: size");
     const bool indexed = image.Depth() <= 8;
     Check(back.Depth() == (indexed ? 8 : 24), "own reader: depth");
@@ -38,8 +39,7 @@ void CheckSame(const clipvane::PixelImage& image, const clipvane::PixelImage& ex
                 Check(a.rgbRed == b.rgbRed && a.rgbGreen == b.rgbGreen && a.rgbBlue == b.rgbBlue,
                       "own reader: palette");
             } else {
-                Check(std::memcmp(back.PixelAddress(x, y), expected.PixelAddress(x, y), 3) == 0,
-                      "own reader: colour");
+                Check(std::memcmp(back.PixelAddress(x, y), expected.PixelAddress(x, y), 3) == 0, "own reader: colour");
             }
         }
 }

@@ -19,17 +19,17 @@ bool InSquare(int px, int py, int cx, int cy) { return InRect(px, py, cx - 6, cy
 
 HandleCursor CursorForHandle(HandleCode code) {
     switch (code) {
-        case kHandleLineStart:
-        case kHandleBottomLeft:
-        case kHandleTopRight: return HandleCursor::SizeNESW;
-        case kHandleLineEnd:
-        case kHandleTopLeft:
-        case kHandleBottomRight: return HandleCursor::SizeNWSE;
-        case kHandleLeft:
-        case kHandleRight: return HandleCursor::SizeWE;
-        case kHandleTop:
-        case kHandleBottom: return HandleCursor::SizeNS;
-        default: return HandleCursor::Select;
+    case kHandleLineStart:
+    case kHandleBottomLeft:
+    case kHandleTopRight: return HandleCursor::SizeNESW;
+    case kHandleLineEnd:
+    case kHandleTopLeft:
+    case kHandleBottomRight: return HandleCursor::SizeNWSE;
+    case kHandleLeft:
+    case kHandleRight: return HandleCursor::SizeWE;
+    case kHandleTop:
+    case kHandleBottom: return HandleCursor::SizeNS;
+    default: return HandleCursor::Select;
     }
 }
 
@@ -122,49 +122,49 @@ void DragSelected(ObjectSelection& selection, int px, int py) {
     if (IsLineKind(object->kind)) {
         auto& line = static_cast<LineObject&>(*object);
         switch (selection.handle) {
-            case kHandleLineStart:
-                line.x1 = px;
-                line.y1 = py;
-                break;
-            case kHandleLineEnd:
-                line.x2 = px;
-                line.y2 = py;
-                break;
-            case kHandleLineBody:
-                line.x1 = base[0] + dx;
-                line.y1 = base[1] + dy;
-                line.x2 = base[2] + dx;
-                line.y2 = base[3] + dy;
-                break;
-            default: break;
+        case kHandleLineStart:
+            line.x1 = px;
+            line.y1 = py;
+            break;
+        case kHandleLineEnd:
+            line.x2 = px;
+            line.y2 = py;
+            break;
+        case kHandleLineBody:
+            line.x1 = base[0] + dx;
+            line.y1 = base[1] + dy;
+            line.x2 = base[2] + dx;
+            line.y2 = base[3] + dy;
+            break;
+        default: break;
         }
         return;
     }
     Rect r = ObjectRect(*object);
     const int m = kMinimumBoxSize;
     switch (selection.handle) {
-        case kHandleTopLeft:
-            r.left = std::min(px, r.right - m);
-            r.top = std::min(py, r.bottom - m);
-            break;
-        case kHandleBottomRight:
-            r.right = std::max(px, r.left + m);
-            r.bottom = std::max(py, r.top + m);
-            break;
-        case kHandleBottomLeft:
-            r.left = std::min(px, r.right - m);
-            r.bottom = std::max(py, r.top + m);
-            break;
-        case kHandleTopRight:
-            r.right = std::max(px, r.left + m);
-            r.top = std::min(py, r.bottom - m);
-            break;
-        case kHandleLeft: r.left = std::min(px, r.right - m); break;
-        case kHandleRight: r.right = std::max(px, r.left + m); break;
-        case kHandleTop: r.top = std::min(py, r.bottom - m); break;
-        case kHandleBottom: r.bottom = std::max(py, r.top + m); break;
-        case kHandleInside: r = Rect{base[0] + dx, base[1] + dy, base[2] + dx, base[3] + dy}; break;
-        default: return;
+    case kHandleTopLeft:
+        r.left = std::min(px, r.right - m);
+        r.top = std::min(py, r.bottom - m);
+        break;
+    case kHandleBottomRight:
+        r.right = std::max(px, r.left + m);
+        r.bottom = std::max(py, r.top + m);
+        break;
+    case kHandleBottomLeft:
+        r.left = std::min(px, r.right - m);
+        r.bottom = std::max(py, r.top + m);
+        break;
+    case kHandleTopRight:
+        r.right = std::max(px, r.left + m);
+        r.top = std::min(py, r.bottom - m);
+        break;
+    case kHandleLeft: r.left = std::min(px, r.right - m); break;
+    case kHandleRight: r.right = std::max(px, r.left + m); break;
+    case kHandleTop: r.top = std::min(py, r.bottom - m); break;
+    case kHandleBottom: r.bottom = std::max(py, r.top + m); break;
+    case kHandleInside: r = Rect{base[0] + dx, base[1] + dy, base[2] + dx, base[3] + dy}; break;
+    default: return;
     }
     SetObjectRect(*object, r);
 }

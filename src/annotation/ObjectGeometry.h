@@ -41,8 +41,8 @@ struct ObjectSelection {
     AnnotationObject* selected = nullptr;
     HandleCode handle = kHandleNone;
     HandleCursor cursor = HandleCursor::Select;
-    int startX = 0, startY = 0;   // press position in image pixels
-    int base[4] = {0, 0, 0, 0};   // x1, y1, x2, y2 or left, top, right, bottom
+    int startX = 0, startY = 0;  // press position in image pixels
+    int base[4] = {0, 0, 0, 0};  // x1, y1, x2, y2 or left, top, right, bottom
 
     void Clear() {
         selected = nullptr;

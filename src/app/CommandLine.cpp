@@ -36,9 +36,7 @@ CommandLine ParseCommandLine(int argc, char** argv) {
             *out = argv[++i];
             return true;
         };
-        auto is = [&](const char* name) {
-            return arg == name || (arg.rfind(std::string(name) + "=", 0) == 0);
-        };
+        auto is = [&](const char* name) { return arg == name || (arg.rfind(std::string(name) + "=", 0) == 0); };
         if (onlyFiles || arg.empty() || arg[0] != '-' || arg == "-") {
             cl.files.push_back(arg);
         } else if (arg == "--") {

@@ -91,8 +91,9 @@ const std::vector<MenuSpec>& MenuBarLayout() {
         {"&File",
          {ID_FILE_NEW, ID_FILE_OPEN, ID_FILE_CLOSE, ID_FILE_SAVE, ID_FILE_SAVE_AS, kSeparator, ID_FILE_PRINT_SETUP,
           kSeparator, kRecentFilesSlot, kSeparator, ID_APP_EXIT}},
-        {"&Edit", {ID_EDIT_UNDO, ID_EDIT_REDO, kSeparator, ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE, kSeparator,
-                   ID_DELETE_OBJECT}},
+        {"&Edit",
+         {ID_EDIT_UNDO, ID_EDIT_REDO, kSeparator, ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE, kSeparator,
+          ID_DELETE_OBJECT}},
         {"&View", {ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR, kSeparator, ID_ZOOM_IN, ID_ZOOM_OUT, ID_ZOOM_ACTUAL}},
         {"&Capture",
          {ID_CAPTURE_FULLSCREEN, ID_CAPTURE_REGION, ID_CAPTURE_WINDOW, ID_CAPTURE_ACTIVE, ID_CAPTURE_SCROLL,
@@ -115,17 +116,16 @@ const std::vector<MenuSpec>& MenuBarLayout() {
 
 const std::vector<unsigned>& MainToolBarLayout() {
     static const std::vector<unsigned> ids = {
-        ID_FILE_NEW,        ID_FILE_OPEN,     ID_FILE_SAVE,      kSeparator,  ID_CAPTURE_FULLSCREEN,
-        ID_CAPTURE_REGION,  ID_CAPTURE_WINDOW, ID_CAPTURE_ACTIVE, kSeparator,  ID_EDIT_UNDO,
-        ID_EDIT_REDO,       kSeparator,       ID_ZOOM_IN,        ID_ZOOM_OUT, ID_ZOOM_ACTUAL};
+        ID_FILE_NEW,       ID_FILE_OPEN,      ID_FILE_SAVE,      kSeparator,  ID_CAPTURE_FULLSCREEN,
+        ID_CAPTURE_REGION, ID_CAPTURE_WINDOW, ID_CAPTURE_ACTIVE, kSeparator,  ID_EDIT_UNDO,
+        ID_EDIT_REDO,      kSeparator,        ID_ZOOM_IN,        ID_ZOOM_OUT, ID_ZOOM_ACTUAL};
     return ids;
 }
 
 const std::vector<unsigned>& ToolsToolBarLayout() {
-    static const std::vector<unsigned> ids = {ID_TOOL_MOVE,  ID_TOOL_SELECT, ID_TOOL_CROP,      ID_TOOL_ZOOM,
-                                              kSeparator,    ID_TOOL_TEXT,   ID_TOOL_LINE,      ID_TOOL_SHAPE,
-                                              ID_TOOL_HIGHLIGHT, ID_TOOL_ARROW, ID_TOOL_STAMP, kSeparator,
-                                              ID_DELETE_OBJECT};
+    static const std::vector<unsigned> ids = {
+        ID_TOOL_MOVE,  ID_TOOL_SELECT,    ID_TOOL_CROP,  ID_TOOL_ZOOM,  kSeparator, ID_TOOL_TEXT,    ID_TOOL_LINE,
+        ID_TOOL_SHAPE, ID_TOOL_HIGHLIGHT, ID_TOOL_ARROW, ID_TOOL_STAMP, kSeparator, ID_DELETE_OBJECT};
     return ids;
 }
 

@@ -12,8 +12,8 @@ namespace clipvane {
 
 struct CommandInfo {
     CommandId id;
-    const char* text;     // menu text with its & mnemonic
-    const char* tip;      // tool tip and status-bar hint
+    const char* text;  // menu text with its & mnemonic
+    const char* tip;   // tool tip and status-bar hint
     QList<QKeySequence> keys;
     bool checkable = false;
 };

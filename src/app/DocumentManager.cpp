@@ -5,7 +5,7 @@
 #include <QMdiArea>
 
 #include "app/DocumentWindow.h"
-#include "app/RecentFiles.h"
+#include "app/RecentFileList.h"
 #include "app/UserPrompts.h"
 #include "document/ImageDocument.h"
 #include "imagefile/ImageFile.h"
@@ -29,8 +29,7 @@ QString SaveFailureReason(const QString& path) {
             .arg(info.suffix().isEmpty() ? QStringLiteral("(no extension)") : QStringLiteral(".") + info.suffix());
     const QFileInfo dir(info.absolutePath());
     if (!dir.exists()) return QStringLiteral("The folder \"%1\" does not exist.").arg(dir.absoluteFilePath());
-    if (!dir.isWritable() || (info.exists() && !info.isWritable()))
-        return QStringLiteral("Permission denied.");
+    if (!dir.isWritable() || (info.exists() && !info.isWritable())) return QStringLiteral("Permission denied.");
     return QStringLiteral("The file could not be written (the disk may be full).");
 }
 

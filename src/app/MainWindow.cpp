@@ -192,8 +192,10 @@ void MainWindow::ShowToolPanel(int) {
 
 void MainWindow::RestoreLayout() {
     ProfileFile& p = Profile();
-    const QByteArray geometry = QByteArray::fromBase64(QByteArray::fromStdString(p.GetString(kLayoutSection, kGeometryKey, "")));
-    const QByteArray state = QByteArray::fromBase64(QByteArray::fromStdString(p.GetString(kLayoutSection, kStateKey, "")));
+    const QByteArray geometry =
+        QByteArray::fromBase64(QByteArray::fromStdString(p.GetString(kLayoutSection, kGeometryKey, "")));
+    const QByteArray state =
+        QByteArray::fromBase64(QByteArray::fromStdString(p.GetString(kLayoutSection, kStateKey, "")));
     if (!geometry.isEmpty()) restoreGeometry(geometry);
     if (!state.isEmpty()) restoreState(state, kLayoutVersion);
 }
@@ -295,8 +297,10 @@ void MainWindow::ReportMessage(const QString& text) {
 void MainWindow::SetTrayMode(bool on) {
     trayMode_ = on;
     if (capture_) capture_->Settings().isTrayMode = on;
-    if (on) tray_->Show();
-    else tray_->Hide();
+    if (on)
+        tray_->Show();
+    else
+        tray_->Hide();
     UpdateCommandStates();
 }
 

@@ -9,7 +9,7 @@
 #include <memory>
 
 #include "app/CommandIds.h"
-#include "app/RecentFiles.h"
+#include "app/RecentFileList.h"
 #include "capture/CaptureHost.h"
 
 class QAction;
@@ -36,9 +36,9 @@ class MainWindow : public QMainWindow, public CaptureHost {
     Q_OBJECT
 public:
     struct Options {
-        QString configPath;                  // config.ini to read and write
-        UserPrompts* prompts = nullptr;      // null: the real dialogs
-        bool withCaptureDriver = true;       // tests of the editor may leave it out
+        QString configPath;              // config.ini to read and write
+        UserPrompts* prompts = nullptr;  // null: the real dialogs
+        bool withCaptureDriver = true;   // tests of the editor may leave it out
     };
 
     explicit MainWindow(const Options& options, QWidget* parent = nullptr);

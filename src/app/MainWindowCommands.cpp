@@ -35,11 +35,10 @@ struct ToolCommand {
     EditorTool tool;
 };
 constexpr ToolCommand kToolCommands[] = {
-    {ID_TOOL_MOVE, EditorTool::Move},   {ID_TOOL_SELECT, EditorTool::Select},
-    {ID_TOOL_CROP, EditorTool::Crop},   {ID_TOOL_ZOOM, EditorTool::Zoom},
-    {ID_TOOL_TEXT, EditorTool::Text},   {ID_TOOL_LINE, EditorTool::Line},
-    {ID_TOOL_SHAPE, EditorTool::Shape}, {ID_TOOL_HIGHLIGHT, EditorTool::Highlight},
-    {ID_TOOL_ARROW, EditorTool::Arrow}, {ID_TOOL_STAMP, EditorTool::Stamp},
+    {ID_TOOL_MOVE, EditorTool::Move},   {ID_TOOL_SELECT, EditorTool::Select},       {ID_TOOL_CROP, EditorTool::Crop},
+    {ID_TOOL_ZOOM, EditorTool::Zoom},   {ID_TOOL_TEXT, EditorTool::Text},           {ID_TOOL_LINE, EditorTool::Line},
+    {ID_TOOL_SHAPE, EditorTool::Shape}, {ID_TOOL_HIGHLIGHT, EditorTool::Highlight}, {ID_TOOL_ARROW, EditorTool::Arrow},
+    {ID_TOOL_STAMP, EditorTool::Stamp},
 };
 
 }  // namespace

@@ -5,7 +5,7 @@
 #include <QPointer>
 #include <QString>
 
-#include "image/Progress.h"
+#include "image/ProgressReporter.h"
 
 class QLabel;
 class QProgressBar;

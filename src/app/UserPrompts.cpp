@@ -67,8 +67,7 @@ QString QtUserPrompts::SavePath(QWidget* parent, const QString& initialName, con
 }
 
 UserPrompts::Answer QtUserPrompts::AskSaveOnClose(QWidget* parent, const QString& title) {
-    QMessageBox box(QMessageBox::Question, QStringLiteral("Clipvane"),
-                    QStringLiteral("Do you want to save the image?"),
+    QMessageBox box(QMessageBox::Question, QStringLiteral("Clipvane"), QStringLiteral("Do you want to save the image?"),
                     QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, parent);
     box.setInformativeText(title);
     switch (box.exec()) {

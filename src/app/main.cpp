@@ -69,7 +69,8 @@ int main(int argc, char** argv) {
 
     clipvane::InstallHandlerFactory(new clipvane::StandardHandlerFactory);
     clipvane::MainWindow::Options options;
-    options.configPath = clipvane::ResolveConfigPath(QString::fromStdString(cl.configPath), QApplication::applicationDirPath());
+    options.configPath =
+        clipvane::ResolveConfigPath(QString::fromStdString(cl.configPath), QApplication::applicationDirPath());
     clipvane::MainWindow frame(options);
     auto* remote = new clipvane::RemoteControl(frame);
     QString busError;

@@ -41,8 +41,8 @@ bool CaptureModeFromName(const QString& name, CaptureMode* mode) {
     static const struct {
         const char* name;
         CaptureMode mode;
-    } names[] = {{"full", CaptureMode::FullScreen}, {"window", CaptureMode::WindowObject},
-                 {"region", CaptureMode::Region},   {"active", CaptureMode::ActiveWindow},
+    } names[] = {{"full", CaptureMode::FullScreen},  {"window", CaptureMode::WindowObject},
+                 {"region", CaptureMode::Region},    {"active", CaptureMode::ActiveWindow},
                  {"scroll", CaptureMode::Scrolling}, {"fixed", CaptureMode::FixedRect}};
     for (const auto& n : names) {
         if (name == QLatin1String(n.name)) {
@@ -225,8 +225,7 @@ bool CaptureDriver::RunRectOverlay(OverlayMode mode) {
     SelectionOverlay dialog(mode, *platform_);
     dialog.SetFixedRectSize(settings_.fixRectWidth, settings_.fixRectHeight);
     const int result = ExecOverlay(dialog);
-    return FinishOverlay(result, dialog,
-                         mode == OverlayMode::Region ? dialog.DragRect() : dialog.FixedRectResult());
+    return FinishOverlay(result, dialog, mode == OverlayMode::Region ? dialog.DragRect() : dialog.FixedRectResult());
 }
 
 bool CaptureDriver::FinishOverlay(int result, SelectionOverlay& dialog, const Rect& rect) {
@@ -310,14 +309,11 @@ void CaptureDriver::FinishCapture(const PixelImage& image) {
 bool CaptureDriver::DeliverToEditor(const PixelImage& image) {
     if (settings_.playSoundWhenCap) PlayCaptureSound();
     switch (settings_.capAppViewMode) {
-    case kViewNewWindow:
-        host_.DeliverNew(image, false);
-        return true;
+    case kViewNewWindow: host_.DeliverNew(image, false); return true;
     case kViewReplace:
         if (!host_.DeliverReplace(image)) host_.DeliverNew(image, true);
         return true;
-    default:
-        return false;
+    default: return false;
     }
 }
 

@@ -126,9 +126,9 @@ void SaveSettingsPage::UpdateEnabling() {
 }
 
 void SaveSettingsPage::ChooseFolder() {
-    const QString chosen = g_folderChooser
-                               ? g_folderChooser(path->text())
-                               : QFileDialog::getExistingDirectory(nullptr, QStringLiteral("Select a folder."), path->text());
+    const QString chosen =
+        g_folderChooser ? g_folderChooser(path->text())
+                        : QFileDialog::getExistingDirectory(nullptr, QStringLiteral("Select a folder."), path->text());
     if (!chosen.isEmpty()) path->setText(chosen);  // what was typed into the other fields stays
 }
 

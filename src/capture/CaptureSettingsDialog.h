@@ -30,15 +30,15 @@ public:
     void UpdateEnabling();
     void ChooseFolder();
 
-    QCheckBox* toClipboard;  // 1060
-    QCheckBox* toEditor;     // 1006
-    QRadioButton* newWindow; // 1007
-    QRadioButton* replace;   // 1008
-    QCheckBox* toFile;       // 1039
-    QLineEdit* title;        // 1038
-    QSpinBox* startAt;       // 1036
-    QLineEdit* path;         // 1005
-    QComboBox* format;       // 1035
+    QCheckBox* toClipboard;   // 1060
+    QCheckBox* toEditor;      // 1006
+    QRadioButton* newWindow;  // 1007
+    QRadioButton* replace;    // 1008
+    QCheckBox* toFile;        // 1039
+    QLineEdit* title;         // 1038
+    QSpinBox* startAt;        // 1036
+    QLineEdit* path;          // 1005
+    QComboBox* format;        // 1035
 };
 
 class BasicSettingsPage : public QWidget {

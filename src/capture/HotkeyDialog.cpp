@@ -24,19 +24,19 @@ struct KeyPair {
 };
 
 constexpr KeyPair kNamedKeys[] = {
-    {0x08, Qt::Key_Backspace}, {0x09, Qt::Key_Tab},       {0x0D, Qt::Key_Return},     {0x13, Qt::Key_Pause},
-    {0x1B, Qt::Key_Escape},    {0x20, Qt::Key_Space},     {0x21, Qt::Key_PageUp},     {0x22, Qt::Key_PageDown},
-    {0x23, Qt::Key_End},       {0x24, Qt::Key_Home},      {0x25, Qt::Key_Left},       {0x26, Qt::Key_Up},
-    {0x27, Qt::Key_Right},     {0x28, Qt::Key_Down},      {0x2C, Qt::Key_Print},      {0x2D, Qt::Key_Insert},
-    {0x2E, Qt::Key_Delete},    {0x91, Qt::Key_ScrollLock}, {0xBA, Qt::Key_Semicolon}, {0xBB, Qt::Key_Equal},
-    {0xBC, Qt::Key_Comma},     {0xBD, Qt::Key_Minus},     {0xBE, Qt::Key_Period},     {0xBF, Qt::Key_Slash},
-    {0xC0, Qt::Key_QuoteLeft}, {0xDB, Qt::Key_BracketLeft}, {0xDC, Qt::Key_Backslash}, {0xDD, Qt::Key_BracketRight},
+    {0x08, Qt::Key_Backspace},  {0x09, Qt::Key_Tab},         {0x0D, Qt::Key_Return},    {0x13, Qt::Key_Pause},
+    {0x1B, Qt::Key_Escape},     {0x20, Qt::Key_Space},       {0x21, Qt::Key_PageUp},    {0x22, Qt::Key_PageDown},
+    {0x23, Qt::Key_End},        {0x24, Qt::Key_Home},        {0x25, Qt::Key_Left},      {0x26, Qt::Key_Up},
+    {0x27, Qt::Key_Right},      {0x28, Qt::Key_Down},        {0x2C, Qt::Key_Print},     {0x2D, Qt::Key_Insert},
+    {0x2E, Qt::Key_Delete},     {0x91, Qt::Key_ScrollLock},  {0xBA, Qt::Key_Semicolon}, {0xBB, Qt::Key_Equal},
+    {0xBC, Qt::Key_Comma},      {0xBD, Qt::Key_Minus},       {0xBE, Qt::Key_Period},    {0xBF, Qt::Key_Slash},
+    {0xC0, Qt::Key_QuoteLeft},  {0xDB, Qt::Key_BracketLeft}, {0xDC, Qt::Key_Backslash}, {0xDD, Qt::Key_BracketRight},
     {0xDE, Qt::Key_Apostrophe},
 };
 
 // Sub-dialog captions, in mode order.
-const char* const kCaptions[kCaptureModeCount] = {"Capture full screen", "Capture Windows",
-                                                  "Capture Active Window", "Capture Region",
+const char* const kCaptions[kCaptureModeCount] = {"Capture full screen",      "Capture Windows",
+                                                  "Capture Active Window",    "Capture Region",
                                                   "Capture scrolling window", "Capture fix-size rectangle"};
 const char* const kButtonIds[kCaptureModeCount] = {"ctl1025", "ctl1027", "ctl1028", "ctl1029", "ctl1031", "ctl1032"};
 

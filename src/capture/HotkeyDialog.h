@@ -33,8 +33,8 @@ public:
 
 private:
     HotkeyDef& hotkey_;
-    QLabel* caption_;        // 1027
-    QKeySequenceEdit* edit_; // 1028
+    QLabel* caption_;         // 1027
+    QKeySequenceEdit* edit_;  // 1028
 };
 
 class HotkeyListDialog : public QDialog {

@@ -31,7 +31,8 @@ int RunOneShot(const QStringList& args) {
         } else if (a == QLatin1String("--delay") && hasValue) {
             bool ok = false;
             delay = args[++i].toInt(&ok);
-            if (!ok || delay < 0) return Fail(QStringLiteral("--delay needs a number of milliseconds, not \"%1\"").arg(args[i]));
+            if (!ok || delay < 0)
+                return Fail(QStringLiteral("--delay needs a number of milliseconds, not \"%1\"").arg(args[i]));
         }
     }
     if (what != QLatin1String("full") && what != QLatin1String("active"))

@@ -55,7 +55,8 @@ void WindowGrid::Build(const std::vector<TopWindow>& windows, int screenW, int s
         const int i0 = std::max(0, (std::max(f.left, 0) + 2) / 3), i1 = std::min(cols_, (f.right + 2) / 3);
         const int j0 = std::max(0, (std::max(f.top, 0) + 2) / 3), j1 = std::min(rows_, (f.bottom + 2) / 3);
         for (int j = j0; j < j1; ++j) {
-            std::fill(cells_.begin() + ptrdiff_t(j) * cols_ + i0, cells_.begin() + ptrdiff_t(j) * cols_ + std::max(i0, i1), w);
+            std::fill(cells_.begin() + ptrdiff_t(j) * cols_ + i0,
+                      cells_.begin() + ptrdiff_t(j) * cols_ + std::max(i0, i1), w);
         }
     }
 }

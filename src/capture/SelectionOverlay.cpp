@@ -42,8 +42,8 @@ void FrameRect(QPainter& p, const QRect& r, const QColor& colour) {
 void Text(QPainter& p, int left, int right, int top, int bottom, const QString& text, const QColor& colour,
           bool wrap = true) {
     p.setPen(colour);
-    p.drawText(QRect(left, top, right - left, bottom - top), Qt::AlignLeft | Qt::AlignTop | (wrap ? Qt::TextWordWrap : 0),
-               text);
+    p.drawText(QRect(left, top, right - left, bottom - top),
+               Qt::AlignLeft | Qt::AlignTop | (wrap ? Qt::TextWordWrap : 0), text);
 }
 
 }  // namespace
@@ -122,8 +122,8 @@ void SelectionOverlay::MoveTo(int x, int y) {
 // Everything drawn over the frozen screen, so a move repaints only that.
 QRegion SelectionOverlay::Decorations() const {
     const bool windowMode = mode_ == OverlayMode::WindowObject;
-    QRegion r(ToQRect(InfoBoxRect(boxBottomRight_, screenW_, screenH_,
-                                  windowMode ? kInfoBoxHeightWindow : kInfoBoxHeightRect)));
+    QRegion r(ToQRect(
+        InfoBoxRect(boxBottomRight_, screenW_, screenH_, windowMode ? kInfoBoxHeightWindow : kInfoBoxHeightRect)));
     if (windowMode) {
         r |= ToQRect(windowRect_).adjusted(-4, -4, 4, 4);
         return r;
@@ -249,9 +249,7 @@ void SelectionOverlay::mouseReleaseEvent(QMouseEvent* event) {
         dragging_ = false;
         dragCurrent_ = p;
         break;
-    case OverlayMode::FixedRect:
-        dragging_ = false;
-        break;
+    case OverlayMode::FixedRect: dragging_ = false; break;
     case OverlayMode::WindowObject: {
         const TopWindow* w = grid_ ? grid_->WindowAt(p.x(), p.y()) : nullptr;
         windowRect_ = w ? w->frame : Rect{};

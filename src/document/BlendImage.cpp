@@ -48,8 +48,8 @@ std::vector<AlphaRun> FindAlphaRuns(const PixelImage& image) {
     return runs;
 }
 
-void BlendRunsOntoOpaque(PixelImage& destination, const PixelImage& source, const std::vector<AlphaRun>& runs,
-                         int x, int y, int strength, const Rect& clip) {
+void BlendRunsOntoOpaque(PixelImage& destination, const PixelImage& source, const std::vector<AlphaRun>& runs, int x,
+                         int y, int strength, const Rect& clip) {
     if (destination.Depth() != 32 || source.Depth() != 32) return;
     if (destination.IsEmpty() || source.IsEmpty()) return;
     const Rect area = Rect{0, 0, destination.Width(), destination.Height()}
@@ -62,8 +62,8 @@ void BlendRunsOntoOpaque(PixelImage& destination, const PixelImage& source, cons
     for (unsigned v = 0; v < 256; ++v) alphaOf[v] = uint8_t(strength == 100 ? v : unsigned(strength) * v / 100);
 
     // Runs are ordered by row: start at the first row inside the area.
-    auto run = std::lower_bound(runs.begin(), runs.end(), area.top - y,
-                                [](const AlphaRun& r, int row) { return r.y < row; });
+    auto run =
+        std::lower_bound(runs.begin(), runs.end(), area.top - y, [](const AlphaRun& r, int row) { return r.y < row; });
     for (; run != runs.end() && run->y + y < area.bottom; ++run) {
         const int x0 = std::max(run->x0 + x, area.left), x1 = std::min(run->x1 + x, area.right);
         if (x0 >= x1) continue;

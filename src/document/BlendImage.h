@@ -16,8 +16,7 @@ void BlendImage(PixelImage& destination, const PixelImage& source, int x, int y,
 // The same, restricted to the destination pixels inside `clip`. Every pixel
 // depends only on itself and the source pixel over it, so blending an image
 // in pieces gives the same bytes as blending it whole.
-void BlendImageClipped(PixelImage& destination, const PixelImage& source, int x, int y, int strength,
-                       const Rect& clip);
+void BlendImageClipped(PixelImage& destination, const PixelImage& source, int x, int y, int strength, const Rect& clip);
 
 // A run of pixels with non-zero alpha: row y, columns x0 .. x1 - 1.
 struct AlphaRun {
@@ -33,8 +32,8 @@ std::vector<AlphaRun> FindAlphaRuns(const PixelImage& image);
 // opaque, visiting only `runs` (those of `source`). On an opaque pixel a
 // transparent source pixel changes nothing, so skipping it gives the same
 // bytes; the result stays opaque.
-void BlendRunsOntoOpaque(PixelImage& destination, const PixelImage& source, const std::vector<AlphaRun>& runs,
-                         int x, int y, int strength, const Rect& clip);
+void BlendRunsOntoOpaque(PixelImage& destination, const PixelImage& source, const std::vector<AlphaRun>& runs, int x,
+                         int y, int strength, const Rect& clip);
 
 // The pixel rule on one destination pixel `d` (blue, green, red, alpha) with
 // source pixel `q` and effective alpha `a`.

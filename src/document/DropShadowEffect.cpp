@@ -9,8 +9,11 @@ namespace clipvane {
 
 DropShadowEffect::DropShadowEffect(int blur, uint8_t blue, uint8_t green, uint8_t red, int strength, int offsetX,
                                    int offsetY)
-    : blur_(std::max(blur, 2)), colour_{blue, green, red}, strength_(std::clamp(strength, 1, 100)),
-      offsetX_(offsetX), offsetY_(offsetY) {}
+    : blur_(std::max(blur, 2)),
+      colour_{blue, green, red},
+      strength_(std::clamp(strength, 1, 100)),
+      offsetX_(offsetX),
+      offsetY_(offsetY) {}
 
 bool DropShadowEffect::CanApply(const PixelImage& image) const { return !image.IsEmpty() && image.Depth() == 32; }
 

@@ -4,7 +4,7 @@
 // image itself is composited back over it.
 #include <cstdint>
 
-#include "image/Effect.h"
+#include "image/ImageEffect.h"
 
 namespace clipvane {
 

@@ -9,9 +9,9 @@
 #include "imagefile/ImageFile.h"
 #include "annotation/ObjectGeometry.h"
 #include "document/RenderCache.h"
-#include "image/Effect.h"
+#include "image/ImageEffect.h"
 #include "image/effects/EffectCommands.h"
-#include "image/effects/Fill.h"
+#include "image/effects/FillEffect.h"
 
 namespace clipvane {
 
@@ -240,19 +240,19 @@ void ImageDocument::OnEffectCommand(int id, EffectDialogs* dialogs) {
     // Dialog layouts of the commands whose dialog applies the effect itself.
     int layout = 0;
     switch (id) {
-        case kCmdRotate: layout = kLayoutRotate; break;
-        case kCmdColorTone: layout = kLayoutColorTone; break;
-        case kCmdRgbValue: layout = kLayoutRgbValue; break;
-        case kCmdColorLevel: layout = kLayoutColorLevel; break;
-        case kCmdNoisy: layout = kLayoutNoise; break;
-        case kCmdBlot: layout = kLayoutBlot; break;
-        case kCmdEmboss: layout = kLayoutEmboss; break;
-        case kCmdOilPaint: layout = kLayoutOilPaint; break;
-        case kCmdSplash: layout = kLayoutSplash; break;
-        case kCmdPosterize: layout = kLayoutPosterize; break;
-        case kCmdMosaic: layout = kLayoutMosaic; break;
-        case kCmdGrid: layout = kLayoutGrid; break;
-        default: break;
+    case kCmdRotate: layout = kLayoutRotate; break;
+    case kCmdColorTone: layout = kLayoutColorTone; break;
+    case kCmdRgbValue: layout = kLayoutRgbValue; break;
+    case kCmdColorLevel: layout = kLayoutColorLevel; break;
+    case kCmdNoisy: layout = kLayoutNoise; break;
+    case kCmdBlot: layout = kLayoutBlot; break;
+    case kCmdEmboss: layout = kLayoutEmboss; break;
+    case kCmdOilPaint: layout = kLayoutOilPaint; break;
+    case kCmdSplash: layout = kLayoutSplash; break;
+    case kCmdPosterize: layout = kLayoutPosterize; break;
+    case kCmdMosaic: layout = kLayoutMosaic; break;
+    case kCmdGrid: layout = kLayoutGrid; break;
+    default: break;
     }
     if (layout != 0) {
         if (dialogs) dialogs->RunEffectDialog(*this, layout);
@@ -261,21 +261,21 @@ void ImageDocument::OnEffectCommand(int id, EffectDialogs* dialogs) {
     }
 
     switch (id) {
-        case kCmdResize: {
-            int width = image.Width(), height = image.Height(), quality = 0;
-            if (dialogs && dialogs->RunResizeDialog(*this, width, height, quality))
-                RunRecord(std::make_unique<ResizeUndoRecord>(width, height, quality));
-            else
-                RunNormalised(nullptr);
-            return;
-        }
-        case kCmdBrightnessContrast:
-            if (dialogs) dialogs->RunBrightnessContrastDialog(*this);
-            return;
-        case kCmdHueSaturation:
-            if (dialogs) dialogs->RunEffectDialog(*this, kLayoutHueSaturation);
-            return;
-        default: break;
+    case kCmdResize: {
+        int width = image.Width(), height = image.Height(), quality = 0;
+        if (dialogs && dialogs->RunResizeDialog(*this, width, height, quality))
+            RunRecord(std::make_unique<ResizeUndoRecord>(width, height, quality));
+        else
+            RunNormalised(nullptr);
+        return;
+    }
+    case kCmdBrightnessContrast:
+        if (dialogs) dialogs->RunBrightnessContrastDialog(*this);
+        return;
+    case kCmdHueSaturation:
+        if (dialogs) dialogs->RunEffectDialog(*this, kLayoutHueSaturation);
+        return;
+    default: break;
     }
 
     // Direct commands: the effect of the id (none for unlisted ids) through

@@ -20,7 +20,7 @@
 #include "annotation/AnnotationObject.h"
 #include "image/PixelImage.h"
 #include "image/effects/EffectCommands.h"
-#include "image/Progress.h"
+#include "image/ProgressReporter.h"
 
 namespace clipvane {
 

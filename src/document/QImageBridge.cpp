@@ -11,12 +11,12 @@ namespace {
 
 QImage::Format FormatFor(const PixelImage& image) {
     switch (image.Depth()) {
-        case 32: return QImage::Format_RGB32;
-        case 24: return QImage::Format_BGR888;
-        case 16: return image.GreenMask() == 0x07E0 ? QImage::Format_RGB16 : QImage::Format_RGB555;
-        case 8: return QImage::Format_Indexed8;
-        case 1: return QImage::Format_Mono;
-        default: return QImage::Format_Invalid;
+    case 32: return QImage::Format_RGB32;
+    case 24: return QImage::Format_BGR888;
+    case 16: return image.GreenMask() == 0x07E0 ? QImage::Format_RGB16 : QImage::Format_RGB555;
+    case 8: return QImage::Format_Indexed8;
+    case 1: return QImage::Format_Mono;
+    default: return QImage::Format_Invalid;
     }
 }
 

@@ -43,8 +43,13 @@ std::string KeyOf(const AnnotationObject& object, int& ax, int& ay) {
         const auto& o = static_cast<const LineObject&>(object);
         ax = std::min(o.x1, o.x2);
         ay = std::min(o.y1, o.y2);
-        const int64_t fields[] = {int64_t(o.x1) - ax, int64_t(o.y1) - ay, int64_t(o.x2) - ax, int64_t(o.y2) - ay,
-                                  o.width, int64_t(o.color), o.style};
+        const int64_t fields[] = {int64_t(o.x1) - ax,
+                                  int64_t(o.y1) - ay,
+                                  int64_t(o.x2) - ax,
+                                  int64_t(o.y2) - ay,
+                                  o.width,
+                                  int64_t(o.color),
+                                  o.style};
         Put(key, fields);
         return key;
     }
@@ -54,24 +59,25 @@ std::string KeyOf(const AnnotationObject& object, int& ax, int& ay) {
     Put(key, int64_t(r.right) - r.left);
     Put(key, int64_t(r.bottom) - r.top);
     switch (object.kind) {
-        case kObjectText: {
-            const auto& o = static_cast<const TextObject&>(object);
-            const int32_t fields[] = {o.fontSize, int32_t(o.textColor), int32_t(o.backColor), o.alignment,
-                                      o.bold,     o.italic,           o.underline,          o.boxStyle};
-            Put(key, fields);
-            PutText(key, o.fontName);
-            PutText(key, o.text);
-            break;
-        }
-        case kObjectShape: {
-            const auto& o = static_cast<const ShapeObject&>(object);
-            const int32_t fields[] = {int32_t(o.borderColor), int32_t(o.fillColor), o.borderStyle, o.width};
-            Put(key, fields);
-            break;
-        }
-        case kObjectHighlight: Put(key, static_cast<const HighlightObject&>(object).color); break;
-        case kObjectStamp: Put(key, HashImage(static_cast<const StampObject&>(object).image)); break;
-        default: break;
+    case kObjectText: {
+        const auto& o = static_cast<const TextObject&>(object);
+        const int32_t fields[] = {
+            o.fontSize, int32_t(o.textColor), int32_t(o.backColor), o.alignment, o.bold, o.italic, o.underline,
+            o.boxStyle};
+        Put(key, fields);
+        PutText(key, o.fontName);
+        PutText(key, o.text);
+        break;
+    }
+    case kObjectShape: {
+        const auto& o = static_cast<const ShapeObject&>(object);
+        const int32_t fields[] = {int32_t(o.borderColor), int32_t(o.fillColor), o.borderStyle, o.width};
+        Put(key, fields);
+        break;
+    }
+    case kObjectHighlight: Put(key, static_cast<const HighlightObject&>(object).color); break;
+    case kObjectStamp: Put(key, HashImage(static_cast<const StampObject&>(object).image)); break;
+    default: break;
     }
     return key;
 }

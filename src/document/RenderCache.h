@@ -43,8 +43,8 @@ private:
     struct Bitmap {
         PixelImage image;
         std::vector<AlphaRun> runs;  // where the bitmap is not transparent
-        int dx = 0, dy = 0;  // image position relative to the object's anchor
-        bool drawn = false;  // false when the object has nothing to draw
+        int dx = 0, dy = 0;          // image position relative to the object's anchor
+        bool drawn = false;          // false when the object has nothing to draw
         uint64_t id = 0;
         uint64_t lastUse = 0;
     };
@@ -54,9 +54,7 @@ private:
         int strength = 0;
         const PixelImage* image = nullptr;
         const std::vector<AlphaRun>* runs = nullptr;
-        bool operator==(const Placed& o) const {
-            return id == o.id && bounds == o.bounds && strength == o.strength;
-        }
+        bool operator==(const Placed& o) const { return id == o.id && bounds == o.bounds && strength == o.strength; }
     };
 
     const Bitmap& Lookup(const AnnotationObject& object, int& anchorX, int& anchorY);

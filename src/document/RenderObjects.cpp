@@ -126,33 +126,33 @@ bool DrawnBitmap(const AnnotationObject& object, QImage& bitmap, int& ox, int& o
     // In 64 bits: coordinates near the int limits must not overflow.
     int64_t left = 0, top = 0, width = 0, height = 0;
     switch (object.kind) {
-        case kObjectLine:
-        case kObjectArrow: {
-            const auto& o = static_cast<const LineObject&>(object);
-            left = int64_t(std::min(o.x1, o.x2)) - 10;
-            top = int64_t(std::min(o.y1, o.y2)) - 10;
-            width = std::abs(int64_t(o.x2) - o.x1) + 20;
-            height = std::abs(int64_t(o.y2) - o.y1) + 20;
-            break;
-        }
-        case kObjectShape: {
-            const auto& o = static_cast<const ShapeObject&>(object);
-            left = int64_t(o.left) - 10;
-            top = int64_t(o.top) - 10;
-            width = int64_t(o.right) - o.left + 20;
-            height = int64_t(o.bottom) - o.top + 20;
-            break;
-        }
-        case kObjectText:
-        case kObjectHighlight: {
-            const Rect r = ObjectRect(object);
-            left = r.left;
-            top = r.top;
-            width = int64_t(r.right) - r.left;
-            height = int64_t(r.bottom) - r.top;
-            break;
-        }
-        default: return false;
+    case kObjectLine:
+    case kObjectArrow: {
+        const auto& o = static_cast<const LineObject&>(object);
+        left = int64_t(std::min(o.x1, o.x2)) - 10;
+        top = int64_t(std::min(o.y1, o.y2)) - 10;
+        width = std::abs(int64_t(o.x2) - o.x1) + 20;
+        height = std::abs(int64_t(o.y2) - o.y1) + 20;
+        break;
+    }
+    case kObjectShape: {
+        const auto& o = static_cast<const ShapeObject&>(object);
+        left = int64_t(o.left) - 10;
+        top = int64_t(o.top) - 10;
+        width = int64_t(o.right) - o.left + 20;
+        height = int64_t(o.bottom) - o.top + 20;
+        break;
+    }
+    case kObjectText:
+    case kObjectHighlight: {
+        const Rect r = ObjectRect(object);
+        left = r.left;
+        top = r.top;
+        width = int64_t(r.right) - r.left;
+        height = int64_t(r.bottom) - r.top;
+        break;
+    }
+    default: return false;
     }
     // Far larger than any screen: such a bitmap could not be allocated anyway.
     constexpr int64_t kMaxSide = 1 << 16;
@@ -165,14 +165,14 @@ bool DrawnBitmap(const AnnotationObject& object, QImage& bitmap, int& ox, int& o
     if (bitmap.isNull()) return false;
     QPainter p(&bitmap);
     switch (object.kind) {
-        case kObjectLine: DrawLine(p, static_cast<const LineObject&>(object), ox, oy); break;
-        case kObjectArrow: DrawArrow(p, static_cast<const LineObject&>(object), ox, oy); break;
-        case kObjectText: DrawText(p, static_cast<const TextObject&>(object), w, h); break;
-        case kObjectShape: DrawShape(p, static_cast<const ShapeObject&>(object)); break;
-        case kObjectHighlight:
-            p.fillRect(QRect(0, 0, w, h), Opaque(static_cast<const HighlightObject&>(object).color));
-            break;
-        default: break;
+    case kObjectLine: DrawLine(p, static_cast<const LineObject&>(object), ox, oy); break;
+    case kObjectArrow: DrawArrow(p, static_cast<const LineObject&>(object), ox, oy); break;
+    case kObjectText: DrawText(p, static_cast<const TextObject&>(object), w, h); break;
+    case kObjectShape: DrawShape(p, static_cast<const ShapeObject&>(object)); break;
+    case kObjectHighlight:
+        p.fillRect(QRect(0, 0, w, h), Opaque(static_cast<const HighlightObject&>(object).color));
+        break;
+    default: break;
     }
     return true;
 }
@@ -187,35 +187,35 @@ bool BitmapToPixelImage(const QImage& bitmap, PixelImage& image) {
     bool palette = false;
     uint32_t masks[3] = {0x7C00, 0x03E0, 0x001F};
     switch (bitmap.format()) {
-        case QImage::Format_Mono:
-            depth = 1;
-            palette = true;
-            break;
-        case QImage::Format_Indexed8:
-            depth = 8;
-            palette = true;
-            break;
-        case QImage::Format_RGB555: depth = 16; break;
-        case QImage::Format_RGB16:
-            depth = 16;
-            masks[0] = 0xF800;
-            masks[1] = 0x07E0;
-            break;
-        case QImage::Format_BGR888: depth = 24; break;
-        case QImage::Format_RGB888:
-            depth = 24;
-            rows = bitmap.convertToFormat(QImage::Format_BGR888);
-            break;
-        case QImage::Format_RGB32:
-            depth = 32;
-            forceOpaque = true;
-            break;
-        case QImage::Format_ARGB32: depth = 32; break;
-        case QImage::Format_ARGB32_Premultiplied:
-            depth = 32;
-            rows = bitmap.convertToFormat(QImage::Format_ARGB32);
-            break;
-        default: return false;
+    case QImage::Format_Mono:
+        depth = 1;
+        palette = true;
+        break;
+    case QImage::Format_Indexed8:
+        depth = 8;
+        palette = true;
+        break;
+    case QImage::Format_RGB555: depth = 16; break;
+    case QImage::Format_RGB16:
+        depth = 16;
+        masks[0] = 0xF800;
+        masks[1] = 0x07E0;
+        break;
+    case QImage::Format_BGR888: depth = 24; break;
+    case QImage::Format_RGB888:
+        depth = 24;
+        rows = bitmap.convertToFormat(QImage::Format_BGR888);
+        break;
+    case QImage::Format_RGB32:
+        depth = 32;
+        forceOpaque = true;
+        break;
+    case QImage::Format_ARGB32: depth = 32; break;
+    case QImage::Format_ARGB32_Premultiplied:
+        depth = 32;
+        rows = bitmap.convertToFormat(QImage::Format_ARGB32);
+        break;
+    default: return false;
     }
     BitmapInfoHeader header{};
     header.biSize = sizeof(BitmapInfoHeader);
@@ -245,8 +245,7 @@ bool RenderObject(const AnnotationObject& object, RenderedObject& out) {
     if (object.kind == kObjectStamp) {
         const auto& stamp = static_cast<const StampObject&>(object);
         const int64_t width = int64_t(stamp.right) - stamp.left, height = int64_t(stamp.bottom) - stamp.top;
-        if (stamp.image.IsEmpty() || width <= 0 || height <= 0 || width > (1 << 16) || height > (1 << 16))
-            return false;
+        if (stamp.image.IsEmpty() || width <= 0 || height <= 0 || width > (1 << 16) || height > (1 << 16)) return false;
         const int w = int(width), h = int(height);
         out.image = stamp.image;
         out.image.ResizeSmooth(w, h);

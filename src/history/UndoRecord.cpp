@@ -1,6 +1,6 @@
 #include "history/UndoRecord.h"
 
-#include "image/Effect.h"
+#include "image/ImageEffect.h"
 
 namespace clipvane {
 

@@ -48,8 +48,8 @@ struct Rect {
     bool IsEmpty() const { return right <= left || bottom <= top; }
     bool operator==(const Rect&) const = default;
     Rect Intersected(const Rect& o) const {
-        Rect r{left > o.left ? left : o.left, top > o.top ? top : o.top,
-               right < o.right ? right : o.right, bottom < o.bottom ? bottom : o.bottom};
+        Rect r{left > o.left ? left : o.left, top > o.top ? top : o.top, right < o.right ? right : o.right,
+               bottom < o.bottom ? bottom : o.bottom};
         return r;
     }
 };

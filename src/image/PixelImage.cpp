@@ -6,8 +6,8 @@
 #include <cstring>
 #include <new>
 
-#include "image/Effect.h"
-#include "image/Progress.h"
+#include "image/ImageEffect.h"
+#include "image/ProgressReporter.h"
 
 namespace clipvane {
 
@@ -19,7 +19,8 @@ bool ValidDepth(int depth) {
 
 // Page-aligned, zero-filled anonymous memory; null when the system refuses.
 uint8_t* MapStorage(size_t bytes) {
-    void* p = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | (bytes >= (size_t(1) << 20) ? MAP_POPULATE : 0), -1, 0);
+    void* p = mmap(nullptr, bytes, PROT_READ | PROT_WRITE,
+                   MAP_PRIVATE | MAP_ANONYMOUS | (bytes >= (size_t(1) << 20) ? MAP_POPULATE : 0), -1, 0);
     return p == MAP_FAILED ? nullptr : static_cast<uint8_t*>(p);
 }
 
@@ -191,8 +192,7 @@ uint32_t PixelImage::GetPixel(int x, int y) const {
     case 8: return *p;
     case 16: return uint32_t(p[0]) | (uint32_t(p[1]) << 8);
     case 24: return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16);
-    default:
-        return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24);
+    default: return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24);
     }
 }
 
@@ -211,8 +211,7 @@ bool PixelImage::SetPalette(int first, int count, const RgbQuad* in) {
 }
 
 void PixelImage::CopyPalette(const PixelImage& other) {
-    if (Depth() == other.Depth() && Depth() <= 8 && !IsEmpty() && !other.IsEmpty())
-        palette_ = other.palette_;
+    if (Depth() == other.Depth() && Depth() <= 8 && !IsEmpty() && !other.IsEmpty()) palette_ = other.palette_;
 }
 
 void PixelImage::SetGreyPalette() {
@@ -436,8 +435,8 @@ void PixelImage::ResizeSmooth(int width, int height, ProgressReporter* progress)
                 CopyPixelBytes(d, top + off, bpp);
             } else {
                 uint8_t out[4];
-                SampleBilinear(fxs[size_t(x)], fy, alpha, top + off, top + off + bpp, below + off,
-                               below + off + bpp, out);
+                SampleBilinear(fxs[size_t(x)], fy, alpha, top + off, top + off + bpp, below + off, below + off + bpp,
+                               out);
                 CopyPixelBytes(d, out, bpp);
             }
         }
@@ -492,8 +491,8 @@ size_t PixelImage::Serialize(bool save, uint8_t* buffer, size_t size) {
     return SerializedSize();
 }
 
-void SampleBilinear(double fx, double fy, bool alpha, const uint8_t* p00, const uint8_t* p10,
-                    const uint8_t* p01, const uint8_t* p11, uint8_t out[4]) {
+void SampleBilinear(double fx, double fy, bool alpha, const uint8_t* p00, const uint8_t* p10, const uint8_t* p01,
+                    const uint8_t* p11, uint8_t out[4]) {
     out[0] = out[1] = out[2] = out[3] = 255;
     if (alpha) {
         if (std::memcmp(p00, p10, 4) == 0 && std::memcmp(p00, p01, 4) == 0 && std::memcmp(p00, p11, 4) == 0) {
@@ -515,8 +514,8 @@ void SampleBilinear(double fx, double fy, bool alpha, const uint8_t* p00, const 
     };
     if (alpha && !(p00[3] == 255 && p10[3] == 255 && p01[3] == 255 && p11[3] == 255)) {
         // The result keeps the interpolated alpha A (rather than an opaque 255),
-    // so that partly transparent edges stay partly transparent.
-    const int a = int(lerp(p00[3], p10[3], p01[3], p11[3]));
+        // so that partly transparent edges stay partly transparent.
+        const int a = int(lerp(p00[3], p10[3], p01[3], p11[3]));
         if (a == 0) {
             out[3] = 0;
             return;

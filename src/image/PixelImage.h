@@ -112,8 +112,8 @@ private:
 
 // Bilinear sample of four pixels (top-left, top-right, bottom-left,
 // bottom-right) at fractions fx, fy; returns blue, green, red, alpha.
-void SampleBilinear(double fx, double fy, bool alpha, const uint8_t* p00, const uint8_t* p10,
-                    const uint8_t* p01, const uint8_t* p11, uint8_t out[4]);
+void SampleBilinear(double fx, double fy, bool alpha, const uint8_t* p00, const uint8_t* p10, const uint8_t* p01,
+                    const uint8_t* p11, uint8_t out[4]);
 
 // Bytes per stored row for a width and depth: rows are padded to four bytes.
 inline int64_t StrideFor(int64_t width, int depth) { return ((width * depth + 31) / 32) * 4; }

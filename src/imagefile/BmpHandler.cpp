@@ -13,9 +13,7 @@ namespace {
 
 constexpr size_t kFileHeader = 14;
 
-bool KnownInfoHeaderSize(uint32_t size) {
-    return size == 40 || size == 52 || size == 56 || size == 108 || size == 124;
-}
+bool KnownInfoHeaderSize(uint32_t size) { return size == 40 || size == 52 || size == 56 || size == 108 || size == 124; }
 
 }  // namespace
 
@@ -45,8 +43,7 @@ bool BmpHandler::LoadMemory(const uint8_t* bytes, size_t size) {
         if (size < kFileHeader + 40 + 12) return false;
         for (int i = 0; i < 3; ++i) masks[i] = ReadLe32(bytes + kFileHeader + 40 + 4 * i);
         // 32-bit pixels are kept in blue, green, red, alpha byte order.
-        if (depth == 32 && (masks[0] != 0x00FF0000 || masks[1] != 0x0000FF00 || masks[2] != 0x000000FF))
-            return false;
+        if (depth == 32 && (masks[0] != 0x00FF0000 || masks[1] != 0x0000FF00 || masks[2] != 0x000000FF)) return false;
     }
 
     // Palette: 2^depth entries after the info header; a file that lists fewer

@@ -29,8 +29,8 @@ struct Bitmap {
 // A FreeImage copy of the image: same size, depth, masks, palette and rows.
 FIBITMAP* ToFreeImage(const PixelImage& image) {
     const int width = image.Width(), height = image.Height(), depth = image.Depth();
-    FIBITMAP* dib = FreeImage_AllocateT(FIT_BITMAP, width, height, depth, image.RedMask(), image.GreenMask(),
-                                        image.BlueMask());
+    FIBITMAP* dib =
+        FreeImage_AllocateT(FIT_BITMAP, width, height, depth, image.RedMask(), image.GreenMask(), image.BlueMask());
     if (!dib) return nullptr;
     if (depth <= 8) {
         RGBQUAD* pal = FreeImage_GetPalette(dib);

@@ -66,8 +66,8 @@ bool Emit(FIBITMAP* source, const FrameSink& sink) {
     if (depth != 1 && depth != 4 && depth != 8 && depth != 16 && depth != 24 && depth != 32) return true;
 
     FITAG* tag = nullptr;
-    if (FreeImage_GetMetadata(FIMD_ANIMATION, source, "FrameTime", &tag) && tag &&
-        FreeImage_GetTagLength(tag) >= 4 && FreeImage_GetTagValue(tag))
+    if (FreeImage_GetMetadata(FIMD_ANIMATION, source, "FrameTime", &tag) && tag && FreeImage_GetTagLength(tag) >= 4 &&
+        FreeImage_GetTagValue(tag))
         std::memcpy(&frame.frameDelay, FreeImage_GetTagValue(tag), 4);
 
     if (depth <= 8) {

@@ -20,9 +20,9 @@ ImageFileType TypeFromPath(std::string_view path) {
     static const struct {
         const char* ext;
         ImageFileType type;
-    } table[] = {{"bmp", kFileBmp},  {"pcx", kFilePcx},  {"jpg", kFileJpeg}, {"jpeg", kFileJpeg},
-                 {"gif", kFileGif},  {"tga", kFileTga},  {"tif", kFileTiff}, {"tiff", kFileTiff},
-                 {"png", kFilePng},  {"psd", kFilePsd},  {"ico", kFileIco},  {"xpm", kFileXpm}};
+    } table[] = {{"bmp", kFileBmp}, {"pcx", kFilePcx}, {"jpg", kFileJpeg}, {"jpeg", kFileJpeg},
+                 {"gif", kFileGif}, {"tga", kFileTga}, {"tif", kFileTiff}, {"tiff", kFileTiff},
+                 {"png", kFilePng}, {"psd", kFilePsd}, {"ico", kFileIco},  {"xpm", kFileXpm}};
     for (const auto& e : table)
         if (ext == e.ext) return e.type;
     return kFileNone;

@@ -231,8 +231,7 @@ bool DecodeIsolated(const char* path, const uint8_t* bytes, size_t size,
     } while (waited < 0 && errno == EINTR);
     if (waited == 0) {
         kill(pid, SIGKILL);
-        while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-        }
+        while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {}
     }
     if (outcome == Outcome::kFailed) return false;
     for (auto& f : decoded) frames.push_back(std::move(f));

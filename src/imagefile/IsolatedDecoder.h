@@ -14,8 +14,8 @@
 namespace clipvane {
 
 struct DecoderLimits {
-    int timeoutMs = 20000;                         // whole decode, wall clock
-    uint64_t memoryBytes = uint64_t(3) << 30;      // extra address space for the child
+    int timeoutMs = 20000;                     // whole decode, wall clock
+    uint64_t memoryBytes = uint64_t(3) << 30;  // extra address space for the child
     // Pixels accepted over all frames; the frames after that are dropped.
     uint64_t totalFrameBytes = uint64_t(1) << 30;
 };

@@ -17,9 +17,7 @@ struct ErrorManager {
     std::jmp_buf jump;
 };
 
-[[noreturn]] void ErrorExit(j_common_ptr info) {
-    std::longjmp(reinterpret_cast<ErrorManager*>(info->err)->jump, 1);
-}
+[[noreturn]] void ErrorExit(j_common_ptr info) { std::longjmp(reinterpret_cast<ErrorManager*>(info->err)->jump, 1); }
 
 void NoMessage(j_common_ptr, int) {}
 

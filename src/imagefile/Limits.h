@@ -14,8 +14,7 @@ inline constexpr uint64_t kMaxPixelBytes = uint64_t(1) << 30;
 inline bool PixelStorageAllowed(int64_t width, int64_t height, int depth) {
     if (width <= 0 || height <= 0 || depth <= 0 || width > (int64_t(1) << 31) || height > (int64_t(1) << 31))
         return false;
-    return uint64_t(StrideFor(width, depth)) * uint64_t(height) + uint64_t(height) * sizeof(void*) <=
-           kMaxPixelBytes;
+    return uint64_t(StrideFor(width, depth)) * uint64_t(height) + uint64_t(height) * sizeof(void*) <= kMaxPixelBytes;
 }
 
 inline uint16_t ReadLe16(const uint8_t* p) { return uint16_t(p[0] | (p[1] << 8)); }

@@ -60,8 +60,8 @@ void FilterRow(const uint8_t* row, const uint8_t* prev, size_t n, size_t bpp, ui
         for (size_t i = start; i < end; ++i) {
             const int a = row[i - bpp], b = prev[i], c = prev[i - bpp];
             const uint8_t x = row[i];
-            const int pa = b > c ? b - c : c - b;          // |p - a| with p = a + b - c
-            const int pb = a > c ? a - c : c - a;          // |p - b|
+            const int pa = b > c ? b - c : c - b;                                // |p - a| with p = a + b - c
+            const int pb = a > c ? a - c : c - a;                                // |p - b|
             const int pc = (a + b - 2 * c) < 0 ? 2 * c - a - b : a + b - 2 * c;  // |p - c|
             const int pred = (pa <= pb && pa <= pc) ? a : (pb <= pc ? b : c);
             const uint8_t fs = uint8_t(x - a), fu = uint8_t(x - b), fp = uint8_t(x - pred);

@@ -160,8 +160,8 @@ bool TgaHandler::SaveFile(const std::string& path, int param) {
     std::vector<uint8_t> coded;
     if (runLength) coded.resize(2 * rowBytes + 4096);
     // TGA's 16-bit pixels are 5-5-5; other layouts are repacked row by row.
-    const bool repack = depth == 16 && (image->RedMask() != 0x7C00 || image->GreenMask() != 0x03E0 ||
-                                        image->BlueMask() != 0x001F);
+    const bool repack =
+        depth == 16 && (image->RedMask() != 0x7C00 || image->GreenMask() != 0x03E0 || image->BlueMask() != 0x001F);
     std::vector<uint8_t> packed(repack ? rowBytes : 0);
     for (int y = 0; y < height; ++y) {
         const uint8_t* row = image->Row(y);

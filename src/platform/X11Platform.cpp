@@ -43,8 +43,7 @@ constexpr uint16_t kHotkeyModifiers = XCB_MOD_MASK_SHIFT | XCB_MOD_MASK_CONTROL 
 
 class X11Platform final : public ScreenPlatform {
 public:
-    X11Platform(xcb_connection_t* c, bool owned, int screenNumber, const Rect& primary)
-        : c_(c), owned_(owned) {
+    X11Platform(xcb_connection_t* c, bool owned, int screenNumber, const Rect& primary) : c_(c), owned_(owned) {
         xcb_screen_iterator_t it = xcb_setup_roots_iterator(xcb_get_setup(c_));
         for (int i = 0; i < screenNumber && it.rem; ++i) xcb_screen_next(&it);
         screen_ = it.data;
@@ -55,7 +54,8 @@ public:
         FindPixelFormat();
         const xcb_query_extension_reply_t* shm = xcb_get_extension_data(c_, &xcb_shm_id);
         if (shm && shm->present) {
-            Reply<xcb_shm_query_version_reply_t> v(xcb_shm_query_version_reply(c_, xcb_shm_query_version(c_), ErrorSink()));
+            Reply<xcb_shm_query_version_reply_t> v(
+                xcb_shm_query_version_reply(c_, xcb_shm_query_version(c_), ErrorSink()));
             shmAvailable_ = v != nullptr;
         }
         keySymbols_ = xcb_key_symbols_alloc(c_);
@@ -75,12 +75,13 @@ public:
         const Rect inside = rect.Intersected(rootRect_);
         // Repeated grabs of one size write into the same storage: no new
         // pages to fault in, which is most of a fresh image's cost.
-        const bool reuse = !image.IsEmpty() && image.Width() == rect.Width() && image.Height() == rect.Height() &&
-                           image.Depth() == 24;
+        const bool reuse =
+            !image.IsEmpty() && image.Width() == rect.Width() && image.Height() == rect.Height() && image.Depth() == 24;
         // Shared memory pays off from the second grab on; a single grab (the
         // one-shot mode) is quicker without setting up the segment.
         const bool useShm = shmAvailable_ && grabs_++ > 0;
-        if (!inside.IsEmpty() && useShm && EnsureSegment(size_t(inside.Width()) * size_t(inside.Height()) * size_t(bitsPerPixel_ / 8))) {
+        if (!inside.IsEmpty() && useShm &&
+            EnsureSegment(size_t(inside.Width()) * size_t(inside.Height()) * size_t(bitsPerPixel_ / 8))) {
             const xcb_shm_get_image_cookie_t cookie =
                 xcb_shm_get_image(c_, root_, int16_t(inside.left), int16_t(inside.top), uint16_t(inside.Width()),
                                   uint16_t(inside.Height()), ~0u, XCB_IMAGE_FORMAT_Z_PIXMAP, shmSeg_, 0);
@@ -169,8 +170,8 @@ public:
         std::vector<xcb_void_cookie_t> cookies;
         for (xcb_keycode_t code : codes) {
             for (uint16_t extra : LockVariants()) {
-                cookies.push_back(xcb_grab_key_checked(c_, 1, root_, uint16_t(mods | extra), code,
-                                                       XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC));
+                cookies.push_back(xcb_grab_key_checked(c_, 1, root_, uint16_t(mods | extra), code, XCB_GRAB_MODE_ASYNC,
+                                                       XCB_GRAB_MODE_ASYNC));
             }
         }
         bool ok = true;
@@ -193,8 +194,7 @@ public:
         xcb_flush(c_);
     }
 
-    bool KeyPressFromNative(std::string_view eventType, const void* event, uint8_t* keycode,
-                            uint16_t* state) override {
+    bool KeyPressFromNative(std::string_view eventType, const void* event, uint8_t* keycode, uint16_t* state) override {
         if (eventType != "xcb_generic_event_t" || !event) return false;
         const auto* ev = static_cast<const xcb_generic_event_t*>(event);
         if ((ev->response_type & 0x7f) != XCB_KEY_PRESS) return false;
@@ -361,8 +361,13 @@ private:
             uint8_t* d = out.PixelAddress(x0, y0 + y);
             for (int x = 0; x < part.Width(); ++x, d += 3) {
                 uint32_t p = 0;
-                if (bitsPerPixel_ == 32) std::memcpy(&p, s + size_t(x) * 4, 4);
-                else { uint16_t q; std::memcpy(&q, s + size_t(x) * 2, 2); p = q; }
+                if (bitsPerPixel_ == 32)
+                    std::memcpy(&p, s + size_t(x) * 4, 4);
+                else {
+                    uint16_t q;
+                    std::memcpy(&q, s + size_t(x) * 2, 2);
+                    p = q;
+                }
                 d[0] = Channel(p, visual_.blue_mask);
                 d[1] = Channel(p, visual_.green_mask);
                 d[2] = Channel(p, visual_.red_mask);
@@ -420,10 +425,12 @@ private:
         Reply<xcb_translate_coordinates_reply_t> trans(xcb_translate_coordinates_reply(c_, transCookie, ErrorSink()));
         Reply<xcb_get_property_reply_t> extents(xcb_get_property_reply(c_, extentsCookie, ErrorSink()));
         if (!attr || !topGeo || !clientGeo || !trans) return false;
-        if (needViewable && (attr->map_state != XCB_MAP_STATE_VIEWABLE || attr->_class != XCB_WINDOW_CLASS_INPUT_OUTPUT))
+        if (needViewable &&
+            (attr->map_state != XCB_MAP_STATE_VIEWABLE || attr->_class != XCB_WINDOW_CLASS_INPUT_OUTPUT))
             return false;
         if (extents && extents->format == 32 && xcb_get_property_value_length(extents.get()) == 16) {
-            const auto* e = static_cast<const uint32_t*>(xcb_get_property_value(extents.get()));  // left right top bottom
+            const auto* e =
+                static_cast<const uint32_t*>(xcb_get_property_value(extents.get()));  // left right top bottom
             const int x = trans->dst_x - clientGeo->border_width, y = trans->dst_y - clientGeo->border_width;
             const int w = clientGeo->width + 2 * clientGeo->border_width;
             const int h = clientGeo->height + 2 * clientGeo->border_width;

@@ -90,14 +90,14 @@ void RefreshSystemColors(const QPalette& palette) {
         QPalette::ColorRole role;
     };
     static const Source sources[2 * kColorColumns] = {
-        {QPalette::Active, QPalette::Base},          {QPalette::Active, QPalette::WindowText},
-        {QPalette::Active, QPalette::ToolTipBase},   {QPalette::Active, QPalette::ToolTipText},
-        {QPalette::Active, QPalette::Highlight},     {QPalette::Active, QPalette::HighlightedText},
-        {QPalette::Disabled, QPalette::Highlight},   {QPalette::Disabled, QPalette::HighlightedText},
-        {QPalette::Active, QPalette::Button},        {QPalette::Active, QPalette::ButtonText},
-        {QPalette::Active, QPalette::Dark},          {QPalette::Active, QPalette::Light},
-        {QPalette::Active, QPalette::Highlight},     {QPalette::Active, QPalette::HighlightedText},
-        {QPalette::Active, QPalette::Midlight},      {QPalette::Active, QPalette::Shadow},
+        {QPalette::Active, QPalette::Base},        {QPalette::Active, QPalette::WindowText},
+        {QPalette::Active, QPalette::ToolTipBase}, {QPalette::Active, QPalette::ToolTipText},
+        {QPalette::Active, QPalette::Highlight},   {QPalette::Active, QPalette::HighlightedText},
+        {QPalette::Disabled, QPalette::Highlight}, {QPalette::Disabled, QPalette::HighlightedText},
+        {QPalette::Active, QPalette::Button},      {QPalette::Active, QPalette::ButtonText},
+        {QPalette::Active, QPalette::Dark},        {QPalette::Active, QPalette::Light},
+        {QPalette::Active, QPalette::Highlight},   {QPalette::Active, QPalette::HighlightedText},
+        {QPalette::Active, QPalette::Midlight},    {QPalette::Active, QPalette::Shadow},
     };
     for (int i = 0; i < 2 * kColorColumns; ++i)
         g_table[7 * kColorColumns + i].color = FromQColor(palette.color(sources[i].group, sources[i].role));
@@ -106,10 +106,7 @@ void RefreshSystemColors(const QPalette& palette) {
 void ColorPopup::SetDialogRunner(DialogRunner runner) { Runner() = std::move(runner); }
 
 ColorPopup::ColorPopup(ColorRef color, CustomColors* custom, int presetRow, int presetColumn, QWidget* owner)
-    : QWidget(owner, Qt::Popup | Qt::FramelessWindowHint),
-      custom_(custom),
-      startColor_(color),
-      selectedColor_(color) {
+    : QWidget(owner, Qt::Popup | Qt::FramelessWindowHint), custom_(custom), startColor_(color), selectedColor_(color) {
     setAttribute(Qt::WA_DeleteOnClose);
     setMouseTracking(true);
     RefreshSystemColors(QApplication::palette());

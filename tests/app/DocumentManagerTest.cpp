@@ -6,7 +6,7 @@
 
 #include "app/DocumentWindow.h"
 #include "app/DocumentManager.h"
-#include "app/RecentFiles.h"
+#include "app/RecentFileList.h"
 #include "ScriptedPrompts.h"
 #include "document/ImageDocument.h"
 #include "imagefile/ImageFile.h"

@@ -95,8 +95,8 @@ TEST_F(FrameFixture, MenuTextsAreSpelledRight) {
     EXPECT_EQ(f.Action(ID_FILTER_GRID)->text(), QStringLiteral("3D Grid"));
     QStringList titles;
     for (QAction* menu : f.menuBar()->actions()) titles.append(menu->text());
-    EXPECT_EQ(titles, (QStringList{"&File", "&Edit", "&View", "&Capture", "&Image", "F&ilter", "&Tools", "&Setting",
-                                   "&Help"}));
+    EXPECT_EQ(titles,
+              (QStringList{"&File", "&Edit", "&View", "&Capture", "&Image", "F&ilter", "&Tools", "&Setting", "&Help"}));
 }
 
 TEST_F(FrameFixture, TabMenuHasItsOwnWordingAndRunsTheCommands) {

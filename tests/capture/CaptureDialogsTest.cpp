@@ -81,7 +81,7 @@ TEST_F(DialogTest, ConfirmingWritesTheFileInOrderWithTheDelayAsEntered) {
     CaptureSettingsDialog dlg(s, &file_);
     dlg.BasicPage()->delay->setValue(100);
     dlg.BasicPage()->everyCapture->setChecked(true);  // bound to nothing
-    dlg.SavePage()->toEditor->click();               // unchecked: view mode 2
+    dlg.SavePage()->toEditor->click();                // unchecked: view mode 2
     dlg.SavePage()->format->setCurrentIndex(3);
     dlg.SavePage()->title->setText(QStringLiteral("Shot"));
     dlg.SavePage()->path->setText(QStringLiteral("/tmp/x"));
@@ -186,7 +186,8 @@ TEST(HotkeyManager, ReportsEveryCombinationThatCannotBeGrabbedAndDispatchesTheRe
     s.Hotkey(CaptureMode::FixedRect) = {};
     const QStringList failures = manager.RegisterAll(s);
     ASSERT_EQ(failures.size(), 2);
-    EXPECT_EQ(failures[0], QStringLiteral("Capture window / object (Ctrl + Shift + W): another program already uses it"));
+    EXPECT_EQ(failures[0],
+              QStringLiteral("Capture window / object (Ctrl + Shift + W): another program already uses it"));
     EXPECT_EQ(failures[1], QStringLiteral("Capture fix-size Rectangle: no key is assigned"));
     EXPECT_EQ(platform.grabbed.size(), 4u);
 

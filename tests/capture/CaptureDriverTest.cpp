@@ -217,7 +217,8 @@ int Drive(SelectionOverlay& dialog, const std::vector<Step>& steps) {
                 continue;
             }
             const bool move = s.type == QEvent::MouseMove;
-            const Qt::MouseButtons held = s.type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::MouseButtons(s.button);
+            const Qt::MouseButtons held =
+                s.type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::MouseButtons(s.button);
             QMouseEvent ev(s.type, QPointF(s.at), QPointF(s.at), move ? Qt::NoButton : s.button, held, Qt::NoModifier);
             QCoreApplication::sendEvent(&dialog, &ev);
             if (!dialog.isVisible()) return;

@@ -17,7 +17,9 @@ namespace clipvane::test {
 // A desktop whose screen pixel (x, y) is FakePlatform::PixelAt(x, y).
 class FakePlatform : public clipvane::ScreenPlatform {
 public:
-    static uint32_t PixelAt(int x, int y) { return uint32_t((x * 7 + y * 13) & 0xFF) << 16 | uint32_t(x & 0xFF) << 8 | uint32_t(y & 0xFF); }
+    static uint32_t PixelAt(int x, int y) {
+        return uint32_t((x * 7 + y * 13) & 0xFF) << 16 | uint32_t(x & 0xFF) << 8 | uint32_t(y & 0xFF);
+    }
 
     clipvane::Rect screen{0, 0, 320, 240};
     std::vector<clipvane::TopWindow> windows;  // topmost first
@@ -77,7 +79,7 @@ public:
     QWidget* window = nullptr;
     bool hasDocument = false;
     std::vector<clipvane::PixelImage> delivered;  // the image each delivery received
-    QStringList events;                      // "new", "new+undo", "replace", "path:<p>"
+    QStringList events;                           // "new", "new+undo", "replace", "path:<p>"
     QStringList messages;
 
     QWidget* HostWindow() override { return window; }

@@ -16,16 +16,14 @@ using clipvane::test::FakePlatform;
 
 class OverlayTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        platform_.screen = Rect{0, 0, 1920, 1080};
-    }
+    void SetUp() override { platform_.screen = Rect{0, 0, 1920, 1080}; }
     static void Move(SelectionOverlay& d, int x, int y, Qt::MouseButtons held = Qt::NoButton) {
         QMouseEvent ev(QEvent::MouseMove, QPointF(x, y), QPointF(x, y), Qt::NoButton, held, Qt::NoModifier);
         QCoreApplication::sendEvent(&d, &ev);
     }
     static void Button(SelectionOverlay& d, QEvent::Type type, Qt::MouseButton b, int x, int y) {
-        QMouseEvent ev(type, QPointF(x, y), QPointF(x, y), b, type == QEvent::MouseButtonPress ? Qt::MouseButtons(b) : Qt::NoButton,
-                       Qt::NoModifier);
+        QMouseEvent ev(type, QPointF(x, y), QPointF(x, y), b,
+                       type == QEvent::MouseButtonPress ? Qt::MouseButtons(b) : Qt::NoButton, Qt::NoModifier);
         QCoreApplication::sendEvent(&d, &ev);
     }
     static uint32_t Screen(int x, int y) { return FakePlatform::PixelAt(x, y); }
@@ -70,10 +68,10 @@ TEST_F(OverlayTest, PaintsTheBoxMagnifierAndCrosshairOverTheFrozenScreen) {
     ASSERT_EQ(shot.size(), QSize(1920, 1080));
     auto rgb = [&](int x, int y) { return uint32_t(shot.pixel(x, y) & 0xFFFFFF); };
     EXPECT_EQ(rgb(1000, 900), Screen(1000, 900));  // untouched screen
-    EXPECT_EQ(rgb(3, 180), 0x969696u);            // box fill
-    EXPECT_EQ(rgb(0, 100), 0x0000FFu);            // box frame
+    EXPECT_EQ(rgb(3, 180), 0x969696u);             // box fill
+    EXPECT_EQ(rgb(0, 100), 0x0000FFu);             // box frame
     EXPECT_EQ(rgb(189, 319), 0x0000FFu);
-    EXPECT_EQ(rgb(15, 100), 0x00FF00u);           // magnifier frame
+    EXPECT_EQ(rgb(15, 100), 0x00FF00u);  // magnifier frame
     // Magnified centre pixel as it is; the middle column above it inverted.
     EXPECT_EQ(rgb(15 + 80, 15 + 80), Screen(900, 600));
     EXPECT_EQ(rgb(15 + 80, 15 + 8), Screen(900, 586) ^ 0xFFFFFFu);

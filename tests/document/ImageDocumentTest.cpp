@@ -15,9 +15,9 @@
 namespace clipvane {
 namespace {
 
+using test::At;
 using test::MakeHighlight;
 using test::MakeShape;
-using test::At;
 using test::SamePixels;
 using test::Solid;
 

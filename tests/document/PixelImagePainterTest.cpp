@@ -93,7 +93,8 @@ TEST(PixelImagePainter, StretchDrawEnlargesToSolidBlocks) {
         StretchDrawAll(painter, image, Rect{1, 2, 7, 8});  // 3x enlargement
     }
     for (int y = 0; y < 6; ++y)
-        for (int x = 0; x < 6; ++x) ASSERT_EQ(canvas.pixel(1 + x, 2 + y), 0xFF000000 | Pattern(x / 3, y / 3)) << x << "," << y;
+        for (int x = 0; x < 6; ++x)
+            ASSERT_EQ(canvas.pixel(1 + x, 2 + y), 0xFF000000 | Pattern(x / 3, y / 3)) << x << "," << y;
     ExpectUntouchedOutside(canvas, QRect(1, 2, 6, 6));
 }
 

@@ -12,10 +12,10 @@
 namespace clipvane {
 namespace {
 
+using test::At;
 using test::MakeHighlight;
 using test::MakeLine;
 using test::MakeShape;
-using test::At;
 using test::Solid;
 
 constexpr uint32_t kWhite = 0xFFFFFFFF;
@@ -132,9 +132,9 @@ TEST(RenderObjects, ShadowedShapeArea) {
     const PixelImage out = RenderOne(std::move(shape), white);
     const Rect changed = ChangedArea(white, out);
     EXPECT_TRUE(Inside(changed, Rect{40, 40, 180, 130}));
-    EXPECT_GT(changed.right, 150);  // the shadow reaches past the outline
-    EXPECT_EQ(At(out, 55, 75), 0xFFFF0000u);   // left edge, shifted by 5
-    EXPECT_NE(At(out, 100, 106), kWhite);      // shadow under the bottom edge
+    EXPECT_GT(changed.right, 150);            // the shadow reaches past the outline
+    EXPECT_EQ(At(out, 55, 75), 0xFFFF0000u);  // left edge, shifted by 5
+    EXPECT_NE(At(out, 100, 106), kWhite);     // shadow under the bottom edge
     // The shadow follows the outline's ring: the middle of the box, 20 pixels
     // from every edge, stays clear.
     EXPECT_EQ(At(out, 100, 75), kWhite);
@@ -332,35 +332,35 @@ TEST(RenderCache, MatchesUncachedRenderingThroughEdits) {
     // Opaque bases take the run-skipping path, the alpha-0 base (a new
     // document's) the general one.
     for (int alpha : {255, 0, 128})
-    for (int depth : {24, 32}) {
-        if (depth == 24 && alpha != 255) continue;
-        SCOPED_TRACE(depth * 1000 + alpha);
-        const PixelImage base = Solid(100, 90, depth, 40, 160, 220, uint8_t(alpha));
-        RenderCache cache;
-        ObjectList objects = MixedObjects();
-        ExpectSameAsUncached(cache, base, objects);
-        // Move a line, restyle a shape, change an opacity.
-        auto& line = static_cast<LineObject&>(*objects[0]);
-        line.x1 += 7;
-        line.y2 -= 3;
-        ExpectSameAsUncached(cache, base, objects);
-        static_cast<ShapeObject&>(*objects[2]).width = 6;
-        objects[3]->transparency = 10;
-        ExpectSameAsUncached(cache, base, objects);
-        // Move a box by its body (a pure translation).
-        SetObjectRect(*objects[4], Rect{30, 20, 85, 45});
-        ExpectSameAsUncached(cache, base, objects);
-        // Reorder, delete, add.
-        std::swap(objects[1], objects[3]);
-        ExpectSameAsUncached(cache, base, objects);
-        objects.erase(objects.begin());
-        ExpectSameAsUncached(cache, base, objects);
-        objects.push_back(MakeHighlight(0, 0, 20, 20, 0));
-        ExpectSameAsUncached(cache, base, objects);
-        objects.clear();
-        ExpectSameAsUncached(cache, base, objects);
-        EXPECT_EQ(cache.BitmapCount(), 0u);
-    }
+        for (int depth : {24, 32}) {
+            if (depth == 24 && alpha != 255) continue;
+            SCOPED_TRACE(depth * 1000 + alpha);
+            const PixelImage base = Solid(100, 90, depth, 40, 160, 220, uint8_t(alpha));
+            RenderCache cache;
+            ObjectList objects = MixedObjects();
+            ExpectSameAsUncached(cache, base, objects);
+            // Move a line, restyle a shape, change an opacity.
+            auto& line = static_cast<LineObject&>(*objects[0]);
+            line.x1 += 7;
+            line.y2 -= 3;
+            ExpectSameAsUncached(cache, base, objects);
+            static_cast<ShapeObject&>(*objects[2]).width = 6;
+            objects[3]->transparency = 10;
+            ExpectSameAsUncached(cache, base, objects);
+            // Move a box by its body (a pure translation).
+            SetObjectRect(*objects[4], Rect{30, 20, 85, 45});
+            ExpectSameAsUncached(cache, base, objects);
+            // Reorder, delete, add.
+            std::swap(objects[1], objects[3]);
+            ExpectSameAsUncached(cache, base, objects);
+            objects.erase(objects.begin());
+            ExpectSameAsUncached(cache, base, objects);
+            objects.push_back(MakeHighlight(0, 0, 20, 20, 0));
+            ExpectSameAsUncached(cache, base, objects);
+            objects.clear();
+            ExpectSameAsUncached(cache, base, objects);
+            EXPECT_EQ(cache.BitmapCount(), 0u);
+        }
 }
 
 TEST(RenderCache, ChangedBaseNeedsInvalidation) {

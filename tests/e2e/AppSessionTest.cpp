@@ -17,7 +17,8 @@ constexpr unsigned kUndo = 57643, kRedo = 57644, kInvert = 20020, kMosaic = 2004
 TEST(AppSession, NewEffectSaveOpenUndoRedoClose) {
     std::string error;
     ASSERT_NE(XServerHarness::Get(&error), nullptr) << error;
-    const std::filesystem::path dir = std::filesystem::temp_directory_path() / ("clipvane-e2e-" + std::to_string(getpid()));
+    const std::filesystem::path dir =
+        std::filesystem::temp_directory_path() / ("clipvane-e2e-" + std::to_string(getpid()));
     std::filesystem::create_directories(dir);
     const std::string saved = (dir / "session.png").string();
 
@@ -95,7 +96,8 @@ TEST(AppSession, NewEffectSaveOpenUndoRedoClose) {
 TEST(AppSession, SecondInstanceHandsItsFilesToTheFirst) {
     std::string error;
     ASSERT_NE(XServerHarness::Get(&error), nullptr) << error;
-    const std::filesystem::path dir = std::filesystem::temp_directory_path() / ("clipvane-e2e2-" + std::to_string(getpid()));
+    const std::filesystem::path dir =
+        std::filesystem::temp_directory_path() / ("clipvane-e2e2-" + std::to_string(getpid()));
     std::filesystem::create_directories(dir);
     const std::string picture = (dir / "given.png").string();
     RunCommand("convert -size 32x24 xc:orange '" + picture + "'");

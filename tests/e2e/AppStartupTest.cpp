@@ -84,9 +84,10 @@ TEST(AppStartup, MainWindowMappedQuicklyAndIdleMemorySmall) {
     std::vector<double> warm(times.begin() + 1, times.end());
     std::sort(warm.begin(), warm.end());
     const double median = warm[warm.size() / 2];
-    std::printf("[ figures  ] start-up to mapped main window: first run %.0f ms, warm median %.0f ms "
-                "(target < 300 ms); idle resident memory %.1f MB (target < 60 MB)\n",
-                first, median, rss / 1024.0);
+    std::printf(
+        "[ figures  ] start-up to mapped main window: first run %.0f ms, warm median %.0f ms "
+        "(target < 300 ms); idle resident memory %.1f MB (target < 60 MB)\n",
+        first, median, rss / 1024.0);
     EXPECT_LT(median, 1500.0) << "warm start-up far above the 300 ms target";
     EXPECT_GT(rss, 0);
     EXPECT_LT(rss, 120 * 1024) << "idle memory far above the 60 MB target";

@@ -80,8 +80,7 @@ TEST_F(OneShotE2E, BadRequestsFailWithStatusOne) {
 TEST_F(OneShotE2E, TheProgramTakesAShotAndExits) {
     const std::string out = Path("program.png");
     int status = -1;
-    const std::string text =
-        test::RunCommand(ClipvaneBinary() + " --shot full --output " + out + " 2>&1", &status);
+    const std::string text = test::RunCommand(ClipvaneBinary() + " --shot full --output " + out + " 2>&1", &status);
     if (text.find("not available") != std::string::npos) GTEST_SKIP() << "--shot is not wired into main yet";
     EXPECT_EQ(status, 0) << text;
     PixelImage image;
@@ -100,12 +99,15 @@ TEST_F(OneShotE2E, RunningProgramCapturesOverDBusAndFromASecondInstance) {
         QFile config(dir_.filePath(QStringLiteral("config.ini")));
         ASSERT_TRUE(config.open(QIODevice::WriteOnly));
         config.write(("[CaptureSet]\nHideWndBeforCap=1\nCapAppViewMode=2\n[AudoSaveSet]\nIsAudoSave=1\nImageFormat=0\n"
-                      "ImageSavePath=" + shots + "\nImageSaveTitle=Remote\nStartNum=1\n").c_str());
+                      "ImageSavePath=" +
+                      shots + "\nImageSaveTitle=Remote\nStartNum=1\n")
+                         .c_str());
     }
     setenv("QT_QPA_PLATFORM", "xcb", 1);  // the program needs the real display, not the test's offscreen one
     const pid_t app = test::Spawn({ClipvaneBinary(), "--config", Path("config.ini")});
     ASSERT_GT(app, 0);
-    const std::string send = "dbus-send --session --print-reply --dest=org.clipvane.Clipvane /Clipvane org.clipvane.Clipvane.";
+    const std::string send =
+        "dbus-send --session --print-reply --dest=org.clipvane.Clipvane /Clipvane org.clipvane.Clipvane.";
     int status = -1;
     for (int i = 0; i < 200; ++i) {  // until the service answers
         test::RunCommand(send + "ActiveDocumentInfo >/dev/null 2>&1", &status);

@@ -44,9 +44,10 @@ TEST(XServerHarness, StartsAServerWithAWindowManagerAndABus) {
     EXPECT_EQ(status, 0);
     EXPECT_NE(geometry.find("1920x1080 pixels"), std::string::npos) << geometry;
     // The bus answers.
-    test::RunCommand("dbus-send --session --print-reply --dest=org.freedesktop.DBus /org/freedesktop/DBus "
-                       "org.freedesktop.DBus.ListNames >/dev/null",
-                       &status);
+    test::RunCommand(
+        "dbus-send --session --print-reply --dest=org.freedesktop.DBus /org/freedesktop/DBus "
+        "org.freedesktop.DBus.ListNames >/dev/null",
+        &status);
     EXPECT_EQ(status, 0);
 }
 
@@ -67,8 +68,8 @@ TEST(XServerHarness, GrabOfTheRootWindowFindsAClientWhereItIs) {
     // Where the window manager put the client area, in root coordinates.
     int rx = 0, ry = 0;
     for (int i = 0; i < 100; ++i) {
-        xcb_translate_coordinates_reply_t* t = xcb_translate_coordinates_reply(
-            conn.c, xcb_translate_coordinates(conn.c, win, conn.Root(), 0, 0), nullptr);
+        xcb_translate_coordinates_reply_t* t =
+            xcb_translate_coordinates_reply(conn.c, xcb_translate_coordinates(conn.c, win, conn.Root(), 0, 0), nullptr);
         ASSERT_NE(t, nullptr);
         rx = t->dst_x;
         ry = t->dst_y;

@@ -41,12 +41,18 @@ struct SliderExpectation {
 
 TEST_F(DialogFixture, EveryLayoutStartsWithItsRangesAndValues) {
     const SliderExpectation cases[] = {
-        {172, "Color level", 2, 0, 255, 0},   {173, "RGB Value", 3, -128, 128, 0},
-        {174, "Hue/Saturation", 2, 0, 200, 100}, {190, "Noisy", 1, 1, 200, 100},
-        {191, "Blot", 1, 1, 100, 50},         {192, "Emboss", 1, 1, 10, 2},
-        {193, "Oil Paint", 1, 1, 15, 2},      {194, "Splash", 1, 3, 64, 5},
-        {195, "Posterize", 1, 2, 20, 3},      {196, "Mosaic", 1, 2, 200, 10},
-        {197, "3D Grid", 2, 0, 100, 64},      {201, "Rotate", 1, 0, 360, 45},
+        {172, "Color level", 2, 0, 255, 0},
+        {173, "RGB Value", 3, -128, 128, 0},
+        {174, "Hue/Saturation", 2, 0, 200, 100},
+        {190, "Noisy", 1, 1, 200, 100},
+        {191, "Blot", 1, 1, 100, 50},
+        {192, "Emboss", 1, 1, 10, 2},
+        {193, "Oil Paint", 1, 1, 15, 2},
+        {194, "Splash", 1, 3, 64, 5},
+        {195, "Posterize", 1, 2, 20, 3},
+        {196, "Mosaic", 1, 2, 200, 10},
+        {197, "3D Grid", 2, 0, 100, 64},
+        {201, "Rotate", 1, 0, 360, 45},
     };
     for (const SliderExpectation& c : cases) {
         SCOPED_TRACE(c.templateId);
@@ -94,7 +100,7 @@ TEST_F(DialogFixture, OkAppliesOneUndoStepWithTheSliderValues) {
     EXPECT_EQ(doc.UndoCount(), steps + 1);
     EXPECT_EQ(doc.image.Depth(), 24);
     const uint8_t* p = doc.image.PixelAddress(50, 40);
-    EXPECT_EQ(p[2], (50 + 40) + 20);  // red offset
+    EXPECT_EQ(p[2], (50 + 40) + 20);             // red offset
     EXPECT_EQ(p[0], 50 - 30 < 0 ? 0 : 50 - 30);  // blue offset
     EXPECT_EQ(p[1], 40);
     doc.OnUndo();
@@ -222,10 +228,10 @@ TEST(HueStrip, SaturatedHuesFromCyanAroundTheCircle) {
         EXPECT_EQ(*std::max_element(channels, channels + 3), 254) << x;
         EXPECT_EQ(strip.pixel(x, 27), c);
     }
-    EXPECT_EQ(HueStripColour(0), qRgb(33, 254, 254));        // cyan
-    EXPECT_EQ(HueStripColour(130), qRgb(254, 33, 33));       // red half way
-    EXPECT_EQ(qBlue(HueStripColour(43)), 254);               // blue side first
-    EXPECT_EQ(qGreen(HueStripColour(217)), 254);             // green side last
+    EXPECT_EQ(HueStripColour(0), qRgb(33, 254, 254));   // cyan
+    EXPECT_EQ(HueStripColour(130), qRgb(254, 33, 33));  // red half way
+    EXPECT_EQ(qBlue(HueStripColour(43)), 254);          // blue side first
+    EXPECT_EQ(qGreen(HueStripColour(217)), 254);        // green side last
 }
 
 }  // namespace

@@ -38,7 +38,7 @@ TEST(ZoomMath, ScrollRangeIsZoomedSizePlusMargins) {
 }
 
 TEST(ZoomMath, ImageCoordinatesRoundToNearestPixel) {
-    EXPECT_EQ(ImageCoord(15, 2.0f), 8);   // 7.5 + 0.5
+    EXPECT_EQ(ImageCoord(15, 2.0f), 8);  // 7.5 + 0.5
     EXPECT_EQ(ImageCoord(14, 2.0f), 7);
     EXPECT_EQ(ImageCoord(10, 0.25f), 40);
     EXPECT_EQ(ImageCoord(5, 0.0f), 0);

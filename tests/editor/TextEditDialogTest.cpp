@@ -48,8 +48,7 @@ void Press(QWidget* target, int key, Qt::KeyboardModifiers modifiers = Qt::NoMod
     QApplication::sendEvent(target, &press);
 }
 
-struct TextDialogFixture : ::testing::Test {
-};
+struct TextDialogFixture : ::testing::Test {};
 
 TEST_F(TextDialogFixture, ControlsArePreparedFromTheObjectQuickly) {
     TextObject object = Sample();

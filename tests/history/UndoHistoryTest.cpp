@@ -84,7 +84,7 @@ TEST(UndoHistory, SetLimitTrimsFarthestRedoThenOldestUndo) {
     LoggingHistory h;
     for (int i = 1; i <= 5; ++i) h.Push(Tagged(i));
     h.Undo();
-    h.Undo();  // undo {1,2,3}, redo {4,5}
+    h.Undo();        // undo {1,2,3}, redo {4,5}
     h.SetLimit(-1);  // ignored
     EXPECT_EQ(h.UndoCount() + h.RedoCount(), 5);
     h.SetLimit(4);  // redo's back (5) goes first

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "image/Effect.h"
-#include "image/Progress.h"
+#include "image/ImageEffect.h"
+#include "image/ProgressReporter.h"
 
 namespace clipvane {
 namespace {
@@ -156,8 +156,8 @@ TEST(SourceEffectTest, AcceptsStoredImagesOfTwentyFourBitsAndMore) {
 
 TEST(PixelHelpers, GreyClampAndRounding) {
     const uint8_t red[3] = {0, 0, 255}, white[3] = {255, 255, 255}, green[3] = {0, 255, 0};
-    EXPECT_EQ(GreyValue(red), 76);      // 7650 / 100
-    EXPECT_EQ(GreyValue(green), 150);   // 15045 / 100
+    EXPECT_EQ(GreyValue(red), 76);     // 7650 / 100
+    EXPECT_EQ(GreyValue(green), 150);  // 15045 / 100
     EXPECT_EQ(GreyValue(white), 255);
     EXPECT_EQ(Clamp255(-1), 0);
     EXPECT_EQ(Clamp255(256), 255);

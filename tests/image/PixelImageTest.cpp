@@ -245,8 +245,8 @@ TEST(PixelImageConvert, SixteenBitLayoutsByTheirGreenMask) {
         uint32_t masks[3];
     } block{{40, 2, 1, 1, 16, kBiBitfields}, {0xF800, 0x07E0, 0x001F}};
     ASSERT_TRUE(img.CreateFromHeader(block.h, block.masks));  // 5-6-5
-    Put(img, 0, 0, {0xFF, 0xFF});  // red F8, green FC, blue F8
-    Put(img, 1, 0, {0x41, 0x08});  // 0x0841: red 1, green 2, blue 1 -> 08, 08, 08
+    Put(img, 0, 0, {0xFF, 0xFF});                             // red F8, green FC, blue F8
+    Put(img, 1, 0, {0x41, 0x08});                             // 0x0841: red 1, green 2, blue 1 -> 08, 08, 08
     img.ConvertTo(32);
     EXPECT_EQ(At(img, 0, 0), (std::vector<int>{0xF8, 0xFC, 0xF8, 255}));
     EXPECT_EQ(At(img, 1, 0), (std::vector<int>{0x08, 0x08, 0x08, 255}));
@@ -491,9 +491,9 @@ TEST(PixelImageSerialize, RoundTripKeepsPixelsMasksAndOrigin) {
     ASSERT_EQ(img.SerializedSize(), 84u);
     std::vector<uint8_t> buf(84);
     EXPECT_EQ(img.Serialize(true, buf.data(), buf.size()), 84u);
-    EXPECT_EQ(buf[0], 40);                           // biSize
-    EXPECT_EQ(buf[44], 0xE0);                        // green mask 0x03E0, little-endian
-    EXPECT_EQ(buf[52 + 12 + 3], img.Row(0)[3]);      // bottom row first: row 0 comes second
+    EXPECT_EQ(buf[0], 40);                       // biSize
+    EXPECT_EQ(buf[44], 0xE0);                    // green mask 0x03E0, little-endian
+    EXPECT_EQ(buf[52 + 12 + 3], img.Row(0)[3]);  // bottom row first: row 0 comes second
     PixelImage back;
     EXPECT_EQ(back.Serialize(false, buf.data(), buf.size()), 84u);
     ASSERT_EQ(back.Width(), 3);

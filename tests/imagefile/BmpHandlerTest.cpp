@@ -132,7 +132,7 @@ TEST(BmpRead, ShortPixelDataLeavesTheRestAsCreated) {
 TEST(BmpRead, PaletteAndColoursUsed) {
     // 4-bit, 3 colours used: only 12 palette bytes are stored, then pixels.
     std::vector<uint8_t> b = MakeBmp(2, 1, 4, 3, 4);
-    Put32(b, 46, 3);  // colours used
+    Put32(b, 46, 3);         // colours used
     b[b.size() - 4] = 0x12;  // pixel 0 = index 1, pixel 1 = index 2
     PixelImage img;
     ASSERT_TRUE(Load(b, &img));

@@ -58,8 +58,9 @@ protected:
 // A picture with flat areas, a gradient and sharp edges, 8 bits per channel
 // and no alpha (ImageMagick would otherwise write 16-bit channels or alpha
 // that the program reduces differently).
-const std::string kPicture = "-size 23x17 gradient:orange-navy -fill white -draw 'rectangle 3,3 12,8' "
-                             "-fill black -draw 'line 0,16 22,0' -alpha off -depth 8";
+const std::string kPicture =
+    "-size 23x17 gradient:orange-navy -fill white -draw 'rectangle 3,3 12,8' "
+    "-fill black -draw 'line 0,16 22,0' -alpha off -depth 8";
 
 TEST_F(FreeImageRead, LosslessFormatsMatchImageMagick) {
     struct Case {
@@ -129,8 +130,8 @@ TEST_F(FreeImageRead, PaletteTransparencyBecomesAlpha) {
 
 TEST_F(FreeImageRead, AnimatedGifGivesFirstFrameAndDelay) {
     // 37 hundredths of a second between frames; FreeImage reports 370 ms.
-    ASSERT_TRUE(Magick("-delay 37 -size 10x8 xc:red -size 10x8 xc:blue -size 10x8 xc:lime " +
-                       Quote(dir_ / "anim.gif")));
+    ASSERT_TRUE(
+        Magick("-delay 37 -size 10x8 xc:red -size 10x8 xc:blue -size 10x8 xc:lime " + Quote(dir_ / "anim.gif")));
     PixelImage img;
     ASSERT_TRUE(clipvane::LoadFromFile(dir_ / "anim.gif", img));
     EXPECT_EQ(img.frameDelay, 370);

@@ -70,8 +70,8 @@ TEST(HandlerRegistry, FactoryColumns) {
 
     clipvane::StandardHandlerFactory standard;
     EXPECT_TRUE(is(standard.CreateHandler(clipvane::kFilePcx), (clipvane::PcxHandler*)nullptr));
-    for (clipvane::ImageFileType t : {clipvane::kFileJpeg, clipvane::kFileGif, clipvane::kFileTiff, clipvane::kFilePng, clipvane::kFilePsd,
-                                clipvane::kFileIco, clipvane::kFileXpm})
+    for (clipvane::ImageFileType t : {clipvane::kFileJpeg, clipvane::kFileGif, clipvane::kFileTiff, clipvane::kFilePng,
+                                      clipvane::kFilePsd, clipvane::kFileIco, clipvane::kFileXpm})
         EXPECT_TRUE(is(standard.CreateHandler(t), (clipvane::FreeImageHandler*)nullptr)) << t;
     EXPECT_FALSE(standard.CreateHandler(clipvane::kFileNone));
 
@@ -143,9 +143,9 @@ TEST_F(SaveImage, EveryWriterRoundTrips) {
         const char* magickFormat;
         bool lossy;
     } cases[] = {
-        {"o.bmp", "BMP3", false}, {"o.tga", "TGA", false}, {"o.png", "PNG", false}, {"o.tif", "TIFF", false},
-        {"o.pcx", "PCX", false},  {"O.PCX", "PCX", false}, {"o.Pcx", "PCX", false}, {"o.jpg", "JPEG", true},
-        {"o.gif", "GIF", true},
+        {"o.bmp", "BMP3", false}, {"o.tga", "TGA", false}, {"o.png", "PNG", false},
+        {"o.tif", "TIFF", false}, {"o.pcx", "PCX", false}, {"O.PCX", "PCX", false},
+        {"o.Pcx", "PCX", false},  {"o.jpg", "JPEG", true}, {"o.gif", "GIF", true},
     };
     for (int depth : {1, 4, 8, 16, 24, 32}) {
         const PixelImage img = Picture(depth);
@@ -270,9 +270,10 @@ TEST_F(SaveImage, WriteErrorsOnADeviceAreFailures) {
     clipvane::BmpHandler bmp;
     clipvane::TgaHandler tga;
     clipvane::PcxHandler pcx;
-    clipvane::EncoderHandler png(clipvane::kFilePng), jpeg(clipvane::kFileJpeg), gif(clipvane::kFileGif), tiff(clipvane::kFileTiff);
-    for (clipvane::ImageFormatHandler* h : std::initializer_list<clipvane::ImageFormatHandler*>{&bmp, &tga, &pcx, &png, &jpeg,
-                                                                                   &gif, &tiff}) {
+    clipvane::EncoderHandler png(clipvane::kFilePng), jpeg(clipvane::kFileJpeg), gif(clipvane::kFileGif),
+        tiff(clipvane::kFileTiff);
+    for (clipvane::ImageFormatHandler* h :
+         std::initializer_list<clipvane::ImageFormatHandler*>{&bmp, &tga, &pcx, &png, &jpeg, &gif, &tiff}) {
         h->targets.push_back(&img);
         EXPECT_FALSE(h->SaveFile("/dev/full", -1));
         EXPECT_TRUE(h->SaveFile("/dev/null", -1));

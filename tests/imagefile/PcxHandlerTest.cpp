@@ -28,10 +28,10 @@ TEST(PcxEncode, TrueColourPlanes) {
     EXPECT_EQ(b[1], 5);
     EXPECT_EQ(b[2], 1);
     EXPECT_EQ(b[3], 8);
-    EXPECT_EQ(b[8], 2);    // xmax = width - 1
-    EXPECT_EQ(b[10], 0);   // ymax = height - 1
-    EXPECT_EQ(b[65], 3);   // planes
-    EXPECT_EQ(b[66], 4);   // bytes per plane line, even
+    EXPECT_EQ(b[8], 2);   // xmax = width - 1
+    EXPECT_EQ(b[10], 0);  // ymax = height - 1
+    EXPECT_EQ(b[65], 3);  // planes
+    EXPECT_EQ(b[66], 4);  // bytes per plane line, even
     // Red plane FF FF 00 00: a run of two (C2 FF), a run of two zeros (C2 00).
     // Green plane 00 00 00 00: one run of four (C4 00).
     // Blue plane 00 00 C5 00: run C2 00, then C5 needs a count (C1 C5), then 00.
@@ -142,12 +142,11 @@ TEST(PcxDecode, RefusesMalformedFiles) {
 TEST(PcxDecode, OlderLayoutsThroughFreeImage) {
     test::ScratchDir dir;
     ASSERT_TRUE(test::Magick("-size 16x5 xc:white -fill black -draw 'rectangle 2,1 9,3' -monochrome " +
-                               test::Quote(dir / "mono.pcx")));
+                             test::Quote(dir / "mono.pcx")));
     clipvane::PcxHandler h;
     ASSERT_TRUE(h.LoadFile(dir / "mono.pcx"));
     ASSERT_EQ(h.Frames().size(), 1u);
-    EXPECT_EQ(test::MaxDifference(test::ImagePixels(*h.Frames()[0]), test::MagickPixels(dir / "mono.pcx")),
-              0);
+    EXPECT_EQ(test::MaxDifference(test::ImagePixels(*h.Frames()[0]), test::MagickPixels(dir / "mono.pcx")), 0);
 }
 
 }  // namespace

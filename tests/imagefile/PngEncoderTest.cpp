@@ -57,8 +57,8 @@ TEST(PngEncode, ChunkLayout) {
     PixelImage pal;
     ASSERT_TRUE(pal.Create(9, 2, 4));
     const std::vector<uint8_t> p = clipvane::EncodePng(pal);
-    EXPECT_EQ(p[24], 4);  // 4 bits per index
-    EXPECT_EQ(p[25], 3);  // palette
+    EXPECT_EQ(p[24], 4);               // 4 bits per index
+    EXPECT_EQ(p[25], 3);               // palette
     EXPECT_EQ(Be32(&p[33]), 16u * 3);  // PLTE length
     EXPECT_EQ(std::memcmp(&p[37], "PLTE", 4), 0);
     ExpectValidChunks(p);
@@ -70,7 +70,7 @@ TEST(PngEncode, ReadByPngcheckAndImageMagick) {
     PixelImage mono;
     ASSERT_TRUE(mono.Create(11, 3, 1));
     mono.Row(1)[0] = 0x81;
-    mono.Row(1)[1] = 0x20;  // x = 10
+    mono.Row(1)[1] = 0x20;                                                // x = 10
     const clipvane::RgbQuad colours[2] = {{0, 0, 0, 0}, {255, 0, 0, 0}};  // 1 = blue
     mono.SetPalette(0, 2, colours);
     ASSERT_TRUE(test::WriteBytes(dir / "m.png", clipvane::EncodePng(mono)));

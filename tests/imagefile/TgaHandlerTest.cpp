@@ -155,12 +155,11 @@ TEST(TgaRead, ImageMagickFiles) {
     for (const char* v : variants) {
         const std::string path = dir / "im.tga";
         ASSERT_TRUE(test::Magick("-size 19x7 gradient:yellow-navy -fill red -draw 'rectangle 2,2 9,4' " +
-                                   std::string(v) + " " + test::Quote(path)))
+                                 std::string(v) + " " + test::Quote(path)))
             << v;
         PixelImage img;
         ASSERT_TRUE(Load(test::ReadBytes(path), &img)) << v;
-        EXPECT_EQ(test::MaxDifference(test::ImagePixels(img), test::MagickPixels(path, 0, "-auto-orient")), 0)
-            << v;
+        EXPECT_EQ(test::MaxDifference(test::ImagePixels(img), test::MagickPixels(path, 0, "-auto-orient")), 0) << v;
     }
 }
 

@@ -41,8 +41,8 @@ TEST(CropImage, KeepsTheRequestedSizeWithBlackOutside) {
     ASSERT_TRUE(CropImage(src, Rect{3, 4, 4, 5}, out));  // 1 x 1
     EXPECT_EQ(out.GetPixel(0, 0), src.GetPixel(3, 4));
 
-    EXPECT_FALSE(CropImage(src, Rect{5, 5, 5, 9}, out));   // empty
-    EXPECT_FALSE(CropImage(src, Rect{9, 5, 5, 9}, out));   // inverted
+    EXPECT_FALSE(CropImage(src, Rect{5, 5, 5, 9}, out));  // empty
+    EXPECT_FALSE(CropImage(src, Rect{9, 5, 5, 9}, out));  // inverted
     EXPECT_FALSE(CropImage(PixelImage(), Rect{0, 0, 2, 2}, out));
 
     const PixelImage src32 = Pattern(8, 8, 32);

@@ -113,14 +113,15 @@ TEST_F(ProfileTest, FreshInstallationDefaults) {
     EXPECT_EQ(s.startNum, 1);
     EXPECT_EQ(s.imageFormat, kFormatBmp);
     EXPECT_EQ(s.capAppViewMode, kViewNewWindow);
-    EXPECT_FALSE(s.hideWndBeforCap || s.restoreWndAftCap || s.playSoundWhenCap || s.copyToClipboard ||
-                 s.isAudoSave || s.isTrayMode || s.isEnableHotkey);
+    EXPECT_FALSE(s.hideWndBeforCap || s.restoreWndAftCap || s.playSoundWhenCap || s.copyToClipboard || s.isAudoSave ||
+                 s.isTrayMode || s.isEnableHotkey);
     for (const HotkeyDef& h : s.hotkeys) EXPECT_EQ(h, HotkeyDef{});
 }
 
 TEST_F(ProfileTest, LoadFixUps) {
-    Write("[CaptureSet]\nCapDelayTime=0\nHideWndBeforCap=yes\n[AudoSaveSet]\nImageSaveTitle=\nImageSavePath=\n"
-          "StartNum=12\nImageFormat=7\n[CapRegion]\nHotkey=82\nHotkeyMask=6\n");
+    Write(
+        "[CaptureSet]\nCapDelayTime=0\nHideWndBeforCap=yes\n[AudoSaveSet]\nImageSaveTitle=\nImageSavePath=\n"
+        "StartNum=12\nImageFormat=7\n[CapRegion]\nHotkey=82\nHotkeyMask=6\n");
     CaptureSettings s;
     s.Load(ProfileFile(path_));
     EXPECT_EQ(s.capDelayTime, 800);
@@ -183,7 +184,8 @@ TEST_F(ProfileTest, HotkeysAreWrittenSectionBySection) {
     const std::string text = Read();
     EXPECT_EQ(text.find("[CapFullScreen]\nHotkey=70\nHotkeyMask=6\n"), 0u);
     size_t last = 0;
-    for (const char* section : {"CapFullScreen", "CapWindows", "CapActiveWindow", "CapRegion", "CapScroll", "CapFixRect"}) {
+    for (const char* section :
+         {"CapFullScreen", "CapWindows", "CapActiveWindow", "CapRegion", "CapScroll", "CapFixRect"}) {
         const size_t at = text.find(std::string("[") + section + "]");
         ASSERT_NE(at, std::string::npos) << section;
         EXPECT_GE(at, last);

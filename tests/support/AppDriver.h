@@ -59,7 +59,8 @@ public:
         int status = -1;
         const std::string out = RunCommand(
             "dbus-send --session --print-reply --reply-timeout=20000 --dest=org.clipvane.Clipvane /Clipvane "
-            "org.clipvane.Clipvane." + method + " " + args + " 2>&1",
+            "org.clipvane.Clipvane." +
+                method + " " + args + " 2>&1",
             &status);
         if (reply) *reply = out;
         return status == 0;

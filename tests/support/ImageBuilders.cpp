@@ -1,6 +1,6 @@
 #include "support/ImageBuilders.h"
 
-#include "image/Effect.h"
+#include "image/ImageEffect.h"
 
 namespace clipvane::test {
 

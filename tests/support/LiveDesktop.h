@@ -47,7 +47,9 @@ inline bool SpinUntil(const std::function<bool()>& done, int timeoutMs) {
     return true;
 }
 
-inline void Spin(int ms) { SpinUntil([] { return false; }, ms); }
+inline void Spin(int ms) {
+    SpinUntil([] { return false; }, ms);
+}
 
 struct ScreenRectI {
     int x = 0, y = 0, w = 0, h = 0;

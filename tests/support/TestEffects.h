@@ -3,7 +3,7 @@
 // application that the optimised row paths are checked against.
 #include <cstdint>
 
-#include "image/Effect.h"
+#include "image/ImageEffect.h"
 #include "image/PixelImage.h"
 
 namespace clipvane::test {

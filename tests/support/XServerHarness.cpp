@@ -31,12 +31,11 @@ bool WindowManagerRunning(const std::string& display) {
     bool ok = false;
     if (c && !xcb_connection_has_error(c)) {
         const char name[] = "_NET_SUPPORTING_WM_CHECK";
-        xcb_intern_atom_reply_t* atom =
-            xcb_intern_atom_reply(c, xcb_intern_atom(c, 1, sizeof name - 1, name), nullptr);
+        xcb_intern_atom_reply_t* atom = xcb_intern_atom_reply(c, xcb_intern_atom(c, 1, sizeof name - 1, name), nullptr);
         if (atom && atom->atom != XCB_ATOM_NONE) {
             xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
-            xcb_get_property_reply_t* prop = xcb_get_property_reply(
-                c, xcb_get_property(c, 0, root, atom->atom, XCB_ATOM_WINDOW, 0, 1), nullptr);
+            xcb_get_property_reply_t* prop =
+                xcb_get_property_reply(c, xcb_get_property(c, 0, root, atom->atom, XCB_ATOM_WINDOW, 0, 1), nullptr);
             ok = prop && xcb_get_property_value_length(prop) == 4;
             free(prop);
             // The manager also has to hold the root's substructure redirect,
@@ -158,8 +157,8 @@ bool XServerHarness::Start(std::string* error) {
         const int devnull = open("/dev/null", O_WRONLY);
         if (devnull >= 0) dup2(devnull, STDERR_FILENO);
         const std::string fd = std::to_string(displayPipe[1]);
-        execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1920x1080x24", "-nolisten", "tcp",
-               "-noreset", static_cast<char*>(nullptr));
+        execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1920x1080x24", "-nolisten", "tcp", "-noreset",
+               static_cast<char*>(nullptr));
         _exit(127);
     }
     close(displayPipe[1]);

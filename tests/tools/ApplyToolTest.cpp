@@ -77,7 +77,7 @@ TEST_F(ApplyTool, SeedMakesRandomCommandsRepeatable) {
 }
 
 TEST_F(ApplyTool, RejectsBadArguments) {
-    EXPECT_EQ(Run("19999 " + In() + " " + Out("x.bmp")), 2);        // not an Image/Filter id
+    EXPECT_EQ(Run("19999 " + In() + " " + Out("x.bmp")), 2);          // not an Image/Filter id
     EXPECT_EQ(Run("20020:1,2,3,4 " + In() + " " + Out("x.bmp")), 2);  // four parameters
     EXPECT_EQ(Run("20020:7x " + In() + " " + Out("x.bmp")), 2);
     EXPECT_EQ(Run("--seed -1 20020 " + In() + " " + Out("x.bmp")), 2);

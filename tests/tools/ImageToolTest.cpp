@@ -28,14 +28,14 @@ TEST_F(ImageTool, InfoPrintsSizeDepthAndRowHash) {
     // 2 x 2 at 24 bits, top row red, white; bottom row blue, black. Meaningful
     // row bytes (blue, green, red per pixel, no padding), top row first:
     // 00 00 FF FF FF FF | FF 00 00 00 00 00.
-    ASSERT_TRUE(test::Magick("-size 2x2 xc:black -fill red -draw 'point 0,0' -fill white -draw 'point 1,0' "
-                               "-fill blue -draw 'point 0,1' -type TrueColor " +
-                               Quote("BMP3:" + (dir_ / "p.bmp"))));
+    ASSERT_TRUE(
+        test::Magick("-size 2x2 xc:black -fill red -draw 'point 0,0' -fill white -draw 'point 1,0' "
+                     "-fill blue -draw 'point 0,1' -type TrueColor " +
+                     Quote("BMP3:" + (dir_ / "p.bmp"))));
     const std::string expected =
         test::Capture("printf '\\000\\000\\377\\377\\377\\377\\377\\000\\000\\000\\000\\000' | sha256sum");
     ASSERT_GE(expected.size(), 64u);
-    EXPECT_EQ(test::Capture(Tool() + " info " + Quote(dir_ / "p.bmp")),
-              "2x2 24 " + expected.substr(0, 64) + "\n");
+    EXPECT_EQ(test::Capture(Tool() + " info " + Quote(dir_ / "p.bmp")), "2x2 24 " + expected.substr(0, 64) + "\n");
 }
 
 TEST_F(ImageTool, ConvertThenInfoAgree) {
@@ -47,9 +47,9 @@ TEST_F(ImageTool, ConvertThenInfoAgree) {
         EXPECT_EQ(test::Capture(Tool() + " info " + Quote(dir_ / out)),
                   test::Capture(Tool() + " info " + Quote(dir_ / "in.png")))
             << out;
-        EXPECT_EQ(test::Capture("compare -metric AE " + Quote(dir_ / "in.png") + " " + Quote(dir_ / out) +
-                                  " null: 2>&1"),
-                  "0")
+        EXPECT_EQ(
+            test::Capture("compare -metric AE " + Quote(dir_ / "in.png") + " " + Quote(dir_ / out) + " null: 2>&1"),
+            "0")
             << out;
     }
 }
@@ -59,12 +59,10 @@ TEST_F(ImageTool, FailuresExitWithStatusOne) {
     const std::string message = test::Capture(Tool() + " info " + Quote(dir_ / "missing.png") + " 2>&1");
     EXPECT_NE(message.find("missing.png"), std::string::npos);
     ASSERT_TRUE(test::Magick("-size 4x4 xc:red " + Quote(dir_ / "in.bmp")));
-    EXPECT_EQ(test::Run(Tool() + " convert " + Quote(dir_ / "in.bmp") + " " + Quote(dir_ / "out.ico") +
-                          " 2>/dev/null"),
+    EXPECT_EQ(test::Run(Tool() + " convert " + Quote(dir_ / "in.bmp") + " " + Quote(dir_ / "out.ico") + " 2>/dev/null"),
               1);
-    EXPECT_EQ(test::Run(Tool() + " convert " + Quote(dir_ / "nope.bmp") + " " + Quote(dir_ / "out.png") +
-                          " 2>/dev/null"),
-              1);
+    EXPECT_EQ(
+        test::Run(Tool() + " convert " + Quote(dir_ / "nope.bmp") + " " + Quote(dir_ / "out.png") + " 2>/dev/null"), 1);
     EXPECT_FALSE(test::FileExists(dir_ / "out.png"));
 }
 

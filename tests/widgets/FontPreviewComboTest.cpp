@@ -60,7 +60,8 @@ TEST(FontPreviewCombo, HoldsEveryFamilySortedWithEntryZeroSelected) {
     families.removeDuplicates();
     EXPECT_EQ(entries.size(), families.size());
     for (int i = 1; i < entries.size(); ++i)
-        EXPECT_LE(entries[i - 1].compare(entries[i], Qt::CaseInsensitive), 0) << entries[i - 1].toStdString() << " / " << entries[i].toStdString();
+        EXPECT_LE(entries[i - 1].compare(entries[i], Qt::CaseInsensitive), 0)
+            << entries[i - 1].toStdString() << " / " << entries[i].toStdString();
     EXPECT_EQ(combo.currentIndex(), 0);
     EXPECT_EQ(combo.SelectedFaceName(), entries[0]);
 }

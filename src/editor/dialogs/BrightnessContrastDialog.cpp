@@ -25,7 +25,8 @@ EffectCommandSteps BrightnessContrastSteps(int brightness, int contrast) {
 
 }  // namespace
 
-BrightnessContrastDialog::BrightnessContrastDialog(EffectDocument& document, QWidget* parent) : QDialog(parent), document_(document) {
+BrightnessContrastDialog::BrightnessContrastDialog(EffectDocument& document, QWidget* parent)
+    : QDialog(parent), document_(document) {
     setWindowTitle(QStringLiteral("Brightness/Contrast"));
     backup_ = document_.Image();
     thumbnail_ = backup_;

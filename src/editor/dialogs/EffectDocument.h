@@ -1,7 +1,7 @@
 #pragma once
 // What the effect dialogs need from the document they edit: its image, a way
 // to run an effect as one undoable step with progress, and a redraw.
-#include "image/Effect.h"
+#include "image/ImageEffect.h"
 #include "image/PixelImage.h"
 
 namespace clipvane {

@@ -3,7 +3,7 @@
 // ranges and start values, and the effect each one builds from its values.
 #include <memory>
 
-#include "image/Effect.h"
+#include "image/ImageEffect.h"
 
 namespace clipvane {
 
@@ -45,9 +45,9 @@ int TemplateForCommand(int command);
 // The values a dialog holds when it builds its effect.
 struct EffectValues {
     int value[3] = {0, 0, 0};
-    int channel = 0;              // Color Level radio: 0 RGB, 1 R, 2 G, 3 B
-    uint32_t toneColour = 0;      // Color Tone: bytes blue, green, red, alpha
-    double scale = 1.0;           // thumbnail size / image size
+    int channel = 0;          // Color Level radio: 0 RGB, 1 R, 2 G, 3 B
+    uint32_t toneColour = 0;  // Color Tone: bytes blue, green, red, alpha
+    double scale = 1.0;       // thumbnail size / image size
 };
 
 // Colour-level channel set for a radio index (RGB 7, R 1, G 2, B 4).

@@ -19,12 +19,12 @@ QRgb HueStripColour(int x) {
     const int rising = kLow + int(std::lround((kHigh - kLow) * frac));
     const int falling = kHigh - int(std::lround((kHigh - kLow) * frac));
     switch (sector) {
-    case 0: return qRgb(kHigh, rising, kLow);   // red to yellow
-    case 1: return qRgb(falling, kHigh, kLow);  // yellow to green
-    case 2: return qRgb(kLow, kHigh, rising);   // green to cyan
-    case 3: return qRgb(kLow, falling, kHigh);  // cyan to blue
-    case 4: return qRgb(rising, kLow, kHigh);   // blue to magenta
-    default: return qRgb(kHigh, kLow, falling); // magenta to red
+    case 0: return qRgb(kHigh, rising, kLow);    // red to yellow
+    case 1: return qRgb(falling, kHigh, kLow);   // yellow to green
+    case 2: return qRgb(kLow, kHigh, rising);    // green to cyan
+    case 3: return qRgb(kLow, falling, kHigh);   // cyan to blue
+    case 4: return qRgb(rising, kLow, kHigh);    // blue to magenta
+    default: return qRgb(kHigh, kLow, falling);  // magenta to red
     }
 }
 

@@ -44,7 +44,8 @@ void PreviewFrame::paintEvent(QPaintEvent*) {
         const double s = FitScale(w, h, kWidth, kHeight);
         const int sw = int(w * s), sh = int(s * h);
         const int dx = (kWidth - sw) / 2, dy = (kHeight - sh) / 2;
-        StretchDrawAll(p, *image_, Rect{inner.left() + dx, inner.top() + dy, inner.left() + dx + sw, inner.top() + dy + sh});
+        StretchDrawAll(p, *image_,
+                       Rect{inner.left() + dx, inner.top() + dy, inner.left() + dx + sw, inner.top() + dy + sh});
     } else {
         p.setClipRect(inner);
         Draw(p, *image_, inner.left() + (kWidth - w) / 2, inner.top() + (kHeight - h) / 2);

@@ -37,9 +37,7 @@ Rect DragBand(const BandDrag& d, const Rect& current, int vx, int vy) {
              std::max(d.pressX, gx) + d.pressScrollX, std::max(d.pressY, gy) + d.pressScrollY};
         break;
     }
-    case BandMode::Move:
-        r = {p.left + dx, p.top + dy, p.right + dx, p.bottom + dy};
-        break;
+    case BandMode::Move: r = {p.left + dx, p.top + dy, p.right + dx, p.bottom + dy}; break;
     case BandMode::TopLeft:
         r.left = p.left + dx;
         r.top = p.top + dy;

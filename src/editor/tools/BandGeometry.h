@@ -21,9 +21,9 @@ BandMode HitBand(const Rect& band, int x, int y);
 
 struct BandDrag {
     BandMode mode = BandMode::New;
-    Rect pressBand;       // band at the press
-    int pressX = 0;       // press point in view pixels, clamped to the zoomed image
-                          // (view pixel + scroll within 0..zoomed size)
+    Rect pressBand;  // band at the press
+    int pressX = 0;  // press point in view pixels, clamped to the zoomed image
+                     // (view pixel + scroll within 0..zoomed size)
     int pressY = 0;
     int pressScrollX = 0;  // scroll position at the press
     int pressScrollY = 0;

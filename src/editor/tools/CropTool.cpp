@@ -65,8 +65,7 @@ void CropTool::BeforePaint() {
     // The crop band is drawn in image pixels: under 4 of them (a press outside
     // the band cleared its image rectangle, or a tiny band at a high zoom) it is
     // dropped, so no stray handles or darkened image stay behind.
-    if (BandValid() && (BandImage().Width() < kBandVisibleSide || BandImage().Height() < kBandVisibleSide))
-        ClearBand();
+    if (BandValid() && (BandImage().Width() < kBandVisibleSide || BandImage().Height() < kBandVisibleSide)) ClearBand();
 }
 
 bool CropTool::PaintImage(QPainter& p, const ToolPaintArgs& a) {
@@ -111,8 +110,7 @@ bool CopyRegion(const PixelImage& source, PixelImage* destination, const Rect& r
     PixelImage out;
     if (!out.Create(r.Width(), r.Height(), source.Depth())) return false;
     const size_t bytes = size_t(source.Depth()) * size_t(r.Width()) / 8;
-    for (int y = 0; y < r.Height(); ++y)
-        std::memcpy(out.Row(y), source.PixelAddress(r.left, r.top + y), bytes);
+    for (int y = 0; y < r.Height(); ++y) std::memcpy(out.Row(y), source.PixelAddress(r.left, r.top + y), bytes);
     if (source.Depth() <= 8) out.CopyPalette(source);
     out.originX = r.left;
     out.originY = r.top;

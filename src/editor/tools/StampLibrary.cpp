@@ -70,8 +70,7 @@ PixelImage StampLibrary::MakeThumbnail(const PixelImage& source) {
     // Converting first lets images under 8 bits per pixel be scaled too.
     thumb.ConvertTo(24);
     thumb.Resize(kThumbnailWidth, kThumbnailHeight);
-    if (thumb.Depth() != 24 || thumb.Width() != kThumbnailWidth || thumb.Height() != kThumbnailHeight)
-        thumb.Destroy();
+    if (thumb.Depth() != 24 || thumb.Width() != kThumbnailWidth || thumb.Height() != kThumbnailHeight) thumb.Destroy();
     return thumb;
 }
 

@@ -151,8 +151,10 @@ QPoint EditorView::ViewPoint(const QPointF& client) const {
 
 void EditorView::mousePressEvent(QMouseEvent* event) {
     const QPoint v = ViewPoint(event->position());
-    if (event->button() == Qt::LeftButton) tools_.Press(v.x(), v.y());
-    else if (event->button() == Qt::RightButton) tools_.RightPress();
+    if (event->button() == Qt::LeftButton)
+        tools_.Press(v.x(), v.y());
+    else if (event->button() == Qt::RightButton)
+        tools_.RightPress();
     viewport()->update();
     emit statusChanged();  // a press may have recorded an undo step
 }
@@ -185,8 +187,10 @@ void EditorView::mouseReleaseEvent(QMouseEvent* event) {
 
 void EditorView::wheelEvent(QWheelEvent* event) {
     if (event->modifiers() & Qt::ControlModifier) {
-        if (event->angleDelta().y() > 0) ZoomIn();
-        else if (event->angleDelta().y() < 0) ZoomOut();
+        if (event->angleDelta().y() > 0)
+            ZoomIn();
+        else if (event->angleDelta().y() < 0)
+            ZoomOut();
         event->accept();
         return;
     }

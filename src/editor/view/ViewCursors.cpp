@@ -36,8 +36,8 @@ QCursor SelectArrowCursor() {
     p.setBrush(Qt::black);
     p.drawPolygon(arrow, int(std::size(arrow)));
     const QPointF c(21, 21);
-    const QPointF cross[] = {c + QPointF(0, -8), c + QPointF(-3, -5), c + QPointF(-1, -5), c + QPointF(-1, -1),
-                             c + QPointF(-5, -1), c + QPointF(-5, -3), c + QPointF(-8, 0), c + QPointF(-5, 3),
+    const QPointF cross[] = {c + QPointF(0, -8),  c + QPointF(-3, -5), c + QPointF(-1, -5), c + QPointF(-1, -1),
+                             c + QPointF(-5, -1), c + QPointF(-5, -3), c + QPointF(-8, 0),  c + QPointF(-5, 3),
                              c + QPointF(-5, 1),  c + QPointF(-1, 1),  c + QPointF(-1, 5),  c + QPointF(-3, 5),
                              c + QPointF(0, 8),   c + QPointF(3, 5),   c + QPointF(1, 5),   c + QPointF(1, 1),
                              c + QPointF(5, 1),   c + QPointF(5, 3),   c + QPointF(8, 0),   c + QPointF(5, -3),

@@ -13,8 +13,7 @@ inline constexpr int kViewMargin = 5;
 
 // Factor of a zoom index; 0 outside 0..9.
 inline float ZoomFactor(int index) {
-    static constexpr float kTable[kZoomLevels] = {0.1f, 0.25f, 0.5f, 0.75f, 1.0f,
-                                                  1.5f, 2.0f,  4.0f, 6.0f,  8.0f};
+    static constexpr float kTable[kZoomLevels] = {0.1f, 0.25f, 0.5f, 0.75f, 1.0f, 1.5f, 2.0f, 4.0f, 6.0f, 8.0f};
     return index >= 0 && index < kZoomLevels ? kTable[index] : 0.0f;
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 // Brightness and contrast as level tables; 100 percent leaves levels alone.
-#include "image/Effect.h"
+#include "image/ImageEffect.h"
 
 namespace clipvane {
 

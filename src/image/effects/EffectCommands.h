@@ -7,7 +7,7 @@
 #include <memory>
 #include <vector>
 
-#include "image/Effect.h"
+#include "image/ImageEffect.h"
 #include "image/PixelImage.h"
 
 namespace clipvane {
@@ -76,8 +76,8 @@ EffectCommandSteps PlanEffectCommand(int id, const EffectParams& params, const u
 
 // Runs command `id` on `image` as the document does, without undo steps.
 // False (image untouched) for ids outside 20000..20100.
-bool RunEffectCommand(int id, const EffectParams& params, PixelImage& image,
-                      ProgressReporter* progress = nullptr, const uint32_t* seed = nullptr);
+bool RunEffectCommand(int id, const EffectParams& params, PixelImage& image, ProgressReporter* progress = nullptr,
+                      const uint32_t* seed = nullptr);
 
 // The document's depth normalisation: any non-empty image that is not 24 bits
 // per pixel becomes 24 bits (palette, 16-bit layouts and alpha resolved).

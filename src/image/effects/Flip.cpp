@@ -24,7 +24,8 @@ void ReverseRow(uint8_t* row, int width) {
 }  // namespace
 
 void FlipHorizontalEffect::ProcessPixel(PixelImage& image, int x, int y, uint8_t* pixel) {
-    if (x < image.Width() / 2) SwapBytes(pixel, image.PixelAddress(image.Width() - 1 - x, y), size_t(image.Depth() / 8));
+    if (x < image.Width() / 2)
+        SwapBytes(pixel, image.PixelAddress(image.Width() - 1 - x, y), size_t(image.Depth() / 8));
 }
 
 void FlipHorizontalEffect::ProcessRow(PixelImage& image, int y, uint8_t* row, int width) {
@@ -38,7 +39,8 @@ void FlipHorizontalEffect::ProcessRow(PixelImage& image, int y, uint8_t* row, in
 }
 
 void FlipVerticalEffect::ProcessPixel(PixelImage& image, int x, int y, uint8_t* pixel) {
-    if (y < image.Height() / 2) SwapBytes(pixel, image.PixelAddress(x, image.Height() - 1 - y), size_t(image.Depth() / 8));
+    if (y < image.Height() / 2)
+        SwapBytes(pixel, image.PixelAddress(x, image.Height() - 1 - y), size_t(image.Depth() / 8));
 }
 
 void FlipVerticalEffect::ProcessRow(PixelImage& image, int y, uint8_t* row, int width) {
@@ -46,7 +48,8 @@ void FlipVerticalEffect::ProcessRow(PixelImage& image, int y, uint8_t* row, int 
         ImageEffect::ProcessRow(image, y, row, width);
         return;
     }
-    if (y < image.Height() / 2) SwapBytes(row, image.Row(image.Height() - 1 - y), size_t(width) * size_t(image.Depth() / 8));
+    if (y < image.Height() / 2)
+        SwapBytes(row, image.Row(image.Height() - 1 - y), size_t(width) * size_t(image.Depth() / 8));
 }
 
 }  // namespace clipvane

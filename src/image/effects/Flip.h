@@ -1,7 +1,7 @@
 #pragma once
 // Mirror images in place: each pair of pixels is swapped once, so an odd
 // middle column or row stays where it is.
-#include "image/Effect.h"
+#include "image/ImageEffect.h"
 
 namespace clipvane {
 

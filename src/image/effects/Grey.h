@@ -1,7 +1,7 @@
 #pragma once
 // Grey conversions: GreyEffect greys the colour bytes in place; GreyLevelEffect
 // turns any image into an 8-bit image of grey-ramp indexes (oil paint uses it).
-#include "image/Effect.h"
+#include "image/ImageEffect.h"
 
 namespace clipvane {
 

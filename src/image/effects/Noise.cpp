@@ -16,9 +16,7 @@ int64_t RoundWide(double v) { return v > 0 ? int64_t(v + 0.5) : int64_t(v - 0.5)
 
 }  // namespace
 
-int ColourNoiseEffect::Offset() {
-    return int(RoundWide((random.Next() * 3.051850947599719e-5 - 0.5) * amount));
-}
+int ColourNoiseEffect::Offset() { return int(RoundWide((random.Next() * 3.051850947599719e-5 - 0.5) * amount)); }
 
 void ColourNoiseEffect::ProcessPixel(PixelImage&, int, int, uint8_t* pixel) {
     const int b = Offset();
@@ -38,8 +36,7 @@ void ColourNoiseEffect::ProcessRow(PixelImage& image, int, uint8_t* row, int wid
     }
 }
 
-GreyNoiseEffect::GreyNoiseEffect(int amount, uint32_t seed)
-    : RandomEffect(seed), amount(std::clamp(amount, 0, 100)) {}
+GreyNoiseEffect::GreyNoiseEffect(int amount, uint32_t seed) : RandomEffect(seed), amount(std::clamp(amount, 0, 100)) {}
 
 void GreyNoiseEffect::ProcessPixel(PixelImage&, int, int, uint8_t* pixel) {
     // Four uniform draws scaled to mean 0 and standard deviation 1.

@@ -2,7 +2,7 @@
 // The random filters. Each effect object owns its generator, seeded once at
 // construction (from the clock unless a seed is given), so one object applied
 // to two images continues its sequence rather than repeating it.
-#include "image/Effect.h"
+#include "image/ImageEffect.h"
 
 namespace clipvane {
 

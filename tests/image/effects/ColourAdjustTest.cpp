@@ -19,7 +19,8 @@ using test::Uniform;
 std::vector<int> Levels(LookupEffect& effect) {
     PixelImage img;
     img.Create(256, 1, 24);
-    for (int v = 0; v < 256; ++v) img.PixelAddress(v, 0)[0] = img.PixelAddress(v, 0)[1] = img.PixelAddress(v, 0)[2] = uint8_t(v);
+    for (int v = 0; v < 256; ++v)
+        img.PixelAddress(v, 0)[0] = img.PixelAddress(v, 0)[1] = img.PixelAddress(v, 0)[2] = uint8_t(v);
     img.ApplyEffect(effect);
     std::vector<int> out;
     for (int v = 0; v < 256; ++v) out.push_back(img.PixelAddress(v, 0)[0]);
@@ -39,7 +40,7 @@ TEST(Brightness, TableTruncatesAndClamps) {
     for (int v = 0; v < 256; ++v) {
         EXPECT_EQ(s[v], v);
         EXPECT_EQ(b[v], 0);
-        EXPECT_EQ(n[v], 0);  // negative percent is made 0
+        EXPECT_EQ(n[v], 0);                 // negative percent is made 0
         EXPECT_EQ(h[v], v == 0 ? 0 : 255);  // no overflow wrap for large percents
     }
 }
@@ -53,7 +54,7 @@ TEST(Contrast, TableTruncatesTowardZero) {
     EXPECT_EQ(t[255], 191);  // 6350 / 100 = 63
     ContrastEffect c200(200), c0(0), c100(100);
     auto t200 = Levels(c200), t0 = Levels(c0), t100 = Levels(c100);
-    EXPECT_EQ(t200[0], 0);    // -128 clamped
+    EXPECT_EQ(t200[0], 0);      // -128 clamped
     EXPECT_EQ(t200[200], 255);  // 272 clamped
     for (int v = 0; v < 256; ++v) {
         EXPECT_EQ(t0[v], 128);
@@ -220,11 +221,11 @@ TEST(ColorLevel, AutomaticCutsTheTails) {
     EXPECT_EQ(e.Low(1), 7);
     EXPECT_EQ(e.High(2), 7);
     auto blueOf = [&](int i) { return img.PixelAddress(i % 10, i / 10)[0]; };
-    EXPECT_EQ(blueOf(0), 0);      // (0 - 10) / 90 x 255 = -28.3 -> 0
-    EXPECT_EQ(blueOf(5), 0);      // 10
-    EXPECT_EQ(blueOf(10), 128);   // 55: 0.5 x 255 = 127.5 -> 128
-    EXPECT_EQ(blueOf(500), 255);  // 100
-    EXPECT_EQ(blueOf(999), 255);  // 200 clamped
+    EXPECT_EQ(blueOf(0), 0);                        // (0 - 10) / 90 x 255 = -28.3 -> 0
+    EXPECT_EQ(blueOf(5), 0);                        // 10
+    EXPECT_EQ(blueOf(10), 128);                     // 55: 0.5 x 255 = 127.5 -> 128
+    EXPECT_EQ(blueOf(500), 255);                    // 100
+    EXPECT_EQ(blueOf(999), 255);                    // 200 clamped
     EXPECT_EQ(At(img, 3, 50), 0x09000000u | 0xFF);  // green, red 0; alpha kept
 }
 

@@ -53,9 +53,10 @@ TEST(EffectCommand, BrightnessThenContrastWithoutDepthChange) {
 }
 
 TEST(EffectCommand, HueSaturationAndDialogCommandsNormalise) {
-    for (int id : std::initializer_list<int>{kCmdHueSaturation, kCmdColorTone, kCmdRgbValue, kCmdColorLevel, kCmdNoisy, kCmdBlot, kCmdEmboss,
-                   kCmdOilPaint, kCmdSplash, kCmdPosterize, kCmdGrid, kCmdRotate, kCmdRotate90, kCmdHalftone,
-                   kCmdBlur, kCmdAutoColorLevel, 20099}) {
+    for (int id :
+         std::initializer_list<int>{kCmdHueSaturation, kCmdColorTone, kCmdRgbValue, kCmdColorLevel, kCmdNoisy, kCmdBlot,
+                                    kCmdEmboss, kCmdOilPaint, kCmdSplash, kCmdPosterize, kCmdGrid, kCmdRotate,
+                                    kCmdRotate90, kCmdHalftone, kCmdBlur, kCmdAutoColorLevel, 20099}) {
         PixelImage img = test::PhotoLike(9, 8, 32, 1);
         ASSERT_TRUE(RunEffectCommand(id, {}, img)) << id;
         EXPECT_EQ(img.Depth(), 24) << id;

@@ -351,8 +351,8 @@ TEST(Grid, LinesInEachCell) {
     // Cell 5, depth 10 on grey 100 (hand-worked offsets per row):
     //   row 0: none; row 1: -10 at x 1..3; row 2: +10 at x 1, -10 at x 3;
     //   row 3: +10 at x 1..3; row 4: none.
-    const int expect[5][5] = {{0, 0, 0, 0, 0}, {0, -10, -10, -10, 0}, {0, 10, 0, -10, 0}, {0, 10, 10, 10, 0},
-                              {0, 0, 0, 0, 0}};
+    const int expect[5][5] = {
+        {0, 0, 0, 0, 0}, {0, -10, -10, -10, 0}, {0, 10, 0, -10, 0}, {0, 10, 10, 10, 0}, {0, 0, 0, 0, 0}};
     PixelImage img = Uniform(5, 5, 32, 0x40646464u);
     GridEffect e(5, 10);
     img.ApplyEffect(e);

@@ -1,0 +1,90 @@
+#pragma once
+// The effect family: every pixel operation is an effect object run by
+// PixelImage::ApplyEffect through CanApply, Begin, per-pixel or whole-image
+// work, and End.
+//
+// Per-pixel effects are driven one row at a time through ProcessRow. Its
+// default calls ProcessPixel for every pixel of the row, left to right, so an
+// effect that only defines ProcessPixel sees exactly the documented order;
+// hot effects override ProcessRow with a tight loop that gives the same bytes.
+#include <cmath>
+#include <cstdint>
+#include <memory>
+
+#include "image/PixelImage.h"
+
+namespace clipvane {
+
+class ImageEffect {
+public:
+    enum { kWholeImage = 0, kPerPixel = 1 };
+
+    virtual ~ImageEffect() = default;
+    virtual bool CanApply(const PixelImage& image) const = 0;
+    virtual int Mode() const { return kPerPixel; }
+    virtual void Begin(PixelImage& /*image*/) {}
+    virtual void ProcessPixel(PixelImage& /*image*/, int /*x*/, int /*y*/, uint8_t* /*pixel*/) {}
+    virtual void ProcessImage(PixelImage& /*image*/, ProgressReporter* /*progress*/) {}
+    virtual void End(PixelImage& /*image*/) {}
+
+    // Processes row y, whose first pixel is at `row`, pixels 0..width-1.
+    virtual void ProcessRow(PixelImage& image, int y, uint8_t* row, int width);
+};
+
+// An effect that may keep an unchanged copy of the image it works on.
+class SourceEffect : public ImageEffect {
+public:
+    bool CanApply(const PixelImage& image) const override;
+    // Replaces `source` by a deep copy of `image` (nothing happens for null).
+    void TakeSource(const PixelImage* image);
+
+protected:
+    std::unique_ptr<PixelImage> source;
+};
+
+// A per-channel level table built in Begin; alpha is untouched.
+class LookupEffect : public SourceEffect {
+public:
+    // Channel set: bit 1 red, bit 2 green, bit 4 blue.
+    explicit LookupEffect(int channels = 7);
+    void Begin(PixelImage& image) override;
+    void ProcessPixel(PixelImage& image, int x, int y, uint8_t* pixel) override;
+    void ProcessRow(PixelImage& image, int y, uint8_t* row, int width) override;
+    virtual int MapLevel(int level) = 0;
+
+protected:
+    int32_t table[256] = {};
+    bool red = true;
+    bool green = true;
+    bool blue = true;
+};
+
+// (red x 30 + green x 59 + blue x 11) / 100 of a blue, green, red pixel.
+inline int GreyValue(const uint8_t* pixel) { return (pixel[2] * 30 + pixel[1] * 59 + pixel[0] * 11) / 100; }
+
+inline int Clamp255(int v) { return v < 0 ? 0 : v > 255 ? 255 : v; }
+
+// Rounding half away from zero, and conversion toward zero.
+inline int RoundHalfAway(double v) { return v > 0 ? int(v + 0.5) : int(v - 0.5); }
+inline int Trunc(double v) { return int(v); }
+
+// The 15-bit linear congruential generator of the C standard's example,
+// one per effect object so that results depend only on the seed.
+class RandomGenerator {
+public:
+    explicit RandomGenerator(uint32_t seed = 1) : next_(seed) {}
+    void Seed(uint32_t seed) { next_ = seed; }
+    int Next() {
+        next_ = next_ * 1103515245u + 12345u;
+        return int((next_ / 65536u) % 32768u);
+    }
+    static constexpr int kMax = 32767;
+
+private:
+    uint32_t next_;
+};
+
+// A seed from the current time, for effects constructed without one.
+uint32_t TimeSeed();
+
+}  // namespace clipvane
