@@ -8,6 +8,16 @@ scripts/install-deps.sh
 
 jobs=$(nproc)
 fuzz_seconds=${CLIPVANE_FUZZ_SECONDS:-15}
+status=0
+
+# The cheap checks first, so that a wrong include or layout shows at once.
+echo "== layers"
+# Every include under src/ against the layer table in src/CMakeLists.txt.
+python3 scripts/check-layers.py || status=1
+
+echo "== format"
+# Every tracked C++ file as clang-format lays it out (.clang-format).
+scripts/check-format.sh || status=1
 
 # The three builds are the presets in CMakePresets.json; warnings are errors.
 echo "== build"
@@ -21,11 +31,6 @@ cmake --build --preset asan -j "$jobs"
 echo "== fuzz build"
 cmake --preset fuzz -DCLIPVANE_WERROR=ON >/dev/null
 cmake --build --preset fuzz -j "$jobs"
-
-status=0
-echo "== format"
-# Every tracked C++ file as clang-format lays it out (.clang-format).
-scripts/check-format.sh || status=1
 
 echo "== tests"
 ctest --preset default -j "$jobs" || status=1
