@@ -4,6 +4,8 @@
 #include <vector>
 
 #include "annotation/ObjectGeometry.h"
+#include "editor/tools/DrawingStyle.h"
+#include "image/PixelImage.h"
 #include "editor/tools/ToolHost.h"
 
 namespace clipvane::test {
@@ -27,6 +29,17 @@ struct FakeToolHost : clipvane::ToolHost {
     void ShowCursor(clipvane::ViewCursor cursor) override { cursors.push_back(cursor); }
     void Redraw() override { ++redraws; }
     void ToolChanged(clipvane::EditorTool tool) override { toolChanges.push_back(tool); }
+    const clipvane::DrawingStyle& Style() const override { return style; }
+    clipvane::PixelImage StampImage(int index) override {
+        stampRequests.push_back(index);
+        return index > 0 ? stamp : clipvane::PixelImage();
+    }
+    bool EditText(clipvane::TextObject&) override {
+        ++textEdits;
+        return textDialogResult;
+    }
+    void RequestTool(clipvane::EditorTool tool) override { toolRequests.push_back(tool); }
+    void SelectionChanged() override { ++selectionChanges; }
 
     clipvane::ViewCursor LastCursor() const { return cursors.empty() ? clipvane::ViewCursor::Arrow : cursors.back(); }
 
@@ -39,6 +52,13 @@ struct FakeToolHost : clipvane::ToolHost {
     int zoomIns = 0;
     int zoomOuts = 0;
     int redraws = 0;
+    clipvane::DrawingStyle style;
+    clipvane::PixelImage stamp;  // what StampImage returns for any index above 0
+    std::vector<int> stampRequests;
+    bool textDialogResult = true;  // what EditText answers: OK or Cancel
+    int textEdits = 0;
+    std::vector<clipvane::EditorTool> toolRequests;
+    int selectionChanges = 0;
 };
 
 }  // namespace clipvane::test

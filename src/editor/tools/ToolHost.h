@@ -8,6 +8,9 @@
 namespace clipvane {
 
 class ImageDocument;
+class PixelImage;
+class TextObject;
+struct DrawingStyle;
 struct ObjectSelection;
 
 class ToolHost {
@@ -25,6 +28,20 @@ public:
     virtual void Redraw() = 0;
     // The tool panel for a tool should be shown (the "Param Setting" bar).
     virtual void ToolChanged(EditorTool tool) = 0;
+
+    // The values of the tool panel now shown, for the object a tool creates.
+    virtual const DrawingStyle& Style() const = 0;
+    // The picture of stamp `index` (1-based, as in the stamp list) at 32 bits
+    // per pixel; empty for 0 or a stamp that cannot be read.
+    virtual PixelImage StampImage(int index) = 0;
+    // Runs the "Edit Text" dialog on a text object; true when it ended with OK.
+    virtual bool EditText(TextObject& object) = 0;
+    // Makes another tool current, as its toolbar button would (the drawing
+    // tools hand over to Select after creating an object).
+    virtual void RequestTool(EditorTool tool) = 0;
+    // The selected object changed (another object, or none): the panel shows
+    // the selected object's values.
+    virtual void SelectionChanged() = 0;
 };
 
 }  // namespace clipvane

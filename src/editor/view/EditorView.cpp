@@ -132,6 +132,31 @@ void EditorView::ToolChanged(EditorTool tool) {
     emit toolPanelRequested(int(tool));
 }
 
+PixelImage EditorView::StampImage(int) {
+    return {};  // the stamp library comes with the Stamp tool
+}
+
+bool EditorView::EditText(TextObject&) {
+    return false;  // the dialog comes with the Text tool
+}
+
+void EditorView::RequestTool(EditorTool tool) { tools_.SetTool(tool); }
+
+void EditorView::SelectionChanged() { emit selectionChanged(); }
+
+void EditorView::SetPanelStyle(const DrawingStyle& style, bool applyToSelected) {
+    style_ = style;
+    if (!applyToSelected || !selection_.selected) return;
+    ApplyStyle(style_, *selection_.selected);
+    if (selection_.selected->kind == kObjectStamp) {
+        auto* stamp = static_cast<StampObject*>(selection_.selected);
+        PixelImage picture = StampImage(style_.stampIndex);
+        if (!picture.IsEmpty()) stamp->image = std::move(picture);
+    }
+    if (doc_) doc_->ObjectsEdited();
+    Redraw();
+}
+
 void EditorView::paintEvent(QPaintEvent*) {
     QPainter p(viewport());
     PaintView(p, state_, doc_, tools_.Current(), {ScrollX(), ScrollY(), viewport()->width(), viewport()->height()});

@@ -8,6 +8,7 @@
 
 #include "annotation/ObjectGeometry.h"
 #include "document/ImageDocument.h"
+#include "editor/tools/DrawingStyle.h"
 #include "editor/tools/ToolController.h"
 #include "editor/view/ViewState.h"
 
@@ -52,12 +53,26 @@ public:
     void ShowCursor(ViewCursor cursor) override;
     void Redraw() override;
     void ToolChanged(EditorTool tool) override;
+    const DrawingStyle& Style() const override { return style_; }
+    PixelImage StampImage(int index) override;
+    bool EditText(TextObject& object) override;
+    void RequestTool(EditorTool tool) override;
+    void SelectionChanged() override;
+
+    // The values of the tool panel now shown (the frame passes them on from
+    // the "Param Setting" bar). With `applyToSelected`, a change the user made
+    // in the panel, they also go into the selected object at once; nothing is
+    // recorded for undo.
+    void SetPanelStyle(const DrawingStyle& style, bool applyToSelected);
 
 signals:
     // The status-bar texts (size, zoom) or the undo state may have changed.
     void statusChanged();
     // A tool change asks the frame to show that tool's panel.
     void toolPanelRequested(int tool);
+    // The selected object changed; the panel should show its values
+    // (StyleOf the selected object, in the panel of PanelToolFor its kind).
+    void selectionChanged();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -79,6 +94,7 @@ private:
     QPointer<ImageDocument> doc_;
     ViewState state_;
     ObjectSelection selection_;
+    DrawingStyle style_;
     ToolController tools_{*this};
 };
 
