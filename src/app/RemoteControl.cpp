@@ -10,6 +10,7 @@
 #include "app/MainWindow.h"
 #include "capture/CaptureDriver.h"
 #include "document/ImageDocument.h"
+#include "imagefile/Sha256.h"
 
 namespace clipvane {
 
@@ -58,6 +59,17 @@ QString RemoteControl::ActiveDocumentInfo() {
         .arg(doc->IsModified() ? 1 : 0)
         .arg(doc->UndoCount())
         .arg(doc->RedoCount());
+}
+
+QString RemoteControl::ActiveDocumentPixels() {
+    ImageDocument* doc = frame_.ActiveDocument();
+    if (!doc) return {};
+    const PixelImage& composite = doc->Composite();
+    return QStringLiteral("%1x%2 objects=%3 %4")
+        .arg(composite.Width())
+        .arg(composite.Height())
+        .arg(doc->objects.size())
+        .arg(QString::fromStdString(PixelDigest(composite)));
 }
 
 void RemoteControl::Capture(int mode) {

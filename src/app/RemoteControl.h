@@ -35,6 +35,10 @@ public slots:
     // The active document as "title=T;size=WxH;modified=0|1;undo=N;redo=N",
     // empty without one: for scripts and tests that follow what the editor does.
     QString ActiveDocumentInfo();
+    // What the active document shows: "WxH objects=N SHA256", the image with
+    // its objects rendered over it at 32 bits, fingerprinted as
+    // `clipvane-image info` does; empty without a document.
+    QString ActiveDocumentPixels();
     // 0 full screen, 1 window / object, 2 region, 3 active window.
     void Capture(int mode);
     void Highlight(qulonglong window);

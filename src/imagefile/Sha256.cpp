@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "image/PixelImage.h"
+
 namespace clipvane {
 
 namespace {
@@ -102,6 +104,13 @@ std::string Sha256::HexDigest() {
         s += kHex[b & 15];
     }
     return s;
+}
+
+std::string PixelDigest(const PixelImage& image) {
+    const size_t rowBytes = (size_t(image.Width()) * size_t(image.Depth()) + 7) / 8;
+    Sha256 hash;
+    for (int y = 0; y < image.Height(); ++y) hash.Update(image.Row(y), rowBytes);
+    return hash.HexDigest();
 }
 
 }  // namespace clipvane

@@ -6,6 +6,8 @@
 
 namespace clipvane {
 
+class PixelImage;
+
 class Sha256 {
 public:
     Sha256();
@@ -22,5 +24,10 @@ private:
     size_t buffered_ = 0;
     uint64_t length_ = 0;
 };
+
+// The SHA-256 of an image's pixel rows from the top row down, each row's
+// meaningful bytes only (width x depth / 8, no padding), in hex: the
+// fingerprint `clipvane-image info` prints.
+std::string PixelDigest(const PixelImage& image);
 
 }  // namespace clipvane

@@ -13,9 +13,6 @@ int CommandInfo(int argc, char** argv) {
     }
     clipvane::PixelImage image;
     if (!LoadInput(argv[0], image)) return 1;
-    const size_t rowBytes = (size_t(image.Width()) * size_t(image.Depth()) + 7) / 8;
-    clipvane::Sha256 hash;
-    for (int y = 0; y < image.Height(); ++y) hash.Update(image.Row(y), rowBytes);
-    std::printf("%dx%d %d %s\n", image.Width(), image.Height(), image.Depth(), hash.HexDigest().c_str());
+    std::printf("%dx%d %d %s\n", image.Width(), image.Height(), image.Depth(), clipvane::PixelDigest(image).c_str());
     return 0;
 }
