@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "support/QtTestApp.h"
+#include "support/TimedBuild.h"
 #include "widgets/FontPreviewCombo.h"
 
 namespace clipvane {
@@ -35,8 +36,10 @@ TEST(FontPreviewCombo, FillsAndShowsQuickly) {
     combo.hidePopup();
     std::printf("families %d, filled and shown in %lld ms, dropped down in %lld ms\n", int(combo.count()),
                 static_cast<long long>(fill), static_cast<long long>(drop));
-    EXPECT_LT(fill, 150);
-    EXPECT_LT(drop, 150);
+    if (test::kTimedBuild) {
+        EXPECT_LT(fill, 150);
+        EXPECT_LT(drop, 150);
+    }
     EXPECT_GT(combo.count(), 20);
 }
 
