@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include "support/ImageBuilders.h"
+#include "support/TimedBuild.h"
 #include "editor/dialogs/TextEditDialog.h"
 #include "widgets/ColorButton.h"
 #include "widgets/FontPreviewCombo.h"
@@ -59,7 +60,9 @@ TEST_F(TextDialogFixture, ControlsArePreparedFromTheObjectQuickly) {
     QApplication::processEvents();
     const qint64 elapsed = timer.elapsed();
     std::printf("Edit Text shown with %d fonts in %lld ms\n", dialog.FontList()->count(), (long long)elapsed);
-    EXPECT_LT(elapsed, 150);
+    if (test::kTimedBuild) {
+        EXPECT_LT(elapsed, 150);
+    }
     EXPECT_EQ(dialog.windowTitle(), "Edit Text");
     EXPECT_EQ(dialog.TextEdit()->toPlainText(), "first\nsecond");
     EXPECT_EQ(dialog.FontList()->SelectedFaceName(), "DejaVu Serif");

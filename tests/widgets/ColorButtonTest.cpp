@@ -8,27 +8,16 @@
 #include <QStringList>
 #include <gtest/gtest.h>
 
+#include "support/QtTestApp.h"
 #include "widgets/ColorButton.h"
-
-// Readable failure messages for Qt strings.
-inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
 
 namespace clipvane {
 namespace {
-
-QApplication* App() {
-    static int argc = 1;
-    static char name[] = "test_widgets";
-    static char* argv[] = {name, nullptr};
-    if (!QApplication::instance()) new QApplication(argc, argv);
-    return qApp;
-}
 
 void FlushDeletes() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
 
 struct ColorButtonFixture : ::testing::Test {
     ColorButtonFixture() {
-        App();
         button.SetColor(0x400080);  // Light Maroon, cell (0, 0)
         QObject::connect(&button, &ColorButton::colorChanged, [this](ColorRef c) { Log("changed", c); });
         QObject::connect(&button, &ColorButton::dropDown, [this](ColorRef c) { Log("dropDown", c); });
@@ -68,7 +57,6 @@ struct ColorButtonFixture : ::testing::Test {
 };
 
 TEST(ColorTable, NamedEntriesInOrderAndSystemColoursFromThePalette) {
-    App();
     struct Expect {
         int row, column;
         ColorRef color;

@@ -7,21 +7,12 @@
 #include <cstdio>
 #include <gtest/gtest.h>
 
+#include "support/QtTestApp.h"
+#include "support/TimedBuild.h"
 #include "widgets/FontPreviewCombo.h"
-
-// Readable failure messages for Qt strings.
-inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
 
 namespace clipvane {
 namespace {
-
-QApplication* App() {
-    static int argc = 1;
-    static char name[] = "test_widgets";
-    static char* argv[] = {name, nullptr};
-    if (!QApplication::instance()) new QApplication(argc, argv);
-    return qApp;
-}
 
 QStringList Entries(const FontPreviewCombo& combo) {
     QStringList list;
@@ -30,7 +21,6 @@ QStringList Entries(const FontPreviewCombo& combo) {
 }
 
 TEST(FontPreviewCombo, FillsAndShowsQuickly) {
-    App();
     QElapsedTimer timer;
     timer.start();
     FontPreviewCombo combo;
@@ -46,13 +36,14 @@ TEST(FontPreviewCombo, FillsAndShowsQuickly) {
     combo.hidePopup();
     std::printf("families %d, filled and shown in %lld ms, dropped down in %lld ms\n", int(combo.count()),
                 static_cast<long long>(fill), static_cast<long long>(drop));
-    EXPECT_LT(fill, 150);
-    EXPECT_LT(drop, 150);
+    if (test::kTimedBuild) {
+        EXPECT_LT(fill, 150);
+        EXPECT_LT(drop, 150);
+    }
     EXPECT_GT(combo.count(), 20);
 }
 
 TEST(FontPreviewCombo, HoldsEveryFamilySortedWithEntryZeroSelected) {
-    App();
     FontPreviewCombo combo;
     combo.Refill();
     const QStringList entries = Entries(combo);
@@ -67,7 +58,6 @@ TEST(FontPreviewCombo, HoldsEveryFamilySortedWithEntryZeroSelected) {
 }
 
 TEST(FontPreviewCombo, FaceNameSelectsTheFirstEntryBeginningWithIt) {
-    App();
     FontPreviewCombo combo;
     combo.Refill();
     ASSERT_GE(combo.findText("DejaVu Sans"), 0) << "fonts-dejavu is needed";
@@ -88,7 +78,6 @@ TEST(FontPreviewCombo, FaceNameSelectsTheFirstEntryBeginningWithIt) {
 }
 
 TEST(FontPreviewCombo, StyleChangeRefillsOnlyWhenAskedAndChanged) {
-    App();
     FontPreviewCombo combo;
     EXPECT_EQ(combo.count(), 0);
     EXPECT_TRUE(combo.SelectedFaceName().isEmpty());
