@@ -1,0 +1,138 @@
+// The "Param Setting" bar in the main frame: tool changes, the selected
+// object, document tabs and changes made while no document is open.
+#include <QComboBox>
+#include <QDockWidget>
+#include <QGroupBox>
+#include <QMdiArea>
+#include <QSlider>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include "ScriptedPrompts.h"
+#include "app/DocumentManager.h"
+#include "app/DocumentWindow.h"
+#include "app/MainWindow.h"
+#include "document/ImageDocument.h"
+#include "editor/panels/ParamBar.h"
+#include "editor/view/EditorView.h"
+#include "support/AnnotationBuilders.h"
+
+namespace clipvane {
+namespace {
+
+struct ParamBarFrameFixture : ::testing::Test {
+    ~ParamBarFrameFixture() override {
+        if (frame) {
+            for (DocumentWindow* f : frame->Documents().Frames()) f->Document()->SetModified(false);
+            frame->PrepareToClose();
+            frame.reset();
+        }
+        test::Settle();
+    }
+    MainWindow& Make() {
+        MainWindow::Options o;
+        o.configPath = dir.filePath(QStringLiteral("config.ini"));
+        o.prompts = &prompts;
+        o.withCaptureDriver = false;
+        frame = std::make_unique<MainWindow>(o);
+        return *frame;
+    }
+    ToolPanel* Panel() const { return frame->ParamPanels()->Panel(); }
+    EditorTool PanelTool() const { return Panel() ? Panel()->Tool() : EditorTool::Select; }
+
+    QTemporaryDir dir;
+    test::ScriptedPrompts prompts;
+    std::unique_ptr<MainWindow> frame;
+};
+
+TEST_F(ParamBarFrameFixture, ToolChangesShowTheirPanelAndGiveItsValuesToTheView) {
+    MainWindow& f = Make();
+    EXPECT_EQ(f.ParamBar()->widget(), f.ParamPanels());
+    ASSERT_TRUE(f.Dispatch(ID_FILE_NEW));
+    EXPECT_EQ(PanelTool(), EditorTool::Move);
+    ASSERT_NE(Panel()->findChild<QGroupBox*>(), nullptr);
+
+    ASSERT_TRUE(f.Dispatch(ID_TOOL_HIGHLIGHT));
+    EXPECT_EQ(PanelTool(), EditorTool::Highlight);
+    EXPECT_EQ(Panel()->OpacitySlider()->value(), 50);
+    EXPECT_EQ(f.ActiveView()->Style(), DefaultStyle(EditorTool::Highlight));
+
+    ASSERT_TRUE(f.Dispatch(ID_TOOL_LINE));
+    EXPECT_EQ(f.ActiveView()->Style(), DefaultStyle(EditorTool::Line));
+    // A change with nothing selected becomes the values of what is drawn next.
+    Panel()->WidthList()->setCurrentIndex(8);
+    EXPECT_EQ(f.ActiveView()->Style().width, 9);
+}
+
+TEST_F(ParamBarFrameFixture, TheSelectedLineIsLoadedAndFollowsTheSliderWithoutUndo) {
+    MainWindow& f = Make();
+    ASSERT_TRUE(f.Dispatch(ID_FILE_NEW));
+    ImageDocument* doc = f.ActiveDocument();
+    EditorView* view = f.ActiveView();
+    auto made = test::MakeLine(2, 2, 50, 40, 5);
+    made->transparency = 10;
+    auto* line = static_cast<LineObject*>(doc->AddObject(std::move(made)));
+    const int undoBefore = doc->UndoCount();
+    view->Selection().selected = line;
+    view->SelectionChanged();
+
+    ASSERT_EQ(PanelTool(), EditorTool::Line);
+    EXPECT_EQ(Panel()->WidthList()->currentText(), QStringLiteral("5"));
+    EXPECT_EQ(Panel()->OpacitySlider()->value(), 10);
+    EXPECT_EQ(view->Style(), StyleOf(*line));
+
+    Panel()->OpacitySlider()->setValue(70);
+    EXPECT_EQ(line->transparency, 70);
+    EXPECT_EQ(line->width, 5);
+    EXPECT_EQ(doc->UndoCount(), undoBefore);
+}
+
+TEST_F(ParamBarFrameFixture, TabsShowTheirOwnToolAndChangesReachOnlyTheActiveView) {
+    MainWindow& f = Make();
+    ASSERT_TRUE(f.Dispatch(ID_FILE_NEW));
+    DocumentWindow* first = f.ActiveFrame();
+    ASSERT_TRUE(f.Dispatch(ID_TOOL_SHAPE));
+    ASSERT_TRUE(f.Dispatch(ID_FILE_NEW));
+    DocumentWindow* second = f.ActiveFrame();
+    ASSERT_NE(first, second);
+    EXPECT_EQ(PanelTool(), EditorTool::Move);
+
+    f.MdiArea()->setActiveSubWindow(first);
+    test::Settle();
+    ASSERT_EQ(PanelTool(), EditorTool::Shape);
+    Panel()->OpacitySlider()->setValue(30);
+    EXPECT_EQ(first->View()->Style().transparency, 30);
+    EXPECT_EQ(second->View()->Style().transparency, 0);
+
+    // A tool change in a view that is not shown leaves the bar alone.
+    second->View()->Tools().SetTool(EditorTool::Arrow);
+    EXPECT_EQ(PanelTool(), EditorTool::Shape);
+    f.MdiArea()->setActiveSubWindow(second);
+    test::Settle();
+    EXPECT_EQ(PanelTool(), EditorTool::Arrow);
+    EXPECT_EQ(second->View()->Style(), DefaultStyle(EditorTool::Arrow));
+}
+
+TEST_F(ParamBarFrameFixture, ChangesWithoutADocumentWindowGoNowhere) {
+    MainWindow& f = Make();
+    f.ShowToolPanel(int(EditorTool::Line));
+    ASSERT_EQ(PanelTool(), EditorTool::Line);
+    Panel()->OpacitySlider()->setValue(40);
+    EXPECT_EQ(f.ParamPanels()->Style().transparency, 40);
+    f.ShowToolPanel(-1);  // not a tool: ignored
+    f.ShowToolPanel(kEditorToolCount);
+    EXPECT_EQ(PanelTool(), EditorTool::Line);
+
+    // The last document closed: the bar still takes changes.
+    ASSERT_TRUE(f.Dispatch(ID_FILE_NEW));
+    f.ActiveFrame()->Document()->SetModified(false);
+    f.ActiveFrame()->close();
+    test::Settle();
+    ASSERT_EQ(f.ActiveFrame(), nullptr);
+    f.ShowToolPanel(int(EditorTool::Shape));
+    Panel()->BorderList()->setCurrentIndex(3);
+    EXPECT_EQ(f.ParamPanels()->Style().borderStyle, 3);
+}
+
+}  // namespace
+}  // namespace clipvane
