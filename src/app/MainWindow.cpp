@@ -175,9 +175,14 @@ void MainWindow::CreateParamBar() {
     params_ = new clipvane::ParamBar;
     paramBar_->setWidget(params_);
     // A change made in the panel goes into the active view's selected object
-    // at once.
+    // at once, if the panel shown is that object's: another kind's values
+    // would overwrite its fields with unrelated ones.
     connect(params_, &clipvane::ParamBar::styleChanged, this, [this](const DrawingStyle& style) {
-        if (EditorView* view = ActiveView()) view->SetPanelStyle(style, true);
+        EditorView* view = ActiveView();
+        if (!view) return;
+        const AnnotationObject* selected = view->Selection().selected;
+        const ToolPanel* panel = params_->Panel();
+        view->SetPanelStyle(style, selected && panel && PanelToolFor(selected->kind) == panel->Tool());
     });
     ShowToolPanel(int(EditorTool::Move));
     addDockWidget(Qt::BottomDockWidgetArea, paramBar_);

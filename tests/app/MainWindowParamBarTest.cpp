@@ -85,6 +85,18 @@ TEST_F(ParamBarFrameFixture, TheSelectedLineIsLoadedAndFollowsTheSliderWithoutUn
     EXPECT_EQ(line->transparency, 70);
     EXPECT_EQ(line->width, 5);
     EXPECT_EQ(doc->UndoCount(), undoBefore);
+
+    // A shape selected without the bar being told keeps its own values when
+    // the Line panel changes.
+    auto* shape = static_cast<ShapeObject*>(doc->AddObject(test::MakeShape(5, 5, 30, 30)));
+    shape->borderStyle = 2;
+    shape->width = 7;
+    view->Selection().selected = shape;
+    Panel()->WidthList()->setCurrentIndex(0);
+    EXPECT_EQ(shape->width, 7);
+    EXPECT_EQ(shape->borderStyle, 2);
+    EXPECT_EQ(shape->transparency, 0);
+    EXPECT_EQ(view->Style().width, 1);
 }
 
 TEST_F(ParamBarFrameFixture, TabsShowTheirOwnToolAndChangesReachOnlyTheActiveView) {
