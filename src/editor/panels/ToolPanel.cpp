@@ -152,6 +152,9 @@ void ToolPanel::AddStampList(const std::vector<std::string>& folders) {
     stamps_->setSelectionMode(QAbstractItemView::SingleSelection);
     stamps_->setIconSize(QSize(StampLibrary::kThumbnailWidth, StampLibrary::kThumbnailHeight));
     stamps_->setGridSize(QSize(kStampCellWidth, kStampCellHeight));
+    // Items have no text, so the style's text highlight would be a dot: frame
+    // the whole chosen cell instead.
+    stamps_->setStyleSheet(QStringLiteral("QListWidget::item:selected { border: 2px solid palette(highlight); }"));
     stamps_->setMinimumWidth(6 * kStampCellWidth);
     stamps_->setFixedHeight(kStampCellHeight + 2 * stamps_->frameWidth() +
                             stamps_->style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 2);
