@@ -7,7 +7,6 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPixmap>
-#include <QScrollBar>
 #include <QSlider>
 #include <QStyle>
 
