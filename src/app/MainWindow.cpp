@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDockWidget>
-#include <QGroupBox>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMenu>
@@ -26,6 +25,7 @@
 #include "capture/DesktopPlatform.h"
 #include "document/ImageDocument.h"
 #include "editor/dialogs/WidgetEffectDialogs.h"
+#include "editor/panels/ParamBar.h"
 #include "editor/view/EditorView.h"
 
 namespace clipvane {
@@ -172,22 +172,32 @@ void MainWindow::CreateParamBar() {
     paramBar_->setObjectName(QStringLiteral("ParamBar"));
     paramBar_->setAllowedAreas(Qt::TopDockWidgetArea | Qt::BottomDockWidgetArea);
     paramBar_->toggleViewAction()->setText(QStringLiteral("&Param Setting"));
+    params_ = new clipvane::ParamBar;
+    paramBar_->setWidget(params_);
+    // A change made in the panel goes into the active view's selected object
+    // at once, if the panel shown is that object's: another kind's values
+    // would overwrite its fields with unrelated ones.
+    connect(params_, &clipvane::ParamBar::styleChanged, this, [this](const DrawingStyle& style) {
+        EditorView* view = ActiveView();
+        if (!view) return;
+        const AnnotationObject* selected = view->Selection().selected;
+        const ToolPanel* panel = params_->Panel();
+        view->SetPanelStyle(style, selected && panel && PanelToolFor(selected->kind) == panel->Tool());
+    });
     ShowToolPanel(int(EditorTool::Move));
     addDockWidget(Qt::BottomDockWidgetArea, paramBar_);
 }
 
-void MainWindow::ShowToolPanel(int) {
-    // The drawing tools' panels come with the drawing tools; every tool shows
-    // the "no parameter" panel until then.
-    if (paramBar_->widget()) return;
-    auto* panel = new QWidget;
-    auto* layout = new QHBoxLayout(panel);
-    auto* group = new QGroupBox(QStringLiteral("no parameter"));
-    group->setMinimumWidth(200);
-    group->setMinimumHeight(40);
-    layout->addWidget(group);
-    layout->addStretch();
-    paramBar_->setWidget(panel);
+void MainWindow::ShowToolPanel(int tool) {
+    if (!params_ || tool < 0 || tool >= kEditorToolCount) return;
+    params_->ShowToolPanel(EditorTool(tool));
+    if (EditorView* view = ActiveView()) view->SetPanelStyle(params_->Style(), false);
+}
+
+void MainWindow::LoadSelectionToPanel(EditorView* view) {
+    if (!params_ || !view->Selection().selected) return;
+    params_->LoadSelected(*view->Selection().selected);
+    view->SetPanelStyle(params_->Style(), false);
 }
 
 void MainWindow::RestoreLayout() {
@@ -240,10 +250,30 @@ void MainWindow::ActiveDocumentChanged() {
             RefreshStatusTexts();
             UpdateCommandStates();
         });
-        connect(view, &EditorView::toolPanelRequested, this, &MainWindow::ShowToolPanel, Qt::UniqueConnection);
+        ConnectView(view);
+        // The bar follows the document now shown: its selected object, else
+        // its tool.
+        if (view->Selection().selected) {
+            LoadSelectionToPanel(view);
+        } else {
+            ShowToolPanel(int(view->State().tool));
+        }
     }
     RefreshStatusTexts();
     UpdateCommandStates();
+}
+
+void MainWindow::ConnectView(EditorView* view) {
+    // Only the active view drives the bar; another one catches up when it
+    // becomes active.
+    disconnect(view, &EditorView::toolPanelRequested, this, nullptr);
+    disconnect(view, &EditorView::selectionChanged, this, nullptr);
+    connect(view, &EditorView::toolPanelRequested, this, [this, view](int tool) {
+        if (view == ActiveView()) ShowToolPanel(tool);
+    });
+    connect(view, &EditorView::selectionChanged, this, [this, view] {
+        if (view == ActiveView()) LoadSelectionToPanel(view);
+    });
 }
 
 void MainWindow::RefreshStatusTexts() {

@@ -28,6 +28,7 @@ class DocumentWindow;
 class ImageDocument;
 class EditorView;
 class DocumentManager;
+class ParamBar;
 class ProfileFile;
 class TrayIcon;
 class UserPrompts;
@@ -77,7 +78,11 @@ public:
     QToolBar* MainToolBar() const { return mainBar_; }
     QToolBar* ToolsToolBar() const { return toolsBar_; }
     QDockWidget* ParamBar() const { return paramBar_; }
+    // The tool panels inside the "Param Setting" bar.
+    clipvane::ParamBar* ParamPanels() const { return params_; }
     QMdiArea* MdiArea() const { return mdi_; }
+    // Shows the panel of `tool` (an EditorTool value) and hands its values to
+    // the active view.
     void ShowToolPanel(int tool);
 
     // CaptureHost
@@ -109,6 +114,8 @@ private:
     void RestoreLayout();
     void SaveLayout();
     void ActiveDocumentChanged();
+    void ConnectView(EditorView* view);
+    void LoadSelectionToPanel(EditorView* view);
     QList<QAction*> ToolActions() const;
     void RefreshStatusTexts();
     void ConnectDocument(ImageDocument* doc);
@@ -130,6 +137,7 @@ private:
     QToolBar* mainBar_ = nullptr;
     QToolBar* toolsBar_ = nullptr;
     QDockWidget* paramBar_ = nullptr;
+    clipvane::ParamBar* params_ = nullptr;
     QLabel* panes_[3] = {};
     QProgressBar* progress_ = nullptr;
     CaptureDriver* capture_ = nullptr;
