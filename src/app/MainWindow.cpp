@@ -241,6 +241,7 @@ void MainWindow::ActiveDocumentChanged() {
             UpdateCommandStates();
         });
         connect(view, &EditorView::toolPanelRequested, this, &MainWindow::ShowToolPanel, Qt::UniqueConnection);
+        ConnectViewCommands(view);
     }
     RefreshStatusTexts();
     UpdateCommandStates();

@@ -110,6 +110,7 @@ private:
     void SaveLayout();
     void ActiveDocumentChanged();
     QList<QAction*> ToolActions() const;
+    void ConnectViewCommands(EditorView* view);
     void RefreshStatusTexts();
     void ConnectDocument(ImageDocument* doc);
     void Run(unsigned id);
