@@ -251,6 +251,7 @@ void MainWindow::ActiveDocumentChanged() {
             UpdateCommandStates();
         });
         ConnectView(view);
+        ConnectViewCommands(view);
         // The bar follows the document now shown: its selected object, else
         // its tool.
         if (view->Selection().selected) {

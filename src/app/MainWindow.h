@@ -117,6 +117,7 @@ private:
     void ConnectView(EditorView* view);
     void LoadSelectionToPanel(EditorView* view);
     QList<QAction*> ToolActions() const;
+    void ConnectViewCommands(EditorView* view);
     void RefreshStatusTexts();
     void ConnectDocument(ImageDocument* doc);
     void Run(unsigned id);

@@ -41,7 +41,20 @@ constexpr ToolCommand kToolCommands[] = {
     {ID_TOOL_STAMP, EditorTool::Stamp},
 };
 
+// The object commands run in the editor view, which knows them by the same ids.
+static_assert(unsigned(kViewEditText) == ID_OBJ_EDIT_TEXT && unsigned(kViewFlatten) == ID_OBJ_FLATTEN &&
+              unsigned(kViewBringToFront) == ID_OBJ_BRING_FRONT && unsigned(kViewSendToBack) == ID_OBJ_SEND_BACK &&
+              unsigned(kViewDelete) == ID_OBJ_DELETE && unsigned(kViewDeleteObject) == ID_DELETE_OBJECT);
+constexpr CommandId kObjectCommands[] = {ID_OBJ_EDIT_TEXT, ID_OBJ_FLATTEN, ID_OBJ_BRING_FRONT,
+                                         ID_OBJ_SEND_BACK, ID_OBJ_DELETE,  ID_DELETE_OBJECT};
+
 }  // namespace
+
+void MainWindow::ConnectViewCommands(EditorView* view) {
+    // The view's context menu runs through the dispatcher like every command.
+    connect(view, &EditorView::commandRequested, this, &MainWindow::Dispatch, Qt::UniqueConnection);
+    connect(view, &EditorView::selectionChanged, this, &MainWindow::UpdateCommandStates, Qt::UniqueConnection);
+}
 
 QList<QAction*> MainWindow::ToolActions() const {
     QList<QAction*> list;
@@ -180,8 +193,9 @@ void MainWindow::UpdateCommandStates() {
     for (unsigned id : {ID_FILE_CLOSE, ID_FILE_SAVE, ID_FILE_SAVE_AS}) enable(id, doc != nullptr);
     enable(ID_EDIT_UNDO, doc && doc->CanUndo());
     enable(ID_EDIT_REDO, doc && doc->CanRedo());
-    // Clipboard exchange and object commands come with the drawing tools.
-    for (unsigned id : {ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE, ID_DELETE_OBJECT}) enable(id, false);
+    // Clipboard exchange comes with the clipboard commands.
+    for (unsigned id : {ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE}) enable(id, false);
+    for (unsigned id : kObjectCommands) enable(id, view && view->CanRunCommand(id));
     enable(ID_ZOOM_IN, view && view->CanZoomIn());
     enable(ID_ZOOM_OUT, view && view->CanZoomOut());
     enable(ID_ZOOM_ACTUAL, view && view->CanZoomActual());
@@ -253,6 +267,10 @@ void MainWindow::Run(unsigned id) {
     }
     if (IsCaptureCommand(id)) {
         if (capture_) capture_->Request(ModeOf(id));
+        return;
+    }
+    if (EditorView::IsViewCommand(id)) {
+        if (view) view->RunCommand(id);
         return;
     }
     switch (id) {

@@ -53,6 +53,7 @@ void ImageDocument::UpdateAllViews() {
 }
 
 void ImageDocument::StateRestored() {
+    addedObject_ = nullptr;  // the list was rebuilt from copies
     // Undo and redo change the document like any other edit.
     modified = 1;
     UpdateAllViews();
@@ -84,6 +85,7 @@ void ImageDocument::RunRecord(std::unique_ptr<UndoRecord> record) {
 }
 
 bool ImageDocument::RecordUndo(const PixelImage& before) {
+    addedObject_ = nullptr;  // a later step ends what WithdrawObject may take back
     auto record = std::make_unique<UndoRecord>();
     record->Snapshot(before, objects);
     return Push(std::move(record));
@@ -103,7 +105,10 @@ void ImageDocument::OnRedo() {
 
 // ---- objects ---------------------------------------------------------------------
 
-void ImageDocument::ClearObjects() { objects.clear(); }
+void ImageDocument::ClearObjects() {
+    objects.clear();
+    addedObject_ = nullptr;
+}
 
 void ImageDocument::CopyObjectList(ObjectList& destination, const ObjectList& source) {
     clipvane::CopyObjectList(destination, source);
@@ -111,16 +116,29 @@ void ImageDocument::CopyObjectList(ObjectList& destination, const ObjectList& so
 
 AnnotationObject* ImageDocument::AddObject(std::unique_ptr<AnnotationObject> object) {
     if (!object) return nullptr;
-    RecordUndo(image);
+    const bool recorded = RecordUndo(image);
     objects.push_back(std::move(object));
+    addedObject_ = objects.back().get();
+    addedStep_ = recorded ? UndoSteps().back().get() : nullptr;
     ObjectsEdited();
     return objects.back().get();
+}
+
+bool ImageDocument::WithdrawObject(const AnnotationObject* object) {
+    if (!object || object != addedObject_ || objects.empty() || objects.back().get() != object) return false;
+    objects.pop_back();
+    if (addedStep_ && UndoCount() > 0 && UndoSteps().back().get() == addedStep_) DiscardLastStep();
+    addedObject_ = nullptr;
+    addedStep_ = nullptr;
+    ObjectsEdited();
+    return true;
 }
 
 bool ImageDocument::DeleteObject(const AnnotationObject* object) {
     auto it = std::find_if(objects.begin(), objects.end(), [&](const auto& o) { return o.get() == object; });
     if (!object || it == objects.end()) return false;
     RecordUndo(image);
+    if (object == addedObject_) addedObject_ = nullptr;
     objects.erase(it);
     ObjectsEdited();
     return true;

@@ -72,6 +72,11 @@ public:
     static void CopyObjectList(ObjectList& destination, const ObjectList& source);
     // Records a step, then appends `object` on top. Returns the object.
     AnnotationObject* AddObject(std::unique_ptr<AnnotationObject> object);
+    // Takes back the object the last AddObject appended, together with the
+    // step it recorded, as if neither had happened (a zero-length line, a
+    // text box whose dialog was cancelled). The step goes only while it is
+    // still the newest one. False when `object` is not that object.
+    bool WithdrawObject(const AnnotationObject* object);
     // Records a step, then deletes `object` (nothing when it is not in the list).
     bool DeleteObject(const AnnotationObject* object);
     // Records a step, burns every object into the image and clears the list.
@@ -143,6 +148,9 @@ private:
     QString pathName_;
     std::function<std::unique_ptr<ProgressReporter>()> progressFactory_;
     std::unique_ptr<RenderCache> cache_;
+    // The last AddObject's object and the step it recorded (null when none).
+    const AnnotationObject* addedObject_ = nullptr;
+    const UndoRecord* addedStep_ = nullptr;
 };
 
 }  // namespace clipvane

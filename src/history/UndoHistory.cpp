@@ -28,6 +28,12 @@ void UndoHistory::Undo() {
     ApplyUndo(*redo.front());
 }
 
+bool UndoHistory::DiscardLastStep() {
+    if (undo.empty()) return false;
+    undo.pop_back();
+    return true;
+}
+
 void UndoHistory::Redo() {
     if (redo.empty()) return;
     std::unique_ptr<UndoRecord> record = std::move(redo.front());

@@ -21,6 +21,10 @@ public:
     bool Push(std::unique_ptr<UndoRecord> record);
     void Undo();
     void Redo();
+    // Drops the newest step without applying it, for an edit taken back
+    // before it meant anything (an object created and cancelled at once).
+    // Redo steps are left alone. False when there is no step.
+    bool DiscardLastStep();
     // A negative limit is ignored; otherwise records beyond the new limit go,
     // the farthest redo steps first, then the oldest undo steps.
     void SetLimit(int n);

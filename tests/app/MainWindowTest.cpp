@@ -22,6 +22,7 @@
 #include "document/ImageDocument.h"
 #include "imagefile/ImageFile.h"
 #include "editor/view/EditorView.h"
+#include "support/AnnotationBuilders.h"
 
 namespace clipvane {
 namespace {
@@ -160,6 +161,41 @@ TEST_F(FrameFixture, ToolCommandsSwitchTheActiveViewsTool) {
     EXPECT_EQ(f.ActiveView()->State().tool, EditorTool::Crop);
     EXPECT_TRUE(f.Action(ID_TOOL_CROP)->isChecked());
     EXPECT_FALSE(f.Action(ID_TOOL_MOVE)->isChecked());
+}
+
+TEST_F(FrameFixture, ObjectCommandsRunThroughTheDispatcherWithASelection) {
+    MainWindow& f = Make();
+    f.Dispatch(ID_FILE_NEW);
+    EditorView* view = f.ActiveView();
+    ImageDocument* doc = view->Document();
+    doc->objects.push_back(test::MakeShape(10, 10, 50, 50));
+    doc->objects.push_back(test::MakeShape(100, 100, 150, 150));
+    for (unsigned id :
+         {ID_OBJ_EDIT_TEXT, ID_OBJ_FLATTEN, ID_OBJ_BRING_FRONT, ID_OBJ_SEND_BACK, ID_OBJ_DELETE, ID_DELETE_OBJECT}) {
+        ASSERT_NE(f.Action(id), nullptr) << id;
+        EXPECT_FALSE(Enabled(id)) << id;
+    }
+    ASSERT_TRUE(f.Dispatch(ID_TOOL_SELECT));
+    view->Tools().Press(20, 20);
+    view->Tools().Release(20, 20);
+    EXPECT_TRUE(f.Action(ID_DELETE_OBJECT)->isEnabled());  // refreshed by the selection change
+    EXPECT_FALSE(Enabled(ID_OBJ_EDIT_TEXT));               // a box, not a text
+    ASSERT_TRUE(f.Dispatch(ID_OBJ_BRING_FRONT));
+    EXPECT_EQ(ObjectRect(*doc->objects.back()), (Rect{10, 10, 50, 50}));
+    ASSERT_TRUE(f.Dispatch(ID_DELETE_OBJECT));
+    EXPECT_EQ(doc->objects.size(), 1u);
+    EXPECT_FALSE(f.Dispatch(ID_OBJ_DELETE));  // nothing selected now
+
+    // The context menu's items reach the same dispatcher.
+    view->Tools().Press(120, 120);
+    view->Tools().Release(120, 120);
+    std::vector<unsigned> finished;
+    QObject::connect(&f, &MainWindow::commandFinished, [&](unsigned id) { finished.push_back(id); });
+    std::unique_ptr<QMenu> menu(view->CreateObjectMenu(nullptr));
+    for (QAction* a : menu->actions())
+        if (a->text() == QStringLiteral("Flatten")) a->trigger();
+    EXPECT_EQ(finished, std::vector<unsigned>{ID_OBJ_FLATTEN});
+    EXPECT_TRUE(doc->objects.empty());
 }
 
 TEST_F(FrameFixture, ProgressBarShowsDuringLongStepsAndRestoresThePane) {

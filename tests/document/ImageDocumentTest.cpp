@@ -274,6 +274,30 @@ TEST(ImageDocument, FlattenAndDelete) {
     EXPECT_EQ(doc.objects.size(), 1u);
 }
 
+TEST(ImageDocument, WithdrawTakesBackOnlyTheLastAddedObjectAndItsStep) {
+    ImageDocument doc;
+    doc.image = Solid(20, 20, 32, 255, 255, 255);
+    doc.AddObject(MakeShape(0, 0, 5, 5));
+    AnnotationObject* added = doc.AddObject(MakeShape(1, 1, 6, 6));
+    ASSERT_EQ(doc.UndoCount(), 2);
+    EXPECT_FALSE(doc.WithdrawObject(doc.objects[0].get()));  // not the last added
+    EXPECT_FALSE(doc.WithdrawObject(nullptr));
+    ASSERT_TRUE(doc.WithdrawObject(added));
+    EXPECT_EQ(doc.objects.size(), 1u);
+    EXPECT_EQ(doc.UndoCount(), 1);
+    EXPECT_FALSE(doc.WithdrawObject(added));  // once only
+    // Undo takes back the first creation, not a no-op step.
+    doc.OnUndo();
+    EXPECT_TRUE(doc.objects.empty());
+
+    // A step recorded after the creation stays: the object goes, the steps stay.
+    added = doc.AddObject(MakeShape(0, 0, 5, 5));
+    doc.RecordUndo(doc.image);
+    EXPECT_FALSE(doc.WithdrawObject(added));
+    EXPECT_EQ(doc.objects.size(), 1u);
+    EXPECT_EQ(doc.UndoCount(), 2);
+}
+
 TEST(ImageDocument, ReorderIsNotRecorded) {
     ImageDocument doc;
     doc.image = Solid(4, 4, 32, 0, 0, 0);

@@ -1,13 +1,24 @@
 // The editor view with a real document: zoom commands and status texts, the
 // crop band through the tool state machine, Enter and Esc, Move and Zoom.
 #include <QApplication>
+#include <QImage>
 #include <QKeyEvent>
+#include <QMenu>
+#include <QPainter>
+#include <QPlainTextEdit>
 #include <QScrollBar>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 #include "document/ImageDocument.h"
 #include "editor/tools/CropTool.h"
+#include "editor/dialogs/TextEditDialog.h"
+#include "editor/tools/StampLibrary.h"
 #include "editor/view/EditorView.h"
+#include "editor/view/ViewPainter.h"
+#include "editor/view/ViewState.h"
+#include "imagefile/ImageFile.h"
+#include "support/AnnotationBuilders.h"
 #include "support/ImageBuilders.h"
 
 namespace clipvane {
@@ -224,6 +235,159 @@ TEST_F(ViewFixture, ToolChangeClearsTheBandAndAsksForThePanel) {
     view->Tools().SetTool(EditorTool::Text);
     EXPECT_EQ(Crop().BandImage(), Rect{});
     EXPECT_EQ(requested, int(EditorTool::Text));
+}
+
+// The object commands on a view with a box and a text box, the box selected.
+struct ObjectViewFixture : ViewFixture {
+    ObjectViewFixture() {
+        doc.objects.push_back(test::MakeShape(10, 10, 50, 50));
+        auto text = std::make_unique<TextObject>();
+        SetObjectRect(*text, Rect{60, 10, 120, 50});
+        doc.objects.push_back(std::move(text));
+        view->Tools().SetTool(EditorTool::Select);
+        Click(20, 20);
+    }
+    void Click(int x, int y) {
+        view->Tools().Press(x, y);
+        view->Tools().Release(x, y);
+    }
+    AnnotationObject* Selected() { return view->Selection().selected; }
+    static QAction* Find(QMenu* menu, const QString& text) {
+        for (QAction* a : menu->actions()) {
+            if (a->text() == text) return a;
+            if (a->menu())
+                if (QAction* inner = Find(a->menu(), text)) return inner;
+        }
+        return nullptr;
+    }
+};
+
+TEST_F(ObjectViewFixture, ContextMenuListsTheObjectCommandsWithTheirStates) {
+    std::unique_ptr<QMenu> menu(view->CreateObjectMenu(nullptr));
+    ASSERT_TRUE(menu);
+    QStringList top;
+    for (QAction* a : menu->actions()) top << (a->isSeparator() ? QStringLiteral("-") : a->text());
+    EXPECT_EQ(top, (QStringList{"Edit Text", "Flatten", "Layer", "-", "Delete"}));
+    EXPECT_FALSE(Find(menu.get(), "Edit Text")->isEnabled());  // a box, not a text
+    EXPECT_TRUE(Find(menu.get(), "Send to Back")->isEnabled());
+
+    Find(menu.get(), "Bring to Front")->trigger();
+    EXPECT_EQ(doc.objects.back().get(), Selected());
+    EXPECT_EQ(doc.UndoCount(), 0);  // reorders are not recorded
+    Find(menu.get(), "Send to Back")->trigger();
+    EXPECT_EQ(doc.objects.front().get(), Selected());
+
+    Click(70, 20);
+    menu.reset(view->CreateObjectMenu(nullptr));
+    EXPECT_TRUE(Find(menu.get(), "Edit Text")->isEnabled());
+    Click(190, 140);
+    EXPECT_EQ(view->CreateObjectMenu(nullptr), nullptr);  // nothing selected: no menu
+}
+
+TEST_F(ObjectViewFixture, CommandsNeedASelectionAndDeleteIsOneUndoStep) {
+    int changes = 0;
+    QObject::connect(view.get(), &EditorView::selectionChanged, [&] { ++changes; });
+    EXPECT_FALSE(view->CanRunCommand(kViewEditText));
+    EXPECT_FALSE(view->RunCommand(12345));
+    ASSERT_TRUE(view->RunCommand(kViewDeleteObject));
+    EXPECT_EQ(doc.objects.size(), 1u);
+    EXPECT_EQ(Selected(), nullptr);
+    EXPECT_EQ(changes, 1);
+    EXPECT_EQ(doc.UndoCount(), 1);
+    for (unsigned id :
+         {kViewEditText, kViewFlatten, kViewBringToFront, kViewSendToBack, kViewDelete, kViewDeleteObject})
+        EXPECT_FALSE(view->RunCommand(id)) << id;
+
+    Click(70, 20);
+    ASSERT_TRUE(view->RunCommand(kViewFlatten));
+    EXPECT_TRUE(doc.objects.empty());
+    EXPECT_EQ(Selected(), nullptr);
+    EXPECT_EQ(doc.UndoCount(), 2);
+}
+
+TEST_F(ObjectViewFixture, MenuCommandsGoToTheFrameWhenOneListens) {
+    std::vector<unsigned> routed;
+    QObject::connect(view.get(), &EditorView::commandRequested, [&](unsigned id) { routed.push_back(id); });
+    std::unique_ptr<QMenu> menu(view->CreateObjectMenu(nullptr));
+    Find(menu.get(), "Delete")->trigger();
+    EXPECT_EQ(routed, std::vector<unsigned>{kViewDelete});
+    EXPECT_EQ(doc.objects.size(), 2u);  // the frame runs it, not the view
+}
+
+int g_dialogRuns = 0;
+
+TEST_F(ObjectViewFixture, TextToolRunsTheEditTextDialog) {
+    EditorView::SetTextDialogRunnerForTesting([](TextEditDialog& dialog) {
+        ++g_dialogRuns;
+        dialog.TextEdit()->setPlainText(QStringLiteral("Hello"));
+        dialog.accept();
+        return dialog.result();
+    });
+    g_dialogRuns = 0;
+    view->Tools().SetTool(EditorTool::Text);
+    Click(20, 80);
+    ASSERT_EQ(doc.objects.size(), 3u);
+    EXPECT_EQ(static_cast<TextObject&>(*doc.objects[2]).text, u"Hello");
+    EXPECT_EQ(view->State().tool, EditorTool::Select);
+    EXPECT_EQ(Selected(), doc.objects[2].get());
+    // The double click and the command reopen it for the selected text.
+    view->Tools().DoubleClick(30, 90);
+    EXPECT_TRUE(view->RunCommand(kViewEditText));
+    EXPECT_EQ(g_dialogRuns, 3);
+
+    EditorView::SetTextDialogRunnerForTesting([](TextEditDialog& dialog) {
+        dialog.reject();
+        return dialog.result();
+    });
+    view->Tools().SetTool(EditorTool::Text);
+    Click(150, 80);
+    EXPECT_EQ(doc.objects.size(), 3u);
+    EXPECT_EQ(doc.UndoCount(), 1);
+    EditorView::SetTextDialogRunnerForTesting(nullptr);
+}
+
+TEST_F(ObjectViewFixture, StampToolTakesThePictureOfTheChosenStamp) {
+    QTemporaryDir dir;
+    const std::string path = dir.filePath(QStringLiteral("a.bmp")).toStdString();
+    ASSERT_TRUE(SaveToFile(test::Solid(7, 5, 24, 10, 20, 30), path));
+    view->Stamps().LoadStamps({dir.path().toStdString()});
+    DrawingStyle style = DefaultStyle(EditorTool::Stamp);
+    style.stampIndex = 1;
+    view->Tools().SetTool(EditorTool::Stamp);
+    view->SetPanelStyle(style, false);
+    view->Tools().Press(20, 70);
+    view->Tools().Move(60, 100);
+    view->Tools().Release(60, 100);
+    ASSERT_EQ(doc.objects.size(), 3u);
+    const auto& stamp = static_cast<StampObject&>(*doc.objects[2]);
+    EXPECT_EQ(stamp.stampIndex, 1);
+    EXPECT_EQ(stamp.image.Width(), 7);
+    EXPECT_EQ(stamp.image.Depth(), 32);
+    EXPECT_TRUE(view->StampImage(0).IsEmpty());
+    EXPECT_TRUE(view->StampImage(2).IsEmpty());
+}
+
+TEST(ViewPainter, DrawsTheSelectedObjectsHandlesAtTheZoom) {
+    ImageDocument doc;
+    doc.image = test::Solid(100, 100, 32, 0, 0, 0);
+    doc.objects.push_back(test::MakeShape(20, 20, 60, 60));
+    ViewState state;
+    state.zoomIndex = 6;  // 200 %
+    ASSERT_FLOAT_EQ(state.Factor(), 2.0f);
+    EditorView owner(&doc);
+    auto paint = [&](const AnnotationObject* selected) {
+        QImage out(260, 260, QImage::Format_RGB32);
+        QPainter p(&out);
+        PaintView(p, state, &doc, owner.Tools().Current(), {0, 0, 260, 260}, selected);
+        return out;
+    };
+    // The top-left handle's centre: margin 5 plus 2 x 20.
+    const QImage plain = paint(nullptr);
+    const QImage marked = paint(doc.objects[0].get());
+    EXPECT_EQ(QColor(plain.pixel(45, 45)), QColor(Qt::black));
+    EXPECT_EQ(QColor(marked.pixel(45, 45)), QColor(Qt::white));
+    EXPECT_EQ(QColor(marked.pixel(125, 125)), QColor(Qt::white));  // bottom-right
+    EXPECT_EQ(QColor(marked.pixel(55, 55)), QColor(Qt::black));    // marks keep their screen size
 }
 
 TEST(CopyRegion, ClipsToTheImageAndRefusesBadArguments) {

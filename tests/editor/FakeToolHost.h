@@ -1,6 +1,7 @@
 #pragma once
 // A ToolHost without a view: fixed metrics set by the test, and a record of
 // what the tools asked of it.
+#include <functional>
 #include <vector>
 
 #include "annotation/ObjectGeometry.h"
@@ -34,11 +35,15 @@ struct FakeToolHost : clipvane::ToolHost {
         stampRequests.push_back(index);
         return index > 0 ? stamp : clipvane::PixelImage();
     }
-    bool EditText(clipvane::TextObject&) override {
+    bool EditText(clipvane::TextObject& object) override {
         ++textEdits;
+        if (textDialogResult) object.text = textEntered;
         return textDialogResult;
     }
-    void RequestTool(clipvane::EditorTool tool) override { toolRequests.push_back(tool); }
+    void RequestTool(clipvane::EditorTool tool) override {
+        toolRequests.push_back(tool);
+        if (onRequestTool) onRequestTool(tool);
+    }
     void SelectionChanged() override { ++selectionChanges; }
 
     clipvane::ViewCursor LastCursor() const { return cursors.empty() ? clipvane::ViewCursor::Arrow : cursors.back(); }
@@ -55,9 +60,12 @@ struct FakeToolHost : clipvane::ToolHost {
     clipvane::DrawingStyle style;
     clipvane::PixelImage stamp;  // what StampImage returns for any index above 0
     std::vector<int> stampRequests;
-    bool textDialogResult = true;  // what EditText answers: OK or Cancel
+    bool textDialogResult = true;           // what EditText answers: OK or Cancel
+    std::u16string textEntered = u"typed";  // what an OK puts into the object
     int textEdits = 0;
     std::vector<clipvane::EditorTool> toolRequests;
+    // Called on each tool request, e.g. to switch a controller as the view does.
+    std::function<void(clipvane::EditorTool)> onRequestTool;
     int selectionChanges = 0;
 };
 

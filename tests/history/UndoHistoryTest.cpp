@@ -61,6 +61,18 @@ TEST(UndoHistory, UndoRedoMoveBetweenStacksInOrder) {
     EXPECT_EQ(Tags(h.RedoSteps()), (std::vector<int>{3}));
 }
 
+TEST(UndoHistory, DiscardDropsTheNewestStepWithoutApplyingItAndKeepsRedo) {
+    LoggingHistory h;
+    EXPECT_FALSE(h.DiscardLastStep());
+    for (int i = 1; i <= 3; ++i) h.Push(Tagged(i));
+    h.Undo();
+    ASSERT_TRUE(h.DiscardLastStep());
+    EXPECT_EQ(Tags(h.UndoSteps()), (std::vector<int>{1}));
+    EXPECT_EQ(Tags(h.RedoSteps()), (std::vector<int>{3}));
+    EXPECT_EQ(h.undone, (std::vector<int>{3}));  // the discarded step was never applied
+    EXPECT_TRUE(h.redone.empty());
+}
+
 TEST(UndoHistory, EmptyStacksDoNothing) {
     LoggingHistory h;
     h.Undo();

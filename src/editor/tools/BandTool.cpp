@@ -38,10 +38,19 @@ void BandTool::Deactivate() {
     mode_ = BandMode::New;
 }
 
+void BandTool::SetBandImage(const Rect& image) {
+    bandImage_ = image;
+    band_ = ImageToZoomed(image, host_.Metrics().factor);
+    bandValid_ = true;
+}
+
 void BandTool::Press(int vx, int vy) {
     press_ = ClampedPress(vx, vy);
-    host_.Selection().Clear();
+    Select(nullptr);
     if (!bandValid_) {
+        // What is left of a band too small to show is no base for this press.
+        band_ = {};
+        bandImage_ = {};
         mode_ = BandMode::New;
         return;
     }

@@ -37,6 +37,10 @@ public:
 protected:
     // The band's dotted outline with its four corner squares.
     static void DrawBand(QPainter& painter, const QRect& band);
+    // The last press, clamped to the zoomed image.
+    const PressPoint& Pressed() const { return press_; }
+    // Shows `image` (image pixels) as the band.
+    void SetBandImage(const Rect& image);
 
 private:
     PressPoint press_;

@@ -82,6 +82,9 @@ protected:
         int scrollY = 0;
     };
     PressPoint ClampedPress(int vx, int vy) const;
+    // Makes `object` the selection (none for null), dragged by `handle`, and
+    // tells the host when the selected object changed.
+    void Select(AnnotationObject* object, HandleCode handle = kHandleNone);
 
     ToolHost& host_;
 };

@@ -29,6 +29,10 @@ struct ViewMetrics {
     bool verticalScroll = false;
 
     int ZoomedWidth() const { return ZoomedLength(imageWidth, factor); }
+    // The image pixel under a view point (view point plus scroll, unzoomed);
+    // not clamped to the image.
+    int ImageX(int vx) const { return ImageCoord(vx + scrollX, factor); }
+    int ImageY(int vy) const { return ImageCoord(vy + scrollY, factor); }
     int ZoomedHeight() const { return ZoomedLength(imageHeight, factor); }
 };
 

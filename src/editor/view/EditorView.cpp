@@ -1,15 +1,30 @@
 #include "editor/view/EditorView.h"
 
+#include <QContextMenuEvent>
 #include <QKeyEvent>
+#include <QMenu>
+#include <QMetaMethod>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
 
 #include "document/ImageDocument.h"
+#include "editor/dialogs/TextEditDialog.h"
+#include "editor/tools/StampLibrary.h"
 #include "editor/view/ViewCursors.h"
 #include "editor/view/ViewPainter.h"
 
 namespace clipvane {
+
+namespace {
+
+int (*g_textDialogRunner)(TextEditDialog&) = nullptr;
+
+}  // namespace
+
+void EditorView::SetTextDialogRunnerForTesting(int (*run)(TextEditDialog&)) { g_textDialogRunner = run; }
+
+EditorView::~EditorView() = default;
 
 EditorView::EditorView(ImageDocument* document, QWidget* parent) : QAbstractScrollArea(parent), doc_(document) {
     setFocusPolicy(Qt::StrongFocus);
@@ -91,8 +106,10 @@ void EditorView::SetZoomIndex(int index) {
 }
 
 void EditorView::ClearSelection() {
+    const bool had = selection_.selected != nullptr;
     selection_.Clear();
     tools_.SelectionCleared();
+    if (had) emit selectionChanged();
 }
 
 ViewMetrics EditorView::Metrics() const {
@@ -132,12 +149,90 @@ void EditorView::ToolChanged(EditorTool tool) {
     emit toolPanelRequested(int(tool));
 }
 
-PixelImage EditorView::StampImage(int) {
-    return {};  // the stamp library comes with the Stamp tool
+StampLibrary& EditorView::Stamps() {
+    if (!stamps_) {
+        stamps_ = std::make_unique<StampLibrary>();
+        stamps_->LoadStamps();
+    }
+    return *stamps_;
 }
 
-bool EditorView::EditText(TextObject&) {
-    return false;  // the dialog comes with the Text tool
+PixelImage EditorView::StampImage(int index) { return index > 0 ? Stamps().SelectedStampImage(index) : PixelImage(); }
+
+bool EditorView::EditText(TextObject& object) {
+    TextEditDialog dialog(object, this);
+    const int result = g_textDialogRunner ? g_textDialogRunner(dialog) : dialog.exec();
+    return result == QDialog::Accepted;
+}
+
+bool EditorView::IsViewCommand(unsigned id) {
+    switch (id) {
+    case kViewEditText:
+    case kViewFlatten:
+    case kViewBringToFront:
+    case kViewSendToBack:
+    case kViewDelete:
+    case kViewDeleteObject: return true;
+    default: return false;
+    }
+}
+
+bool EditorView::CanRunCommand(unsigned id) const {
+    if (!IsViewCommand(id) || !doc_ || !selection_.selected) return false;
+    return id != kViewEditText || selection_.selected->kind == kObjectText;
+}
+
+bool EditorView::RunCommand(unsigned id) {
+    if (!CanRunCommand(id)) return false;
+    const AnnotationObject* selected = selection_.selected;
+    switch (id) {
+    case kViewEditText: tools_.EditSelectedText(); break;
+    case kViewFlatten:
+        // Every object is burned in, the selected one with them.
+        ClearSelection();
+        doc_->Flatten();
+        break;
+    case kViewBringToFront: doc_->BringToFront(selected); break;
+    case kViewSendToBack: doc_->SendToBack(selected); break;
+    case kViewDelete:
+    case kViewDeleteObject: tools_.DeleteSelected(); break;
+    default: break;
+    }
+    viewport()->update();
+    emit statusChanged();
+    return true;
+}
+
+QMenu* EditorView::CreateObjectMenu(QWidget* parent) {
+    if (!selection_.selected) return nullptr;
+    auto* menu = new QMenu(parent);
+    auto add = [this](QMenu* to, const char* text, unsigned id) {
+        QAction* action = to->addAction(QString::fromLatin1(text));
+        action->setData(id);
+        action->setEnabled(CanRunCommand(id));
+        connect(action, &QAction::triggered, this, [this, id] { RouteCommand(id); });
+    };
+    add(menu, "Edit Text", kViewEditText);
+    add(menu, "Flatten", kViewFlatten);
+    QMenu* layer = menu->addMenu(QStringLiteral("Layer"));
+    add(layer, "Bring to Front", kViewBringToFront);
+    add(layer, "Send to Back", kViewSendToBack);
+    menu->addSeparator();
+    add(menu, "Delete", kViewDelete);
+    return menu;
+}
+
+void EditorView::RouteCommand(unsigned id) {
+    if (isSignalConnected(QMetaMethod::fromSignal(&EditorView::commandRequested)))
+        emit commandRequested(id);
+    else
+        RunCommand(id);
+}
+
+void EditorView::contextMenuEvent(QContextMenuEvent* event) {
+    std::unique_ptr<QMenu> menu(CreateObjectMenu(this));
+    if (!menu) return;
+    menu->exec(event->globalPos());
 }
 
 void EditorView::RequestTool(EditorTool tool) { tools_.SetTool(tool); }
@@ -159,7 +254,8 @@ void EditorView::SetPanelStyle(const DrawingStyle& style, bool applyToSelected) 
 
 void EditorView::paintEvent(QPaintEvent*) {
     QPainter p(viewport());
-    PaintView(p, state_, doc_, tools_.Current(), {ScrollX(), ScrollY(), viewport()->width(), viewport()->height()});
+    PaintView(p, state_, doc_, tools_.Current(), {ScrollX(), ScrollY(), viewport()->width(), viewport()->height()},
+              selection_.selected);
 }
 
 void EditorView::resizeEvent(QResizeEvent* event) {

@@ -6,18 +6,37 @@
 #include <QAbstractScrollArea>
 #include <QPointer>
 
+#include <memory>
+
 #include "annotation/ObjectGeometry.h"
 #include "document/ImageDocument.h"
 #include "editor/tools/DrawingStyle.h"
 #include "editor/tools/ToolController.h"
 #include "editor/view/ViewState.h"
 
+class QMenu;
+
 namespace clipvane {
+
+class StampLibrary;
+class TextEditDialog;
+
+// The commands the view runs on the selected object, by their command ids
+// (the object context menu's and Delete object).
+enum ViewCommand : unsigned {
+    kViewEditText = 32939,
+    kViewFlatten = 32940,
+    kViewBringToFront = 32934,
+    kViewSendToBack = 32935,
+    kViewDelete = 32938,
+    kViewDeleteObject = 32924,
+};
 
 class EditorView : public QAbstractScrollArea, public ToolHost {
     Q_OBJECT
 public:
     explicit EditorView(ImageDocument* document, QWidget* parent = nullptr);
+    ~EditorView() override;
 
     ImageDocument* Document() override { return doc_; }
     ObjectSelection& Selection() override { return selection_; }
@@ -59,6 +78,25 @@ public:
     void RequestTool(EditorTool tool) override;
     void SelectionChanged() override;
 
+    // The object commands: each needs a selected object, "Edit Text" a
+    // selected Text object. Run returns false for a command that cannot run.
+    static bool IsViewCommand(unsigned id);
+    bool CanRunCommand(unsigned id) const;
+    bool RunCommand(unsigned id);
+    // The context menu of the selected object ("Edit Text", "Flatten",
+    // "Layer", "Delete"); null when nothing is selected. Its items go through
+    // RouteCommand. The caller owns the menu.
+    QMenu* CreateObjectMenu(QWidget* parent);
+    // A command chosen in the view: to the frame's dispatcher when one
+    // listens to commandRequested, otherwise run here.
+    void RouteCommand(unsigned id);
+
+    // The stamp pictures, read from the stamp folders at the first use.
+    StampLibrary& Stamps();
+    // Replaces the modal run of the "Edit Text" dialog (null restores it);
+    // the runner returns the dialog's result code.
+    static void SetTextDialogRunnerForTesting(int (*run)(TextEditDialog&));
+
     // The values of the tool panel now shown (the frame passes them on from
     // the "Param Setting" bar). With `applyToSelected`, a change the user made
     // in the panel, they also go into the selected object at once; nothing is
@@ -73,6 +111,8 @@ signals:
     // The selected object changed; the panel should show its values
     // (StyleOf the selected object, in the panel of PanelToolFor its kind).
     void selectionChanged();
+    // An object command was chosen in the view (its context menu).
+    void commandRequested(unsigned id);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -83,6 +123,7 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;
 
 private:
@@ -95,6 +136,7 @@ private:
     ViewState state_;
     ObjectSelection selection_;
     DrawingStyle style_;
+    std::unique_ptr<StampLibrary> stamps_;
     ToolController tools_{*this};
 };
 

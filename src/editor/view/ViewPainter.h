@@ -1,11 +1,13 @@
 #pragma once
 // Paints one editor view: grey background, the document's image with its
 // objects at the zoom, and what the current tool shows (the Crop tool its
-// darkened image with the band at full brightness and its corner squares).
+// darkened image with the band at full brightness and its corner squares),
+// then the handles of the selected object.
 class QPainter;
 
 namespace clipvane {
 
+class AnnotationObject;
 class ImageDocument;
 class Tool;
 struct ViewState;
@@ -17,6 +19,7 @@ struct ViewPaintArgs {
     int viewportHeight = 0;
 };
 
-void PaintView(QPainter& painter, const ViewState& state, ImageDocument* doc, Tool& tool, const ViewPaintArgs& args);
+void PaintView(QPainter& painter, const ViewState& state, ImageDocument* doc, Tool& tool, const ViewPaintArgs& args,
+               const AnnotationObject* selected = nullptr);
 
 }  // namespace clipvane
