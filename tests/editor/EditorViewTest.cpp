@@ -405,3 +405,31 @@ TEST(CopyRegion, ClipsToTheImageAndRefusesBadArguments) {
 
 }  // namespace
 }  // namespace clipvane
+
+namespace clipvane {
+namespace {
+
+// The pointer on the viewport (client pixels) draws at the image pixel under
+// it: the image starts after the view's margin.
+TEST_F(ViewFixture, ALineDrawnWithThePointerLandsUnderThePointer) {
+    view->show();
+    view->Tools().SetTool(EditorTool::Line);
+    auto send = [&](QEvent::Type type, int x, int y, Qt::MouseButtons buttons) {
+        const QPointF at(x, y);
+        QMouseEvent event(type, at, view->viewport()->mapToGlobal(at),
+                          type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton, buttons, Qt::NoModifier);
+        QApplication::sendEvent(view->viewport(), &event);
+    };
+    send(QEvent::MouseButtonPress, kViewMargin + 40, kViewMargin + 30, Qt::LeftButton);
+    send(QEvent::MouseMove, kViewMargin + 90, kViewMargin + 30, Qt::LeftButton);
+    send(QEvent::MouseButtonRelease, kViewMargin + 140, kViewMargin + 30, Qt::NoButton);
+    ASSERT_EQ(doc.objects.size(), 1u);
+    const auto& line = static_cast<const LineObject&>(*doc.objects[0]);
+    EXPECT_EQ(line.x1, 40);
+    EXPECT_EQ(line.y1, 30);
+    EXPECT_EQ(line.x2, 140);
+    EXPECT_EQ(line.y2, 30);
+}
+
+}  // namespace
+}  // namespace clipvane

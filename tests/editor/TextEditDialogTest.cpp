@@ -195,3 +195,18 @@ TEST_F(TextDialogFixture, ReturnPressesOkAndCtrlReturnBreaksTheLine) {
 
 }  // namespace
 }  // namespace clipvane
+
+namespace clipvane {
+namespace {
+
+TEST(TextEditDialogFocus, OpensWithTheTextFieldFocused) {
+    TextObject object;
+    TextEditDialog dialog(object);
+    dialog.show();
+    dialog.activateWindow();
+    QApplication::processEvents();
+    EXPECT_EQ(dialog.focusWidget(), dialog.findChild<QPlainTextEdit*>(QStringLiteral("textEdit")));
+}
+
+}  // namespace
+}  // namespace clipvane

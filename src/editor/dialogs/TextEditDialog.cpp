@@ -13,6 +13,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include "widgets/ColorButton.h"
@@ -158,6 +159,14 @@ void TextEditDialog::accept() {
     object_.fontSize = size;
     object_.alignment = alignment;
     QDialog::accept();
+}
+
+void TextEditDialog::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    // The dialog opens to type the text: the text field has the focus, also
+    // once the window manager has activated the window.
+    textEdit_->setFocus(Qt::OtherFocusReason);
+    QTimer::singleShot(0, textEdit_, [edit = textEdit_] { edit->setFocus(Qt::ActiveWindowFocusReason); });
 }
 
 bool TextEditDialog::eventFilter(QObject* watched, QEvent* event) {
