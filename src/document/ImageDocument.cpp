@@ -91,6 +91,13 @@ bool ImageDocument::RecordUndo(const PixelImage& before) {
     return Push(std::move(record));
 }
 
+bool ImageDocument::RecordObjectsUndo() {
+    addedObject_ = nullptr;
+    auto record = std::make_unique<ObjectsUndoRecord>();
+    record->SnapshotObjects(objects);
+    return Push(std::move(record));
+}
+
 void ImageDocument::OnUndo() {
     if (!CanUndo()) return;
     emit objectsAboutToBeReplaced();
@@ -116,7 +123,7 @@ void ImageDocument::CopyObjectList(ObjectList& destination, const ObjectList& so
 
 AnnotationObject* ImageDocument::AddObject(std::unique_ptr<AnnotationObject> object) {
     if (!object) return nullptr;
-    const bool recorded = RecordUndo(image);
+    const bool recorded = RecordObjectsUndo();
     objects.push_back(std::move(object));
     addedObject_ = objects.back().get();
     addedStep_ = recorded ? UndoSteps().back().get() : nullptr;
@@ -137,7 +144,7 @@ bool ImageDocument::WithdrawObject(const AnnotationObject* object) {
 bool ImageDocument::DeleteObject(const AnnotationObject* object) {
     auto it = std::find_if(objects.begin(), objects.end(), [&](const auto& o) { return o.get() == object; });
     if (!object || it == objects.end()) return false;
-    RecordUndo(image);
+    RecordObjectsUndo();
     if (object == addedObject_) addedObject_ = nullptr;
     objects.erase(it);
     ObjectsEdited();

@@ -59,6 +59,9 @@ public:
     // call it before changing anything. Nothing is redrawn. False when the
     // history refused the step.
     bool RecordUndo(const PixelImage& before);
+    // Pushes a step holding a copy of the objects only, for a change that
+    // leaves the image alone (an object created or deleted).
+    bool RecordObjectsUndo();
 
     // Undo and Redo of the Edit menu; they tell views to drop their
     // selection first.

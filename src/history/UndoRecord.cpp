@@ -50,6 +50,22 @@ void UndoRecord::Redo(UndoDocument& document) {
     Exchange(document, beforeImage, beforeObjects, afterImage, afterObjects);
 }
 
+void ObjectsUndoRecord::SnapshotObjects(const ObjectList& objects) { CopyObjectList(beforeObjects, objects); }
+
+void ObjectsUndoRecord::Undo(UndoDocument& document) {
+    CopyObjectList(afterObjects, document.UndoObjects());
+    document.UndoObjects().clear();
+    CopyObjectList(document.UndoObjects(), beforeObjects);
+    document.StateRestored();
+}
+
+void ObjectsUndoRecord::Redo(UndoDocument& document) {
+    CopyObjectList(beforeObjects, document.UndoObjects());
+    document.UndoObjects().clear();
+    CopyObjectList(document.UndoObjects(), afterObjects);
+    document.StateRestored();
+}
+
 void ResizeUndoRecord::Do(UndoDocument& document, ImageEffect* /*effect*/, ProgressReporter* progress) {
     Snapshot(document.UndoImage(), document.UndoObjects());
     if (quality == 0)

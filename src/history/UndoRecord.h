@@ -41,6 +41,17 @@ public:
     ObjectList afterObjects;
 };
 
+// A step that changes only the objects (one created or deleted): the image
+// stays out of its snapshots, so recording it copies no pixels. Undoing it
+// restores the objects alone, which is exact because every change of the
+// image is a step of its own and is undone before this one.
+class ObjectsUndoRecord : public UndoRecord {
+public:
+    void SnapshotObjects(const ObjectList& objects);
+    void Undo(UndoDocument& document) override;
+    void Redo(UndoDocument& document) override;
+};
+
 // A resize as one step; the objects are neither moved nor scaled.
 class ResizeUndoRecord : public UndoRecord {
 public:

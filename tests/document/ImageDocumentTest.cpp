@@ -89,6 +89,42 @@ TEST(ImageDocument, EffectUndoRedoUndo) {
     EXPECT_EQ(doc.RedoCount(), 2);
 }
 
+// Creating and deleting objects record the objects only: no copy of the
+// pixels, and undo and redo stay exact when image steps come in between.
+TEST(ImageDocument, ObjectStepsCopyNoPixelsAndUndoExactlyAroundImageSteps) {
+    ImageDocument doc;
+    doc.image = Solid(4, 3, 32, 10, 20, 30);
+    const PixelImage original = doc.image;
+    doc.AddObject(MakeShape(0, 0, 2, 2));
+    ASSERT_EQ(doc.UndoCount(), 1);
+    EXPECT_TRUE(doc.UndoSteps().back()->beforeImage.IsEmpty());  // nothing of the image kept
+    test::AddBlueEffect effect(5);
+    doc.RunEffect(&effect);
+    const PixelImage blued = doc.image;
+    ASSERT_TRUE(doc.DeleteObject(doc.objects[0].get()));
+    EXPECT_TRUE(doc.UndoSteps().back()->beforeImage.IsEmpty());
+    EXPECT_TRUE(doc.objects.empty());
+
+    doc.OnUndo();  // the deletion: the shape is back, the effect stays
+    ASSERT_EQ(doc.objects.size(), 1u);
+    EXPECT_TRUE(SamePixels(doc.image, blued));
+    doc.OnUndo();  // the effect
+    EXPECT_TRUE(SamePixels(doc.image, original));
+    EXPECT_EQ(doc.objects.size(), 1u);
+    doc.OnUndo();  // the creation
+    EXPECT_TRUE(doc.objects.empty());
+    EXPECT_TRUE(SamePixels(doc.image, original));
+
+    doc.OnRedo();
+    ASSERT_EQ(doc.objects.size(), 1u);
+    EXPECT_EQ(ObjectRect(*doc.objects[0]), (Rect{0, 0, 2, 2}));
+    doc.OnRedo();
+    EXPECT_TRUE(SamePixels(doc.image, blued));
+    doc.OnRedo();
+    EXPECT_TRUE(doc.objects.empty());
+    EXPECT_TRUE(SamePixels(doc.image, blued));
+}
+
 TEST(ImageDocument, NullEffectRecordsNothingRefusedEffectRecordsAStep) {
     ImageDocument doc;
     doc.RunEffect(nullptr);
