@@ -72,15 +72,20 @@ protected:
         fs::create_directories(dir_);
     }
     std::string Path(const std::string& name) const { return (dir_ / name).string(); }
+    // Saves as BMP; other types through ImageMagick.
     std::string Save(const clipvane::PixelImage& image, const std::string& name) {
         const std::string path = Path(name);
-        EXPECT_TRUE(clipvane::SaveToFile(image, path));
+        const std::string bmp = path + ".bmp";
+        EXPECT_TRUE(clipvane::SaveToFile(image, bmp));
+        RunCommand("convert '" + bmp + "' '" + path + "'");
         return path;
     }
+    // "WxH objects=N SHA-256" of the active document.
     static std::string Pixels(ClipvaneProcess& app) {
         std::string reply;
-        app.Call("ActiveDocumentPixels", "", &reply);
-        return reply;
+        if (!app.Call("ActiveDocumentPixels", "", &reply)) return "?";
+        const size_t q = reply.find('"'), e = reply.rfind('"');
+        return q == std::string::npos || e <= q ? std::string() : reply.substr(q + 1, e - q - 1);
     }
     // Reads the clipboard's PNG through xclip.
     bool ReadClipboardPng(clipvane::PixelImage& image) {
@@ -182,7 +187,8 @@ TEST_F(ClipboardE2E, CopiesTheWholeImageAndTheCropBandAsPng) {
     expected.FillRect(clipvane::Rect{left, top, left + w, top + h}, white);
     EXPECT_TRUE(SameColours(copied, expected, 0, 0));
     ASSERT_TRUE(app.Command(kUndo));
-    EXPECT_TRUE(WaitFor([&] { return Pixels(app) == before; }, 5000)) << Pixels(app);
+    EXPECT_TRUE(WaitFor([&] { return Pixels(app) == before; }, 5000))
+        << Pixels(app) << " " << app.Info() << " was " << before;
 }
 
 TEST_F(ClipboardE2E, PastesPngBmpAndCopiedFilesFromOtherPrograms) {

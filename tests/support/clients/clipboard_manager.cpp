@@ -2,7 +2,8 @@
 // convention allows: owns the CLIPBOARD_MANAGER selection, prints "ready"
 // once it does, and when a departing clipboard owner asks it to SAVE_TARGETS
 // it fetches the clipboard's "image/png", writes those bytes to OUTPUT and
-// tells the owner it is done. Exits after one save, or after 60 seconds.
+// tells the owner it is done. Runs until killed, or 60 seconds without a
+// request.
 //   clipboard_manager OUTPUT
 #include <poll.h>
 #include <xcb/xcb.h>
@@ -112,8 +113,7 @@ int main(int argc, char** argv) {
             if (req.selection == manager && req.target == saveTargets) {
                 const bool saved = SavePng(c, window, XCB_CURRENT_TIME, argv[1]);
                 Notify(c, req, saved ? req.property : xcb_atom_t(XCB_ATOM_NONE));
-                xcb_disconnect(c);
-                return saved ? 0 : 1;
+                continue;
             }
             Notify(c, req, XCB_ATOM_NONE);
             continue;
