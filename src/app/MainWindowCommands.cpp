@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QActionGroup>
 #include <QApplication>
+#include <QClipboard>
 #include <QDesktopServices>
 #include <QDir>
 #include <QMdiArea>
@@ -21,6 +22,7 @@
 #include "app/ProductLinks.h"
 #include "app/UserPrompts.h"
 #include "capture/CaptureDriver.h"
+#include "document/Clipboard.h"
 #include "document/ImageDocument.h"
 #include "app/AboutDialog.h"
 #include "editor/dialogs/WidgetEffectDialogs.h"
@@ -111,6 +113,9 @@ void MainWindow::CreateActions() {
         actions_.insert(id, action);
         addAction(action);  // shortcuts work while the menu bar is hidden
     }
+    // Paste follows what the clipboard holds.
+    if (QClipboard* clipboard = QApplication::clipboard())
+        connect(clipboard, &QClipboard::dataChanged, this, &MainWindow::UpdateCommandStates);
     auto* tools = new QActionGroup(this);
     for (const ToolCommand& t : kToolCommands) tools->addAction(actions_.value(t.id));
     // Single-letter tool keys apply only while an editor view has the focus
@@ -193,8 +198,9 @@ void MainWindow::UpdateCommandStates() {
     for (unsigned id : {ID_FILE_CLOSE, ID_FILE_SAVE, ID_FILE_SAVE_AS}) enable(id, doc != nullptr);
     enable(ID_EDIT_UNDO, doc && doc->CanUndo());
     enable(ID_EDIT_REDO, doc && doc->CanRedo());
-    // Clipboard exchange comes with the clipboard commands.
-    for (unsigned id : {ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE}) enable(id, false);
+    enable(ID_EDIT_COPY, hasImage);
+    enable(ID_EDIT_CUT, hasImage);
+    enable(ID_EDIT_PASTE, hasImage && ClipboardHasImage());
     for (unsigned id : kObjectCommands) enable(id, view && view->CanRunCommand(id));
     enable(ID_ZOOM_IN, view && view->CanZoomIn());
     enable(ID_ZOOM_OUT, view && view->CanZoomOut());
@@ -295,6 +301,15 @@ void MainWindow::Run(unsigned id) {
         break;
     case ID_EDIT_REDO:
         if (doc) doc->OnRedo();
+        break;
+    case ID_EDIT_COPY:
+        if (view) view->Copy();
+        break;
+    case ID_EDIT_CUT:
+        if (view) view->Cut();
+        break;
+    case ID_EDIT_PASTE:
+        if (view) view->Paste();
         break;
     case ID_VIEW_TOOLBAR: mainBar_->setVisible(mainBar_->isHidden()); break;
     case ID_VIEW_STATUS_BAR: statusBar()->setVisible(statusBar()->isHidden()); break;

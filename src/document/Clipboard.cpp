@@ -2,13 +2,18 @@
 
 #include <QBuffer>
 #include <QClipboard>
+#include <QFileInfo>
 #include <QGuiApplication>
+#include <QImageReader>
 #include <QMimeData>
+#include <QUrl>
 
 #include <cstring>
 
 #include "document/QImageBridge.h"
 #include "image/PixelImage.h"
+#include "imagefile/DibReader.h"
+#include "imagefile/ImageFile.h"
 
 namespace clipvane {
 
@@ -47,6 +52,8 @@ public:
     }
     bool hasFormat(const QString& mime) const override { return formats().contains(mime); }
 
+    const PixelImage& Pixels() const { return image_; }
+
 protected:
     QVariant retrieveData(const QString& mime, QMetaType type) const override {
         if (mime == QLatin1String("image/bmp")) return BmpFile(image_);
@@ -71,6 +78,45 @@ private:
     mutable QImage qimage_;
 };
 
+const QStringList& BmpTypes() {
+    static const QStringList types = {QStringLiteral("image/bmp"), QStringLiteral("image/x-bmp"),
+                                      QStringLiteral("image/x-MS-bmp"), QStringLiteral("image/x-win-bitmap")};
+    return types;
+}
+
+// The image types Qt decodes, PNG and JPEG first.
+const QStringList& QtImageTypes() {
+    static const QStringList types = [] {
+        QStringList list = {QStringLiteral("image/png"), QStringLiteral("image/jpeg")};
+        for (const QByteArray& type : QImageReader::supportedMimeTypes()) {
+            const QString name = QString::fromLatin1(type);
+            if (!list.contains(name) && !BmpTypes().contains(name)) list.append(name);
+        }
+        return list;
+    }();
+    return types;
+}
+
+bool DecodeWithQt(const QByteArray& bytes, PixelImage& image) {
+    QImage picture;
+    return !bytes.isEmpty() && picture.loadFromData(bytes) && FromQImage(picture, image);
+}
+
+bool IsImageFile(const QString& path) {
+    return !path.isEmpty() && TypeFromPath(path.toStdString()) != kFileNone && QFileInfo(path).isFile();
+}
+
+// The clipboard's answer for ClipboardHasImage, dropped when it changes.
+struct PasteableCache {
+    bool known = false;
+    bool value = false;
+};
+
+PasteableCache& Cache() {
+    static PasteableCache cache;
+    return cache;
+}
+
 }  // namespace
 
 bool CopyImageToClipboard(const PixelImage& image) {
@@ -79,6 +125,94 @@ bool CopyImageToClipboard(const PixelImage& image) {
     if (!clipboard) return false;
     clipboard->setMimeData(new CaptureMimeData(image));
     return true;
+}
+
+QString CopiedFilePath(const QMimeData& mime) {
+    QStringList lines;
+    if (mime.hasFormat(QStringLiteral("x-special/gnome-copied-files"))) {
+        // "copy" or "cut", then one URI a line.
+        lines = QString::fromUtf8(mime.data(QStringLiteral("x-special/gnome-copied-files"))).split(QLatin1Char('\n'));
+        if (!lines.isEmpty()) lines.removeFirst();
+    } else if (mime.hasFormat(QStringLiteral("text/uri-list"))) {
+        lines = QString::fromUtf8(mime.data(QStringLiteral("text/uri-list"))).split(QLatin1Char('\n'));
+    }
+    QString path;
+    for (QString line : lines) {
+        line = line.trimmed();
+        if (line.isEmpty() || line.startsWith(QLatin1Char('#'))) continue;
+        if (!path.isEmpty()) return {};  // several files: none is the picture
+        const QUrl url(line);
+        if (!url.isLocalFile()) return {};
+        path = url.toLocalFile();
+        if (path.isEmpty()) return {};
+    }
+    return path;
+}
+
+bool ImageFromMimeData(const QMimeData& mime, PixelImage& image) {
+    if (const auto* own = dynamic_cast<const CaptureMimeData*>(&mime)) {
+        PixelImage copy(own->Pixels());
+        if (copy.Depth() != 32) {
+            copy.ConvertTo(32);
+            if (copy.Depth() != 32) return false;
+            copy.SetAlpha(255);
+        }
+        image = std::move(copy);
+        return true;
+    }
+    const QStringList formats = mime.formats();
+    for (const QString& type : BmpTypes()) {
+        if (!formats.contains(type)) continue;
+        const QByteArray bytes = mime.data(type);
+        if (ReadDibFromMemory(reinterpret_cast<const uint8_t*>(bytes.constData()), size_t(bytes.size()), image))
+            return true;
+    }
+    for (const QString& type : QtImageTypes())
+        if (formats.contains(type) && DecodeWithQt(mime.data(type), image)) return true;
+    const QString path = CopiedFilePath(mime);
+    if (IsImageFile(path)) {
+        PixelImage loaded;
+        if (LoadFromFile(path.toStdString(), loaded)) {
+            if (loaded.Depth() != 32) {
+                loaded.ConvertTo(32);
+                if (loaded.Depth() != 32) return false;
+                loaded.SetAlpha(255);
+            }
+            image = std::move(loaded);
+            return true;
+        }
+    }
+    return mime.hasImage() && FromQImage(qvariant_cast<QImage>(mime.imageData()), image);
+}
+
+bool MimeDataHasImage(const QMimeData& mime) {
+    const QStringList formats = mime.formats();
+    for (const QString& type : formats)
+        if (BmpTypes().contains(type) || QtImageTypes().contains(type)) return true;
+    return mime.hasImage() || IsImageFile(CopiedFilePath(mime));
+}
+
+bool ReadClipboardImage(PixelImage& image) {
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    const QMimeData* mime = clipboard ? clipboard->mimeData() : nullptr;
+    return mime && ImageFromMimeData(*mime, image);
+}
+
+bool ClipboardHasImage() {
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    if (!clipboard) return false;
+    PasteableCache& cache = Cache();
+    static const bool watching = [clipboard] {
+        QObject::connect(clipboard, &QClipboard::dataChanged, clipboard, [] { Cache().known = false; });
+        return true;
+    }();
+    (void)watching;
+    if (!cache.known) {
+        const QMimeData* mime = clipboard->mimeData();
+        cache.value = mime && MimeDataHasImage(*mime);
+        cache.known = true;
+    }
+    return cache.value;
 }
 
 }  // namespace clipvane

@@ -1,5 +1,9 @@
 #pragma once
-// Captures and images to the clipboard.
+// Captures and images to and from the clipboard.
+#include <QString>
+
+class QMimeData;
+
 namespace clipvane {
 
 class PixelImage;
@@ -10,5 +14,26 @@ class PixelImage;
 // program asks for them. Images without pixels or under 24 bits are refused
 // (false).
 bool CopyImageToClipboard(const PixelImage& image);
+
+// Reads the clipboard's picture into a 32-bit `image`; false, `image`
+// untouched, when it holds none that can be read. Pictures this program put
+// there come back exactly (24-bit ones opaque).
+bool ReadClipboardImage(PixelImage& image);
+
+// True when the clipboard holds a picture or one copied image file. The
+// answer is kept until the clipboard changes, so asking often costs nothing.
+bool ClipboardHasImage();
+
+// What the two above do with one clipboard's contents. Tried in turn:
+// "image/bmp" (a BMP file or a bare bitmap), "image/png", "image/jpeg", any
+// other image type Qt reads, a copied image file ("text/uri-list" or
+// "x-special/gnome-copied-files" naming one local file, read through
+// LoadFromFile), Qt's own image.
+bool ImageFromMimeData(const QMimeData& mime, PixelImage& image);
+bool MimeDataHasImage(const QMimeData& mime);
+
+// The local path of the one file a "text/uri-list" or
+// "x-special/gnome-copied-files" list names; empty for none or several.
+QString CopiedFilePath(const QMimeData& mime);
 
 }  // namespace clipvane

@@ -55,4 +55,15 @@ QImage ToQImage(const PixelImage& image) {
     return out;
 }
 
+bool FromQImage(const QImage& picture, PixelImage& image) {
+    if (picture.isNull()) return false;
+    const QImage argb = picture.convertToFormat(QImage::Format_ARGB32);
+    PixelImage out;
+    if (argb.isNull() || !out.Create(argb.width(), argb.height(), 32)) return false;
+    // Format_ARGB32 lies in memory as blue, green, red, alpha, as the image does.
+    for (int y = 0; y < argb.height(); ++y) std::memcpy(out.Row(y), argb.constScanLine(y), size_t(argb.width()) * 4);
+    image = std::move(out);
+    return true;
+}
+
 }  // namespace clipvane

@@ -2,7 +2,8 @@
 // The one bridge between PixelImage and QImage. WrapStoredRows lends the
 // stored rows to Qt without copying them, for painting (PixelImagePainter);
 // ToQImage makes an ordinary top-down copy to hand to other Qt code (the
-// overlay's frozen screen, the magnifier, the clipboard).
+// overlay's frozen screen, the magnifier, the clipboard); FromQImage takes a
+// picture Qt decoded (the clipboard's) back.
 #include <QImage>
 
 namespace clipvane {
@@ -19,5 +20,9 @@ QImage WrapStoredRows(const PixelImage& image);
 // A top-down copy: a 24-bit image becomes Format_RGB32, a 32-bit one
 // Format_ARGB32 (the fourth byte as alpha); other depths give a null image.
 QImage ToQImage(const PixelImage& image);
+
+// A 32-bit copy of any QImage, its alpha kept (opaque for formats without
+// one). False, `image` untouched, for a null QImage or refused storage.
+bool FromQImage(const QImage& picture, PixelImage& image);
 
 }  // namespace clipvane

@@ -8,8 +8,10 @@
 #include <QPainter>
 #include <QScrollBar>
 
+#include "document/Clipboard.h"
 #include "document/ImageDocument.h"
 #include "editor/dialogs/TextEditDialog.h"
+#include "editor/tools/BandTool.h"
 #include "editor/tools/StampLibrary.h"
 #include "editor/view/ViewCursors.h"
 #include "editor/view/ViewPainter.h"
@@ -19,10 +21,63 @@ namespace clipvane {
 namespace {
 
 int (*g_textDialogRunner)(TextEditDialog&) = nullptr;
+ExpandAnswer (*g_expandQuestion)() = nullptr;
 
 }  // namespace
 
 void EditorView::SetTextDialogRunnerForTesting(int (*run)(TextEditDialog&)) { g_textDialogRunner = run; }
+
+void EditorView::SetExpandQuestionForTesting(ExpandAnswer (*ask)()) { g_expandQuestion = ask; }
+
+Rect EditorView::ClipboardBand() {
+    const auto* band = dynamic_cast<const BandTool*>(&tools_.Current());
+    if (!band || !band->BandValid()) return {};
+    return band->BandImage();
+}
+
+bool EditorView::Copy() {
+    if (!doc_) return false;
+    if (selection_.selected) {
+        selection_.Clear();
+        emit selectionChanged();
+    }
+    const bool copied = CopyImageRegion(doc_->image, ClipboardBand());
+    viewport()->update();
+    return copied;
+}
+
+bool EditorView::Cut() {
+    if (!doc_) return false;
+    const bool copied = CutImageRegion(*doc_, ClipboardBand());
+    viewport()->update();
+    emit statusChanged();
+    return copied;
+}
+
+PasteResult EditorView::Paste() {
+    if (!doc_) return PasteResult::Nothing;
+    PixelImage picture;
+    if (!ReadClipboardImage(picture)) return PasteResult::Nothing;
+    const PasteResult result =
+        PasteImage(*doc_, picture, [] { return g_expandQuestion ? g_expandQuestion() : AskExpandImage(); });
+    viewport()->update();
+    emit statusChanged();
+    return result;
+}
+
+bool EditorView::event(QEvent* event) {
+    // Shift+Delete is Cut's key; with an object selected it deletes the
+    // object as well. The shortcut itself still runs Cut afterwards.
+    if (event->type() == QEvent::ShortcutOverride) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_Delete && (key->modifiers() & Qt::ShiftModifier) && selection_.selected) {
+            tools_.DeleteSelected();
+            viewport()->update();
+            emit statusChanged();
+        }
+    }
+    return QAbstractScrollArea::event(event);
+}
 
 EditorView::~EditorView() = default;
 

@@ -12,6 +12,7 @@
 #include "document/ImageDocument.h"
 #include "editor/tools/DrawingStyle.h"
 #include "editor/tools/ToolController.h"
+#include "editor/view/ClipboardCommands.h"
 #include "editor/view/ViewState.h"
 
 class QMenu;
@@ -91,6 +92,18 @@ public:
     // listens to commandRequested, otherwise run here.
     void RouteCommand(unsigned id);
 
+    // Clipboard exchange. The region is the current tool's band when it covers
+    // at least one image pixel, otherwise the whole image. Copy also drops
+    // the selected object; Cut paints the band white; Paste puts the
+    // clipboard's picture at the top-left corner, asking first when it is
+    // larger than the image. Cut and Paste are undo steps.
+    Rect ClipboardBand();
+    bool Copy();
+    bool Cut();
+    PasteResult Paste();
+    // Replaces the expand question of Paste (null restores the message box).
+    static void SetExpandQuestionForTesting(ExpandAnswer (*ask)());
+
     // The stamp pictures, read from the stamp folders at the first use.
     StampLibrary& Stamps();
     // Replaces the modal run of the "Edit Text" dialog (null restores it);
@@ -115,6 +128,7 @@ signals:
     void commandRequested(unsigned id);
 
 protected:
+    bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
