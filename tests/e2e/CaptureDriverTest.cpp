@@ -41,6 +41,10 @@ protected:
     void TearDown() override {
         driver_.reset();
         main_.reset();
+        // Captures put on the clipboard leave this process its owner; give
+        // it up, or a program a later test starts would wait for answers
+        // from a test process that is blocked waiting for that program.
+        if (QClipboard* clipboard = QApplication::clipboard()) clipboard->clear();
         test::Spin(50);
     }
 
