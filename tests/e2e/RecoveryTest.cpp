@@ -54,9 +54,9 @@ TEST(Recovery, UnsavedDocumentsComeBackAfterAKill) {
     fs::create_directories(dir);
     const std::string a = dir + "/plasma.png", b = dir + "/white.png", config = dir + "/config.ini";
     const std::string state = ClipvaneProcess::StateDir(config);
-    RunCommand("convert -size 200x150 plasma:fractal -seed 7 '" + a + "'");
+    RunCommand("convert -size 200x150 plasma:fractal -depth 8 '" + a + "'");
     RunCommand("convert -size 1800x1200 gradient:white-gray80 -type TrueColor '" + b + "'");
-    RunCommand("convert '" + a + "' -negate '" + dir + "/expected.png'");
+    RunCommand("convert '" + a + "' -negate -depth 8 '" + dir + "/expected.png'");
     RunCommand("cp '" + b + "' '" + dir + "/original.png'");
 
     std::string pixelsA, pixelsB;
