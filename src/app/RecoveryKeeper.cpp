@@ -75,7 +75,7 @@ struct RecoveryKeeper::Watched {
     QTimer* timer = nullptr;
     QString path;
     std::unique_ptr<RecoveryEntry> snapshot;  // the copy being taken, null when none
-    SlicedCopy copy;                          // its pixels, a slice per turn
+    std::unique_ptr<SlicedCopy> copy;         // its pixels, a slice per turn
     bool written = false;                     // an entry may exist on disk
 };
 
@@ -142,6 +142,7 @@ void RecoveryKeeper::Schedule(ImageDocument* doc) {
     Watched* w = watched_.value(doc);
     if (!w) return;
     w->snapshot.reset();  // a copy under way is stale now
+    w->copy.reset();
     w->timer->start(delay_);
 }
 
@@ -159,8 +160,8 @@ void RecoveryKeeper::StartSnapshot(ImageDocument* doc) {
     snap->path = ToU16(doc->PathName());
     snap->modified = true;
     CopyObjectList(snap->objects, doc->objects);
-    // Fresh anonymous pages: shaping the target costs no copy.
-    if (!w->copy.Begin(doc->image, snap->image)) {
+    w->copy = std::make_unique<SlicedCopy>();
+    if (!w->copy->Begin(doc->image)) {
         TraceLog("recovery: no memory for a snapshot of %s\n", qPrintable(doc->Title()));
         return;
     }
@@ -171,11 +172,10 @@ void RecoveryKeeper::StartSnapshot(ImageDocument* doc) {
 
 void RecoveryKeeper::ContinueSnapshot(ImageDocument* doc) {
     Watched* w = watched_.value(doc);
-    if (!w || !w->snapshot) return;
+    if (!w || !w->snapshot || !w->copy) return;
     QElapsedTimer clock;
     clock.start();
-    const SlicedCopy::Result result =
-        w->copy.Step(doc->image, w->snapshot->image, int64_t(sliceBudgetMs_ * 1e6), kSliceBytes);
+    const SlicedCopy::Result result = w->copy->Step(doc->image, int64_t(sliceBudgetMs_ * 1e6), kSliceBytes);
     longestSliceMs_ = std::max(longestSliceMs_, clock.nsecsElapsed() / 1e6);
     if (result == SlicedCopy::kSourceChanged) {
         // The image was replaced without a change signal: start again.
@@ -189,7 +189,7 @@ void RecoveryKeeper::ContinueSnapshot(ImageDocument* doc) {
         return;
     }
     w->written = true;
-    Queue({w->path.toStdString(), std::move(w->snapshot)});
+    Queue({w->path.toStdString(), std::move(w->snapshot), std::move(w->copy)});
     emit snapshotQueued(w->path);
 }
 
@@ -198,6 +198,7 @@ void RecoveryKeeper::RemoveEntry(ImageDocument* doc) {
     if (!w) return;
     w->timer->stop();
     w->snapshot.reset();
+    w->copy.reset();
     if (w->written) Queue({w->path.toStdString(), nullptr});
     w->written = false;
 }
@@ -230,11 +231,14 @@ void RecoveryKeeper::WorkerLoop() {
         busy_ = true;
         hold.unlock();
         if (job.entry) {
-            if (!WriteRecoveryEntry(job.path, *job.entry)) TraceLog("recovery: cannot write %s\n", job.path.c_str());
+            const bool pixels = !job.pixels || job.pixels->TakeImage(job.entry->image);
+            if (!pixels || !WriteRecoveryEntry(job.path, *job.entry))
+                TraceLog("recovery: cannot write %s\n", job.path.c_str());
         } else {
             unlink(job.path.c_str());
         }
         job.entry.reset();
+        job.pixels.reset();
         hold.lock();
         busy_ = false;
         if (jobs_.empty()) idle_.notify_all();

@@ -36,6 +36,7 @@ namespace clipvane {
 class DocumentManager;
 class ImageDocument;
 struct RecoveryEntry;
+class SlicedCopy;
 
 class RecoveryPrompts {
 public:
@@ -101,6 +102,7 @@ private:
     struct Job {
         std::string path;
         std::unique_ptr<RecoveryEntry> entry;  // null: remove the file
+        std::unique_ptr<SlicedCopy> pixels;    // the entry's image, built by the worker
     };
 
     void Schedule(ImageDocument* doc);
