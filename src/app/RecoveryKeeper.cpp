@@ -141,8 +141,7 @@ bool RecoveryKeeper::IsScheduled(const ImageDocument* doc) const {
 void RecoveryKeeper::Schedule(ImageDocument* doc) {
     Watched* w = watched_.value(doc);
     if (!w) return;
-    w->snapshot.reset();  // a copy under way is stale now
-    w->copy.reset();
+    DropSnapshot(*w);  // a copy under way is stale now
     w->timer->start(delay_);
 }
 
@@ -193,12 +192,17 @@ void RecoveryKeeper::ContinueSnapshot(ImageDocument* doc) {
     emit snapshotQueued(w->path);
 }
 
+void RecoveryKeeper::DropSnapshot(Watched& w) {
+    // Freeing a 4K copy unmaps tens of megabytes: the worker does it.
+    if (w.copy) Queue({std::string(), std::move(w.snapshot), std::move(w.copy)});
+    w.snapshot.reset();
+}
+
 void RecoveryKeeper::RemoveEntry(ImageDocument* doc) {
     Watched* w = watched_.value(doc);
     if (!w) return;
     w->timer->stop();
-    w->snapshot.reset();
-    w->copy.reset();
+    DropSnapshot(*w);
     if (w->written) Queue({w->path.toStdString(), nullptr});
     w->written = false;
 }
@@ -206,6 +210,7 @@ void RecoveryKeeper::RemoveEntry(ImageDocument* doc) {
 void RecoveryKeeper::Forget(QObject* doc) {
     Watched* w = watched_.take(doc);
     if (!w) return;
+    DropSnapshot(*w);
     if (w->written) Queue({w->path.toStdString(), nullptr});
     delete w->timer;
     delete w;
@@ -230,7 +235,9 @@ void RecoveryKeeper::WorkerLoop() {
         jobs_.pop_front();
         busy_ = true;
         hold.unlock();
-        if (job.entry) {
+        if (job.path.empty()) {
+            // A stale snapshot, only to be freed.
+        } else if (job.entry) {
             const bool pixels = !job.pixels || job.pixels->TakeImage(job.entry->image);
             if (!pixels || !WriteRecoveryEntry(job.path, *job.entry))
                 TraceLog("recovery: cannot write %s\n", job.path.c_str());

@@ -100,7 +100,7 @@ signals:
 private:
     struct Watched;
     struct Job {
-        std::string path;
+        std::string path;                      // empty: only free what the job holds
         std::unique_ptr<RecoveryEntry> entry;  // null: remove the file
         std::unique_ptr<SlicedCopy> pixels;    // the entry's image, built by the worker
     };
@@ -110,6 +110,7 @@ private:
     void ContinueSnapshot(ImageDocument* doc);
     void Forget(QObject* doc);
     void RemoveEntry(ImageDocument* doc);
+    void DropSnapshot(Watched& w);
     void Queue(Job job);
     void WorkerLoop();
 
