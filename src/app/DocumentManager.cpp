@@ -69,6 +69,7 @@ DocumentWindow* DocumentManager::AddFrame(ImageDocument* doc) {
     area_->setActiveSubWindow(frame);
     frame->View()->setFocus();
     connect(frame, &QObject::destroyed, this, &DocumentManager::documentsChanged);
+    emit documentAdded(doc);
     emit documentsChanged();
     return frame;
 }
@@ -123,7 +124,10 @@ void DocumentManager::SetPathAndRemember(ImageDocument* doc, const QString& path
 }
 
 bool DocumentManager::SaveTo(ImageDocument* doc, const QString& path) {
-    if (doc->SaveDocument(path)) return true;
+    if (doc->SaveDocument(path)) {
+        emit documentSaved(doc);
+        return true;
+    }
     prompts_.ShowError(parent_, QStringLiteral("Could not save \"%1\".\n\n%2").arg(path, SaveFailureReason(path)));
     return false;
 }

@@ -36,6 +36,9 @@ public:
     // error message naming the file) when it cannot be read or decoded.
     DocumentWindow* OpenPath(const QString& path);
 
+    // A tab for a document made elsewhere (a restored one); takes ownership.
+    DocumentWindow* AdoptDocument(ImageDocument* doc) { return AddFrame(doc); }
+
     bool Save(DocumentWindow* frame);
     bool SaveAs(DocumentWindow* frame);
 
@@ -52,6 +55,9 @@ public:
 signals:
     void recentFilesChanged();
     void documentsChanged();
+    // A document got its tab; a document was saved (its changes are on disk).
+    void documentAdded(ImageDocument* doc);
+    void documentSaved(ImageDocument* doc);
 
 private:
     DocumentWindow* AddFrame(ImageDocument* doc);

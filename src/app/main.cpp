@@ -12,6 +12,7 @@
 #include "platform/DisplayCheck.h"
 #include "app/MainWindow.h"
 #include "app/ProductLinks.h"
+#include "app/RecoveryKeeper.h"
 #include "app/RemoteControl.h"
 #include "base/TraceLog.h"
 #include "capture/CaptureDriver.h"
@@ -75,8 +76,14 @@ int main(int argc, char** argv) {
     auto* remote = new clipvane::RemoteControl(frame);
     QString busError;
     if (!remote->Register(&busError)) clipvane::TraceLog("D-Bus service not registered: %s\n", qPrintable(busError));
+    // Unsaved documents are kept for a restart after a crash; a clean exit
+    // (the keeper's destruction) removes them.
+    clipvane::QtRecoveryPrompts recoveryPrompts;
+    clipvane::RecoveryKeeper recovery(frame.Documents(), clipvane::RecoveryKeeper::DefaultRoot(), recoveryPrompts,
+                                      &frame);
     frame.show();
     clipvane::TraceLog("main window shown after %lld ms\n", static_cast<long long>(started.elapsed()));
+    QTimer::singleShot(0, &frame, [&recovery] { recovery.OfferRestore(); });
     for (const QString& f : files) frame.OpenFile(f);
     if (!capture.isEmpty()) {
         clipvane::CaptureMode mode;

@@ -39,8 +39,12 @@ bool WaitFor(F probe, int ms = 10000) {
 
 class ClipvaneProcess {
 public:
+    // The program keeps its recovery entries under a state folder beside
+    // `configPath` (XDG_STATE_HOME=<its folder>/state), so that a run that is
+    // killed leaves them to the next run with the same configuration only.
     explicit ClipvaneProcess(const std::string& configPath, std::vector<std::string> extra = {}) {
         unsetenv("QT_QPA_PLATFORM");  // the real X server, not offscreen
+        setenv("XDG_STATE_HOME", StateDir(configPath).c_str(), 1);
         std::vector<std::string> argv = {BinaryDir() + "/clipvane", "--config", configPath};
         argv.insert(argv.end(), extra.begin(), extra.end());
         pid_ = Spawn(argv);
@@ -49,6 +53,10 @@ public:
         if (pid_ > 0) Terminate(pid_);
     }
     pid_t Pid() const { return pid_; }
+    static std::string StateDir(const std::string& configPath) {
+        const size_t slash = configPath.rfind('/');
+        return (slash == std::string::npos ? std::string(".") : configPath.substr(0, slash)) + "/state";
+    }
 
     // True once the D-Bus service answers.
     bool WaitForService(int ms = 15000) {
