@@ -2,6 +2,7 @@
 // Every command of the program by its fixed number. Menus, tool bars, the tray
 // menu, hotkeys, the D-Bus interface and tests all name commands by these ids,
 // and the main frame runs them through one dispatcher.
+#include "editor/view/ViewCommands.h"
 
 namespace clipvane {
 
@@ -64,14 +65,14 @@ enum CommandId : unsigned {
     ID_TOOL_HIGHLIGHT = 32946,
     ID_TOOL_ARROW = 32945,
     ID_TOOL_STAMP = 32944,
-    ID_DELETE_OBJECT = 32924,
+    ID_DELETE_OBJECT = kViewDeleteObject,
 
-    // Object context menu
-    ID_OBJ_EDIT_TEXT = 32939,
-    ID_OBJ_FLATTEN = 32940,
-    ID_OBJ_BRING_FRONT = 32934,
-    ID_OBJ_SEND_BACK = 32935,
-    ID_OBJ_DELETE = 32938,
+    // Object context menu (run by the editor view)
+    ID_OBJ_EDIT_TEXT = kViewEditText,
+    ID_OBJ_FLATTEN = kViewFlatten,
+    ID_OBJ_BRING_FRONT = kViewBringToFront,
+    ID_OBJ_SEND_BACK = kViewSendToBack,
+    ID_OBJ_DELETE = kViewDelete,
 
     // Image and Filter menus (the document's effect commands, 20000..20100)
     ID_IMAGE_ROTATE = 20002,

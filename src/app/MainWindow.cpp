@@ -257,7 +257,7 @@ void MainWindow::ActiveDocumentChanged() {
         if (view->Selection().selected) {
             LoadSelectionToPanel(view);
         } else {
-            ShowToolPanel(int(view->State().tool));
+            ShowToolPanel(int(view->Tools().CurrentTool()));
         }
     }
     RefreshStatusTexts();

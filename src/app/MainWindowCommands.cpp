@@ -43,10 +43,7 @@ constexpr ToolCommand kToolCommands[] = {
     {ID_TOOL_STAMP, EditorTool::Stamp},
 };
 
-// The object commands run in the editor view, which knows them by the same ids.
-static_assert(unsigned(kViewEditText) == ID_OBJ_EDIT_TEXT && unsigned(kViewFlatten) == ID_OBJ_FLATTEN &&
-              unsigned(kViewBringToFront) == ID_OBJ_BRING_FRONT && unsigned(kViewSendToBack) == ID_OBJ_SEND_BACK &&
-              unsigned(kViewDelete) == ID_OBJ_DELETE && unsigned(kViewDeleteObject) == ID_DELETE_OBJECT);
+// The object commands run in the editor view.
 constexpr CommandId kObjectCommands[] = {ID_OBJ_EDIT_TEXT, ID_OBJ_FLATTEN, ID_OBJ_BRING_FRONT,
                                          ID_OBJ_SEND_BACK, ID_OBJ_DELETE,  ID_DELETE_OBJECT};
 
@@ -209,7 +206,7 @@ void MainWindow::UpdateCommandStates() {
         if (IsEffectCommand(info.id)) enable(info.id, hasImage);
     for (const ToolCommand& t : kToolCommands) {
         enable(t.id, view != nullptr);
-        check(t.id, view && view->State().tool == t.tool);
+        check(t.id, view && view->Tools().CurrentTool() == t.tool);
     }
     check(ID_VIEW_TOOLBAR, mainBar_ && !mainBar_->isHidden());
     check(ID_VIEW_STATUS_BAR, statusBar() && !statusBar()->isHidden());

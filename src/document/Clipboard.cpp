@@ -149,14 +149,18 @@ QString CopiedFilePath(const QMimeData& mime) {
     return path;
 }
 
+bool MakeOpaque32(PixelImage& image) {
+    if (image.Depth() == 32) return true;
+    image.ConvertTo(32);
+    if (image.Depth() != 32) return false;
+    image.SetAlpha(255);
+    return true;
+}
+
 bool ImageFromMimeData(const QMimeData& mime, PixelImage& image) {
     if (const auto* own = dynamic_cast<const CaptureMimeData*>(&mime)) {
         PixelImage copy(own->Pixels());
-        if (copy.Depth() != 32) {
-            copy.ConvertTo(32);
-            if (copy.Depth() != 32) return false;
-            copy.SetAlpha(255);
-        }
+        if (!MakeOpaque32(copy)) return false;
         image = std::move(copy);
         return true;
     }
@@ -173,11 +177,7 @@ bool ImageFromMimeData(const QMimeData& mime, PixelImage& image) {
     if (IsImageFile(path)) {
         PixelImage loaded;
         if (LoadFromFile(path.toStdString(), loaded)) {
-            if (loaded.Depth() != 32) {
-                loaded.ConvertTo(32);
-                if (loaded.Depth() != 32) return false;
-                loaded.SetAlpha(255);
-            }
+            if (!MakeOpaque32(loaded)) return false;
             image = std::move(loaded);
             return true;
         }

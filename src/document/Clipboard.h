@@ -32,6 +32,10 @@ bool ClipboardHasImage();
 bool ImageFromMimeData(const QMimeData& mime, PixelImage& image);
 bool MimeDataHasImage(const QMimeData& mime);
 
+// Makes a picture from outside 32 bits per pixel; one that had no alpha
+// becomes opaque. False (image unusable) when the conversion fails.
+bool MakeOpaque32(PixelImage& image);
+
 // The local path of the one file a "text/uri-list" or
 // "x-special/gnome-copied-files" list names; empty for none or several.
 QString CopiedFilePath(const QMimeData& mime);

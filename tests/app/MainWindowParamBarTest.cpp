@@ -8,7 +8,7 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-#include "ScriptedPrompts.h"
+#include "MainWindowFixture.h"
 #include "app/DocumentManager.h"
 #include "app/DocumentWindow.h"
 #include "app/MainWindow.h"
@@ -20,29 +20,9 @@
 namespace clipvane {
 namespace {
 
-struct ParamBarFrameFixture : ::testing::Test {
-    ~ParamBarFrameFixture() override {
-        if (frame) {
-            for (DocumentWindow* f : frame->Documents().Frames()) f->Document()->SetModified(false);
-            frame->PrepareToClose();
-            frame.reset();
-        }
-        test::Settle();
-    }
-    MainWindow& Make() {
-        MainWindow::Options o;
-        o.configPath = dir.filePath(QStringLiteral("config.ini"));
-        o.prompts = &prompts;
-        o.withCaptureDriver = false;
-        frame = std::make_unique<MainWindow>(o);
-        return *frame;
-    }
+struct ParamBarFrameFixture : test::FrameFixture {
     ToolPanel* Panel() const { return frame->ParamPanels()->Panel(); }
     EditorTool PanelTool() const { return Panel() ? Panel()->Tool() : EditorTool::Select; }
-
-    QTemporaryDir dir;
-    test::ScriptedPrompts prompts;
-    std::unique_ptr<MainWindow> frame;
 };
 
 TEST_F(ParamBarFrameFixture, TheSelectedLineIsLoadedAndFollowsTheSliderWithoutUndo) {

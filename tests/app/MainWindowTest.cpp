@@ -12,6 +12,7 @@
 #include <QTabBar>
 #include <gtest/gtest.h>
 
+#include "MainWindowFixture.h"
 #include "ScriptedPrompts.h"
 #include "app/DocumentWindow.h"
 #include "app/CommandTable.h"
@@ -27,34 +28,7 @@
 namespace clipvane {
 namespace {
 
-struct FrameFixture : ::testing::Test {
-    FrameFixture() {}
-    ~FrameFixture() override {
-        if (frame) {
-            for (DocumentWindow* f : frame->Documents().Frames()) f->Document()->SetModified(false);
-            frame->PrepareToClose();
-            frame.reset();
-        }
-        test::Settle();
-    }
-    MainWindow& Make() {
-        MainWindow::Options o;
-        o.configPath = Config();
-        o.prompts = &prompts;
-        o.withCaptureDriver = false;
-        frame = std::make_unique<MainWindow>(o);
-        return *frame;
-    }
-    QString Config() const { return dir.filePath(QStringLiteral("config.ini")); }
-    bool Enabled(unsigned id) {
-        frame->UpdateCommandStates();
-        return frame->Action(id)->isEnabled();
-    }
-
-    QTemporaryDir dir;
-    test::ScriptedPrompts prompts;
-    std::unique_ptr<MainWindow> frame;
-};
+using test::FrameFixture;
 
 TEST_F(FrameFixture, EveryCommandHasOneActionAndUnknownIdsAreRefused) {
     MainWindow& f = Make();
@@ -158,7 +132,7 @@ TEST_F(FrameFixture, ToolCommandsSwitchTheActiveViewsTool) {
     f.Dispatch(ID_FILE_NEW);
     EXPECT_TRUE(f.Action(ID_TOOL_MOVE)->isChecked());
     ASSERT_TRUE(f.Dispatch(ID_TOOL_CROP));
-    EXPECT_EQ(f.ActiveView()->State().tool, EditorTool::Crop);
+    EXPECT_EQ(f.ActiveView()->Tools().CurrentTool(), EditorTool::Crop);
     EXPECT_TRUE(f.Action(ID_TOOL_CROP)->isChecked());
     EXPECT_FALSE(f.Action(ID_TOOL_MOVE)->isChecked());
 }

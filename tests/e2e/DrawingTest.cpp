@@ -155,36 +155,24 @@ TEST(Drawing, EveryToolDrawsSelectsMovesDeletesAndUndoes) {
     std::string before = session.Pixels();
     ASSERT_NE(before.find("640x480 objects=0 "), std::string::npos) << before;
 
-    // One object of each kind; every creation is one undoable step.
-    ASSERT_TRUE(app.Command(kLine));
-    pointer.Drag(40, 40, 240, 40);
-    ASSERT_TRUE(session.WaitObjects(1)) << session.Pixels();
-    session.ExpectUndoRestores(before, "line");
-    before = session.Pixels();
-
-    ASSERT_TRUE(app.Command(kArrow));
-    pointer.Drag(40, 100, 240, 100);
-    ASSERT_TRUE(session.WaitObjects(2)) << session.Pixels();
-    session.ExpectUndoRestores(before, "arrow");
-    before = session.Pixels();
-
-    ASSERT_TRUE(app.Command(kShape));
-    pointer.Drag(300, 40, 400, 120);
-    ASSERT_TRUE(session.WaitObjects(3)) << session.Pixels();
-    session.ExpectUndoRestores(before, "shape");
-    before = session.Pixels();
-
-    ASSERT_TRUE(app.Command(kHighlight));
-    pointer.Drag(440, 40, 540, 120);
-    ASSERT_TRUE(session.WaitObjects(4)) << session.Pixels();
-    session.ExpectUndoRestores(before, "highlight");
-    before = session.Pixels();
-
-    ASSERT_TRUE(app.Command(kStamp));
-    pointer.Drag(40, 200, 104, 248);
-    ASSERT_TRUE(session.WaitObjects(5)) << session.Pixels();
-    session.ExpectUndoRestores(before, "stamp");
-    before = session.Pixels();
+    // One object of each kind dragged out; every creation is one undoable step.
+    const struct {
+        const char* name;
+        unsigned tool;
+        int x1, y1, x2, y2;
+    } drags[] = {{"line", kLine, 40, 40, 240, 40},
+                 {"arrow", kArrow, 40, 100, 240, 100},
+                 {"shape", kShape, 300, 40, 400, 120},
+                 {"highlight", kHighlight, 440, 40, 540, 120},
+                 {"stamp", kStamp, 40, 200, 104, 248}};
+    int count = 0;
+    for (const auto& d : drags) {
+        ASSERT_TRUE(app.Command(d.tool)) << d.name;
+        pointer.Drag(d.x1, d.y1, d.x2, d.y2);
+        ASSERT_TRUE(session.WaitObjects(++count)) << d.name << ": " << session.Pixels();
+        session.ExpectUndoRestores(before, d.name);
+        before = session.Pixels();
+    }
 
     // A click with the Text tool makes a 100 x 50 box and opens the dialog;
     // the text holds a character outside ASCII.

@@ -49,7 +49,7 @@ struct ViewFixture : ::testing::Test {
 };
 
 TEST_F(ViewFixture, StartsWithMoveAtActualSize) {
-    EXPECT_EQ(view->State().tool, EditorTool::Move);
+    EXPECT_EQ(view->Tools().CurrentTool(), EditorTool::Move);
     EXPECT_EQ(view->State().zoomIndex, 4);
     EXPECT_EQ(view->SizeText(), QStringLiteral("  Size: 200 x 150"));
     EXPECT_EQ(view->ZoomText(), QStringLiteral("Zoom: 100%"));
@@ -328,7 +328,7 @@ TEST_F(ObjectViewFixture, TextToolRunsTheEditTextDialog) {
     Click(20, 80);
     ASSERT_EQ(doc.objects.size(), 3u);
     EXPECT_EQ(static_cast<TextObject&>(*doc.objects[2]).text, u"Hello");
-    EXPECT_EQ(view->State().tool, EditorTool::Select);
+    EXPECT_EQ(view->Tools().CurrentTool(), EditorTool::Select);
     EXPECT_EQ(Selected(), doc.objects[2].get());
     // The double click and the command reopen it for the selected text.
     view->Tools().DoubleClick(30, 90);

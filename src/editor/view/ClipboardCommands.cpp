@@ -43,12 +43,7 @@ PasteResult PasteImage(ImageDocument& doc, const PixelImage& picture, const std:
     const int w = doc.image.Width(), h = doc.image.Height();
     const int cw = picture.Width(), ch = picture.Height();
     PixelImage source(picture);
-    if (source.Depth() != 32) {
-        // A picture without alpha is opaque.
-        source.ConvertTo(32);
-        if (source.Depth() != 32) return PasteResult::Nothing;
-        source.SetAlpha(255);
-    }
+    if (!MakeOpaque32(source)) return PasteResult::Nothing;
 
     if (cw <= w && ch <= h) {
         PixelImage target(doc.image);

@@ -85,7 +85,6 @@ EditorView::EditorView(ImageDocument* document, QWidget* parent) : QAbstractScro
     setFocusPolicy(Qt::StrongFocus);
     viewport()->setMouseTracking(true);
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
-    state_.tool = tools_.CurrentTool();
     ShowCursor(tools_.Current().Cursor());
     if (doc_) {
         connect(doc_, &ImageDocument::changed, this, &EditorView::DocumentChanged);
@@ -199,10 +198,7 @@ void EditorView::ShowCursor(ViewCursor cursor) { viewport()->setCursor(CursorSha
 
 void EditorView::Redraw() { viewport()->update(); }
 
-void EditorView::ToolChanged(EditorTool tool) {
-    state_.tool = tool;
-    emit toolPanelRequested(int(tool));
-}
+void EditorView::ToolChanged(EditorTool tool) { emit toolPanelRequested(int(tool)); }
 
 StampLibrary& EditorView::Stamps() {
     if (!stamps_) {

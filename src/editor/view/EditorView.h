@@ -13,6 +13,7 @@
 #include "editor/tools/DrawingStyle.h"
 #include "editor/tools/ToolController.h"
 #include "editor/view/ClipboardCommands.h"
+#include "editor/view/ViewCommands.h"
 #include "editor/view/ViewState.h"
 
 class QMenu;
@@ -21,17 +22,6 @@ namespace clipvane {
 
 class StampLibrary;
 class TextEditDialog;
-
-// The commands the view runs on the selected object, by their command ids
-// (the object context menu's and Delete object).
-enum ViewCommand : unsigned {
-    kViewEditText = 32939,
-    kViewFlatten = 32940,
-    kViewBringToFront = 32934,
-    kViewSendToBack = 32935,
-    kViewDelete = 32938,
-    kViewDeleteObject = 32924,
-};
 
 class EditorView : public QAbstractScrollArea, public ToolHost {
     Q_OBJECT

@@ -1,8 +1,7 @@
 #pragma once
-// The view state of one editor view: the image size it shows, its zoom and
-// the tool it shows. Shared by the view and its painter; the tools keep their
-// own state.
-#include "editor/tools/EditorTool.h"
+// The view state of one editor view: the image size it shows and its zoom.
+// Shared by the view and its painter; the tools keep their own state and the
+// view's ToolController knows the current tool.
 #include "editor/view/ZoomMath.h"
 
 namespace clipvane {
@@ -11,9 +10,6 @@ struct ViewState {
     int imageWidth = 0;
     int imageHeight = 0;
     int zoomIndex = kZoomActualIndex;
-    // The current tool as last reported by the view's ToolController (for the
-    // frame's toolbar); the controller decides it.
-    EditorTool tool = EditorTool::Move;
 
     float Factor() const { return ZoomFactor(zoomIndex); }
     int ZoomedWidth() const { return ZoomedLength(imageWidth, Factor()); }
