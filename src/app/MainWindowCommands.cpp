@@ -135,6 +135,7 @@ void MainWindow::CreateMenus() {
             }
         }
         connect(menu, &QMenu::aboutToShow, this, &MainWindow::UpdateCommandStates);
+        viewMenu_ = spec.entries.front() == ID_VIEW_TOOLBAR ? menu : viewMenu_;
     }
     RebuildRecentMenu();
 }

@@ -41,7 +41,15 @@ bool RemoteControl::Command(uint id) {
     return true;
 }
 
-bool RemoteControl::Open(const QString& path) { return frame_.OpenFile(path); }
+bool RemoteControl::Open(const QString& path) {
+    // The caller learns the result from the answer; the user sees the reason
+    // in the status bar (or the tray's balloon), never in a box that would
+    // wait on the desktop and pile up with every failed call.
+    QString error;
+    if (frame_.OpenFile(path, &error)) return true;
+    frame_.ReportMessage(error);
+    return false;
+}
 
 void RemoteControl::Activate() {
     frame_.showNormal();
