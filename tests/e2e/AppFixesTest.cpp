@@ -112,8 +112,9 @@ TEST_F(AppFixes, AnInstanceThatDoesNotAnswerMakesTheNextStartFailFast) {
     ASSERT_EQ(kill(first.Pid(), SIGSTOP), 0);
     const auto start = Clock::now();
     int status = -1;
-    const std::string out =
-        RunCommand(BinaryDir() + "/clipvane --config '" + Path("config.ini") + "' '" + picture + "' 2>&1", &status);
+    const std::string out = RunCommand(
+        "timeout 40 " + BinaryDir() + "/clipvane --config '" + Path("config.ini") + "' '" + picture + "' 2>&1",
+        &status);
     const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
     kill(first.Pid(), SIGCONT);
     EXPECT_NE(status, 0) << out;
@@ -133,8 +134,8 @@ TEST_F(AppFixes, ConfigHandsOverNewInstanceStartsAnotherAndCtrlWCloses) {
     ASSERT_TRUE(first.WaitForService());
     const std::string picture = Picture("handed.png", 12, 9);
     int status = -1;
-    const std::string out =
-        RunCommand(BinaryDir() + "/clipvane --config '" + Path("other.ini") + "' '" + picture + "' 2>&1", &status);
+    const std::string out = RunCommand(
+        "timeout 20 " + BinaryDir() + "/clipvane --config '" + Path("other.ini") + "' '" + picture + "' 2>&1", &status);
     EXPECT_EQ(status, 0) << out;
     EXPECT_NE(out.find("--config is not used"), std::string::npos) << out;
     ASSERT_TRUE(WaitFor([&] { return first.Info().find("title=handed.png;size=12x9") != std::string::npos; }))
