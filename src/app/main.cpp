@@ -14,10 +14,12 @@
 #include "app/ProductLinks.h"
 #include "app/RecoveryKeeper.h"
 #include "app/RemoteControl.h"
+#include "app/WebBrowser.h"
 #include "base/TraceLog.h"
 #include "capture/CaptureDriver.h"
 #include "capture/OneShot.h"
 #include "imagefile/ImageHandler.h"
+#include "widgets/HyperlinkLabel.h"
 
 int main(int argc, char** argv) {
     const clipvane::CommandLine cl = clipvane::ParseCommandLine(argc, argv);
@@ -103,6 +105,8 @@ int main(int argc, char** argv) {
     if (busName.isEmpty()) clipvane::TraceLog("D-Bus service not registered: %s\n", qPrintable(busError));
 
     clipvane::InstallHandlerFactory(new clipvane::StandardHandlerFactory);
+    // The About box's links report a browser that fails to start as well.
+    clipvane::HyperlinkLabel::SetOpener([](const QString& url) { return clipvane::OpenInBrowser(url); });
     clipvane::MainWindow::Options options;
     options.configPath =
         clipvane::ResolveConfigPath(QString::fromStdString(cl.configPath), QApplication::applicationDirPath());

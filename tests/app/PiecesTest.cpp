@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFile>
@@ -22,6 +23,7 @@
 #include "app/StatusBarProgress.h"
 #include "app/RemoteControl.h"
 #include "app/UserPrompts.h"
+#include "app/WebBrowser.h"
 
 namespace clipvane {
 namespace {
@@ -149,6 +151,36 @@ TEST(Messages, LongPathsAndLinesAreCutInTheMiddle) {
     QString many;
     for (int i = 0; i < 100000; ++i) many += QStringLiteral("line\n");
     EXPECT_LT(ShortenMessage(many).count(QLatin1Char('\n')), 50);
+}
+
+// A browser opener that fails (xdg-open with no browser set up ends with an
+// error) is a failure, not the success of having started it; one that keeps
+// running has handed the page over.
+TEST(WebBrowser, TheOpenersExitStatusDecides) {
+    QTemporaryDir bin;
+    const QString opener = bin.filePath(QStringLiteral("xdg-open"));
+    auto script = [&](const char* body) {
+        QFile f(opener);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(QByteArray("#!/bin/sh\n") + body + "\n");
+        f.close();
+        f.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    };
+    const QByteArray oldPath = qgetenv("PATH");
+    qputenv("PATH", bin.path().toUtf8() + ":" + oldPath);
+    script("exit 3");
+    EXPECT_FALSE(OpenInBrowser(QStringLiteral("https://clipvane.org/help")));
+    script("echo \"$1\" > \"$(dirname \"$0\")/asked\"; exit 0");
+    EXPECT_TRUE(OpenInBrowser(QStringLiteral("https://clipvane.org/help")));
+    QFile asked(bin.filePath(QStringLiteral("asked")));
+    ASSERT_TRUE(asked.open(QIODevice::ReadOnly));
+    EXPECT_EQ(asked.readAll().trimmed(), QByteArray("https://clipvane.org/help"));
+    script("exec sleep 5");
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_TRUE(OpenInBrowser(QStringLiteral("https://clipvane.org/"), 300));
+    EXPECT_LT(clock.elapsed(), 3000);
+    qputenv("PATH", oldPath);
 }
 
 }  // namespace

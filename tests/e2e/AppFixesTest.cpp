@@ -6,6 +6,7 @@
 #include <signal.h>
 
 #include <filesystem>
+#include <fstream>
 #include <memory>
 #include <set>
 
@@ -16,7 +17,7 @@ namespace {
 using namespace clipvane::test;
 using Clock = std::chrono::steady_clock;
 
-constexpr unsigned kClose = 57602, kExit = 57665;
+constexpr unsigned kClose = 57602, kExit = 57665, kOnlineHelp = 32877;
 
 struct AppFixes : ::testing::Test {
     void SetUp() override {
@@ -173,6 +174,30 @@ TEST_F(AppFixes, ConfigHandsOverNewInstanceStartsAnotherAndCtrlWCloses) {
     EXPECT_EQ(BusOwnerPid(), std::to_string(first.Pid()));
     Terminate(second);
     close(fd);
+}
+
+// Online Help on a desktop whose opener fails (xdg-open without a browser)
+// says so in a message instead of nothing.
+TEST_F(AppFixes, OnlineHelpWithoutABrowserSaysSo) {
+    std::filesystem::create_directories(dir / "bin");
+    const std::string opener = Path("bin/xdg-open");
+    {
+        std::ofstream script(opener);
+        script << "#!/bin/sh\necho \"$1\" > \"$(dirname \"$0\")/asked\"\nexit 3\n";
+    }
+    std::filesystem::permissions(opener, std::filesystem::perms::owner_all);
+    const std::string oldPath = std::getenv("PATH") ? std::getenv("PATH") : "";
+    setenv("PATH", (Path("bin") + ":" + oldPath).c_str(), 1);
+    ClipvaneProcess app(Path("config.ini"));
+    setenv("PATH", oldPath.c_str(), 1);
+    ASSERT_TRUE(app.WaitForService());
+    ASSERT_FALSE(FindWindow("Clipvane").empty());
+    ASSERT_TRUE(app.Command(kOnlineHelp));
+    ASSERT_TRUE(WaitFor([&] { return std::filesystem::exists(Path("bin/asked")); }, 5000));
+    // The main window and the message box, both called "Clipvane".
+    EXPECT_TRUE(WaitFor(
+        [&] { return Trim(RunCommand("xdotool search --onlyvisible --name '^Clipvane$' 2>/dev/null | wc -l")) == "2"; },
+        5000));
 }
 
 }  // namespace
