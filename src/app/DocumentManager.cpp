@@ -105,7 +105,10 @@ DocumentWindow* DocumentManager::OpenPath(const QString& path, QString* error) {
         return nullptr;
     };
     const QFileInfo info(path);
-    if (!info.exists() || info.isDir()) return fail(QStringLiteral("no such file."));
+    if (!info.exists()) return fail(QStringLiteral("no such file."));
+    // A pipe or device would block the reading (a pipe until someone
+    // writes to it): only regular files are opened.
+    if (!info.isFile()) return fail(QStringLiteral("it is not a regular file."));
     auto doc = std::make_unique<ImageDocument>();
     if (!doc->OpenDocument(info.absoluteFilePath())) return fail(QStringLiteral("the file cannot be read."));
     if (doc->image.IsEmpty()) return fail(QStringLiteral("it is not an image Clipvane can read, or it is damaged."));

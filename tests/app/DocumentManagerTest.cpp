@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QMdiArea>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "app/DocumentWindow.h"
 #include "app/DocumentManager.h"
@@ -318,6 +319,21 @@ TEST_F(DocsFixture, OpenErrorsShortenLongPaths) {
     ASSERT_EQ(prompts.errors.size(), 1);
     EXPECT_LT(prompts.errors[0].size(), 400);
     EXPECT_TRUE(prompts.errors[0].contains(QStringLiteral("/y.png")));
+}
+
+// A pipe, a folder or a device is refused at once instead of blocking the
+// window until someone writes to the pipe.
+TEST_F(DocsFixture, OnlyRegularFilesAreOpened) {
+    const QString fifo = Path("pipe.png");
+    ASSERT_EQ(mkfifo(fifo.toLocal8Bit().constData(), 0600), 0);
+    QString error;
+    EXPECT_EQ(docs->OpenPath(fifo, &error), nullptr);
+    EXPECT_TRUE(error.contains(QStringLiteral("not a regular file"))) << error.toStdString();
+    EXPECT_EQ(docs->OpenPath(dir.path(), &error), nullptr);
+    EXPECT_TRUE(error.contains(QStringLiteral("not a regular file"))) << error.toStdString();
+    EXPECT_EQ(docs->OpenPath(QStringLiteral("/dev/zero"), &error), nullptr);
+    EXPECT_TRUE(docs->Frames().isEmpty());
+    EXPECT_TRUE(recent.Entries().isEmpty());
 }
 
 }  // namespace
