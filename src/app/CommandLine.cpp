@@ -8,9 +8,12 @@ namespace clipvane {
 const char* UsageText() {
     return "Usage: clipvane [OPTION]... [FILE]...\n"
            "Screen capture and image editing. Opens each image FILE in a tab;\n"
-           "when Clipvane is already running, the files go to that instance.\n"
+           "when Clipvane is already running, the files (and --capture) go to that\n"
+           "instance, whatever --config says.\n"
            "\n"
            "  --config PATH         read and write the settings in PATH\n"
+           "  --new-instance        start a separate instance even when one runs (it gets\n"
+           "                        a D-Bus name of its own, said on standard error)\n"
            "  --capture MODE        capture now (full, window, region, active, scroll, fixed)\n"
            "  --shot MODE --output FILE [--delay MS]\n"
            "                        capture (full or active) to FILE without a window and exit\n"
@@ -43,6 +46,8 @@ CommandLine ParseCommandLine(int argc, char** argv) {
             onlyFiles = true;
         } else if (arg == "--help" || arg == "-h") {
             cl.help = true;
+        } else if (arg == "--new-instance") {
+            cl.newInstance = true;
         } else if (arg == "--version") {
             cl.version = true;
         } else if (is("--config")) {

@@ -13,6 +13,7 @@ struct CommandLine {
     std::string shot;     // full, active
     std::string output;
     int delayMs = 0;
+    bool newInstance = false;  // --new-instance: never hand over to a running one
     bool help = false;
     bool version = false;
     std::string error;  // non-empty: the arguments are wrong

@@ -12,7 +12,7 @@ const std::vector<CommandInfo>& CommandTable() {
     static const std::vector<CommandInfo> table = {
         {ID_FILE_NEW, "&New", "Create a new image", {QKeySequence::New}},
         {ID_FILE_OPEN, "&Open...", "Open an image file", {QKeySequence::Open}},
-        {ID_FILE_CLOSE, "&Close", "Close the image", {K("Ctrl+W")}},
+        {ID_FILE_CLOSE, "&Close", "Close the image", {K("Ctrl+W"), K("Ctrl+F4")}},
         {ID_FILE_SAVE, "&Save", "Save the image", {QKeySequence::Save}},
         {ID_FILE_SAVE_AS, "Save &As...", "Save the image under a new name", {K("Ctrl+Shift+S")}},
         {ID_FILE_PRINT_SETUP, "P&rint Setup...", "Choose a printer and its options", {}},

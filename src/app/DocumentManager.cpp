@@ -91,27 +91,27 @@ void DocumentManager::Open() {
     for (const QString& path : prompts_.OpenPaths(parent_)) OpenPath(path);
 }
 
-DocumentWindow* DocumentManager::OpenPath(const QString& path) {
+DocumentWindow* DocumentManager::OpenPath(const QString& path, QString* error) {
     if (DocumentWindow* open = FindByPath(path)) {
         area_->setActiveSubWindow(open);
         return open;
     }
+    auto fail = [&](const QString& why) -> DocumentWindow* {
+        const QString text = QStringLiteral("Cannot open \"%1\": %2").arg(ElidePath(path), why);
+        if (error)
+            *error = text;
+        else
+            prompts_.ShowError(parent_, text);
+        return nullptr;
+    };
     const QFileInfo info(path);
-    if (!info.exists() || info.isDir()) {
-        prompts_.ShowError(parent_, QStringLiteral("Cannot open \"%1\": no such file.").arg(path));
-        return nullptr;
-    }
+    if (!info.exists()) return fail(QStringLiteral("no such file."));
+    // A pipe or device would block the reading (a pipe until someone
+    // writes to it): only regular files are opened.
+    if (!info.isFile()) return fail(QStringLiteral("it is not a regular file."));
     auto doc = std::make_unique<ImageDocument>();
-    if (!doc->OpenDocument(info.absoluteFilePath())) {
-        prompts_.ShowError(parent_, QStringLiteral("Cannot open \"%1\": the file cannot be read.").arg(path));
-        return nullptr;
-    }
-    if (doc->image.IsEmpty()) {
-        prompts_.ShowError(parent_, QStringLiteral("Cannot open \"%1\": it is not an image Clipvane can read, or it "
-                                                   "is damaged.")
-                                        .arg(path));
-        return nullptr;
-    }
+    if (!doc->OpenDocument(info.absoluteFilePath())) return fail(QStringLiteral("the file cannot be read."));
+    if (doc->image.IsEmpty()) return fail(QStringLiteral("it is not an image Clipvane can read, or it is damaged."));
     recent_.Add(info.absoluteFilePath());
     emit recentFilesChanged();
     return AddFrame(doc.release());
@@ -144,10 +144,11 @@ bool DocumentManager::SaveAs(DocumentWindow* frame) {
     ImageDocument* doc = frame->Document();
     const QString path = prompts_.SavePath(parent_, ProposedName(doc), QStringLiteral("png"));
     if (path.isEmpty()) return false;
+    // Only a save that landed renames the tab and enters the recent files.
+    if (!SaveTo(doc, path)) return false;
     SetPathAndRemember(doc, path);
-    const bool ok = SaveTo(doc, path);
     frame->RefreshTitle();
-    return ok;
+    return true;
 }
 
 bool DocumentManager::CanClose(DocumentWindow* frame) {
@@ -158,6 +159,8 @@ bool DocumentManager::CanClose(DocumentWindow* frame) {
     case UserPrompts::kCancel: return false;
     case UserPrompts::kYes: break;
     }
+    // A document with a file goes back to it; a failed save keeps it open.
+    if (!doc->PathName().isEmpty()) return SaveTo(doc, doc->PathName());
     const QString path = prompts_.SavePath(parent_, ProposedName(doc), QStringLiteral("png"));
     if (path.isEmpty()) return false;
     return SaveTo(doc, path);

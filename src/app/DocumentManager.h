@@ -32,9 +32,10 @@ public:
     DocumentWindow* NewCaptureDocument();
     // File / Open with the dialog; every chosen file is opened.
     void Open();
-    // Opens one file; an already open path activates its tab. Null (after an
-    // error message naming the file) when it cannot be read or decoded.
-    DocumentWindow* OpenPath(const QString& path);
+    // Opens one file; an already open path activates its tab. Null when it
+    // cannot be read or decoded, after an error message naming the file, or
+    // with `error` given, with the message there and no dialog.
+    DocumentWindow* OpenPath(const QString& path, QString* error = nullptr);
 
     // A tab for a document made elsewhere (a restored one); takes ownership.
     DocumentWindow* AdoptDocument(ImageDocument* doc) { return AddFrame(doc); }

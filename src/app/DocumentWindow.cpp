@@ -1,6 +1,8 @@
 #include "app/DocumentWindow.h"
 
+#include <QAction>
 #include <QCloseEvent>
+#include <QMenu>
 
 #include "document/ImageDocument.h"
 #include "editor/view/EditorView.h"
@@ -9,6 +11,10 @@ namespace clipvane {
 
 DocumentWindow::DocumentWindow(ImageDocument* document, QWidget* parent) : QMdiSubWindow(parent), doc_(document) {
     setAttribute(Qt::WA_DeleteOnClose);
+    // The window's own menu (Close on Ctrl+W and Ctrl+F4, Restore, ...) is
+    // never shown in tabbed view; its shortcuts would shadow File / Close.
+    if (QMenu* menu = systemMenu())
+        for (QAction* action : menu->actions()) action->setShortcuts({});
     doc_->setParent(this);
     view_ = new EditorView(doc_, this);
     setWidget(view_);

@@ -31,8 +31,10 @@
 namespace clipvane {
 
 namespace {
-// Section and keys of the saved bar layout.
-constexpr const char* kLayoutSection = "GuiTabbedDemo";
+// Section and keys of the saved bar layout. Versions before this one kept it
+// under kOldLayoutSection, which is still read when the own section is empty.
+constexpr const char* kLayoutSection = "WindowLayout";
+constexpr const char* kOldLayoutSection = "GuiTabbedDemo";
 constexpr const char* kStateKey = "BarState";
 constexpr const char* kGeometryKey = "WindowGeometry";
 constexpr int kLayoutVersion = 1;
@@ -51,7 +53,7 @@ MainWindow::MainWindow(const Options& options, QWidget* parent) : QMainWindow(pa
     effectDialogs_ = std::make_unique<WidgetEffectDialogs>(this);
 
     if (options.withCaptureDriver) {
-        capture_ = new CaptureDriver(*this, CreateDesktopPlatform(), this);
+        capture_ = new CaptureDriver(*this, options.platform ? options.platform() : CreateDesktopPlatform(), this);
         capture_->LoadSettings(options.configPath);
         trayMode_ = capture_->Settings().isTrayMode;
     } else {
@@ -73,6 +75,9 @@ MainWindow::MainWindow(const Options& options, QWidget* parent) : QMainWindow(pa
     if (capture_) {
         if (capture_->Settings().isEnableHotkey) capture_->RegisterHotkeys();
         connect(capture_, &CaptureDriver::hotkeysEnabledChanged, this, [this] { UpdateCommandStates(); });
+        // Once the capture is over, the next one goes to the document then in front.
+        connect(capture_, &CaptureDriver::captureFinished, this,
+                [this] { QTimer::singleShot(0, this, [this] { PinCaptureTarget(); }); });
     }
     ActiveDocumentChanged();
 }
@@ -186,6 +191,13 @@ void MainWindow::CreateParamBar() {
     });
     ShowToolPanel(int(EditorTool::Move));
     addDockWidget(Qt::BottomDockWidgetArea, paramBar_);
+    // View / Param Setting, after the other bars: a closed bar comes back.
+    if (viewMenu_) {
+        const QList<QAction*> entries = viewMenu_->actions();
+        const int after = int(entries.indexOf(actions_.value(ID_VIEW_STATUS_BAR)));
+        QAction* before = after >= 0 && after + 1 < entries.size() ? entries[after + 1] : nullptr;
+        viewMenu_->insertAction(before, paramBar_->toggleViewAction());
+    }
 }
 
 void MainWindow::ShowToolPanel(int tool) {
@@ -202,10 +214,11 @@ void MainWindow::LoadSelectionToPanel(EditorView* view) {
 
 void MainWindow::RestoreLayout() {
     ProfileFile& p = Profile();
+    const bool own = p.HasKey(kLayoutSection, kStateKey) || p.HasKey(kLayoutSection, kGeometryKey);
+    const char* section = own ? kLayoutSection : kOldLayoutSection;
     const QByteArray geometry =
-        QByteArray::fromBase64(QByteArray::fromStdString(p.GetString(kLayoutSection, kGeometryKey, "")));
-    const QByteArray state =
-        QByteArray::fromBase64(QByteArray::fromStdString(p.GetString(kLayoutSection, kStateKey, "")));
+        QByteArray::fromBase64(QByteArray::fromStdString(p.GetString(section, kGeometryKey, "")));
+    const QByteArray state = QByteArray::fromBase64(QByteArray::fromStdString(p.GetString(section, kStateKey, "")));
     if (!geometry.isEmpty()) restoreGeometry(geometry);
     if (!state.isEmpty()) restoreState(state, kLayoutVersion);
 }
@@ -242,7 +255,13 @@ void MainWindow::ConnectDocument(ImageDocument* doc) {
     });
 }
 
+void MainWindow::PinCaptureTarget() {
+    // While a capture runs, its target stays the document pinned before.
+    if (!capture_ || !capture_->Busy()) captureTarget_ = ActiveDocument();
+}
+
 void MainWindow::ActiveDocumentChanged() {
+    PinCaptureTarget();
     if (EditorView* view = ActiveView()) {
         view->addActions(ToolActions());
         disconnect(view, &EditorView::statusChanged, this, nullptr);
@@ -287,7 +306,7 @@ void MainWindow::RefreshStatusTexts() {
     }
 }
 
-bool MainWindow::OpenFile(const QString& path) { return documents_->OpenPath(path) != nullptr; }
+bool MainWindow::OpenFile(const QString& path, QString* error) { return documents_->OpenPath(path, error) != nullptr; }
 
 // ---- capture host ---------------------------------------------------------------
 
@@ -298,7 +317,11 @@ void MainWindow::DeliverNew(const PixelImage& image, bool recordUndo) {
 }
 
 bool MainWindow::DeliverReplace(const PixelImage& image) {
-    ImageDocument* doc = ActiveDocument();
+    // The document that was in front when the capture started: the wait
+    // before the grab lets other commands run (File / New, another tab).
+    ImageDocument* doc = nullptr;
+    for (DocumentWindow* f : documents_->Frames())  // closed tabs do not count
+        if (f->Document() == captureTarget_) doc = f->Document();
     if (!doc) return false;
     doc->ApplyCapture(image, true);
     lastDelivered_ = doc;
@@ -317,10 +340,11 @@ void MainWindow::SetDeliveredPath(const QString& path) {
 }
 
 void MainWindow::ReportMessage(const QString& text) {
+    const QString shown = ShortenMessage(text);
     if (tray_ && tray_->IsVisible() && !isVisible())
-        tray_->ShowMessage(text);
+        tray_->ShowMessage(shown);
     else
-        statusBar()->showMessage(text, 10000);
+        statusBar()->showMessage(shown, 10000);
 }
 
 // ---- tray -----------------------------------------------------------------------

@@ -5,7 +5,9 @@
 // the capture driver and the tray icon.
 #include <QHash>
 #include <QMainWindow>
+#include <QPointer>
 #include <deque>
+#include <functional>
 #include <memory>
 
 #include "app/CommandIds.h"
@@ -30,6 +32,7 @@ class EditorView;
 class DocumentManager;
 class ParamBar;
 class ProfileFile;
+class ScreenPlatform;
 class TrayIcon;
 class UserPrompts;
 
@@ -40,6 +43,8 @@ public:
         QString configPath;              // config.ini to read and write
         UserPrompts* prompts = nullptr;  // null: the real dialogs
         bool withCaptureDriver = true;   // tests of the editor may leave it out
+        // The screen the capture driver grabs; unset: the desktop's.
+        std::function<std::unique_ptr<ScreenPlatform>()> platform;
     };
 
     explicit MainWindow(const Options& options, QWidget* parent = nullptr);
@@ -63,7 +68,8 @@ public:
     ImageDocument* ActiveDocument() const;
     EditorView* ActiveView() const;
     // Opens files named on the command line or sent by another instance.
-    bool OpenFile(const QString& path);
+    // With `error`, a failure is described there instead of in a message box.
+    bool OpenFile(const QString& path, QString* error = nullptr);
 
     RecentFileList& RecentFiles() { return recent_; }
     ProfileFile& Profile();
@@ -114,6 +120,8 @@ private:
     void RestoreLayout();
     void SaveLayout();
     void ActiveDocumentChanged();
+    // Remembers the active document as the target of replacing captures.
+    void PinCaptureTarget();
     void ConnectView(EditorView* view);
     void LoadSelectionToPanel(EditorView* view);
     QList<QAction*> ToolActions() const;
@@ -130,6 +138,7 @@ private:
     std::unique_ptr<WidgetEffectDialogs> effectDialogs_;
     QHash<unsigned, QAction*> actions_;
     QMenu* recentMenuAnchor_ = nullptr;
+    QMenu* viewMenu_ = nullptr;
     QList<QAction*> recentActions_;
     QAction* recentSeparator_ = nullptr;
     QMdiArea* mdi_ = nullptr;
@@ -146,6 +155,7 @@ private:
     bool trayMode_ = false;
     bool closing_ = false;
     ImageDocument* lastDelivered_ = nullptr;
+    QPointer<ImageDocument> captureTarget_;
     // Commands that arrive while one runs (from D-Bus or the tray while an
     // effect repaints the window) wait here and run afterwards, in order.
     bool running_ = false;

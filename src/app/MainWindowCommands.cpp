@@ -4,7 +4,6 @@
 #include <QActionGroup>
 #include <QApplication>
 #include <QClipboard>
-#include <QDesktopServices>
 #include <QDir>
 #include <QMdiArea>
 #include <QMenuBar>
@@ -12,7 +11,6 @@
 #include <QPrinter>
 #include <QStatusBar>
 #include <QToolBar>
-#include <QUrl>
 
 #include "app/AppIcon.h"
 #include "app/DocumentWindow.h"
@@ -21,6 +19,7 @@
 #include "app/MainWindow.h"
 #include "app/ProductLinks.h"
 #include "app/UserPrompts.h"
+#include "app/WebBrowser.h"
 #include "capture/CaptureDriver.h"
 #include "document/Clipboard.h"
 #include "document/ImageDocument.h"
@@ -135,6 +134,7 @@ void MainWindow::CreateMenus() {
             }
         }
         connect(menu, &QMenu::aboutToShow, this, &MainWindow::UpdateCommandStates);
+        viewMenu_ = spec.entries.front() == ID_VIEW_TOOLBAR ? menu : viewMenu_;
     }
     RebuildRecentMenu();
 }
@@ -338,7 +338,7 @@ void MainWindow::Run(unsigned id) {
     case ID_ONLINE_HELP:
     case ID_HOMEPAGE: {
         const QString url = QString::fromLatin1(id == ID_ONLINE_HELP ? kOnlineHelpUrl : kHomePageUrl);
-        if (!QDesktopServices::openUrl(QUrl(url)))
+        if (!OpenInBrowser(url))
             prompts_->ShowError(this, QStringLiteral("Could not open %1: no web browser is set up.").arg(url));
         break;
     }

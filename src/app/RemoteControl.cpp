@@ -2,17 +2,26 @@
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
-#include <QDBusInterface>
+#include <QDBusMessage>
 #include <QDBusReply>
+#include <QElapsedTimer>
 #include <QFileInfo>
+#include <QThread>
 #include <QTimer>
+#include <algorithm>
 
 #include "app/MainWindow.h"
+#include "app/UserPrompts.h"
 #include "capture/CaptureDriver.h"
 #include "document/ImageDocument.h"
 #include "imagefile/Sha256.h"
 
 namespace clipvane {
+
+namespace {
+// Opening a file decodes it: the answer may take longer than a plain call.
+constexpr int kOpenAnswerMs = 60000;
+}  // namespace
 
 RemoteControl::RemoteControl(MainWindow& frame) : QObject(&frame), frame_(frame) {}
 
@@ -22,13 +31,8 @@ bool RemoteControl::Register(QString* error) {
         if (error) *error = QStringLiteral("no D-Bus session bus");
         return false;
     }
-    if (!bus.registerService(QString::fromLatin1(kDBusService))) {
-        if (error) *error = bus.lastError().message();
-        return false;
-    }
     if (!bus.registerObject(QString::fromLatin1(kDBusPath), this, QDBusConnection::ExportAllSlots)) {
         if (error) *error = QStringLiteral("cannot export %1").arg(QString::fromLatin1(kDBusPath));
-        bus.unregisterService(QString::fromLatin1(kDBusService));
         return false;
     }
     return true;
@@ -41,7 +45,15 @@ bool RemoteControl::Command(uint id) {
     return true;
 }
 
-bool RemoteControl::Open(const QString& path) { return frame_.OpenFile(path); }
+bool RemoteControl::Open(const QString& path) {
+    // The caller learns the result from the answer; the user sees the reason
+    // in the status bar (or the tray's balloon), never in a box that would
+    // wait on the desktop and pile up with every failed call.
+    QString error;
+    if (frame_.OpenFile(path, &error)) return true;
+    frame_.ReportMessage(error);
+    return false;
+}
 
 void RemoteControl::Activate() {
     frame_.showNormal();
@@ -84,30 +96,104 @@ void RemoteControl::CaptureWindow(int flag, qulonglong window) {
     if (CaptureDriver* c = frame_.Capture()) c->CaptureWindow(flag, window);
 }
 
-bool ForwardToRunningInstance(const QStringList& files, const QString& captureName) {
+NameClaim ClaimBusName(const QString& name, QString* error) {
     QDBusConnection bus = QDBusConnection::sessionBus();
-    if (!bus.isConnected() || !bus.interface()) return false;
-    if (!bus.interface()->isServiceRegistered(QString::fromLatin1(kDBusService)).value()) return false;
-    QDBusInterface remote(QString::fromLatin1(kDBusService), QString::fromLatin1(kDBusPath),
-                          QString::fromLatin1(kDBusInterface), bus);
-    if (!remote.isValid()) return false;
-    for (const QString& file : files) remote.call(QStringLiteral("Open"), QFileInfo(file).absoluteFilePath());
-    if (!captureName.isEmpty()) {
-        CaptureMode mode;
-        if (CaptureModeFromName(captureName, &mode)) {
-            // Modes beyond the four of Capture(int) go through their menu command.
-            switch (mode) {
-            case CaptureMode::FullScreen: remote.call(QStringLiteral("Capture"), 0); break;
-            case CaptureMode::WindowObject: remote.call(QStringLiteral("Capture"), 1); break;
-            case CaptureMode::Region: remote.call(QStringLiteral("Capture"), 2); break;
-            case CaptureMode::ActiveWindow: remote.call(QStringLiteral("Capture"), 3); break;
-            case CaptureMode::Scrolling: remote.call(QStringLiteral("Command"), uint(ID_CAPTURE_SCROLL)); break;
-            case CaptureMode::FixedRect: remote.call(QStringLiteral("Command"), uint(ID_CAPTURE_FIXRECT)); break;
-            }
+    if (!bus.isConnected() || !bus.interface()) {
+        if (error) *error = QStringLiteral("no D-Bus session bus");
+        return NameClaim::kNoBus;
+    }
+    const QDBusReply<QDBusConnectionInterface::RegisterServiceReply> reply = bus.interface()->registerService(
+        name, QDBusConnectionInterface::DontQueueService, QDBusConnectionInterface::DontAllowReplacement);
+    if (!reply.isValid()) {
+        if (error) *error = reply.error().message();
+        return NameClaim::kNoBus;
+    }
+    return reply.value() == QDBusConnectionInterface::ServiceRegistered ? NameClaim::kOwned : NameClaim::kTaken;
+}
+
+namespace {
+
+// One call to the running instance, waiting at most `ms` for the answer.
+QDBusMessage CallRunning(const QString& method, const QVariantList& args, int ms) {
+    QDBusMessage call = QDBusMessage::createMethodCall(
+        QString::fromLatin1(kDBusService), QString::fromLatin1(kDBusPath), QString::fromLatin1(kDBusInterface), method);
+    call.setArguments(args);
+    return QDBusConnection::sessionBus().call(call, QDBus::Block, std::max(ms, 1));
+}
+
+bool IsError(const QDBusMessage& m) { return m.type() == QDBusMessage::ErrorMessage; }
+
+}  // namespace
+
+HandOver HandOverToRunningInstance(const QStringList& files, const QString& captureName, int answerMs) {
+    HandOver result;
+    if (!QDBusConnection::sessionBus().isConnected()) return result;
+    // First a call that the user-interface thread answers: the owner is
+    // alive and its object is there. One that has the name but not yet its
+    // object (still starting) answers "unknown object" at once: ask again.
+    QElapsedTimer clock;
+    clock.start();
+    const int startingMs = 2 * answerMs;  // an owner still starting gets longer
+    for (;;) {
+        const QDBusMessage reply = CallRunning(QStringLiteral("ActiveDocumentInfo"), {}, answerMs);
+        if (!IsError(reply)) break;
+        const QDBusError::ErrorType error = QDBusError(reply).type();
+        if (error == QDBusError::ServiceUnknown ||
+            reply.errorName() == QLatin1String("org.freedesktop.DBus.Error.NameHasNoOwner"))
+            return result;  // kNoOwner
+        const bool starting = error == QDBusError::UnknownObject || error == QDBusError::UnknownMethod ||
+                              error == QDBusError::UnknownInterface;
+        if (!starting || clock.elapsed() > startingMs) {
+            result.status = HandOver::kNoAnswer;
+            result.message = QStringLiteral("the running Clipvane (%1) did not answer within %2 seconds (%3)")
+                                 .arg(QString::fromLatin1(kDBusService))
+                                 .arg((starting ? startingMs : answerMs) / 1000)
+                                 .arg(reply.errorMessage());
+            return result;
+        }
+        QThread::msleep(100);
+    }
+    result.status = HandOver::kDelivered;
+    QStringList refused;
+    for (const QString& file : files) {
+        // Opening decodes the file: a big picture may take a while.
+        const QDBusMessage reply =
+            CallRunning(QStringLiteral("Open"), {QFileInfo(file).absoluteFilePath()}, kOpenAnswerMs);
+        if (IsError(reply)) {
+            result.status = HandOver::kNoAnswer;
+            result.message =
+                QStringLiteral("the running Clipvane did not open %1: %2").arg(ElidePath(file), reply.errorMessage());
+            return result;
+        }
+        if (reply.arguments().value(0).toBool() != true) refused << ElidePath(file);
+    }
+    if (!refused.isEmpty()) {
+        result.status = HandOver::kRefused;
+        result.message =
+            QStringLiteral("the running Clipvane could not open %1").arg(refused.join(QStringLiteral(", ")));
+    }
+    auto send = [&](const QString& method, const QVariantList& args) {
+        const QDBusMessage reply = CallRunning(method, args, answerMs);
+        if (IsError(reply)) {
+            result.status = HandOver::kNoAnswer;
+            result.message =
+                QStringLiteral("the running Clipvane did not take the request: %1").arg(reply.errorMessage());
+        }
+    };
+    CaptureMode mode;
+    if (!captureName.isEmpty() && CaptureModeFromName(captureName, &mode)) {
+        // Modes beyond the four of Capture(int) go through their menu command.
+        switch (mode) {
+        case CaptureMode::FullScreen: send(QStringLiteral("Capture"), {0}); break;
+        case CaptureMode::WindowObject: send(QStringLiteral("Capture"), {1}); break;
+        case CaptureMode::Region: send(QStringLiteral("Capture"), {2}); break;
+        case CaptureMode::ActiveWindow: send(QStringLiteral("Capture"), {3}); break;
+        case CaptureMode::Scrolling: send(QStringLiteral("Command"), {uint(ID_CAPTURE_SCROLL)}); break;
+        case CaptureMode::FixedRect: send(QStringLiteral("Command"), {uint(ID_CAPTURE_FIXRECT)}); break;
         }
     }
-    if (files.isEmpty() && captureName.isEmpty()) remote.call(QStringLiteral("Activate"));
-    return true;
+    if (files.isEmpty() && captureName.isEmpty()) send(QStringLiteral("Activate"), {});
+    return result;
 }
 
 }  // namespace clipvane

@@ -19,8 +19,8 @@ class RemoteControl : public QObject {
     Q_CLASSINFO("D-Bus Interface", "org.clipvane.Clipvane")
 public:
     explicit RemoteControl(MainWindow& frame);
-    // Claims the service name and exports the object. False when another
-    // instance owns the name or there is no session bus.
+    // Exports the object at kDBusPath on the session bus (the service name
+    // is claimed before, by ClaimBusName). False without a session bus.
     bool Register(QString* error = nullptr);
 
 public slots:
@@ -48,8 +48,31 @@ private:
     MainWindow& frame_;
 };
 
+// Taking the service name is the single-instance check: one atomic request
+// to the bus, never queued, so of several programs started at once exactly
+// one owns the name.
+enum class NameClaim { kOwned, kTaken, kNoBus };
+NameClaim ClaimBusName(const QString& name, QString* error = nullptr);
+
+// How long the running instance has to answer a hand-over.
+inline constexpr int kHandOverAnswerMs = 5000;
+
+struct HandOver {
+    enum Status {
+        kDelivered,  // every file opened and the capture asked for
+        kRefused,    // it answered, but some file did not open
+        kNoAnswer,   // the owner of the name did not answer in time
+        kNoOwner,    // the name has no owner (any more): claim it again
+    };
+    Status status = kNoOwner;
+    QString message;  // for standard error
+};
+
 // Hands the files and the capture request of a second instance to the
-// running one. True when an instance answered (this process should exit).
-bool ForwardToRunningInstance(const QStringList& files, const QString& captureName);
+// instance that owns the service name. An instance still starting (its
+// object not exported yet) is waited for; one that does not answer within
+// `answerMs` is given up.
+HandOver HandOverToRunningInstance(const QStringList& files, const QString& captureName,
+                                   int answerMs = kHandOverAnswerMs);
 
 }  // namespace clipvane

@@ -10,13 +10,44 @@ namespace clipvane {
 
 QString OpenFilter() {
     return QStringLiteral(
+        "All images (*.bmp *.jpg *.jpeg *.gif *.png *.tiff *.tif *.pcx *.tga *.psd *.ico *.xpm);;"
         "All Support Files (*.bmp *.jpg *.jpeg *.gif *.png *.tiff *.tif *.pcx);;BMP (*.bmp);;"
-        "JPEG (*.jpg *.jpeg);;PNG (*.png);;GIF (*.gif);;TIFF (*.tif *.tiff);;PCX (*.pcx);;All Files (*)");
+        "JPEG (*.jpg *.jpeg);;PNG (*.png);;GIF (*.gif);;TIFF (*.tif *.tiff);;PCX (*.pcx);;TGA (*.tga);;"
+        "PSD (*.psd);;ICO (*.ico);;XPM (*.xpm);;All Files (*)");
 }
 
 QString SaveFilter() {
     return QStringLiteral(
-        "BMP (*.bmp);;JPEG (*.jpg *.jpeg);;PNG (*.png);;GIF (*.gif);;TIFF (*.tif *.tiff);;PCX (*.pcx)");
+        "BMP (*.bmp);;JPEG (*.jpg *.jpeg);;PNG (*.png);;GIF (*.gif);;TIFF (*.tif *.tiff);;PCX (*.pcx);;"
+        "TGA (*.tga)");
+}
+
+QString ElidePath(const QString& path, int maxChars) {
+    if (maxChars < 8 || path.size() <= maxChars) return path;
+    // Keep more of the end: the file name tells most.
+    const int head = (maxChars - 3) / 3;
+    const int tail = maxChars - 3 - head;
+    return path.left(head) + QStringLiteral("...") + path.right(tail);
+}
+
+QString ShortenMessage(const QString& text) {
+    constexpr int kMaxLine = 300;
+    constexpr int kMaxLines = 40;
+    // Cheap for any length: only the first lines are looked at, and each is
+    // cut (as ElidePath does) before anything measures it.
+    QStringList lines;
+    qsizetype start = 0;
+    while (start <= text.size() && lines.size() < kMaxLines) {
+        qsizetype end = text.indexOf(QLatin1Char('\n'), start);
+        if (end < 0) end = text.size();
+        const qsizetype length = end - start;
+        lines << (length <= kMaxLine ? text.mid(start, length)
+                                     : text.mid(start, kMaxLine / 3) + QStringLiteral("...") +
+                                           text.mid(end - (kMaxLine - 3 - kMaxLine / 3), kMaxLine - 3 - kMaxLine / 3));
+        start = end + 1;
+    }
+    if (start <= text.size()) lines << QStringLiteral("...");
+    return lines.join(QLatin1Char('\n'));
 }
 
 QString FilterSuffix(const QString& filter) {
@@ -87,7 +118,8 @@ int QtUserPrompts::AskExitHint(QWidget* parent, const QString& documentName) {
 void QtUserPrompts::ShowError(QWidget* parent, const QString& text) {
     // Window-modal but not blocking: a failed open requested over D-Bus must
     // not hold up the caller's reply.
-    auto* box = new QMessageBox(QMessageBox::Warning, QStringLiteral("Clipvane"), text, QMessageBox::Ok, parent);
+    auto* box = new QMessageBox(QMessageBox::Warning, QStringLiteral("Clipvane"), ShortenMessage(text), QMessageBox::Ok,
+                                parent);
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->open();
 }

@@ -26,12 +26,21 @@ public:
     virtual void ShowError(QWidget* parent, const QString& text) = 0;
 };
 
-// The open filter and the save filter of the file dialogs.
+// The open filter and the save filter of the file dialogs. The open filter
+// starts with "All images": every type the file layer reads.
 QString OpenFilter();
 QString SaveFilter();
 // The first extension a filter names ("jpg" for "JPEG (*.jpg *.jpeg)"); empty
 // when it names none.
 QString FilterSuffix(const QString& filter);
+
+// A path short enough for any message: longer than `maxChars` characters,
+// its middle gives way to "...". A plain character cut, so that a path of
+// megabytes costs nothing to lay out.
+QString ElidePath(const QString& path, int maxChars = 160);
+// A message text no longer than a box can show: every over-long line is cut
+// in its middle the same way, and the text has at most a few dozen lines.
+QString ShortenMessage(const QString& text);
 
 class QtUserPrompts : public UserPrompts {
 public:

@@ -14,10 +14,12 @@
 #include "app/ProductLinks.h"
 #include "app/RecoveryKeeper.h"
 #include "app/RemoteControl.h"
+#include "app/WebBrowser.h"
 #include "base/TraceLog.h"
 #include "capture/CaptureDriver.h"
 #include "capture/OneShot.h"
 #include "imagefile/ImageHandler.h"
+#include "widgets/HyperlinkLabel.h"
 
 int main(int argc, char** argv) {
     const clipvane::CommandLine cl = clipvane::ParseCommandLine(argc, argv);
@@ -65,17 +67,53 @@ int main(int argc, char** argv) {
             return 2;
         }
     }
-    // A second instance hands its work to the running one and leaves.
-    if (cl.configPath.empty() && clipvane::ForwardToRunningInstance(files, capture)) return 0;
+    // One instance per session: whoever takes the bus name first runs; the
+    // others hand their files and captures over and leave.
+    const QString service = QString::fromLatin1(clipvane::kDBusService);
+    QString busName;
+    QString busError;
+    if (!cl.newInstance) {
+        for (int attempt = 0; attempt < 5 && busName.isEmpty(); ++attempt) {
+            const clipvane::NameClaim claim = clipvane::ClaimBusName(service, &busError);
+            if (claim == clipvane::NameClaim::kOwned) {
+                busName = service;
+                break;
+            }
+            if (claim == clipvane::NameClaim::kNoBus) break;
+            const clipvane::HandOver handed = clipvane::HandOverToRunningInstance(files, capture);
+            if (handed.status == clipvane::HandOver::kNoOwner) continue;  // it just ended: claim again
+            if (!cl.configPath.empty())
+                std::fprintf(stderr,
+                             "clipvane: Clipvane is already running; --config is not used (--new-instance starts "
+                             "a separate instance)\n");
+            if (handed.status == clipvane::HandOver::kDelivered) return 0;
+            std::fprintf(stderr, "clipvane: %s\n", qPrintable(handed.message));
+            return 1;
+        }
+    } else {
+        // A separate instance: the usual name when it is free, else one of
+        // its own, so that the running one keeps its callers.
+        if (clipvane::ClaimBusName(service, &busError) == clipvane::NameClaim::kOwned) {
+            busName = service;
+        } else {
+            const QString own = service + QStringLiteral(".Instance%1").arg(QCoreApplication::applicationPid());
+            if (clipvane::ClaimBusName(own, &busError) == clipvane::NameClaim::kOwned) busName = own;
+        }
+        std::fprintf(stderr, "clipvane: separate instance; D-Bus name %s\n",
+                     busName.isEmpty() ? "none" : qPrintable(busName));
+    }
+    if (busName.isEmpty()) clipvane::TraceLog("D-Bus service not registered: %s\n", qPrintable(busError));
 
     clipvane::InstallHandlerFactory(new clipvane::StandardHandlerFactory);
+    // The About box's links report a browser that fails to start as well.
+    clipvane::HyperlinkLabel::SetOpener([](const QString& url) { return clipvane::OpenInBrowser(url); });
     clipvane::MainWindow::Options options;
     options.configPath =
         clipvane::ResolveConfigPath(QString::fromStdString(cl.configPath), QApplication::applicationDirPath());
     clipvane::MainWindow frame(options);
     auto* remote = new clipvane::RemoteControl(frame);
-    QString busError;
-    if (!remote->Register(&busError)) clipvane::TraceLog("D-Bus service not registered: %s\n", qPrintable(busError));
+    if (!busName.isEmpty() && !remote->Register(&busError))
+        clipvane::TraceLog("D-Bus object not exported: %s\n", qPrintable(busError));
     // Unsaved documents are kept for a restart after a crash; a clean exit
     // (the keeper's destruction) removes them.
     clipvane::QtRecoveryPrompts recoveryPrompts;

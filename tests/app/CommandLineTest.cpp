@@ -35,5 +35,16 @@ TEST(CommandLine, MistakesAreReported) {
     EXPECT_EQ(cl.files, std::vector<std::string>{"--odd.png"});
 }
 
+// A separate instance is started only when asked for; --config alone hands
+// over to the running one like any other start.
+TEST(CommandLine, NewInstanceIsAnExplicitOption) {
+    EXPECT_FALSE(Parse({"--config", "/tmp/c.ini", "a.png"}).newInstance);
+    const CommandLine cl = Parse({"--new-instance", "--config", "/tmp/c.ini", "a.png"});
+    EXPECT_TRUE(cl.error.empty()) << cl.error;
+    EXPECT_TRUE(cl.newInstance);
+    EXPECT_EQ(cl.files, std::vector<std::string>{"a.png"});
+    EXPECT_NE(std::string(UsageText()).find("--new-instance"), std::string::npos);
+}
+
 }  // namespace
 }  // namespace clipvane

@@ -1,8 +1,10 @@
 // File commands over real document tabs with scripted answers: New, Open,
 // Save, Save As, the close prompt and the exit prompt walks.
+#include <QDir>
 #include <QFile>
 #include <QMdiArea>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "app/DocumentWindow.h"
 #include "app/DocumentManager.h"
@@ -214,6 +216,124 @@ TEST_F(DocsFixture, ExitPromptAllNoLetsTheProgramClose) {
     EXPECT_TRUE(docs->RunExitPrompt());
     EXPECT_EQ(prompts.exitQuestions.size(), 3);
     EXPECT_TRUE(Titles().isEmpty());
+}
+
+// A failed Save As changes nothing the user sees: the tab's title, the
+// document's path and the recent files stay as they were.
+TEST_F(DocsFixture, FailedSaveAsLeavesTitlePathAndRecentFilesAlone) {
+    DocumentWindow* fresh = docs->NewDocument();
+    prompts.saveAnswers.push_back(Path("no/such/folder/x.png"));
+    EXPECT_FALSE(docs->SaveAs(fresh));
+    EXPECT_EQ(fresh->Document()->Title(), QStringLiteral("Clipvane1"));
+    EXPECT_TRUE(fresh->Document()->PathName().isEmpty());
+    EXPECT_FALSE(fresh->windowTitle().contains(QStringLiteral("x.png")));
+    EXPECT_TRUE(recent.Entries().isEmpty());
+
+    PixelImage image;
+    image.Create(8, 6, 24);
+    const QString original = Path("kept.bmp");
+    ASSERT_NE(SaveImageFile(image, original.toStdString()), 0);
+    DocumentWindow* opened = docs->OpenPath(original);
+    ASSERT_NE(opened, nullptr);
+    opened->Document()->SetModified(true);
+    prompts.saveAnswers.push_back(Path("picture.ico"));  // no writer for .ico
+    EXPECT_FALSE(docs->SaveAs(opened));
+    EXPECT_EQ(opened->Document()->Title(), QStringLiteral("kept.bmp"));
+    EXPECT_EQ(opened->Document()->PathName(), original);
+    EXPECT_TRUE(opened->Document()->IsModified());
+    EXPECT_EQ(recent.Entries(), QStringList{original});
+    EXPECT_EQ(prompts.errors.size(), 2);
+}
+
+// "Yes" in the close prompt saves a document that has a file to that file,
+// with no dialog; only a new document asks for a name.
+TEST_F(DocsFixture, ClosePromptYesSavesToTheDocumentsOwnPath) {
+    PixelImage image;
+    image.Create(8, 6, 24);
+    const QString path = Path("own.png");
+    ASSERT_NE(SaveImageFile(image, path.toStdString()), 0);
+    DocumentWindow* frame = docs->OpenPath(path);
+    ASSERT_NE(frame, nullptr);
+    uint8_t* pixel = frame->Document()->image.PixelAddress(0, 0);
+    pixel[0] = 0, pixel[1] = 0, pixel[2] = 255;
+    frame->Document()->SetModified(true);
+    prompts.closeAnswers.push_back(UserPrompts::kYes);
+    frame->close();
+    EXPECT_TRUE(Titles().isEmpty());
+    EXPECT_TRUE(prompts.saveProposals.isEmpty());
+    PixelImage back;
+    ASSERT_TRUE(LoadFromFile(path.toStdString(), back));
+    EXPECT_EQ(back.GetPixel(0, 0) & 0xFFFFFF, 0xFF0000u);
+}
+
+TEST_F(DocsFixture, ClosePromptYesKeepsTheDocumentWhenSavingToItsPathFails) {
+    QDir(dir.path()).mkdir(QStringLiteral("sub"));
+    PixelImage image;
+    image.Create(8, 6, 24);
+    const QString path = Path("sub/gone.png");
+    ASSERT_NE(SaveImageFile(image, path.toStdString()), 0);
+    DocumentWindow* frame = docs->OpenPath(path);
+    ASSERT_NE(frame, nullptr);
+    frame->Document()->SetModified(true);
+    ASSERT_TRUE(QDir(Path("sub")).removeRecursively());  // the save cannot land now
+    prompts.closeAnswers.push_back(UserPrompts::kYes);
+    frame->close();
+    ASSERT_EQ(Titles(), QStringList{QStringLiteral("gone.png")});
+    EXPECT_TRUE(frame->Document()->IsModified());
+    EXPECT_EQ(frame->Document()->PathName(), path);
+    EXPECT_TRUE(prompts.saveProposals.isEmpty());
+    EXPECT_EQ(prompts.errors.size(), 1);
+}
+
+// An open asked for by another program reports through its result: no
+// dialog, and a path of any length comes back shortened in the message.
+TEST_F(DocsFixture, QuietOpenFailsWithAShortMessageAndNoDialog) {
+    QString error;
+    EXPECT_EQ(docs->OpenPath(Path("missing.png"), &error), nullptr);
+    EXPECT_TRUE(error.contains(QStringLiteral("missing.png"))) << error.toStdString();
+    const QString junk = Path("junk.png");
+    QFile f(junk);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("definitely not a picture");
+    f.close();
+    error.clear();
+    EXPECT_EQ(docs->OpenPath(junk, &error), nullptr);
+    EXPECT_TRUE(error.contains(QStringLiteral("junk.png"))) << error.toStdString();
+
+    const QString huge =
+        QStringLiteral("/tmp/") + QString(3 * 1024 * 1024, QLatin1Char('a')) + QStringLiteral("/x.png");
+    error.clear();
+    EXPECT_EQ(docs->OpenPath(huge, &error), nullptr);
+    EXPECT_FALSE(error.isEmpty());
+    EXPECT_LT(error.size(), 400);
+    EXPECT_TRUE(error.contains(QStringLiteral("/tmp/aaa")));
+    EXPECT_TRUE(error.contains(QStringLiteral("/x.png")));
+    EXPECT_TRUE(prompts.errors.isEmpty());
+    EXPECT_TRUE(docs->Frames().isEmpty());
+}
+
+// The message box of a local open shortens a long path too.
+TEST_F(DocsFixture, OpenErrorsShortenLongPaths) {
+    const QString huge = QStringLiteral("/tmp/") + QString(100000, QLatin1Char('b')) + QStringLiteral("/y.png");
+    EXPECT_EQ(docs->OpenPath(huge), nullptr);
+    ASSERT_EQ(prompts.errors.size(), 1);
+    EXPECT_LT(prompts.errors[0].size(), 400);
+    EXPECT_TRUE(prompts.errors[0].contains(QStringLiteral("/y.png")));
+}
+
+// A pipe, a folder or a device is refused at once instead of blocking the
+// window until someone writes to the pipe.
+TEST_F(DocsFixture, OnlyRegularFilesAreOpened) {
+    const QString fifo = Path("pipe.png");
+    ASSERT_EQ(mkfifo(fifo.toLocal8Bit().constData(), 0600), 0);
+    QString error;
+    EXPECT_EQ(docs->OpenPath(fifo, &error), nullptr);
+    EXPECT_TRUE(error.contains(QStringLiteral("not a regular file"))) << error.toStdString();
+    EXPECT_EQ(docs->OpenPath(dir.path(), &error), nullptr);
+    EXPECT_TRUE(error.contains(QStringLiteral("not a regular file"))) << error.toStdString();
+    EXPECT_EQ(docs->OpenPath(QStringLiteral("/dev/zero"), &error), nullptr);
+    EXPECT_TRUE(docs->Frames().isEmpty());
+    EXPECT_TRUE(recent.Entries().isEmpty());
 }
 
 }  // namespace

@@ -8,6 +8,10 @@
 #include <QSystemTrayIcon>
 #include <QToolBar>
 #include <QDockWidget>
+#include <QFile>
+#include <QHash>
+#include <QKeySequence>
+#include <QSet>
 #include <QMdiArea>
 #include <QTabBar>
 #include <gtest/gtest.h>
@@ -262,6 +266,77 @@ TEST_F(FrameFixture, ExitPromptStopsTheCloseAndKeepsTheConfigUntouched) {
     EXPECT_FALSE(f.PrepareToClose());
     EXPECT_FALSE(QFile::exists(Config()));
     EXPECT_EQ(f.Documents().Frames().size(), 1);
+}
+
+// Every key sequence in the window has one owner: a sequence two actions
+// share (the document windows' own Close included) runs neither.
+TEST_F(FrameFixture, NoTwoActionsShareAKeySequence) {
+    MainWindow& f = Make();
+    f.Dispatch(ID_FILE_NEW);
+    f.Dispatch(ID_FILE_NEW);
+    QHash<QString, QSet<QAction*>> owners;
+    for (QAction* action : f.findChildren<QAction*>()) {
+        for (const QKeySequence& key : action->shortcuts())
+            if (!key.isEmpty()) owners[key.toString()].insert(action);
+    }
+    EXPECT_FALSE(owners.isEmpty());
+    for (auto it = owners.cbegin(); it != owners.cend(); ++it) {
+        QStringList names;
+        for (QAction* a : it.value()) names << a->text();
+        EXPECT_EQ(it.value().size(), 1) << it.key().toStdString() << ": "
+                                        << names.join(QStringLiteral(", ")).toStdString();
+    }
+    EXPECT_TRUE(f.Action(ID_FILE_CLOSE)->shortcuts().contains(QKeySequence(QStringLiteral("Ctrl+W"))));
+}
+
+// A closed "Param Setting" bar comes back from the View menu.
+TEST_F(FrameFixture, ParamSettingBarIsListedInTheViewMenu) {
+    MainWindow& f = Make();
+    QMenu* view = nullptr;
+    for (QAction* a : f.menuBar()->actions())
+        if (a->text() == QStringLiteral("&View")) view = a->menu();
+    ASSERT_NE(view, nullptr);
+    QAction* toggle = nullptr;
+    for (QAction* a : view->actions())
+        if (a->text().remove(QLatin1Char('&')) == QStringLiteral("Param Setting")) toggle = a;
+    ASSERT_NE(toggle, nullptr);
+    EXPECT_TRUE(toggle->isCheckable());
+    f.ParamBar()->close();
+    EXPECT_TRUE(f.ParamBar()->isHidden());
+    EXPECT_FALSE(toggle->isChecked());
+    toggle->trigger();
+    EXPECT_FALSE(f.ParamBar()->isHidden());
+    EXPECT_TRUE(toggle->isChecked());
+}
+
+// The bar layout lives in a section of Clipvane's own; a layout that an
+// older version kept under "GuiTabbedDemo" is still read.
+TEST_F(FrameFixture, BarLayoutHasItsOwnSectionAndTheOldOneIsStillRead) {
+    std::string state;
+    {
+        MainWindow& f = Make();
+        ASSERT_TRUE(f.Dispatch(ID_VIEW_TOOLBAR));
+        ASSERT_TRUE(f.PrepareToClose());
+        frame.reset();
+        ProfileFile profile(Config().toStdString());
+        EXPECT_FALSE(profile.HasKey("GuiTabbedDemo", "BarState"));
+        EXPECT_FALSE(profile.HasKey("GuiTabbedDemo", "WindowGeometry"));
+        state = profile.GetString("WindowLayout", "BarState", "");
+        EXPECT_FALSE(state.empty());
+        EXPECT_TRUE(profile.HasKey("WindowLayout", "WindowGeometry"));
+    }
+    // A config.ini written before: the layout under the old name only.
+    QFile::remove(Config());
+    {
+        ProfileFile old(Config().toStdString());
+        ASSERT_TRUE(old.WriteString("GuiTabbedDemo", "BarState", state.c_str()));
+    }
+    MainWindow& again = Make();
+    EXPECT_TRUE(again.MainToolBar()->isHidden());
+    ASSERT_TRUE(again.PrepareToClose());
+    frame.reset();
+    ProfileFile after(Config().toStdString());
+    EXPECT_EQ(after.GetString("WindowLayout", "BarState", ""), state);
 }
 
 }  // namespace

@@ -4,11 +4,13 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFile>
 #include <QLabel>
 #include <QProgressBar>
+#include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -21,6 +23,7 @@
 #include "app/StatusBarProgress.h"
 #include "app/RemoteControl.h"
 #include "app/UserPrompts.h"
+#include "app/WebBrowser.h"
 
 namespace clipvane {
 namespace {
@@ -85,7 +88,15 @@ TEST(RemoteControl, AnswersForCommandsAndTheActiveDocument) {
     QCoreApplication::processEvents();  // the command runs after the reply
     EXPECT_EQ(remote.ActiveDocumentInfo(), QStringLiteral("title=Clipvane1;size=640x480;modified=1;undo=0;redo=0"));
     EXPECT_FALSE(remote.Open(dir.filePath(QStringLiteral("missing.png"))));
-    EXPECT_EQ(prompts.errors.size(), 1);
+    // A remote call answers through its result and the status bar, never a
+    // message box that would wait on the desktop.
+    EXPECT_TRUE(prompts.errors.isEmpty());
+    EXPECT_TRUE(frame.statusBar()->currentMessage().contains(QStringLiteral("missing.png")));
+    const QString huge = dir.filePath(QString(4 * 1024 * 1024, QLatin1Char('z')) + QStringLiteral(".png"));
+    EXPECT_FALSE(remote.Open(huge));
+    EXPECT_FALSE(remote.Open(huge));
+    EXPECT_TRUE(prompts.errors.isEmpty());
+    EXPECT_LT(frame.statusBar()->currentMessage().size(), 400);
     for (DocumentWindow* f : frame.Documents().Frames()) f->CloseWithoutPrompt();
     test::Settle();
 }
@@ -95,6 +106,81 @@ TEST(ConfigPath, OverrideThenBesideTheProgram) {
     EXPECT_EQ(ResolveConfigPath(dir.filePath(QStringLiteral("x/my.ini")), dir.path()),
               dir.filePath(QStringLiteral("x/my.ini")));
     EXPECT_EQ(ResolveConfigPath(QString(), dir.path()), QDir(dir.path()).filePath(QStringLiteral("config.ini")));
+}
+
+// The Open dialog lists every type Clipvane reads under its first filter;
+// Save As offers every type it writes, TGA included.
+TEST(FileFilters, OpenListsEveryReadableTypeAndSaveOffersTga) {
+    const QStringList open = OpenFilter().split(QStringLiteral(";;"));
+    ASSERT_FALSE(open.isEmpty());
+    EXPECT_TRUE(open.front().startsWith(QStringLiteral("All images (")));
+    for (const char* ext : {"bmp", "jpg", "jpeg", "gif", "png", "tif", "tiff", "pcx", "tga", "psd", "ico", "xpm"})
+        EXPECT_TRUE(open.front().contains(QStringLiteral("*.%1 ").arg(QLatin1String(ext))) ||
+                    open.front().contains(QStringLiteral("*.%1)").arg(QLatin1String(ext))))
+            << ext;
+    EXPECT_EQ(open.back(), QStringLiteral("All Files (*)"));
+    const QStringList save = SaveFilter().split(QStringLiteral(";;"));
+    QStringList suffixes;
+    for (const QString& filter : save) suffixes << FilterSuffix(filter);
+    EXPECT_TRUE(suffixes.contains(QStringLiteral("tga")));
+    for (const QString& s : suffixes)
+        EXPECT_TRUE(s == QStringLiteral("bmp") || s == QStringLiteral("jpg") || s == QStringLiteral("png") ||
+                    s == QStringLiteral("gif") || s == QStringLiteral("tif") || s == QStringLiteral("pcx") ||
+                    s == QStringLiteral("tga"))
+            << s.toStdString();
+}
+
+// Messages stay short whatever they quote: a path of megabytes is cut in its
+// middle before any widget lays it out, and so are endless lists of lines.
+TEST(Messages, LongPathsAndLinesAreCutInTheMiddle) {
+    EXPECT_EQ(ElidePath(QStringLiteral("/tmp/a.png")), QStringLiteral("/tmp/a.png"));
+    const QString huge =
+        QStringLiteral("/home/") + QString(5 * 1024 * 1024, QLatin1Char('q')) + QStringLiteral("/end.png");
+    const QString cut = ElidePath(huge);
+    EXPECT_LE(cut.size(), 160);
+    EXPECT_TRUE(cut.startsWith(QStringLiteral("/home/qq")));
+    EXPECT_TRUE(cut.endsWith(QStringLiteral("qq/end.png")));
+    EXPECT_TRUE(cut.contains(QStringLiteral("...")));
+
+    const QString text = QStringLiteral("Could not save \"") + huge + QStringLiteral("\".\n\nPermission denied.");
+    const QString shown = ShortenMessage(text);
+    EXPECT_LT(shown.size(), 400);
+    EXPECT_TRUE(shown.endsWith(QStringLiteral("\n\nPermission denied.")));
+    EXPECT_TRUE(shown.startsWith(QStringLiteral("Could not save \"/home/")));
+    EXPECT_EQ(ShortenMessage(QStringLiteral("one\ntwo")), QStringLiteral("one\ntwo"));
+    QString many;
+    for (int i = 0; i < 100000; ++i) many += QStringLiteral("line\n");
+    EXPECT_LT(ShortenMessage(many).count(QLatin1Char('\n')), 50);
+}
+
+// A browser opener that fails (xdg-open with no browser set up ends with an
+// error) is a failure, not the success of having started it; one that keeps
+// running has handed the page over.
+TEST(WebBrowser, TheOpenersExitStatusDecides) {
+    QTemporaryDir bin;
+    const QString opener = bin.filePath(QStringLiteral("xdg-open"));
+    auto script = [&](const char* body) {
+        QFile f(opener);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(QByteArray("#!/bin/sh\n") + body + "\n");
+        f.close();
+        f.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    };
+    const QByteArray oldPath = qgetenv("PATH");
+    qputenv("PATH", bin.path().toUtf8() + ":" + oldPath);
+    script("exit 3");
+    EXPECT_FALSE(OpenInBrowser(QStringLiteral("https://clipvane.org/help")));
+    script("echo \"$1\" > \"$(dirname \"$0\")/asked\"; exit 0");
+    EXPECT_TRUE(OpenInBrowser(QStringLiteral("https://clipvane.org/help")));
+    QFile asked(bin.filePath(QStringLiteral("asked")));
+    ASSERT_TRUE(asked.open(QIODevice::ReadOnly));
+    EXPECT_EQ(asked.readAll().trimmed(), QByteArray("https://clipvane.org/help"));
+    script("exec sleep 5");
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_TRUE(OpenInBrowser(QStringLiteral("https://clipvane.org/"), 300));
+    EXPECT_LT(clock.elapsed(), 3000);
+    qputenv("PATH", oldPath);
 }
 
 }  // namespace
