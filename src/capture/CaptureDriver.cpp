@@ -480,7 +480,7 @@ void CaptureDriver::EditSettings(QWidget* parent) {
     if (dialog.exec() != QDialog::Accepted) return;
     // Values() already holds the counter as captures advanced it meanwhile.
     CaptureSettings chosen = dialog.Values();
-    chosen.capDelayTime = std::max(chosen.capDelayTime, kMinCaptureDelay);
+    chosen.capDelayTime = std::clamp(chosen.capDelayTime, kMinCaptureDelay, kMaxCaptureDelay);
     // The title is taken as typed (an empty one becomes "Snap" only when loaded).
     chosen.imageSavePath = UsableCaptureFolder(chosen.imageSavePath);
     settings_ = chosen;

@@ -57,6 +57,7 @@ SaveSettingsPage::SaveSettingsPage(QWidget* parent) : QWidget(parent) {
     toFile = Named(new QCheckBox(QStringLiteral("To File"), group), "ctl1039");
     title = Named(new QLineEdit(group), "ctl1038");
     startAt = IntEdit("ctl1036", group);
+    startAt->setRange(0, kMaxStartNum);
     path = Named(new QLineEdit(group), "ctl1005");
     auto* select = Named(new QPushButton(QStringLiteral("Select"), group), "ctl1037");
     format = Named(new QComboBox(group), "ctl1035");

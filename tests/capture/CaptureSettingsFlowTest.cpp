@@ -145,6 +145,20 @@ TEST_F(SettingsFlowTest, SettingsOkKeepsTheCounterThatCapturesAdvancedMeanwhile)
     EXPECT_EQ(Settings().startNum, 9);
 }
 
+TEST_F(SettingsFlowTest, NumbersTypedIntoTheDialogAreKeptInTheirRanges) {
+    Load();
+    WhenShown<CaptureSettingsDialog>([](CaptureSettingsDialog* dialog) {
+        dialog->SavePage()->startAt->setValue(2147483647);
+        EXPECT_EQ(dialog->SavePage()->startAt->value(), kMaxStartNum);
+        dialog->BasicPage()->delay->setValue(2147483647);
+        dialog->accept();
+    });
+    driver_->EditSettings(nullptr);
+    EXPECT_EQ(Settings().startNum, kMaxStartNum);
+    EXPECT_EQ(Settings().capDelayTime, kMaxCaptureDelay);
+    EXPECT_EQ(driver_->DelayMs(), kMaxCaptureDelay);
+}
+
 TEST_F(SettingsFlowTest, AFirstStartWritesTheFirstRunDefaultsAndAnExistingFileIsReadAsItIs) {
     Load(true);
     EXPECT_TRUE(Settings().hideWndBeforCap);
