@@ -247,10 +247,7 @@ int ProfileFile::GetInt(const char* section, const char* key, int def, int base)
 int ProfileFile::GetClampedInt(const char* section, const char* key, int def, int min, int max) const {
     const std::string v = GetString(section, key, "");
     long long n = def;
-    if (!v.empty()) {
-        errno = 0;
-        n = std::strtoll(v.c_str(), nullptr, 10);  // saturates at the ends of long long
-    }
+    if (!v.empty()) n = std::strtoll(v.c_str(), nullptr, 10);  // saturates at the ends of long long
     return int(std::clamp<long long>(n, min, max));
 }
 
