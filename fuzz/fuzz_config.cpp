@@ -35,6 +35,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     clipvane::ProfileFile file(path);
     clipvane::CaptureSettings settings;
     settings.Load(file);
+    // Whatever the file says, numbers stay within their ranges and the title
+    // cannot lead out of the capture folder.
+    if (settings.startNum < 0 || settings.startNum > clipvane::kMaxStartNum ||
+        settings.capDelayTime < clipvane::kMinCaptureDelay || settings.capDelayTime > clipvane::kMaxCaptureDelay ||
+        settings.fixRectWidth < 1 || settings.fixRectWidth > clipvane::kMaxFixRectSide || settings.fixRectHeight < 1 ||
+        settings.fixRectHeight > clipvane::kMaxFixRectSide || settings.imageSaveTitle.find('/') != std::string::npos ||
+        settings.imageSaveTitle == "." || settings.imageSaveTitle == "..")
+        std::abort();
     (void)file.GetInt("CaptureSet", "CapDelayTime", 0, 16);
     (void)file.GetBool("AppSet", "TrayMode", false);
     (void)file.GetString("AudoSaveSet", "ImageSavePath", "");

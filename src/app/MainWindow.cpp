@@ -54,7 +54,7 @@ MainWindow::MainWindow(const Options& options, QWidget* parent) : QMainWindow(pa
 
     if (options.withCaptureDriver) {
         capture_ = new CaptureDriver(*this, options.platform ? options.platform() : CreateDesktopPlatform(), this);
-        capture_->LoadSettings(options.configPath);
+        capture_->LoadSettings(options.configPath, true);
         trayMode_ = capture_->Settings().isTrayMode;
     } else {
         ownProfile_ = std::make_unique<ProfileFile>(options.configPath.toStdString());
@@ -332,6 +332,8 @@ void MainWindow::SetDeliveredPath(const QString& path) {
     for (DocumentWindow* f : documents_->Frames())
         if (f->Document() == lastDelivered_) {
             f->Document()->SetPathName(path);
+            // The file holds exactly the image; objects would be missing from it.
+            if (f->Document()->objects.empty()) f->Document()->SetModified(false);
             f->RefreshTitle();
             recent_.Add(path);
             recent_.Save(Profile());

@@ -1,13 +1,17 @@
 #include "capture/CaptureDriver.h"
 
+#include <QApplication>
 #include <QDialog>
 #include <QEventLoop>
 #include <QTimer>
 #include <QWidget>
 
+#include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 
@@ -100,7 +104,19 @@ void CaptureDriver::Wait(int ms) {
 }
 
 void CaptureDriver::Request(CaptureMode mode) {
-    Enqueue([this, mode] { Run(mode); });
+    // The active window is read when the command arrives: hiding the main
+    // window later moves the focus. Clipvane's own windows do not count (a
+    // menu command): the capture then takes the window below the main one.
+    WindowId target = 0;
+    if (mode == CaptureMode::ActiveWindow && platform_) {
+        target = platform_->ActiveWindow();
+        if (IsOwnWindow(target)) target = 0;
+    }
+    Enqueue([this, mode, target] {
+        activeTarget_ = target;
+        Run(mode);
+        activeTarget_ = 0;
+    });
 }
 
 void CaptureDriver::RemoteCapture(int mode) {
@@ -125,6 +141,15 @@ bool CaptureDriver::Run(CaptureMode mode) {
 }
 
 // ---- main window ---------------------------------------------------------
+
+bool CaptureDriver::IsOwnWindow(WindowId id) {
+    if (!id) return false;
+    if (QWidget* w = host_.HostWindow(); w && WindowId(w->internalWinId()) == id) return true;
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (WindowId(w->internalWinId()) == id) return true;
+    }
+    return false;
+}
 
 WindowId CaptureDriver::MainWindowId() {
     QWidget* w = host_.HostWindow();
@@ -264,15 +289,16 @@ bool CaptureDriver::CaptureWindowObject() {
 
 bool CaptureDriver::CaptureActiveWindow() {
     if (!platform_) return false;
+    const WindowId target = activeTarget_;
     if (settings_.hideWndBeforCap) {
-        const WindowId next = WindowBelowMain();
+        const WindowId next = target ? target : WindowBelowMain();
         HideMain();
         if (next) platform_->Activate(next);
     }
     Wait(kActiveWindowWaitMs);
     const Rect screen = ScreenRect();
     Rect frame;
-    const WindowId active = platform_->ActiveWindow();
+    const WindowId active = target ? target : platform_->ActiveWindow();
     // A maximised window's frame usually reaches a few pixels past the screen
     // edge: capture the part on the screen instead of refusing the window.
     const bool found = active && platform_->FrameRect(active, &frame);
@@ -317,22 +343,59 @@ bool CaptureDriver::DeliverToEditor(const PixelImage& image) {
     }
 }
 
+namespace {
+
+// Creates `path` empty when nothing is there yet: the name is then taken, also
+// against another program saving into the same folder meanwhile.
+bool ClaimName(const std::string& path, int* error) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0) {
+        *error = errno;
+        return false;
+    }
+    ::close(fd);
+    return true;
+}
+
+}  // namespace
+
 void CaptureDriver::AutoSaveCapture(const PixelImage& image, bool toDocument) {
     if (!settings_.isAudoSave) return;
-    const std::string path = NumberedCapturePath(settings_);
-    ++settings_.startNum;  // used up even when the save fails
+    std::string path = NumberedCapturePath(settings_);
+    const std::filesystem::path folder = std::filesystem::path(path).parent_path();
+    std::error_code ec;
+    std::filesystem::create_directories(folder, ec);
+
+    // An existing file is never replaced: the next free number is taken and
+    // the counter moves past it. A number is used up even when the save fails.
+    QString reason;
+    bool claimed = false;
+    if (ec) {
+        reason = QString::fromStdString(ec.message());
+        settings_.startNum = std::min(settings_.startNum + 1, kMaxStartNum);
+    }
+    while (!ec) {
+        path = NumberedCapturePath(settings_);
+        int error = 0;
+        claimed = ClaimName(path, &error);
+        const bool atLimit = settings_.startNum >= kMaxStartNum;
+        if (!claimed && error == EEXIST && atLimit) {
+            reason = tr("every number up to %1 is taken").arg(kMaxStartNum);
+            break;
+        }
+        if (!atLimit) ++settings_.startNum;
+        if (!claimed && error == EEXIST) continue;
+        if (!claimed) reason = QString::fromLocal8Bit(std::strerror(error));
+        break;
+    }
     // Kept in the file at once, so a crash cannot make the next run reuse
     // the number and overwrite an earlier capture.
     if (!profile_.Path().empty()) profile_.WriteInt("AudoSaveSet", "StartNum", settings_.startNum);
 
-    const std::filesystem::path folder = std::filesystem::path(path).parent_path();
-    std::error_code ec;
-    std::filesystem::create_directories(folder, ec);
-    QString reason;
-    if (ec) {
-        reason = QString::fromStdString(ec.message());
-    } else if (!SaveImageFile(image, path)) {
-        reason = access(folder.c_str(), W_OK) != 0 ? QString::fromLocal8Bit(std::strerror(errno))
+    if (claimed && !SaveImageFile(image, path)) {
+        const int saveError = errno;
+        ::unlink(path.c_str());
+        reason = access(folder.c_str(), W_OK) != 0 ? QString::fromLocal8Bit(std::strerror(saveError))
                                                    : tr("the image could not be written in this format");
     }
     const QString qpath = QString::fromStdString(path);
@@ -394,9 +457,18 @@ void CaptureDriver::CaptureWindow(int flag, uint64_t id) {
 
 // ---- settings and hotkeys -----------------------------------------------------------
 
-void CaptureDriver::LoadSettings(const QString& configPath) {
+void CaptureDriver::LoadSettings(const QString& configPath, bool firstRunDefaults) {
     profile_.SetPath(configPath.toLocal8Bit().constData());
+    const bool firstRun = !profile_.Exists();
     settings_.Load(profile_);
+    if (const std::string error = profile_.Error(); !error.empty()) {
+        std::fprintf(stderr, "clipvane: %s %s; starting with the default settings, the file is left as it is\n",
+                     configPath.toLocal8Bit().constData(), error.c_str());
+    }
+    if (firstRun && firstRunDefaults && !profile_.Path().empty()) {
+        settings_.ApplyFirstRunDefaults();
+        settings_.SaveCaptureSet(profile_);
+    }
 }
 
 void CaptureDriver::SaveOnClose() {
@@ -406,8 +478,9 @@ void CaptureDriver::SaveOnClose() {
 void CaptureDriver::EditSettings(QWidget* parent) {
     CaptureSettingsDialog dialog(settings_, profile_.Path().empty() ? nullptr : &profile_, parent);
     if (dialog.exec() != QDialog::Accepted) return;
+    // Values() already holds the counter as captures advanced it meanwhile.
     CaptureSettings chosen = dialog.Values();
-    chosen.capDelayTime = std::max(chosen.capDelayTime, kMinCaptureDelay);
+    chosen.capDelayTime = std::clamp(chosen.capDelayTime, kMinCaptureDelay, kMaxCaptureDelay);
     // The title is taken as typed (an empty one becomes "Snap" only when loaded).
     chosen.imageSavePath = UsableCaptureFolder(chosen.imageSavePath);
     settings_ = chosen;
@@ -440,8 +513,14 @@ void CaptureDriver::ToggleHotkeys() {
 
 void CaptureDriver::DefineHotkeys(QWidget* parent) {
     UnregisterHotkeys();  // a combination pressed while the dialog is open must not capture
-    HotkeyListDialog dialog(profile_, parent);
-    if (dialog.exec() == QDialog::Accepted) settings_.hotkeys = dialog.Hotkeys();
+    HotkeyListDialog dialog(profile_, settings_.isEnableHotkey, parent);
+    if (dialog.exec() == QDialog::Accepted) {
+        settings_.hotkeys = dialog.Hotkeys();
+        if (dialog.HotkeysEnabled() != settings_.isEnableHotkey) {
+            settings_.isEnableHotkey = dialog.HotkeysEnabled();
+            emit hotkeysEnabledChanged(settings_.isEnableHotkey);
+        }
+    }
     if (settings_.isEnableHotkey) RegisterHotkeys();
 }
 

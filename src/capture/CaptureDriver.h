@@ -6,7 +6,7 @@
 // Wiring it into the application (the main frame owns one driver):
 //
 //   auto driver = new CaptureDriver(frameAsHost, CreateDesktopPlatform(), frame);
-//   driver->LoadSettings(configPath);        // while the frame is created
+//   driver->LoadSettings(configPath, true);  // while the frame is created
 //   if (driver->Settings().isEnableHotkey) driver->RegisterHotkeys();
 //
 //   Command ids (menu, tray menu, tool bar) -> driver calls; every capture
@@ -41,7 +41,8 @@
 //   document and replaces its image the same way, false with no document
 //   (the driver then calls DeliverNew with recordUndo, so the new document
 //   records the step too); SetDeliveredPath() sets that
-//   document's path and title and adds it to the recent files;
+//   document's path and title, adds it to the recent files and clears its
+//   modified flag when it shows exactly the saved image (no objects);
 //   ReportMessage() shows a tray balloon or status-bar message.
 #include <QObject>
 #include <QPointer>
@@ -100,8 +101,11 @@ public:
     bool CaptureFixedRect();
 
     // ---- settings
-    // Reads config.ini (a missing file gives the defaults).
-    void LoadSettings(const QString& configPath);
+    // Reads config.ini (a missing file gives the defaults). A file that is
+    // refused (not a regular file, too large) is said on standard error and
+    // left alone. With `firstRunDefaults`, a missing file is created with the
+    // first-run defaults (CaptureSettings::ApplyFirstRunDefaults).
+    void LoadSettings(const QString& configPath, bool firstRunDefaults = false);
     CaptureSettings& Settings() { return settings_; }
     ProfileFile& Profile() { return profile_; }
     int DelayMs() const;
@@ -138,6 +142,7 @@ private:
     void Wait(int ms);
 
     // Main window handling around a capture.
+    bool IsOwnWindow(WindowId id);
     WindowId MainWindowId();
     WindowId WindowBelowMain();
     void HideMain();
@@ -170,6 +175,9 @@ private:
     bool scheduled_ = false;
 
     WindowId highlighted_ = 0;
+    // The active window when the running active-window capture was asked for
+    // (0: read it after the wait).
+    WindowId activeTarget_ = 0;
     std::unique_ptr<HighlightFrame> highlightFrame_;
 
     std::function<void(int)> wait_;

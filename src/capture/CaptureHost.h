@@ -20,8 +20,9 @@ public:
     virtual void DeliverNew(const PixelImage& image, bool recordUndo) = 0;
     // Replaces the active document's image, undoably; false when there is no document.
     virtual bool DeliverReplace(const PixelImage& image) = 0;
-    // Sets the path and title of the document that DeliverNew/DeliverReplace last
-    // received (after a successful auto-save).
+    // The image DeliverNew/DeliverReplace last delivered was auto-saved to
+    // `path`: that document takes the path and title, and is no longer
+    // modified when it shows exactly that image (it has no objects).
     virtual void SetDeliveredPath(const QString& path) = 0;
     // A message for the user (status bar or tray balloon), e.g. a failed auto-save.
     virtual void ReportMessage(const QString& text) = 0;

@@ -9,6 +9,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
@@ -24,6 +25,7 @@ namespace clipvane {
 namespace {
 
 QString (*g_folderChooser)(const QString&) = nullptr;
+void (*g_message)(QWidget*, const QString&) = nullptr;
 
 const char* const kFormatItems[] = {"bmp(*.bmp)", "jpeg(*.jpg)", "png(*.png)", "gif(*.gif)"};
 
@@ -44,6 +46,7 @@ T* Named(T* widget, const char* name) {
 }  // namespace
 
 void SetFolderChooserForTesting(QString (*chooser)(const QString&)) { g_folderChooser = chooser; }
+void SetSettingsMessageForTesting(void (*show)(QWidget*, const QString&)) { g_message = show; }
 
 SaveSettingsPage::SaveSettingsPage(QWidget* parent) : QWidget(parent) {
     auto* group = new QGroupBox(tr("Copy captured image to"), this);
@@ -54,6 +57,7 @@ SaveSettingsPage::SaveSettingsPage(QWidget* parent) : QWidget(parent) {
     toFile = Named(new QCheckBox(QStringLiteral("To File"), group), "ctl1039");
     title = Named(new QLineEdit(group), "ctl1038");
     startAt = IntEdit("ctl1036", group);
+    startAt->setRange(0, kMaxStartNum);
     path = Named(new QLineEdit(group), "ctl1005");
     auto* select = Named(new QPushButton(QStringLiteral("Select"), group), "ctl1037");
     format = Named(new QComboBox(group), "ctl1035");
@@ -104,7 +108,8 @@ void SaveSettingsPage::Take(CaptureSettings& s) const {
     s.capAppViewMode = !toEditor->isChecked() ? kViewNone : replace->isChecked() ? kViewReplace : kViewNewWindow;
     s.isAudoSave = toFile->isChecked();
     s.imageSavePath = path->text().toStdString().substr(0, kMaxSavePathLength);
-    s.imageSaveTitle = title->text().toStdString().substr(0, kMaxSaveTitleLength);
+    // A file-name stem: a typed folder part would put captures elsewhere.
+    s.imageSaveTitle = CaptureFileStem(title->text().toStdString()).substr(0, kMaxSaveTitleLength);
     s.startNum = startAt->value();
     // The format follows the selected item's text; anything else is BMP, in
     // memory as in the file (no selection must not leave a format without an
@@ -169,6 +174,7 @@ void BasicSettingsPage::Fill(const CaptureSettings& s) {
     sound->setChecked(s.playSoundWhenCap);
     width->setValue(s.fixRectWidth);
     height->setValue(s.fixRectHeight);
+    everyCapture->setChecked(s.copyToClipboard);
 }
 
 void BasicSettingsPage::Take(CaptureSettings& s) const {
@@ -181,7 +187,7 @@ void BasicSettingsPage::Take(CaptureSettings& s) const {
 }
 
 CaptureSettingsDialog::CaptureSettingsDialog(const CaptureSettings& settings, ProfileFile* file, QWidget* parent)
-    : QDialog(parent), values_(settings), file_(file) {
+    : QDialog(parent), values_(settings), live_(settings), openedStartNum_(settings.startNum), file_(file) {
     setWindowTitle(QStringLiteral("Capture Setting"));
     sheet_ = new QTabWidget(this);
     save_ = new SaveSettingsPage(sheet_);
@@ -190,6 +196,9 @@ CaptureSettingsDialog::CaptureSettingsDialog(const CaptureSettings& settings, Pr
     sheet_->addTab(basic_, QStringLiteral("Other"));
     save_->Fill(settings);
     basic_->Fill(settings);
+    // The two clipboard check boxes name one setting.
+    connect(save_->toClipboard, &QCheckBox::toggled, basic_->everyCapture, &QCheckBox::setChecked);
+    connect(basic_->everyCapture, &QCheckBox::toggled, save_->toClipboard, &QCheckBox::setChecked);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     connect(buttons, &QDialogButtonBox::accepted, this, &CaptureSettingsDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &CaptureSettingsDialog::reject);
@@ -199,8 +208,24 @@ CaptureSettingsDialog::CaptureSettingsDialog(const CaptureSettings& settings, Pr
 }
 
 void CaptureSettingsDialog::accept() {
+    const int width = basic_->width->value(), height = basic_->height->value();
+    if (width < 1 || height < 1 || width > kMaxFixRectSide || height > kMaxFixRectSide) {
+        const QString text =
+            QStringLiteral("The fixed rectangle must be between 1 and %1 pixels wide and high.").arg(kMaxFixRectSide);
+        sheet_->setCurrentWidget(basic_);
+        (width < 1 || width > kMaxFixRectSide ? basic_->width : basic_->height)->setFocus();
+        if (g_message) {
+            g_message(this, text);
+        } else {
+            QMessageBox::warning(this, windowTitle(), text);
+        }
+        return;
+    }
     save_->Take(values_);
     basic_->Take(values_);
+    // Captures taken while the dialog was open advanced the counter: an
+    // untouched "Start at" keeps that advance instead of going back.
+    if (values_.startNum == openedStartNum_) values_.startNum = live_.startNum;
     if (file_) values_.SaveCaptureSet(*file_);  // the delay as entered; the floor applies when it is used
     QDialog::accept();
 }

@@ -54,12 +54,15 @@ public:
     QCheckBox* sound;         // 1033
     QSpinBox* width;          // 1006
     QSpinBox* height;         // 1007
-    QCheckBox* everyCapture;  // 1040, bound to nothing
+    QCheckBox* everyCapture;  // 1040, the same setting as "To Clipboard"
 };
 
 class CaptureSettingsDialog : public QDialog {
     Q_OBJECT
 public:
+    // `settings` are the ones in use; they must outlive the dialog: captures
+    // that run while it is open advance their counter, and OK keeps that
+    // advance unless the user typed another "Start at" number.
     CaptureSettingsDialog(const CaptureSettings& settings, ProfileFile* file, QWidget* parent = nullptr);
     const CaptureSettings& Values() const { return values_; }
     SaveSettingsPage* SavePage() { return save_; }
@@ -70,6 +73,8 @@ public:
 
 private:
     CaptureSettings values_;
+    const CaptureSettings& live_;
+    int openedStartNum_;
     ProfileFile* file_;
     QTabWidget* sheet_;
     SaveSettingsPage* save_;
@@ -78,5 +83,7 @@ private:
 
 // The folder chooser of the "Select" button; tests replace it.
 void SetFolderChooserForTesting(QString (*chooser)(const QString& current));
+// The message box shown when OK is refused; tests replace it.
+void SetSettingsMessageForTesting(void (*show)(QWidget* parent, const QString& text));
 
 }  // namespace clipvane

@@ -8,16 +8,21 @@
 
 namespace clipvane {
 
-QString CaptureSoundPath() {
+QString FindCaptureSound(const QString& executableDir) {
     const QString name = QStringLiteral("clipvane.wav");
-    const QDir exe(QCoreApplication::applicationDirPath());
-    const QStringList candidates = {exe.filePath(name), exe.filePath(QStringLiteral("../data/sound/") + name),
-                                    exe.filePath(QStringLiteral("../share/clipvane/") + name)};
+    const QDir exe(executableDir);
+    const QStringList candidates = {
+        exe.filePath(QStringLiteral(CLIPVANE_DATA_FROM_BIN "/") + name),
+        exe.filePath(name),
+        QStringLiteral(CLIPVANE_SOURCE_DATA_DIR "/sound/") + name,
+    };
     for (const QString& c : candidates) {
-        if (QFileInfo(c).isFile()) return QFileInfo(c).absoluteFilePath();
+        if (QFileInfo(c).isFile()) return QFileInfo(c).canonicalFilePath();
     }
     return QStandardPaths::locate(QStandardPaths::GenericDataLocation, QStringLiteral("clipvane/") + name);
 }
+
+QString CaptureSoundPath() { return FindCaptureSound(QCoreApplication::applicationDirPath()); }
 
 void PlayCaptureSound() {
     static const QString path = CaptureSoundPath();

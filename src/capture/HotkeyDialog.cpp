@@ -109,7 +109,7 @@ void HotkeyDialog::accept() {
     QDialog::accept();
 }
 
-HotkeyListDialog::HotkeyListDialog(ProfileFile& file, QWidget* parent) : QDialog(parent), file_(file) {
+HotkeyListDialog::HotkeyListDialog(ProfileFile& file, bool enabled, QWidget* parent) : QDialog(parent), file_(file) {
     setWindowTitle(QStringLiteral("Define hot key"));
     CaptureSettings fromFile;
     fromFile.Load(file_);
@@ -126,8 +126,9 @@ HotkeyListDialog::HotkeyListDialog(ProfileFile& file, QWidget* parent) : QDialog
         grid->addWidget(button, m, 1);
         connect(button, &QPushButton::clicked, this, [this, m] { Edit(CaptureMode(m)); });
     }
-    auto* enable = new QCheckBox(QStringLiteral("Enable Hot Key"), this);  // not tied to anything
-    enable->setObjectName(QStringLiteral("ctl1004"));
+    enable_ = new QCheckBox(QStringLiteral("Enable Hot Key"), this);
+    enable_->setObjectName(QStringLiteral("ctl1004"));
+    enable_->setChecked(enabled);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     QPushButton* defaults = buttons->addButton(QStringLiteral("Default"), QDialogButtonBox::ResetRole);
     defaults->setObjectName(QStringLiteral("default"));
@@ -136,10 +137,12 @@ HotkeyListDialog::HotkeyListDialog(ProfileFile& file, QWidget* parent) : QDialog
     connect(buttons, &QDialogButtonBox::rejected, this, &HotkeyListDialog::reject);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(group);
-    layout->addWidget(enable);
+    layout->addWidget(enable_);
     layout->addWidget(buttons);
     RefreshTexts();
 }
+
+bool HotkeyListDialog::HotkeysEnabled() const { return enable_->isChecked(); }
 
 void HotkeyListDialog::RefreshTexts() {
     for (int m = 0; m < kCaptureModeCount; ++m) {

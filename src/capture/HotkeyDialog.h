@@ -7,6 +7,7 @@
 
 #include "settings/CaptureSettings.h"
 
+class QCheckBox;
 class QKeySequenceEdit;
 class QLabel;
 class QPushButton;
@@ -40,9 +41,12 @@ private:
 class HotkeyListDialog : public QDialog {
     Q_OBJECT
 public:
-    // Reads the six combinations from the file (not from memory).
-    explicit HotkeyListDialog(ProfileFile& file, QWidget* parent = nullptr);
+    // Reads the six combinations from the file (not from memory); "Enable Hot
+    // Key" shows `enabled` (the IsEnableHotkey in use).
+    explicit HotkeyListDialog(ProfileFile& file, bool enabled = false, QWidget* parent = nullptr);
     const std::array<HotkeyDef, kCaptureModeCount>& Hotkeys() const { return hotkeys_; }
+    QCheckBox* EnableBox() { return enable_; }
+    bool HotkeysEnabled() const;
     QPushButton* Button(CaptureMode mode) { return buttons_[size_t(mode)]; }
     void SetDefaults();
     void Edit(CaptureMode mode);
@@ -53,6 +57,7 @@ private:
     ProfileFile& file_;
     std::array<HotkeyDef, kCaptureModeCount> hotkeys_{};
     std::array<QPushButton*, kCaptureModeCount> buttons_{};
+    QCheckBox* enable_ = nullptr;
 };
 
 // The sub-dialog run by a combination button; tests replace it.

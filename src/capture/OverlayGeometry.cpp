@@ -5,15 +5,23 @@
 namespace clipvane {
 
 bool BoxAtBottomRight(int x, int y, int screenW, int screenH, int boxH, bool current) {
+    return BoxAtBottomRight(x, y, screenW, screenH, kInfoBoxWidth, boxH, current);
+}
+
+bool BoxAtBottomRight(int x, int y, int screenW, int screenH, int boxW, int boxH, bool current) {
     bool bottomRight = current;
-    if (x <= kInfoBoxWidth || y <= boxH) bottomRight = true;
-    if (screenW - x <= kInfoBoxWidth || screenH - y <= boxH) bottomRight = false;
+    if (x <= boxW || y <= boxH) bottomRight = true;
+    if (screenW - x <= boxW || screenH - y <= boxH) bottomRight = false;
     return bottomRight;
 }
 
 Rect InfoBoxRect(bool bottomRight, int screenW, int screenH, int boxH) {
-    if (!bottomRight) return Rect{0, 0, kInfoBoxWidth, boxH};
-    return Rect{screenW - kInfoBoxWidth, screenH - boxH, screenW, screenH};
+    return InfoBoxRect(bottomRight, screenW, screenH, kInfoBoxWidth, boxH);
+}
+
+Rect InfoBoxRect(bool bottomRight, int screenW, int screenH, int boxW, int boxH) {
+    if (!bottomRight) return Rect{0, 0, boxW, boxH};
+    return Rect{screenW - boxW, screenH - boxH, screenW, screenH};
 }
 
 Rect FixedRectUnclamped(int x, int y, int w, int h) { return Rect{x - w / 2, y - h / 2, x + w / 2, y + h / 2}; }

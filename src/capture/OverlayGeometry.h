@@ -22,8 +22,11 @@ inline constexpr int kMagnifierSize = 160;
 // top left near the bottom-right corner (the second test wins); in between
 // it stays where it was.
 bool BoxAtBottomRight(int x, int y, int screenW, int screenH, int boxH, bool current);
+// The same for a box `boxW` wide (a box grown to fit its text).
+bool BoxAtBottomRight(int x, int y, int screenW, int screenH, int boxW, int boxH, bool current);
 // The information box's rectangle for a side.
 Rect InfoBoxRect(bool bottomRight, int screenW, int screenH, int boxH);
+Rect InfoBoxRect(bool bottomRight, int screenW, int screenH, int boxW, int boxH);
 
 // (x - w/2, y - h/2, x + w/2, y + h/2) with integer halves, each edge clamped
 // to the screen on its own: near an edge the rectangle shrinks, it does not move.

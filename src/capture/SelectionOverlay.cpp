@@ -1,12 +1,15 @@
 #include "capture/SelectionOverlay.h"
 
 #include <QCursor>
+#include <QFontMetrics>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QTimer>
 #include <QWindow>
+
+#include <algorithm>
 
 #include "document/QImageBridge.h"
 #include "platform/PixelCopy.h"
@@ -23,13 +26,16 @@ const QColor kMouseText(255, 255, 123);
 
 QRect ToQRect(const Rect& r) { return QRect(r.left, r.top, r.Width(), r.Height()); }
 
-QFont InfoFont() {
+QFont DefaultInfoFont() {
     QFont f(QStringLiteral("Arial"));
     f.setStyleHint(QFont::SansSerif);
-    f.setPixelSize(14);
+    f.setPointSizeF(10.5);  // 14 pixels at 96 dots per inch
     f.setBold(true);
     return f;
 }
+
+constexpr int kBoxMargin = 15;
+constexpr int kTextFlags = Qt::AlignLeft | Qt::AlignTop;
 
 // Frames a rectangle one pixel wide along its inside edge.
 void FrameRect(QPainter& p, const QRect& r, const QColor& colour) {
@@ -39,11 +45,9 @@ void FrameRect(QPainter& p, const QRect& r, const QColor& colour) {
     p.drawRect(r.adjusted(0, 0, -1, -1));
 }
 
-void Text(QPainter& p, int left, int right, int top, int bottom, const QString& text, const QColor& colour,
-          bool wrap = true) {
+void Text(QPainter& p, const QPoint& origin, const SelectionOverlay::HelpLine& line, const QColor& colour) {
     p.setPen(colour);
-    p.drawText(QRect(left, top, right - left, bottom - top),
-               Qt::AlignLeft | Qt::AlignTop | (wrap ? Qt::TextWordWrap : 0), text);
+    p.drawText(line.rect.translated(origin), kTextFlags | (line.wrap ? Qt::TextWordWrap : 0), line.text);
 }
 
 }  // namespace
@@ -56,6 +60,69 @@ SelectionOverlay::SelectionOverlay(OverlayMode mode, ScreenPlatform& platform, Q
     setAttribute(Qt::WA_NoSystemBackground);
     setMouseTracking(true);
     if (mode_ == OverlayMode::Region) setCursor(Qt::CrossCursor);
+    infoFont_ = DefaultInfoFont();
+    LayoutHelp();
+}
+
+void SelectionOverlay::SetInfoFont(const QFont& font) {
+    infoFont_ = font;
+    LayoutHelp();
+}
+
+QString SelectionOverlay::MouseText() const {
+    return QStringLiteral("Mouse: x = %1; y = %2").arg(cursorX_).arg(cursorY_);
+}
+
+// The lines stack from below the magnifier (or the box's top in the window
+// mode), each as tall as its text wrapped to the box's inner width. The box
+// is at least its classic size and grows to fit: wide enough for the mouse
+// line with the largest coordinates and for the lines that do not wrap.
+void SelectionOverlay::LayoutHelp() {
+    const bool windowMode = mode_ == OverlayMode::WindowObject;
+    std::vector<HelpLine> lines;
+    if (windowMode) {
+        lines = {{QRect(), QStringLiteral("- Left click to capture"), false},
+                 {QRect(), QStringLiteral("- Right click or press [Esc] to cancel"), true}};
+    } else {
+        lines = {
+            {QRect(), QStringLiteral("- Click and hold the left mouse button as you drag to select a region."), true},
+            {QRect(), QStringLiteral("- Release the button to capture."), true},
+            {QRect(), QStringLiteral("- Right click or press [Esc] to cancel."), true}};
+    }
+    lines.push_back({QRect(), QString(), false});  // the mouse position
+    const QFontMetrics fm(infoFont_);
+    const int digits = int(QString::number(std::max({screenW_, screenH_, 9999})).size()) + 1;  // room for a minus
+    const QString widestMouse = QStringLiteral("Mouse: x = %1; y = %1").arg(QString(digits, QLatin1Char('8')));
+    int inner = std::max(kInfoBoxWidth - 2 * kBoxMargin, fm.horizontalAdvance(widestMouse) + 2);
+    if (!windowMode) inner = std::max(inner, kMagnifierSize);
+    for (const HelpLine& l : lines) {
+        if (!l.wrap && !l.text.isEmpty()) inner = std::max(inner, fm.horizontalAdvance(l.text) + 2);
+        // A wrapping line still needs its longest word on one line.
+        for (const QString& word : l.text.split(QLatin1Char(' '), Qt::SkipEmptyParts))
+            inner = std::max(inner, fm.horizontalAdvance(word) + 2);
+    }
+    const int gap = std::max(fm.height() / 2, 4);
+    int y = windowMode ? 30 : kBoxMargin + kMagnifierSize + 10;
+    for (HelpLine& l : lines) {
+        const QString text = l.text.isEmpty() ? widestMouse : l.text;
+        const int h =
+            fm.boundingRect(QRect(0, 0, inner, 1 << 20), kTextFlags | (l.wrap ? Qt::TextWordWrap : 0), text).height();
+        l.rect = QRect(kBoxMargin, y, inner, std::max(h, fm.height()));
+        y += l.rect.height() + gap;
+    }
+    const int minH = windowMode ? kInfoBoxHeightWindow : kInfoBoxHeightRect;
+    boxSize_ = QSize(inner + 2 * kBoxMargin, std::max(minH, y - gap + kBoxMargin));
+    help_ = std::move(lines);
+}
+
+std::vector<SelectionOverlay::HelpLine> SelectionOverlay::HelpLines() const {
+    std::vector<HelpLine> lines = help_;
+    if (!lines.empty()) lines.back().text = MouseText();
+    return lines;
+}
+
+Rect SelectionOverlay::BoxRect() const {
+    return InfoBoxRect(boxBottomRight_, screenW_, screenH_, boxSize_.width(), boxSize_.height());
 }
 
 bool SelectionOverlay::FreezeScreen() {
@@ -67,6 +134,7 @@ bool SelectionOverlay::FreezeScreen() {
     if (!ok) frozen_.Create(std::max(screenW_, 1), std::max(screenH_, 1), 24);  // black rather than nothing
     frozenImage_ = ToQImage(frozen_);
     setGeometry(screen.left, screen.top, screenW_, screenH_);
+    LayoutHelp();
     return ok;
 }
 
@@ -106,9 +174,11 @@ void SelectionOverlay::MoveTo(int x, int y) {
     if (mode_ == OverlayMode::WindowObject) {
         const TopWindow* w = grid_ ? grid_->WindowAt(x, y) : nullptr;
         windowRect_ = w ? w->frame : Rect{};
-        boxBottomRight_ = BoxAtBottomRight(x, y, screenW_, screenH_, kInfoBoxHeightWindow, boxBottomRight_);
+        boxBottomRight_ =
+            BoxAtBottomRight(x, y, screenW_, screenH_, boxSize_.width(), boxSize_.height(), boxBottomRight_);
     } else {
-        boxBottomRight_ = BoxAtBottomRight(x, y, screenW_, screenH_, kInfoBoxHeightRect, boxBottomRight_);
+        boxBottomRight_ =
+            BoxAtBottomRight(x, y, screenW_, screenH_, boxSize_.width(), boxSize_.height(), boxBottomRight_);
         CropImage(frozen_, Rect{x - 15, y - 15, x + 16, y + 16}, magnifier_);
         if (dragging_) {
             dragCurrent_ = QPoint(x, y);
@@ -122,8 +192,7 @@ void SelectionOverlay::MoveTo(int x, int y) {
 // Everything drawn over the frozen screen, so a move repaints only that.
 QRegion SelectionOverlay::Decorations() const {
     const bool windowMode = mode_ == OverlayMode::WindowObject;
-    QRegion r(ToQRect(
-        InfoBoxRect(boxBottomRight_, screenW_, screenH_, windowMode ? kInfoBoxHeightWindow : kInfoBoxHeightRect)));
+    QRegion r(ToQRect(BoxRect()));
     if (windowMode) {
         r |= ToQRect(windowRect_).adjusted(-4, -4, 4, 4);
         return r;
@@ -151,8 +220,8 @@ void SelectionOverlay::paintEvent(QPaintEvent* event) {
 }
 
 void SelectionOverlay::PaintRectModes(QPainter& p) {
-    const QRect box = ToQRect(InfoBoxRect(boxBottomRight_, screenW_, screenH_, kInfoBoxHeightRect));
-    const QRect magRect(box.left() + 15, box.top() + 15, kMagnifierSize, kMagnifierSize);
+    const QRect box = ToQRect(BoxRect());
+    const QRect magRect(box.left() + kBoxMargin, box.top() + kBoxMargin, kMagnifierSize, kMagnifierSize);
 
     QImage mag = ToQImage(magnifier_);
     if (!mag.isNull()) {  // the crosshair: middle row and column inverted, the centre pixel kept
@@ -182,13 +251,10 @@ void SelectionOverlay::PaintRectModes(QPainter& p) {
     p.setPen(Qt::white);
     p.drawText(QRect(lx, ly, tw, th), Qt::AlignLeft | Qt::AlignTop, label);
 
-    p.setFont(InfoFont());
-    const int l = box.left() + 15, r = box.right() + 1 - 15, t = box.top();
-    Text(p, l, r, t + 185, t + 230,
-         QStringLiteral("- Click and hold the left mouse button as you drag to select a region."), Qt::white);
-    Text(p, l, r, t + 230, t + 260, QStringLiteral("- Release the button to capture."), Qt::white);
-    Text(p, l, r, t + 260, t + 290, QStringLiteral("- Right click or press [Esc] to cancel."), Qt::white);
-    Text(p, l, r, t + 290, t + 305, QStringLiteral("Mouse: x = %1; y = %2").arg(cursorX_).arg(cursorY_), kMouseText);
+    p.setFont(infoFont_);
+    const std::vector<HelpLine> lines = HelpLines();
+    for (size_t i = 0; i < lines.size(); ++i)
+        Text(p, box.topLeft(), lines[i], i + 1 == lines.size() ? kMouseText : QColor(Qt::white));
 
     FrameRect(p, ToQRect(dragRect_), Qt::black);
     if (mode_ == OverlayMode::FixedRect) {  // a focus rectangle: every other pixel inverted
@@ -206,7 +272,7 @@ void SelectionOverlay::PaintRectModes(QPainter& p) {
 }
 
 void SelectionOverlay::PaintWindowMode(QPainter& p) {
-    const QRect box = ToQRect(InfoBoxRect(boxBottomRight_, screenW_, screenH_, kInfoBoxHeightWindow));
+    const QRect box = ToQRect(BoxRect());
     if (!windowRect_.IsEmpty()) {  // a 4-pixel red outline inside the window's frame, inverted against the screen
         p.setCompositionMode(QPainter::RasterOp_NotSourceXorDestination);
         p.setPen(QPen(QColor(255, 0, 0), 4, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
@@ -216,11 +282,10 @@ void SelectionOverlay::PaintWindowMode(QPainter& p) {
     }
     p.fillRect(box, kBoxFill);
     FrameRect(p, box, kBoxFrame);
-    p.setFont(InfoFont());
-    const int l = box.left() + 15, r = box.right() + 1 - 15, t = box.top();
-    Text(p, l, r, t + 30, t + 45, QStringLiteral("- Left click to capture"), Qt::white, false);
-    Text(p, l, r, t + 50, t + 80, QStringLiteral("- Right click or press [Esc] to cancel"), Qt::white);
-    Text(p, l, r, t + 85, t + 100, QStringLiteral("Mouse: x = %1; y = %2").arg(cursorX_).arg(cursorY_), kMouseText);
+    p.setFont(infoFont_);
+    const std::vector<HelpLine> lines = HelpLines();
+    for (size_t i = 0; i < lines.size(); ++i)
+        Text(p, box.topLeft(), lines[i], i + 1 == lines.size() ? kMouseText : QColor(Qt::white));
 }
 
 void SelectionOverlay::mouseMoveEvent(QMouseEvent* event) {

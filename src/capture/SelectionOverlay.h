@@ -6,7 +6,10 @@
 // released or on a double click; rejected by a right click or Esc.
 #include <QDialog>
 #include <QElapsedTimer>
+#include <QFont>
 #include <QImage>
+
+#include <vector>
 
 #include "capture/OverlayGeometry.h"
 #include "image/PixelImage.h"
@@ -39,6 +42,19 @@ public:
     bool BoxBottomRight() const { return boxBottomRight_; }
     QPoint CursorPosition() const { return QPoint(cursorX_, cursorY_); }
     const PixelImage& Magnifier() const { return magnifier_; }
+    // The help text's font (a point size, so it follows the font DPI); the
+    // box and its lines are sized from the font's metrics.
+    void SetInfoFont(const QFont& font);
+    const QFont& InfoFont() const { return infoFont_; }
+    // One line of the help box: where it is drawn (relative to the box's
+    // top-left), what, and whether it may wrap inside its rectangle.
+    struct HelpLine {
+        QRect rect;
+        QString text;
+        bool wrap = true;
+    };
+    std::vector<HelpLine> HelpLines() const;
+    QSize BoxSize() const { return boxSize_; }
     // Milliseconds from exec() to the end of the first paint, -1 before it.
     qint64 FirstPaintMs() const { return firstPaintMs_; }
 
@@ -58,6 +74,10 @@ private:
     void PaintRectModes(QPainter& p);
     void PaintWindowMode(QPainter& p);
     void TakeInput();
+    // Sizes the box and places its lines for the font and the screen.
+    void LayoutHelp();
+    QString MouseText() const;
+    Rect BoxRect() const;
 
     OverlayMode mode_;
     ScreenPlatform& platform_;
@@ -76,6 +96,9 @@ private:
     Rect windowRect_;
     WindowId window_ = 0;
     bool boxBottomRight_ = false;
+    QFont infoFont_;
+    QSize boxSize_;
+    std::vector<HelpLine> help_;  // the last line is the mouse position
     QElapsedTimer openTimer_;
     qint64 firstPaintMs_ = -1;
     int inputAttempts_ = 0;

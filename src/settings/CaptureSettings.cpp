@@ -1,5 +1,6 @@
 #include "settings/CaptureSettings.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -14,7 +15,8 @@ constexpr const char* kSections[kCaptureModeCount] = {"CapFullScreen", "CapWindo
                                                       "CapRegion",     "CapScroll",  "CapFixRect"};
 constexpr const char* kAtoms[kCaptureModeCount] = {"GW_CapFull",   "GW_CapWnd",    "GW_CapAWnd",
                                                    "GW_CapRegion", "GW_CapScroll", "GW_CapFixRect"};
-constexpr int kDefaultKeys[kCaptureModeCount] = {'F', 'W', 'A', 'R', 'S', 'X'};
+// Region is G: GNOME keeps Ctrl + Alt + Shift + R for its screen recorder.
+constexpr int kDefaultKeys[kCaptureModeCount] = {'F', 'W', 'A', 'G', 'S', 'X'};
 
 // Cuts at a UTF-8 character boundary so a long name never ends in half a character.
 std::string CutUtf8(std::string s, size_t max) {
@@ -52,7 +54,7 @@ std::string PicturesDir() {
 
 const char* HotkeySection(CaptureMode mode) { return kSections[int(mode)]; }
 const char* HotkeyAtomName(CaptureMode mode) { return kAtoms[int(mode)]; }
-HotkeyDef DefaultHotkey(CaptureMode mode) { return HotkeyDef{kDefaultKeys[int(mode)], 6}; }
+HotkeyDef DefaultHotkey(CaptureMode mode) { return HotkeyDef{kDefaultKeys[int(mode)], 7}; }
 
 std::string HotkeyText(const HotkeyDef& hotkey) {
     std::string text;
@@ -78,18 +80,17 @@ std::string UsableCaptureFolder(const std::string& folder) {
 
 void CaptureSettings::Load(const ProfileFile& f) {
     for (int m = 0; m < kCaptureModeCount; ++m) {
-        hotkeys[size_t(m)].key = f.GetInt(kSections[m], "Hotkey", 0);
-        hotkeys[size_t(m)].mask = f.GetInt(kSections[m], "HotkeyMask", 0);
+        hotkeys[size_t(m)].key = f.GetClampedInt(kSections[m], "Hotkey", 0, 0, 255);
+        hotkeys[size_t(m)].mask = f.GetClampedInt(kSections[m], "HotkeyMask", 0, 0, 7);
     }
     hideWndBeforCap = f.GetBool("CaptureSet", "HideWndBeforCap", false);
     restoreWndAftCap = f.GetBool("CaptureSet", "RestoreWndAftCap", false);
     playSoundWhenCap = f.GetBool("CaptureSet", "PlaySoundWhenCap", false);
     capAppViewMode = f.GetInt("CaptureSet", "CapAppViewMode", kViewNewWindow);
     copyToClipboard = f.GetBool("CaptureSet", "CopyToClipboard", false);
-    capDelayTime = f.GetInt("CaptureSet", "CapDelayTime", kMinCaptureDelay);
-    if (capDelayTime < kMinCaptureDelay) capDelayTime = kMinCaptureDelay;
-    fixRectWidth = f.GetInt("CaptureSet", "FixRectWidth", 100);
-    fixRectHeight = f.GetInt("CaptureSet", "FixRectHeight", 100);
+    capDelayTime = f.GetClampedInt("CaptureSet", "CapDelayTime", kMinCaptureDelay, kMinCaptureDelay, kMaxCaptureDelay);
+    fixRectWidth = f.GetClampedInt("CaptureSet", "FixRectWidth", 100, 1, kMaxFixRectSide);
+    fixRectHeight = f.GetClampedInt("CaptureSet", "FixRectHeight", 100, 1, kMaxFixRectSide);
 
     isAudoSave = f.GetBool("AudoSaveSet", "IsAudoSave", false);
     imageFormat = f.GetInt("AudoSaveSet", "ImageFormat", kFormatBmp);
@@ -99,12 +100,20 @@ void CaptureSettings::Load(const ProfileFile& f) {
         std::error_code ec;  // present but empty: the default folder is made ready at once
         std::filesystem::create_directories(imageSavePath, ec);
     }
-    imageSaveTitle = CutUtf8(f.GetString("AudoSaveSet", "ImageSaveTitle", "Snap"), kMaxSaveTitleLength);
+    imageSaveTitle =
+        CutUtf8(CaptureFileStem(f.GetString("AudoSaveSet", "ImageSaveTitle", "Snap")), kMaxSaveTitleLength);
     if (imageSaveTitle.empty()) imageSaveTitle = "Snap";
-    startNum = f.GetInt("AudoSaveSet", "StartNum", 1);
+    startNum = f.GetClampedInt("AudoSaveSet", "StartNum", 1, 0, kMaxStartNum);
 
     isTrayMode = f.GetBool("AppSet", "IsTrayMode", false);
     isEnableHotkey = f.GetBool("AppSet", "IsEnableHotkey", false);
+}
+
+void CaptureSettings::ApplyFirstRunDefaults() {
+    hideWndBeforCap = true;
+    restoreWndAftCap = true;
+    copyToClipboard = true;
+    capAppViewMode = kViewNewWindow;
 }
 
 void CaptureSettings::SaveCaptureSet(ProfileFile& f) const {
@@ -146,10 +155,19 @@ const char* ImageFormatExtension(int format) {
     }
 }
 
+std::string CaptureFileStem(const std::string& title) {
+    const size_t slash = title.rfind('/');
+    std::string stem = slash == std::string::npos ? title : title.substr(slash + 1);
+    stem.erase(std::remove(stem.begin(), stem.end(), '\0'), stem.end());
+    if (stem == "." || stem == "..") stem.clear();
+    return stem;
+}
+
 std::string NumberedCapturePath(const CaptureSettings& s) {
     std::string folder = s.imageSavePath;
     while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
-    return folder + "/" + s.imageSaveTitle + std::to_string(s.startNum) + ImageFormatExtension(s.imageFormat);
+    return folder + "/" + CaptureFileStem(s.imageSaveTitle) + std::to_string(s.startNum) +
+           ImageFormatExtension(s.imageFormat);
 }
 
 }  // namespace clipvane

@@ -29,12 +29,17 @@ struct HotkeyDef {
 // config.ini section and hotkey identifier of each mode.
 const char* HotkeySection(CaptureMode mode);
 const char* HotkeyAtomName(CaptureMode mode);
-// Ctrl + Shift + F, W, A, R, S, X.
+// Ctrl + Alt + Shift + F, W, A, G, S, X: clear of the program's own
+// shortcuts and of the usual desktop ones (see README).
 HotkeyDef DefaultHotkey(CaptureMode mode);
 // "Ctrl + Shift + F": the label a hotkey button shows.
 std::string HotkeyText(const HotkeyDef& hotkey);
 
 inline constexpr int kMinCaptureDelay = 800;
+// The ranges numeric settings are kept within when read (README lists them).
+inline constexpr int kMaxCaptureDelay = 60000;
+inline constexpr int kMaxFixRectSide = 16384;
+inline constexpr int kMaxStartNum = 999999999;
 inline constexpr size_t kMaxSavePathLength = 511;
 inline constexpr size_t kMaxSaveTitleLength = 63;
 
@@ -66,10 +71,17 @@ struct CaptureSettings {
     HotkeyDef& Hotkey(CaptureMode m) { return hotkeys[size_t(m)]; }
     const HotkeyDef& Hotkey(CaptureMode m) const { return hotkeys[size_t(m)]; }
 
-    // Reads every value with its default and applies the fix-ups: the delay
-    // raised to 800, an empty title "Snap", a missing or empty folder the
+    // Reads every value with its default and applies the fix-ups: numbers
+    // kept within their ranges (the delay 800..60000 ms, the fixed rectangle
+    // 1..16384 a side, the counter 0..999999999, hotkey codes 0..255 and
+    // modifier bits 0..7), an empty title (or one that is only "." or "..")
+    // "Snap", a title's folder part dropped, a missing or empty folder the
     // default capture folder, folder and title cut to their buffer lengths.
     void Load(const ProfileFile& file);
+    // What a first start (no config.ini yet) begins with: the main window
+    // hidden before and restored after each capture, every capture copied to
+    // the clipboard and opened in a new document window.
+    void ApplyFirstRunDefaults();
     // The Capture Setting dialog's write order.
     void SaveCaptureSet(ProfileFile& file) const;
     // The "Define hot key" dialog's write order.
@@ -84,6 +96,10 @@ std::string DefaultCaptureFolder();
 // The capture folder to use for a stored or typed one: "~/" stands for the
 // home folder; anything not absolute gives DefaultCaptureFolder().
 std::string UsableCaptureFolder(const std::string& folder);
+
+// The file-name stem a title gives: only what follows its last "/", and
+// nothing for "." and "..", so a capture never lands outside its folder.
+std::string CaptureFileStem(const std::string& title);
 
 // Extension of an ImageFormat value, "" for values outside 0..3.
 const char* ImageFormatExtension(int format);

@@ -80,7 +80,7 @@ TEST_F(DialogTest, ConfirmingWritesTheFileInOrderWithTheDelayAsEntered) {
     s.capAppViewMode = kViewReplace;
     CaptureSettingsDialog dlg(s, &file_);
     dlg.BasicPage()->delay->setValue(100);
-    dlg.BasicPage()->everyCapture->setChecked(true);  // bound to nothing
+    dlg.BasicPage()->everyCapture->setChecked(true);  // the clipboard copy of every capture
     dlg.SavePage()->toEditor->click();                // unchecked: view mode 2
     dlg.SavePage()->format->setCurrentIndex(3);
     dlg.SavePage()->title->setText(QStringLiteral("Shot"));
@@ -89,10 +89,10 @@ TEST_F(DialogTest, ConfirmingWritesTheFileInOrderWithTheDelayAsEntered) {
     EXPECT_EQ(dlg.result(), QDialog::Accepted);
     EXPECT_EQ(Read(),
               "[CaptureSet]\nHideWndBeforCap=0\nRestoreWndAftCap=0\nPlaySoundWhenCap=0\nCapAppViewMode=2\n"
-              "CopyToClipboard=0\nCapDelayTime=100\nFixRectWidth=100\nFixRectHeight=100\n\n[AudoSaveSet]\n"
+              "CopyToClipboard=1\nCapDelayTime=100\nFixRectWidth=100\nFixRectHeight=100\n\n[AudoSaveSet]\n"
               "IsAudoSave=0\nImageFormat=3\nImageSavePath=/tmp/x\nImageSaveTitle=Shot\nStartNum=1\n");
     EXPECT_EQ(dlg.Values().capAppViewMode, kViewNone);
-    EXPECT_FALSE(dlg.Values().copyToClipboard);
+    EXPECT_TRUE(dlg.Values().copyToClipboard);
 }
 
 TEST_F(DialogTest, AFormatOutsideTheListIsWrittenAsBmp) {
@@ -119,13 +119,13 @@ TEST_F(DialogTest, DefaultAndOkStoreTheDefaultCombinations) {
     HotkeyListDialog dlg(file_);
     EXPECT_EQ(dlg.Button(CaptureMode::FullScreen)->text(), QString());
     dlg.SetDefaults();
-    EXPECT_EQ(dlg.Button(CaptureMode::FullScreen)->text(), QStringLiteral("Ctrl + Shift + F"));
-    EXPECT_EQ(dlg.Button(CaptureMode::FixedRect)->text(), QStringLiteral("Ctrl + Shift + X"));
+    EXPECT_EQ(dlg.Button(CaptureMode::FullScreen)->text(), QStringLiteral("Ctrl + Alt + Shift + F"));
+    EXPECT_EQ(dlg.Button(CaptureMode::FixedRect)->text(), QStringLiteral("Ctrl + Alt + Shift + X"));
     EXPECT_FALSE(fs::exists(path_));  // nothing stored before OK
     dlg.accept();
     EXPECT_EQ(file_.GetInt("CapFullScreen", "Hotkey", 0), 70);
-    EXPECT_EQ(file_.GetInt("CapFullScreen", "HotkeyMask", 0), 6);
-    EXPECT_EQ(Read().find("[CapFullScreen]\nHotkey=70\nHotkeyMask=6\n\n[CapWindows]\nHotkey=87"), 0u);
+    EXPECT_EQ(file_.GetInt("CapFullScreen", "HotkeyMask", 0), 7);
+    EXPECT_EQ(Read().find("[CapFullScreen]\nHotkey=70\nHotkeyMask=7\n\n[CapWindows]\nHotkey=87"), 0u);
 }
 
 TEST_F(DialogTest, DefineDialogReadsTheFileAndCancelKeepsIt) {
@@ -178,7 +178,7 @@ TEST_F(DialogTest, AKeyCodeAbove127ShowsItsLatin1Character) {
 
 TEST(HotkeyManager, ReportsEveryCombinationThatCannotBeGrabbedAndDispatchesTheRest) {
     test::FakePlatform platform;
-    platform.taken.insert({'W', 6u});
+    platform.taken.insert({'W', 7u});
     std::vector<CaptureMode> fired;
     HotkeyManager manager(platform, [&](CaptureMode m) { fired.push_back(m); });
     CaptureSettings s;
@@ -187,18 +187,18 @@ TEST(HotkeyManager, ReportsEveryCombinationThatCannotBeGrabbedAndDispatchesTheRe
     const QStringList failures = manager.RegisterAll(s);
     ASSERT_EQ(failures.size(), 2);
     EXPECT_EQ(failures[0],
-              QStringLiteral("Capture window / object (Ctrl + Shift + W): another program already uses it"));
+              QStringLiteral("Capture window / object (Ctrl + Alt + Shift + W): another program already uses it"));
     EXPECT_EQ(failures[1], QStringLiteral("Capture fix-size Rectangle: no key is assigned"));
     EXPECT_EQ(platform.grabbed.size(), 4u);
 
-    EXPECT_TRUE(manager.HandleKeyPress('R', 6));
-    EXPECT_FALSE(manager.HandleKeyPress('W', 6));
-    EXPECT_FALSE(manager.HandleKeyPress('R', 2));
+    EXPECT_TRUE(manager.HandleKeyPress('G', 7));
+    EXPECT_FALSE(manager.HandleKeyPress('W', 7));
+    EXPECT_FALSE(manager.HandleKeyPress('G', 2));
     EXPECT_EQ(fired, std::vector<CaptureMode>{CaptureMode::Region});
 
     manager.UnregisterAll();
     EXPECT_TRUE(platform.grabbed.empty());
-    EXPECT_FALSE(manager.HandleKeyPress('R', 6));
+    EXPECT_FALSE(manager.HandleKeyPress('G', 7));
 }
 
 }  // namespace

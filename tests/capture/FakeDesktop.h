@@ -59,7 +59,11 @@ public:
         }
         return false;
     }
-    void Activate(clipvane::WindowId window) override { activated.push_back(window); }
+    // As a window manager does: the activated window becomes the active one.
+    void Activate(clipvane::WindowId window) override {
+        activated.push_back(window);
+        active = window;
+    }
     bool GrabHotkey(int vk, unsigned modifiers, std::string* why) override {
         if (taken.count({vk, modifiers})) {
             if (why) *why = "another program already uses it";

@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 #include <QMouseEvent>
+#include <QFontMetrics>
 #include <QPixmap>
 
 #include "FakeDesktop.h"
@@ -70,7 +71,10 @@ TEST_F(OverlayTest, PaintsTheBoxMagnifierAndCrosshairOverTheFrozenScreen) {
     EXPECT_EQ(rgb(1000, 900), Screen(1000, 900));  // untouched screen
     EXPECT_EQ(rgb(3, 180), 0x969696u);             // box fill
     EXPECT_EQ(rgb(0, 100), 0x0000FFu);             // box frame
-    EXPECT_EQ(rgb(189, 319), 0x0000FFu);
+    // The far corner: the box is as large as its text needs, at least 190 x 320.
+    EXPECT_GE(d.BoxSize().width(), 190);
+    EXPECT_GE(d.BoxSize().height(), 320);
+    EXPECT_EQ(rgb(d.BoxSize().width() - 1, d.BoxSize().height() - 1), 0x0000FFu);
     EXPECT_EQ(rgb(15, 100), 0x00FF00u);  // magnifier frame
     // Magnified centre pixel as it is; the middle column above it inverted.
     EXPECT_EQ(rgb(15 + 80, 15 + 80), Screen(900, 600));
@@ -121,6 +125,48 @@ TEST_F(OverlayTest, WindowModeOutlinesTheWindowUnderTheCursor) {
     EXPECT_EQ(shot.pixel(3, 120) & 0xFFFFFF, 0x969696u);  // the shorter box
     Move(d, 1000, 800);
     EXPECT_TRUE(d.WindowRect().IsEmpty());
+}
+
+// Every line of the help box fits in its rectangle and every rectangle in the
+// box, whatever the font: the text was cut ("Left click to captur") when the
+// box had a fixed size.
+TEST_F(OverlayTest, TheHelpBoxFitsItsTextAtAnyFontSize) {
+    for (OverlayMode mode : {OverlayMode::Region, OverlayMode::WindowObject, OverlayMode::FixedRect}) {
+        for (int pixels : {14, 22, 40}) {
+            SelectionOverlay d(mode, platform_);
+            QFont font = d.InfoFont();
+            font.setPixelSize(pixels);
+            d.SetInfoFont(font);
+            d.FreezeScreen();
+            Move(d, 1919, 1079);  // the widest mouse line
+            const QFontMetrics fm(font);
+            const QRect box(QPoint(0, 0), d.BoxSize());
+            int previousBottom = 0;
+            for (const SelectionOverlay::HelpLine& line : d.HelpLines()) {
+                const int flags = Qt::AlignLeft | Qt::AlignTop | (line.wrap ? Qt::TextWordWrap : 0);
+                const QRect needed = fm.boundingRect(line.rect, flags, line.text);
+                EXPECT_TRUE(line.rect.contains(needed)) << line.text.toStdString() << " at " << pixels << " px";
+                EXPECT_TRUE(box.contains(line.rect)) << line.text.toStdString() << " at " << pixels << " px";
+                EXPECT_GE(line.rect.top(), previousBottom) << "lines overlap at " << pixels << " px";
+                previousBottom = line.rect.bottom();
+                // No word is broken inside: each fits the line's width.
+                for (const QString& word : line.text.split(QLatin1Char(' ')))
+                    EXPECT_LE(fm.horizontalAdvance(word), line.rect.width()) << word.toStdString();
+            }
+            EXPECT_TRUE(d.HelpLines().back().text.startsWith(QStringLiteral("Mouse: x = 1919; y = 1079")));
+        }
+    }
+}
+
+// The font is given in points, so a higher font DPI gives larger text and a larger box.
+TEST_F(OverlayTest, TheHelpFontFollowsTheFontDpi) {
+    SelectionOverlay d(OverlayMode::Region, platform_);
+    EXPECT_GT(d.InfoFont().pointSizeF(), 0);
+    const QSize normal = d.BoxSize();
+    QFont twice = d.InfoFont();
+    twice.setPointSizeF(d.InfoFont().pointSizeF() * 2);
+    d.SetInfoFont(twice);
+    EXPECT_GT(d.BoxSize().height(), normal.height());
 }
 
 }  // namespace

@@ -228,41 +228,42 @@ TEST_F(CaptureE2E, FixedRectangleAtTheCursorWithAnOddSize) {
 }
 
 TEST_F(CaptureE2E, HotkeysStartCapturesAndAConflictIsReported) {
-    // Another program holds Ctrl + Shift + W.
+    // Another program holds Ctrl + Alt + Shift + W.
     std::unique_ptr<ScreenPlatform> other = CreateX11Platform();
     ASSERT_NE(other, nullptr);
     std::string why;
-    ASSERT_TRUE(other->GrabHotkey('W', kModControl | kModShift, &why)) << why;
+    ASSERT_TRUE(other->GrabHotkey('W', kModControl | kModAlt | kModShift, &why)) << why;
 
     CaptureSettings& s = driver_->Settings();
     for (int m = 0; m < kCaptureModeCount; ++m) s.hotkeys[size_t(m)] = DefaultHotkey(CaptureMode(m));
     driver_->ToggleHotkeys();
     ASSERT_TRUE(driver_->HotkeysEnabled());
     ASSERT_EQ(host_.messages.size(), 1);
-    EXPECT_TRUE(host_.messages[0].contains(QStringLiteral("Ctrl + Shift + W"))) << host_.messages[0].toStdString();
-    EXPECT_FALSE(host_.messages[0].contains(QStringLiteral("Ctrl + Shift + F")));
+    EXPECT_TRUE(host_.messages[0].contains(QStringLiteral("Ctrl + Alt + Shift + W")))
+        << host_.messages[0].toStdString();
+    EXPECT_FALSE(host_.messages[0].contains(QStringLiteral("Ctrl + Alt + Shift + F")));
     // Registering again does not repeat the report.
     driver_->RegisterHotkeys();
     EXPECT_EQ(host_.messages.size(), 1);
 
     std::vector<int> finished;
     QObject::connect(driver_.get(), &CaptureDriver::captureFinished, [&](int mode, bool) { finished.push_back(mode); });
-    Xdotool("key ctrl+shift+f");
+    Xdotool("key ctrl+alt+shift+f");
     ASSERT_TRUE(test::SpinUntil([&] { return !finished.empty(); }, 10000));
     EXPECT_EQ(finished[0], int(CaptureMode::FullScreen));
     EXPECT_EQ(host_.delivered.size(), 1u);
     // With Num Lock on the combination still works.
     Xdotool("key Num_Lock");
-    Xdotool("key ctrl+shift+f");
+    Xdotool("key ctrl+alt+shift+f");
     ASSERT_TRUE(test::SpinUntil([&] { return finished.size() == 2; }, 10000));
     Xdotool("key Num_Lock");
 
     driver_->ToggleHotkeys();
     EXPECT_FALSE(driver_->HotkeysEnabled());
-    Xdotool("key ctrl+shift+f");
+    Xdotool("key ctrl+alt+shift+f");
     test::Spin(1500);
     EXPECT_EQ(finished.size(), 2u);
-    other->UngrabHotkey('W', kModControl | kModShift);
+    other->UngrabHotkey('W', kModControl | kModAlt | kModShift);
 }
 
 TEST_F(CaptureE2E, WaitsKeepTheProgramAliveAndLaterCommandsQueue) {

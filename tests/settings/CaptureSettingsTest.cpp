@@ -182,7 +182,7 @@ TEST_F(ProfileTest, HotkeysAreWrittenSectionBySection) {
     ProfileFile f(path_);
     s.SaveHotkeys(f);
     const std::string text = Read();
-    EXPECT_EQ(text.find("[CapFullScreen]\nHotkey=70\nHotkeyMask=6\n"), 0u);
+    EXPECT_EQ(text.find("[CapFullScreen]\nHotkey=70\nHotkeyMask=7\n"), 0u);
     size_t last = 0;
     for (const char* section :
          {"CapFullScreen", "CapWindows", "CapActiveWindow", "CapRegion", "CapScroll", "CapFixRect"}) {
