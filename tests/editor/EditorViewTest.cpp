@@ -17,9 +17,11 @@
 #include "editor/view/EditorView.h"
 #include "editor/view/ViewPainter.h"
 #include "editor/view/ViewState.h"
+#include "image/effects/EffectCommands.h"
 #include "imagefile/ImageFile.h"
 #include "support/AnnotationBuilders.h"
 #include "support/ImageBuilders.h"
+#include "support/PixelChecks.h"
 
 namespace clipvane {
 namespace {
@@ -92,8 +94,7 @@ TEST_F(ViewFixture, ZoomKeepsTheBandOnTheSameImagePixels) {
 TEST_F(ViewFixture, EnterCropsToTheBandAsOneUndoStep) {
     DragCrop(10, 20, 110, 70);
     EXPECT_EQ(Crop().BandImage(), (Rect{10, 20, 110, 70}));
-    const int before = doc.UndoCount();  // the crop press already recorded one step
-    EXPECT_GE(before, 1);
+    const int before = doc.UndoCount();
     Key(Qt::Key_Return);
     EXPECT_EQ(doc.image.Width(), 100);
     EXPECT_EQ(doc.image.Height(), 50);
@@ -105,6 +106,54 @@ TEST_F(ViewFixture, EnterCropsToTheBandAsOneUndoStep) {
     doc.OnUndo();
     EXPECT_EQ(doc.image.Width(), 200);
     EXPECT_EQ(view->State().imageWidth, 200);
+}
+
+TEST_F(ViewFixture, IdleCropClicksRecordNothingSoEarlierEditsStayUndoable) {
+    doc.ApplyEffectCommand(kCmdFlipHorizontal, EffectParams{});
+    const PixelImage flipped = doc.image;
+    ASSERT_EQ(doc.UndoCount(), 1);
+    view->Tools().SetTool(EditorTool::Crop);
+    for (int i = 0; i < 10; ++i) {
+        view->Tools().Press(30 + i, 40);
+        view->Tools().Release(30 + i, 40);
+    }
+    EXPECT_EQ(doc.UndoCount(), 1);
+    EXPECT_TRUE(test::SamePixels(doc.image, flipped));
+    doc.OnUndo();
+    const PixelImage original = test::Gradient(200, 150);
+    EXPECT_TRUE(test::SamePixels(doc.image, original));
+}
+
+TEST_F(ViewFixture, CropOverObjectsIsOneUndoStepFromPressToEnter) {
+    doc.AddObject(test::MakeHighlight(0, 0, 200, 150, 50));
+    const int before = doc.UndoCount();
+    DragCrop(10, 20, 110, 70);  // the press burns the highlight in
+    EXPECT_TRUE(doc.objects.empty());
+    EXPECT_EQ(doc.UndoCount(), before + 1);
+    Key(Qt::Key_Return);
+    EXPECT_EQ(doc.image.Width(), 100);
+    EXPECT_EQ(doc.UndoCount(), before + 1);
+    doc.OnUndo();
+    EXPECT_EQ(doc.image.Width(), 200);
+    EXPECT_EQ(doc.objects.size(), 1u);
+    EXPECT_TRUE(test::SamePixels(doc.image, test::Gradient(200, 150)));
+    doc.OnRedo();
+    EXPECT_EQ(doc.image.Width(), 100);
+    EXPECT_TRUE(doc.objects.empty());
+}
+
+TEST_F(ViewFixture, SecondCropAfterABurnIsAStepOfItsOwn) {
+    doc.AddObject(test::MakeHighlight(0, 0, 200, 150, 50));
+    const int before = doc.UndoCount();
+    DragCrop(10, 20, 110, 70);
+    Key(Qt::Key_Return);
+    DragCrop(0, 0, 50, 40);  // nothing left to burn: the press records nothing
+    EXPECT_EQ(doc.UndoCount(), before + 1);
+    Key(Qt::Key_Return);
+    EXPECT_EQ(doc.image.Width(), 50);
+    EXPECT_EQ(doc.UndoCount(), before + 2);
+    doc.OnUndo();
+    EXPECT_EQ(doc.image.Width(), 100);
 }
 
 TEST_F(ViewFixture, CropOnAZoomedViewUsesImagePixels) {
@@ -190,11 +239,13 @@ TEST_F(ViewFixture, CornerDragResizesAndMoveDragMovesTheBand) {
 }
 
 TEST_F(ViewFixture, CropPressBurnsObjectsInAsAnUndoStep) {
+    doc.AddObject(test::MakeLine(150, 10, 190, 10));
     const int before = doc.UndoCount();
     view->Tools().SetTool(EditorTool::Crop);
     view->Tools().Press(5, 5);
     view->Tools().Release(5, 5);
     EXPECT_EQ(doc.UndoCount(), before + 1);
+    EXPECT_TRUE(doc.objects.empty());
     // The preview is the image darkened by half.
     EXPECT_EQ(Crop().Preview().PixelAddress(100, 100)[0], 100 / 2);
     EXPECT_EQ(Crop().Preview().PixelAddress(100, 100)[3], 255);
