@@ -73,6 +73,21 @@ void ImageDocument::RunEffect(ImageEffect* effect) {
     UpdateAllViews();
 }
 
+void ImageDocument::RunEffects(const std::vector<std::unique_ptr<ImageEffect>>& effects) {
+    if (effects.empty()) return;
+    auto record = std::make_unique<UndoRecord>();
+    record->Snapshot(image, objects);
+    {
+        auto progress = MakeProgress();
+        for (const auto& effect : effects)
+            if (effect) image.ApplyEffect(*effect, progress.get());
+    }
+    addedObject_ = nullptr;
+    Push(std::move(record));
+    modified = 1;
+    UpdateAllViews();
+}
+
 void ImageDocument::RunRecord(std::unique_ptr<UndoRecord> record) {
     if (!record) return;
     {
@@ -315,7 +330,7 @@ void ImageDocument::ApplyEffectCommand(int id, const EffectParams& params, const
     EffectCommandSteps steps = PlanEffectCommand(id, params, seed);
     if (!steps.known) return;
     if (steps.convertTo32) image.ConvertTo(32);
-    for (auto& effect : steps.effects) RunEffect(effect.get());
+    RunEffects(steps.effects);
     if (steps.resize) RunRecord(std::make_unique<ResizeUndoRecord>(steps.width, steps.height, steps.quality));
     if (steps.normaliseTo24 && !image.IsEmpty() && image.Depth() != 24) {
         NormaliseTo24(image);

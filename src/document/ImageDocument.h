@@ -15,6 +15,7 @@
 
 #include <functional>
 #include <memory>
+#include <vector>
 
 #include "history/UndoHistory.h"
 #include "annotation/AnnotationObject.h"
@@ -53,6 +54,10 @@ public:
     // Snapshot, apply `effect` to the image, push the step, redraw. Nothing for
     // a null effect; the step is kept even when the effect declined the image.
     void RunEffect(ImageEffect* effect);
+    // Snapshot, apply every effect in order, push them as one step, redraw:
+    // one command (Brightness/Contrast) is one step however many effects it
+    // takes. Nothing when `effects` is empty.
+    void RunEffects(const std::vector<std::unique_ptr<ImageEffect>>& effects);
     // Runs a record that performs its own change (a resize) and pushes it.
     void RunRecord(std::unique_ptr<UndoRecord> record);
     // Pushes a step holding a copy of `before` and of the current objects;
@@ -96,8 +101,9 @@ public:
     // when no user is present: dialog commands then only normalise the depth.
     void OnEffectCommand(int id, EffectDialogs* dialogs);
     // Runs command `id` with explicit parameters and no dialog, as the
-    // document's own steps: depth conversion, one undo step per effect (a
-    // resize as one resize step), 24-bit normalisation. For scripted use.
+    // document's own steps: depth conversion, the command's effects as one
+    // undo step (a resize as one resize step), 24-bit normalisation. For
+    // scripted use.
     void ApplyEffectCommand(int id, const EffectParams& params, const uint32_t* seed = nullptr);
     // Opens a file into the image (32 bits). True even when no reader could
     // decode it (the document then shows an empty image); false only when

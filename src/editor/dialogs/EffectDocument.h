@@ -1,6 +1,9 @@
 #pragma once
 // What the effect dialogs need from the document they edit: its image, a way
 // to run an effect as one undoable step with progress, and a redraw.
+#include <memory>
+#include <vector>
+
 #include "image/ImageEffect.h"
 #include "image/PixelImage.h"
 
@@ -12,6 +15,8 @@ public:
     virtual PixelImage& Image() = 0;
     // Applies `effect` to Image() as one undo step, with status-bar progress.
     virtual void RunEffect(ImageEffect& effect) = 0;
+    // Applies every effect in order to Image() as one undo step.
+    virtual void RunEffects(const std::vector<std::unique_ptr<ImageEffect>>& effects) = 0;
     virtual void UpdateAllViews() = 0;
 };
 
