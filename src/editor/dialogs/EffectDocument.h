@@ -18,6 +18,8 @@ public:
     // Applies every effect in order to Image() as one undo step.
     virtual void RunEffects(const std::vector<std::unique_ptr<ImageEffect>>& effects) = 0;
     virtual void UpdateAllViews() = 0;
+    // True when the image's alpha is real: the result stays 32 bits.
+    virtual bool Transparent() const = 0;
 };
 
 }  // namespace clipvane

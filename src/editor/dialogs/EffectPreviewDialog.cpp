@@ -148,7 +148,7 @@ void EffectPreviewDialog::accept() {
     if (std::unique_ptr<ImageEffect> effect = BuildTemplateEffect(templateId_, ImageValues())) {
         document_.Image().ConvertTo(32);
         document_.RunEffect(*effect);
-        NormaliseTo24(document_.Image());
+        if (!document_.Transparent()) NormaliseTo24(document_.Image());
     }
     document_.UpdateAllViews();
     QDialog::accept();

@@ -13,6 +13,7 @@ void DocumentEffectTarget::RunEffects(const std::vector<std::unique_ptr<ImageEff
     doc_.RunEffects(effects);
 }
 void DocumentEffectTarget::UpdateAllViews() { doc_.UpdateAllViews(); }
+bool DocumentEffectTarget::Transparent() const { return doc_.Transparent(); }
 
 void WidgetEffectDialogs::RunEffectDialog(ImageDocument& document, int layout) {
     DocumentEffectTarget target(document);

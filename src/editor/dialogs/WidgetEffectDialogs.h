@@ -27,6 +27,7 @@ public:
     void RunEffect(ImageEffect& effect) override;
     void RunEffects(const std::vector<std::unique_ptr<ImageEffect>>& effects) override;
     void UpdateAllViews() override;
+    bool Transparent() const override;
 
 private:
     ImageDocument& doc_;

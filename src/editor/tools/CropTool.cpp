@@ -76,12 +76,27 @@ bool CropTool::PaintImage(QPainter& p, const ToolPaintArgs& a) {
     ImageDocument* doc = host_.Document();
     if (!ShowsPreview() || !doc) return false;
     const QRect& dest = a.image;
-    StretchDrawAll(p, preview_, Rect{dest.left(), dest.top(), dest.right() + 1, dest.bottom() + 1});
+    const bool blend = doc->Transparent();
+    if (blend) PaintCheckerboard(p, dest);
+    const Rect whole{dest.left(), dest.top(), dest.right() + 1, dest.bottom() + 1};
+    if (blend)
+        StretchDrawAllBlended(p, preview_, whole);
+    else
+        StretchDrawAll(p, preview_, whole);
     const Rect src = BandImage().Intersected(Rect{0, 0, doc->image.Width(), doc->image.Height()});
     if (!src.IsEmpty()) {
         const QRect bandDest = a.OnScreen(ImageToZoomed(src, a.factor));
-        StretchDraw(p, doc->image, Rect{bandDest.left(), bandDest.top(), bandDest.right() + 1, bandDest.bottom() + 1},
-                    src);
+        const Rect band{bandDest.left(), bandDest.top(), bandDest.right() + 1, bandDest.bottom() + 1};
+        if (blend) {
+            // The band shows the image at full brightness over fresh squares.
+            p.save();
+            p.setClipRect(bandDest, Qt::IntersectClip);
+            PaintCheckerboard(p, dest);
+            p.restore();
+            StretchDrawBlended(p, doc->image, band, src);
+        } else {
+            StretchDraw(p, doc->image, band, src);
+        }
     }
     return true;
 }
