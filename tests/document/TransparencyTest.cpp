@@ -106,6 +106,19 @@ TEST_F(TransparencyFixture, OpaqueFilesAndCapturesSaveAsBefore) {
     EXPECT_FALSE(doc.Transparent());
 }
 
+TEST_F(TransparencyFixture, IconsAndPaletteGifsOpenTransparent) {
+    ASSERT_TRUE(Magick("-size 32x32 xc:none -fill 'rgba(255,0,0,0.6)' -draw 'circle 16,16 16,4' -depth 8 " +
+                       Quote(Path("icon.ico"))));
+    ASSERT_TRUE(Magick("-size 32x32 xc:none -fill red -draw 'circle 16,16 16,4' " + Quote(Path("clear.gif"))));
+    for (const char* name : {"icon.ico", "clear.gif"}) {
+        ImageDocument opened;
+        ASSERT_TRUE(opened.OpenDocument(QString::fromStdString(Path(name))));
+        EXPECT_TRUE(opened.Transparent()) << name;
+        EXPECT_EQ(opened.image.PixelAddress(0, 0)[3], 0) << name;
+        EXPECT_NE(opened.image.PixelAddress(16, 16)[3], 0) << name;
+    }
+}
+
 TEST(Transparency, HasTransparencyNeedsSomeAlphaBetweenTheEnds) {
     EXPECT_FALSE(HasTransparency(test::Solid(3, 3, 32, 1, 2, 3, 255)));
     EXPECT_FALSE(HasTransparency(test::Solid(3, 3, 32, 1, 2, 3, 0)));  // never-used fourth byte

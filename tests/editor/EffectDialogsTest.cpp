@@ -17,7 +17,9 @@
 #include "editor/dialogs/PreviewFrame.h"
 #include "editor/dialogs/ResizeDialog.h"
 #include "image/effects/EffectCommands.h"
+#include "imagefile/ImageHandler.h"
 #include "support/ImageBuilders.h"
+#include "support/MagickFiles.h"
 #include "support/PixelChecks.h"
 
 namespace clipvane {
@@ -249,6 +251,29 @@ TEST_F(DialogFixture, BrightnessContrastCancelRestoresAfterPreview) {
     EXPECT_FALSE(test::SamePixels(doc.image, original));
     dlg.reject();
     EXPECT_TRUE(test::SamePixels(doc.image, original));
+}
+
+// A document with real alpha keeps it through a dialog's OK: no 24-bit
+// normalisation, clear pixels stay clear.
+TEST(EffectDialogsTransparency, OkKeepsTheAlphaOfATransparentDocument) {
+    test::ScratchDir dir;
+    InstallHandlerFactory(new StandardHandlerFactory);
+    ASSERT_TRUE(test::Magick("-size 40x30 xc:red -alpha set -region 20x30+0+0 -alpha transparent +region " +
+                             test::Quote(dir / "half.png")));
+    ImageDocument doc;
+    ASSERT_TRUE(doc.OpenDocument(QString::fromStdString(dir / "half.png")));
+    ASSERT_TRUE(doc.Transparent());
+    DocumentEffectTarget target(doc);
+    EffectPreviewDialog mosaic(target, 196);
+    mosaic.accept();
+    ASSERT_EQ(doc.image.Depth(), 32);
+    EXPECT_EQ(doc.image.PixelAddress(2, 2)[3], 0);
+    EXPECT_EQ(doc.image.PixelAddress(35, 2)[3], 255);
+    BrightnessContrastDialog bc(target);
+    bc.BrightnessSlider()->setValue(50);
+    bc.accept();
+    EXPECT_EQ(doc.image.PixelAddress(2, 2)[3], 0);
+    EXPECT_EQ(doc.UndoCount(), 2);
 }
 
 TEST(PreviewFrame, FitScaleKeepsTheSmallerRatio) {
