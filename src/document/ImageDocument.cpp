@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "document/EffectDialogs.h"
+#include "imagefile/AlphaFiles.h"
 #include "imagefile/ImageFile.h"
 #include "annotation/ObjectGeometry.h"
 #include "document/RenderCache.h"
@@ -17,7 +18,21 @@ namespace clipvane {
 
 namespace {
 constexpr int kDocumentUndoLimit = 10;
+
+// The types whose 32-bit form can carry real alpha. A BMP's or PCX's fourth
+// byte is not trusted: many writers leave it 0 or fill it with anything.
+bool TypeCanBeTransparent(ImageFileType type) {
+    switch (type) {
+    case kFilePng:
+    case kFileTiff:
+    case kFileGif:
+    case kFileIco:
+    case kFileTga:
+    case kFilePsd: return true;
+    default: return false;
+    }
 }
+}  // namespace
 
 ImageDocument::ImageDocument(QObject* parent) : QObject(parent), cache_(std::make_unique<RenderCache>()) {
     SetLimit(kDocumentUndoLimit);
@@ -68,6 +83,21 @@ void ImageDocument::RunEffect(ImageEffect* effect) {
         auto progress = MakeProgress();
         record->Do(*this, effect, progress.get());
     }
+    Push(std::move(record));
+    modified = 1;
+    UpdateAllViews();
+}
+
+void ImageDocument::RunEffects(const std::vector<std::unique_ptr<ImageEffect>>& effects) {
+    if (effects.empty()) return;
+    auto record = std::make_unique<UndoRecord>();
+    record->Snapshot(image, objects);
+    {
+        auto progress = MakeProgress();
+        for (const auto& effect : effects)
+            if (effect) image.ApplyEffect(*effect, progress.get());
+    }
+    addedObject_ = nullptr;
     Push(std::move(record));
     modified = 1;
     UpdateAllViews();
@@ -199,7 +229,9 @@ bool ImageDocument::OpenDocument(const QString& path) {
     ClearObjects();
     ClearHistory();
     PixelImage loaded;
+    transparent_ = false;
     if (LoadFromFile(path.toStdString(), loaded)) {
+        transparent_ = TypeCanBeTransparent(TypeFromPath(path.toStdString())) && HasTransparency(loaded);
         image = std::move(loaded);
         image.ConvertTo(32);
     } else {
@@ -218,7 +250,9 @@ bool ImageDocument::SaveDocument(const QString& path) {
     // so going back to 24 bits loses nothing and the file keeps the image's
     // depth (a 24-bit BMP or TGA stays 24-bit).
     if (image.Depth() == 24) copy.ConvertTo(24);
-    if (SaveImageFile(copy, path.toStdString()) == 0) return false;
+    const std::string file = path.toStdString();
+    const int saved = transparent_ ? SaveImageFileWithAlpha(copy, file) : SaveImageFile(copy, file);
+    if (saved == 0) return false;
     modified = 0;
     emit changed();
     return true;
@@ -227,10 +261,11 @@ bool ImageDocument::SaveDocument(const QString& path) {
 void ImageDocument::NewImage() {
     PixelImage blank;
     if (blank.Create(640, 480, 32)) {
-        // Alpha -1: blue, green and red become 255, the alpha bytes stay 0.
-        FillEffect white(0xFFFFFF, -1);
+        // Opaque: objects drawn on it blend with the white at their strength.
+        FillEffect white(0xFFFFFF, 255);
         blank.ApplyEffect(white);
         image = std::move(blank);
+        transparent_ = false;
     }
     modified = 1;
     UpdateAllViews();
@@ -241,6 +276,7 @@ void ImageDocument::ApplyCapture(const PixelImage& captured, bool replace) {
     if (replace) RecordUndo(image);
     image = captured;
     image.ConvertTo(32);
+    if (transparent_) image.SetAlpha(255);  // a capture is opaque; the grab's fourth byte is not alpha
     modified = 1;
     UpdateAllViews();
 }
@@ -253,7 +289,8 @@ void ImageDocument::RunNormalised(ImageEffect* effect) {
     if (!effect && image.Depth() == 24) return;
     image.ConvertTo(32);
     RunEffect(effect);
-    if (!image.IsEmpty() && image.Depth() != 24) {
+    // A transparent image stays 32 bits: normalising would drop its alpha.
+    if (!transparent_ && !image.IsEmpty() && image.Depth() != 24) {
         NormaliseTo24(image);
         UpdateAllViews();
     }
@@ -315,9 +352,9 @@ void ImageDocument::ApplyEffectCommand(int id, const EffectParams& params, const
     EffectCommandSteps steps = PlanEffectCommand(id, params, seed);
     if (!steps.known) return;
     if (steps.convertTo32) image.ConvertTo(32);
-    for (auto& effect : steps.effects) RunEffect(effect.get());
+    RunEffects(steps.effects);
     if (steps.resize) RunRecord(std::make_unique<ResizeUndoRecord>(steps.width, steps.height, steps.quality));
-    if (steps.normaliseTo24 && !image.IsEmpty() && image.Depth() != 24) {
+    if (steps.normaliseTo24 && !transparent_ && !image.IsEmpty() && image.Depth() != 24) {
         NormaliseTo24(image);
         UpdateAllViews();
     }

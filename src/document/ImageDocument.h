@@ -15,6 +15,7 @@
 
 #include <functional>
 #include <memory>
+#include <vector>
 
 #include "history/UndoHistory.h"
 #include "annotation/AnnotationObject.h"
@@ -43,6 +44,14 @@ public:
     bool IsModified() const { return modified != 0; }
     void SetModified(bool on) { modified = on ? 1 : 0; }
 
+    // True when the image's fourth byte is real alpha: the document was opened
+    // from a file with transparency (PNG, TIFF, GIF, ICO, TGA, PSD). Views then
+    // show it over a checkerboard, effects keep the 32-bit image instead of
+    // normalising it to 24 bits, and saving writes the alpha to PNG, TIFF and
+    // GIF. Captures, new images and files without transparency leave it false:
+    // their fourth byte is not alpha.
+    bool Transparent() const { return transparent_; }
+
     const QString& Title() const { return title_; }
     void SetTitle(const QString& title);
     const QString& PathName() const { return pathName_; }
@@ -53,6 +62,10 @@ public:
     // Snapshot, apply `effect` to the image, push the step, redraw. Nothing for
     // a null effect; the step is kept even when the effect declined the image.
     void RunEffect(ImageEffect* effect);
+    // Snapshot, apply every effect in order, push them as one step, redraw:
+    // one command (Brightness/Contrast) is one step however many effects it
+    // takes. Nothing when `effects` is empty.
+    void RunEffects(const std::vector<std::unique_ptr<ImageEffect>>& effects);
     // Runs a record that performs its own change (a resize) and pushes it.
     void RunRecord(std::unique_ptr<UndoRecord> record);
     // Pushes a step holding a copy of `before` and of the current objects;
@@ -96,21 +109,23 @@ public:
     // when no user is present: dialog commands then only normalise the depth.
     void OnEffectCommand(int id, EffectDialogs* dialogs);
     // Runs command `id` with explicit parameters and no dialog, as the
-    // document's own steps: depth conversion, one undo step per effect (a
-    // resize as one resize step), 24-bit normalisation. For scripted use.
+    // document's own steps: depth conversion, the command's effects as one
+    // undo step (a resize as one resize step), 24-bit normalisation. For
+    // scripted use.
     void ApplyEffectCommand(int id, const EffectParams& params, const uint32_t* seed = nullptr);
     // Opens a file into the image (32 bits). True even when no reader could
     // decode it (the document then shows an empty image); false only when
     // the file cannot be opened for reading.
     bool OpenDocument(const QString& path);
     // Renders the objects into a copy of the image and writes it at the
-    // image's depth; `modified` is cleared only on success. The objects stay
-    // editable.
+    // image's depth (with its alpha when Transparent()); `modified` is
+    // cleared only on success. The objects stay editable.
     bool SaveDocument(const QString& path);
-    // File / New: 640 x 480, 32 bits, white with alpha bytes left 0.
+    // File / New: 640 x 480, 32 bits, opaque white.
     void NewImage();
     // Receives a capture: in replace mode the previous state is recorded
-    // first. The image becomes a 32-bit copy of `captured`.
+    // first. The image becomes a 32-bit copy of `captured` (opaque in a
+    // transparent document, whose alpha is real).
     void ApplyCapture(const PixelImage& captured, bool replace);
 
     // ---- drawing ----------------------------------------------------------------
@@ -149,6 +164,7 @@ private:
 
     QString title_;
     QString pathName_;
+    bool transparent_ = false;
     std::function<std::unique_ptr<ProgressReporter>()> progressFactory_;
     std::unique_ptr<RenderCache> cache_;
     // The last AddObject's object and the step it recorded (null when none).

@@ -3,6 +3,8 @@
 #include <QPaintEngine>
 #include <QPainter>
 
+#include <algorithm>
+
 #include "document/QImageBridge.h"
 
 namespace clipvane {
@@ -92,6 +94,31 @@ void StretchDraw(QPainter& painter, const PixelImage& image, const Rect& dest, c
 
 void StretchDrawAll(QPainter& painter, const PixelImage& image, const Rect& dest) {
     PaintImage(painter, image, dest, Rect{0, 0, image.Width(), image.Height()});
+}
+
+void StretchDrawBlended(QPainter& painter, const PixelImage& image, const Rect& dest, const Rect& source) {
+    if (image.Depth() != 32) {
+        PaintImage(painter, image, dest, source);
+        return;
+    }
+    if (image.IsEmpty() || dest.IsEmpty() || source.IsEmpty()) return;
+    // Format_ARGB32 lies in memory as blue, green, red, alpha, as the image does.
+    const QImage rows(image.Bits(), image.Width(), image.Height(), image.Stride(), QImage::Format_ARGB32);
+    if (!rows.isNull()) PaintFlipped(painter, rows, dest, source);
+}
+
+void StretchDrawAllBlended(QPainter& painter, const PixelImage& image, const Rect& dest) {
+    StretchDrawBlended(painter, image, dest, Rect{0, 0, image.Width(), image.Height()});
+}
+
+void PaintCheckerboard(QPainter& painter, const QRect& area) {
+    static const QColor kLight(255, 255, 255), kDark(204, 204, 204);
+    painter.fillRect(area, kLight);
+    for (int y = 0; y < area.height(); y += kCheckerSquare)
+        for (int x = (y / kCheckerSquare) % 2 ? 0 : kCheckerSquare; x < area.width(); x += 2 * kCheckerSquare)
+            painter.fillRect(QRect(area.left() + x, area.top() + y, std::min(kCheckerSquare, area.width() - x),
+                                   std::min(kCheckerSquare, area.height() - y)),
+                             kDark);
 }
 
 }  // namespace clipvane

@@ -9,6 +9,8 @@
 // target with an alpha channel a 32-bit image is painted from an opaque copy
 // of the painted part, because Qt would carry the fourth byte across. Scaling is
 // nearest-neighbour, so an enlarged image shows each pixel as a solid block.
+#include <QRect>
+
 #include "document/QImageBridge.h"
 
 #include "image/PixelImage.h"
@@ -28,5 +30,16 @@ void StretchDraw(QPainter& painter, const PixelImage& image, const Rect& dest, c
 
 // StretchDraw with the whole image as source.
 void StretchDrawAll(QPainter& painter, const PixelImage& image, const Rect& dest);
+
+// For an image whose fourth byte is real alpha (a transparent document): a
+// 32-bit image is blended over what the painter shows, its fourth byte as
+// straight alpha. Other depths are painted as StretchDraw does.
+void StretchDrawBlended(QPainter& painter, const PixelImage& image, const Rect& dest, const Rect& source);
+void StretchDrawAllBlended(QPainter& painter, const PixelImage& image, const Rect& dest);
+
+// The light grey and white checkerboard shown under transparent pixels:
+// squares of kCheckerSquare device pixels, counted from `area`'s top-left.
+inline constexpr int kCheckerSquare = 8;
+void PaintCheckerboard(QPainter& painter, const QRect& area);
 
 }  // namespace clipvane

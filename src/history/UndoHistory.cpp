@@ -14,6 +14,7 @@ bool UndoHistory::Push(std::unique_ptr<UndoRecord> record) {
     if (limit <= 0 || !record) return false;
     redo.clear();
     while (int(undo.size()) >= limit) undo.pop_front();
+    record->id = ++lastId;
     undo.push_back(std::move(record));
     return true;
 }

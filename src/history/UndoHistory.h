@@ -35,6 +35,8 @@ public:
     int RedoCount() const { return int(redo.size()); }
     const std::deque<std::unique_ptr<UndoRecord>>& UndoSteps() const { return undo; }
     const std::deque<std::unique_ptr<UndoRecord>>& RedoSteps() const { return redo; }
+    // The id of the newest undo step, 0 when there is none.
+    uint64_t NewestStepId() const { return undo.empty() ? 0 : undo.back()->id; }
 
 protected:
     virtual void ApplyUndo(UndoRecord& record) = 0;
@@ -44,6 +46,7 @@ private:
     std::deque<std::unique_ptr<UndoRecord>> undo;
     std::deque<std::unique_ptr<UndoRecord>> redo;
     int limit = 20;
+    uint64_t lastId = 0;
 };
 
 }  // namespace clipvane

@@ -2,6 +2,8 @@
 // One undoable step: whole-state snapshots of a document's image and objects
 // before the step and, once undone, after it. Records keep their copies, so
 // undo and redo can alternate any number of times.
+#include <cstdint>
+
 #include "annotation/AnnotationObject.h"
 #include "image/PixelImage.h"
 
@@ -34,6 +36,11 @@ public:
 
     // Takes the snapshot of the state before a step.
     void Snapshot(const PixelImage& image, const ObjectList& objects);
+
+    // Given by the history when the record is pushed: unique in the history's
+    // lifetime, so a caller can tell whether a step it recorded is still the
+    // newest one (0 before the push).
+    uint64_t id = 0;
 
     PixelImage beforeImage;
     PixelImage afterImage;

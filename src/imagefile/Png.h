@@ -12,5 +12,10 @@ namespace clipvane {
 
 // The whole file; empty when the image is empty or cannot be encoded.
 std::vector<uint8_t> EncodePng(const PixelImage& image);
+// The same, but a 32-bit image is written as RGBA with its fourth byte as
+// straight alpha (for documents whose alpha is real, AlphaFiles.h).
+std::vector<uint8_t> EncodePngWithAlpha(const PixelImage& image);
+// EncodePng or EncodePngWithAlpha.
+std::vector<uint8_t> EncodePngImage(const PixelImage& image, bool withAlpha);
 
 }  // namespace clipvane

@@ -90,7 +90,11 @@ void FilterRow(const uint8_t* row, const uint8_t* prev, size_t n, size_t bpp, ui
 
 }  // namespace
 
-std::vector<uint8_t> EncodePng(const PixelImage& source) {
+std::vector<uint8_t> EncodePng(const PixelImage& source) { return EncodePngImage(source, false); }
+
+std::vector<uint8_t> EncodePngWithAlpha(const PixelImage& source) { return EncodePngImage(source, true); }
+
+std::vector<uint8_t> EncodePngImage(const PixelImage& source, bool withAlpha) {
     if (source.IsEmpty()) return {};
     PixelImage converted;
     const PixelImage* image = &source;
@@ -102,8 +106,10 @@ std::vector<uint8_t> EncodePng(const PixelImage& source) {
     }
     const int width = image->Width(), height = image->Height(), depth = image->Depth();
     const bool indexed = depth <= 8;
-    // 32-bit pixels lose their fourth byte: RGB like 24-bit ones.
-    const size_t channels = indexed ? 1 : 3;
+    // 32-bit pixels lose their fourth byte (RGB like 24-bit ones) unless it
+    // is to be written as alpha.
+    const bool alpha = withAlpha && depth == 32;
+    const size_t channels = indexed ? 1 : alpha ? 4 : 3;
     const size_t sourceBytes = depth == 32 ? 4 : 3;
     // Indexed rows are stored exactly as PNG wants them, minus the padding.
     const size_t packedBytes = indexed ? (size_t(width) * size_t(depth) + 7) / 8 : size_t(width) * channels;
@@ -119,10 +125,11 @@ std::vector<uint8_t> EncodePng(const PixelImage& source) {
         if (indexed) {
             std::memcpy(cur, src, packedBytes);
         } else {
-            for (int x = 0; x < width; ++x, src += sourceBytes, cur += 3) {
+            for (int x = 0; x < width; ++x, src += sourceBytes, cur += channels) {
                 cur[0] = src[2];
                 cur[1] = src[1];
                 cur[2] = src[0];
+                if (alpha) cur[3] = src[3];
             }
             cur = line[y & 1].data();
         }
@@ -149,7 +156,7 @@ std::vector<uint8_t> EncodePng(const PixelImage& source) {
                            uint8_t(h >> 24), uint8_t(h >> 16), uint8_t(h >> 8), uint8_t(h)};
     std::memcpy(ihdr, be, 8);
     ihdr[8] = uint8_t(indexed ? depth : 8);  // bits per sample
-    ihdr[9] = indexed ? 3 : 2;
+    ihdr[9] = indexed ? 3 : alpha ? 6 : 2;
     ihdr[10] = 0;  // deflate
     ihdr[11] = 0;  // adaptive filtering
     ihdr[12] = 0;  // not interlaced

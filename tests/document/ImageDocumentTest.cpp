@@ -250,16 +250,22 @@ TEST(ImageDocument, FlattenBurnsIntoTwentyFourBitImages) {
     EXPECT_EQ(At(doc.image, 7, 7), kOpaqueWhite);
 }
 
-TEST(ImageDocument, NewImageIsWhiteWithAlphaZero) {
+TEST(ImageDocument, NewImageIsOpaqueWhiteAndHighlightsBlendAtTheirStrength) {
     ImageDocument doc;
     doc.NewImage();
     ASSERT_EQ(doc.image.Width(), 640);
     ASSERT_EQ(doc.image.Height(), 480);
     ASSERT_EQ(doc.image.Depth(), 32);
-    EXPECT_EQ(At(doc.image, 0, 0), 0x00FFFFFFu);
-    EXPECT_EQ(At(doc.image, 639, 479), 0x00FFFFFFu);
+    EXPECT_EQ(At(doc.image, 0, 0), kOpaqueWhite);
+    EXPECT_EQ(At(doc.image, 639, 479), kOpaqueWhite);
+    EXPECT_FALSE(doc.Transparent());
     EXPECT_EQ(doc.modified, 1);
     EXPECT_EQ(doc.UndoCount(), 0);
+    // A highlight at half strength paints half way between white and its
+    // colour (red 0, green 0, blue 128), not its full colour.
+    doc.objects.push_back(MakeHighlight(0, 0, 10, 10, 50));
+    doc.Flatten();
+    EXPECT_EQ(At(doc.image, 5, 5), 0xFF8080BFu);
 }
 
 TEST(ImageDocument, EveryChangeRaisesModified) {

@@ -18,7 +18,7 @@ struct EffectCase {
 const EffectCase kCases[] = {
     {20004, nullptr, 1},          {20007, nullptr, 1},      {20005, nullptr, 1},     {20006, nullptr, 1},
     {20019, nullptr, 1},          {20020, nullptr, 1},      {20041, nullptr, 1},     {20042, nullptr, 1},
-    {20051, nullptr, 1},          {20002, "Rotate", 1},     {20009, "Resize", 1},    {20010, "Brightness/Contrast", 2},
+    {20051, nullptr, 1},          {20002, "Rotate", 1},     {20009, "Resize", 1},    {20010, "Brightness/Contrast", 1},
     {20012, "Hue/Saturation", 1}, {20014, "Color Tone", 1}, {20016, "RGB Value", 1}, {20017, "Color level", 1},
     {20033, "Noisy", 1},          {20034, "Blot", 1},       {20035, "Emboss", 1},    {20036, "Oil Paint", 1},
     {20037, "Splash", 1},         {20038, "Posterize", 1},  {20040, "Mosaic", 1},    {20050, "3D Grid", 1},

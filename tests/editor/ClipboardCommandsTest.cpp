@@ -122,8 +122,10 @@ TEST_F(PasteFixture, YesGrowsTheImageWithWhiteWhereNeitherPictureReaches) {
     ASSERT_EQ(doc.image.Height(), 300);
     EXPECT_EQ(At(doc.image, 299, 199), 0xFF3264C8u);  // the picture
     EXPECT_EQ(At(doc.image, 199, 299), 0xFF1E140Au);  // the old image below it
-    EXPECT_EQ(At(doc.image, 200, 200), 0x00FFFFFFu);  // white, alpha 0
-    EXPECT_EQ(At(doc.image, 299, 299), 0x00FFFFFFu);
+    // Opaque white: a transparent document shows it white, not clear, and
+    // objects drawn there blend with it at their strength.
+    EXPECT_EQ(At(doc.image, 200, 200), 0xFFFFFFFFu);
+    EXPECT_EQ(At(doc.image, 299, 299), 0xFFFFFFFFu);
     EXPECT_TRUE(doc.IsModified());
     doc.OnUndo();
     EXPECT_TRUE(SamePixels(doc.image, before));

@@ -17,9 +17,13 @@
 #include "editor/view/EditorView.h"
 #include "editor/view/ViewPainter.h"
 #include "editor/view/ViewState.h"
+#include "image/effects/EffectCommands.h"
 #include "imagefile/ImageFile.h"
+#include "imagefile/ImageHandler.h"
 #include "support/AnnotationBuilders.h"
 #include "support/ImageBuilders.h"
+#include "support/MagickFiles.h"
+#include "support/PixelChecks.h"
 
 namespace clipvane {
 namespace {
@@ -92,8 +96,7 @@ TEST_F(ViewFixture, ZoomKeepsTheBandOnTheSameImagePixels) {
 TEST_F(ViewFixture, EnterCropsToTheBandAsOneUndoStep) {
     DragCrop(10, 20, 110, 70);
     EXPECT_EQ(Crop().BandImage(), (Rect{10, 20, 110, 70}));
-    const int before = doc.UndoCount();  // the crop press already recorded one step
-    EXPECT_GE(before, 1);
+    const int before = doc.UndoCount();
     Key(Qt::Key_Return);
     EXPECT_EQ(doc.image.Width(), 100);
     EXPECT_EQ(doc.image.Height(), 50);
@@ -105,6 +108,54 @@ TEST_F(ViewFixture, EnterCropsToTheBandAsOneUndoStep) {
     doc.OnUndo();
     EXPECT_EQ(doc.image.Width(), 200);
     EXPECT_EQ(view->State().imageWidth, 200);
+}
+
+TEST_F(ViewFixture, IdleCropClicksRecordNothingSoEarlierEditsStayUndoable) {
+    doc.ApplyEffectCommand(kCmdFlipHorizontal, EffectParams{});
+    const PixelImage flipped = doc.image;
+    ASSERT_EQ(doc.UndoCount(), 1);
+    view->Tools().SetTool(EditorTool::Crop);
+    for (int i = 0; i < 10; ++i) {
+        view->Tools().Press(30 + i, 40);
+        view->Tools().Release(30 + i, 40);
+    }
+    EXPECT_EQ(doc.UndoCount(), 1);
+    EXPECT_TRUE(test::SamePixels(doc.image, flipped));
+    doc.OnUndo();
+    const PixelImage original = test::Gradient(200, 150);
+    EXPECT_TRUE(test::SamePixels(doc.image, original));
+}
+
+TEST_F(ViewFixture, CropOverObjectsIsOneUndoStepFromPressToEnter) {
+    doc.AddObject(test::MakeHighlight(0, 0, 200, 150, 50));
+    const int before = doc.UndoCount();
+    DragCrop(10, 20, 110, 70);  // the press burns the highlight in
+    EXPECT_TRUE(doc.objects.empty());
+    EXPECT_EQ(doc.UndoCount(), before + 1);
+    Key(Qt::Key_Return);
+    EXPECT_EQ(doc.image.Width(), 100);
+    EXPECT_EQ(doc.UndoCount(), before + 1);
+    doc.OnUndo();
+    EXPECT_EQ(doc.image.Width(), 200);
+    EXPECT_EQ(doc.objects.size(), 1u);
+    EXPECT_TRUE(test::SamePixels(doc.image, test::Gradient(200, 150)));
+    doc.OnRedo();
+    EXPECT_EQ(doc.image.Width(), 100);
+    EXPECT_TRUE(doc.objects.empty());
+}
+
+TEST_F(ViewFixture, SecondCropAfterABurnIsAStepOfItsOwn) {
+    doc.AddObject(test::MakeHighlight(0, 0, 200, 150, 50));
+    const int before = doc.UndoCount();
+    DragCrop(10, 20, 110, 70);
+    Key(Qt::Key_Return);
+    DragCrop(0, 0, 50, 40);  // nothing left to burn: the press records nothing
+    EXPECT_EQ(doc.UndoCount(), before + 1);
+    Key(Qt::Key_Return);
+    EXPECT_EQ(doc.image.Width(), 50);
+    EXPECT_EQ(doc.UndoCount(), before + 2);
+    doc.OnUndo();
+    EXPECT_EQ(doc.image.Width(), 100);
 }
 
 TEST_F(ViewFixture, CropOnAZoomedViewUsesImagePixels) {
@@ -190,11 +241,13 @@ TEST_F(ViewFixture, CornerDragResizesAndMoveDragMovesTheBand) {
 }
 
 TEST_F(ViewFixture, CropPressBurnsObjectsInAsAnUndoStep) {
+    doc.AddObject(test::MakeLine(150, 10, 190, 10));
     const int before = doc.UndoCount();
     view->Tools().SetTool(EditorTool::Crop);
     view->Tools().Press(5, 5);
     view->Tools().Release(5, 5);
     EXPECT_EQ(doc.UndoCount(), before + 1);
+    EXPECT_TRUE(doc.objects.empty());
     // The preview is the image darkened by half.
     EXPECT_EQ(Crop().Preview().PixelAddress(100, 100)[0], 100 / 2);
     EXPECT_EQ(Crop().Preview().PixelAddress(100, 100)[3], 255);
@@ -388,6 +441,59 @@ TEST(ViewPainter, DrawsTheSelectedObjectsHandlesAtTheZoom) {
     EXPECT_EQ(QColor(marked.pixel(45, 45)), QColor(Qt::white));
     EXPECT_EQ(QColor(marked.pixel(125, 125)), QColor(Qt::white));  // bottom-right
     EXPECT_EQ(QColor(marked.pixel(55, 55)), QColor(Qt::black));    // marks keep their screen size
+}
+
+// A document with real alpha shows a checkerboard under its transparent
+// pixels, also under the Crop tool's darkened preview; one whose fourth byte
+// is not alpha shows its colours as they are.
+TEST(ViewPainter, TransparentPixelsShowACheckerboard) {
+    test::ScratchDir dir;
+    InstallHandlerFactory(new StandardHandlerFactory);
+    // Left half clear, right half opaque red.
+    ASSERT_TRUE(test::Magick("-size 40x30 xc:red -alpha set -region 20x30+0+0 -alpha transparent +region " +
+                             test::Quote(dir / "half.png")));
+    ImageDocument doc;
+    ASSERT_TRUE(doc.OpenDocument(QString::fromStdString(dir / "half.png")));
+    ASSERT_TRUE(doc.Transparent());
+    EditorView owner(&doc);
+    ViewState state;
+    auto paint = [&] {
+        QImage out(60, 50, QImage::Format_RGB32);
+        QPainter p(&out);
+        PaintView(p, state, &doc, owner.Tools().Current(), {0, 0, 60, 50}, nullptr);
+        return out;
+    };
+    const QColor light(255, 255, 255), dark(204, 204, 204);
+    QImage shown = paint();
+    EXPECT_EQ(QColor(shown.pixel(5 + 1, 5 + 1)), light);
+    EXPECT_EQ(QColor(shown.pixel(5 + 9, 5 + 1)), dark);
+    EXPECT_EQ(QColor(shown.pixel(5 + 9, 5 + 9)), light);
+    EXPECT_EQ(QColor(shown.pixel(5 + 30, 5 + 10)), QColor(255, 0, 0));
+
+    owner.Tools().SetTool(EditorTool::Crop);
+    owner.Tools().Press(2, 2);  // tool points are zoomed image pixels
+    owner.Tools().Move(30, 28);
+    ASSERT_EQ(static_cast<CropTool&>(owner.Tools().Get(EditorTool::Crop)).BandImage(), (Rect{2, 2, 30, 28}));
+    shown = paint();
+    // Outside the band the darkened preview halves colours, not alpha.
+    EXPECT_EQ(QColor(shown.pixel(5 + 17, 5 + 29)), dark);
+    EXPECT_EQ(QColor(shown.pixel(5 + 9, 5 + 29)), light);
+    EXPECT_EQ(QColor(shown.pixel(5 + 35, 5 + 5)), QColor(127, 0, 0));
+    // Inside it the image at full brightness, over the same squares.
+    EXPECT_EQ(QColor(shown.pixel(5 + 16, 5 + 14)), dark);
+    EXPECT_EQ(QColor(shown.pixel(5 + 25, 5 + 14)), QColor(255, 0, 0));
+
+    // The same pixels in a document without transparency: the fourth byte is ignored.
+    ImageDocument plain;
+    plain.image = doc.image;
+    EditorView plainOwner(&plain);
+    QImage out(60, 50, QImage::Format_RGB32);
+    {
+        QPainter p(&out);
+        PaintView(p, state, &plain, plainOwner.Tools().Current(), {0, 0, 60, 50}, nullptr);
+    }
+    EXPECT_NE(QColor(out.pixel(5 + 1, 5 + 1)), light);
+    EXPECT_EQ(QColor(out.pixel(5 + 30, 5 + 10)), QColor(255, 0, 0));
 }
 
 TEST(CopyRegion, ClipsToTheImageAndRefusesBadArguments) {

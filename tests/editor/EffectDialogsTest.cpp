@@ -16,7 +16,10 @@
 #include "editor/dialogs/HueStrip.h"
 #include "editor/dialogs/PreviewFrame.h"
 #include "editor/dialogs/ResizeDialog.h"
+#include "image/effects/EffectCommands.h"
+#include "imagefile/ImageHandler.h"
 #include "support/ImageBuilders.h"
+#include "support/MagickFiles.h"
 #include "support/PixelChecks.h"
 
 namespace clipvane {
@@ -90,6 +93,48 @@ TEST_F(DialogFixture, SmallImagesPreviewAtFullSizeLargeOnesScaled) {
     EXPECT_EQ(large.Thumbnail().Height(), 82);
 }
 
+// The size sliders of Mosaic, Oil Paint and Splash are the image's pixels: the
+// thumbnail alone is drawn with them scaled down.
+TEST_F(DialogFixture, SizeSlidersApplyTheChosenValueToALargeImage) {
+    doc.image = test::PhotoLike(880, 330, 32, 7);
+    original = doc.image;
+    for (auto [templateId, command, value] : {std::tuple{196, kCmdMosaic, 10}, std::tuple{193, kCmdOilPaint, 3}}) {
+        SCOPED_TRACE(templateId);
+        ImageDocument scripted;
+        scripted.image = original;
+        EffectParams params;
+        params.values[0] = value;
+        params.count = 1;
+        scripted.ApplyEffectCommand(command, params);
+
+        doc.image = original;
+        EffectPreviewDialog dlg(target, templateId);
+        ASSERT_DOUBLE_EQ(dlg.Scale(), 0.25);
+        dlg.Slider(0)->setValue(value);
+        dlg.PreviewCheck()->setChecked(true);
+        PixelImage live = doc.image;
+        NormaliseTo24(live);
+        EXPECT_TRUE(test::SamePixels(live, scripted.image));
+        dlg.accept();
+        EXPECT_TRUE(test::SamePixels(doc.image, scripted.image));
+        if (templateId == 196) {  // blocks of 10 x 10 pixels, not 2 x 2
+            EXPECT_EQ(test::At(doc.image, 0, 0), test::At(doc.image, 9, 9));
+            EXPECT_NE(test::At(doc.image, 9, 0), test::At(doc.image, 10, 0));
+        }
+    }
+
+    // Splash 40 moves pixels up to 20 columns (10 would have moved them 5 at most).
+    doc.image = test::Gradient(880, 330);
+    EffectPreviewDialog splash(target, 194);
+    splash.Slider(0)->setValue(40);
+    splash.accept();
+    int farthest = 0;
+    for (int y = 0; y < 200; ++y)
+        for (int x = 32; x < 220; ++x) farthest = std::max(farthest, std::abs(doc.image.PixelAddress(x, y)[0] - x));
+    EXPECT_GE(farthest, 15);
+    EXPECT_LE(farthest, 20);
+}
+
 TEST_F(DialogFixture, OkAppliesOneUndoStepWithTheSliderValues) {
     EffectPreviewDialog dlg(target, 173);
     dlg.Slider(0)->setValue(20);
@@ -157,7 +202,7 @@ TEST_F(DialogFixture, ToneStripPicksColoursAndRetintsThePreview) {
     EXPECT_FALSE(test::SamePixels(first, dlg.Preview()));
 }
 
-TEST_F(DialogFixture, BrightnessContrastOkIsTwoStepsAndUndoKeepsBrightness) {
+TEST_F(DialogFixture, BrightnessContrastOkIsOneStepThatUndoesBoth) {
     BrightnessContrastDialog dlg(target);
     EXPECT_EQ(dlg.BrightnessSlider()->value(), 100);
     EXPECT_EQ(dlg.ContrastSlider()->value(), 100);
@@ -166,12 +211,36 @@ TEST_F(DialogFixture, BrightnessContrastOkIsTwoStepsAndUndoKeepsBrightness) {
     dlg.ContrastSlider()->setValue(60);
     const int steps = doc.UndoCount();
     dlg.accept();
-    EXPECT_EQ(doc.UndoCount(), steps + 2);
-    const PixelImage both = doc.image;
+    EXPECT_EQ(doc.UndoCount(), steps + 1);
+    EXPECT_FALSE(test::SamePixels(doc.image, original));
+    // The same as the command run with those values.
+    ImageDocument scripted;
+    scripted.image = original;
+    EffectParams params;
+    params.values[0] = 150;
+    params.values[1] = 60;
+    params.count = 2;
+    scripted.ApplyEffectCommand(kCmdBrightnessContrast, params);
+    EXPECT_TRUE(test::SamePixels(doc.image, scripted.image));
     doc.OnUndo();
-    EXPECT_FALSE(test::SamePixels(doc.image, both));
-    EXPECT_FALSE(test::SamePixels(doc.image, original));  // brightness still applied
-    doc.OnUndo();
+    EXPECT_TRUE(test::SamePixels(doc.image, original));
+    doc.OnRedo();
+    EXPECT_TRUE(test::SamePixels(doc.image, scripted.image));
+}
+
+TEST_F(DialogFixture, TickingPreviewShowsTheResultAtOnce) {
+    EffectPreviewDialog mosaic(target, 196);
+    mosaic.PreviewCheck()->setChecked(true);  // no slider moved
+    EXPECT_FALSE(test::SamePixels(doc.image, original));
+    mosaic.reject();
+    EXPECT_TRUE(test::SamePixels(doc.image, original));
+
+    BrightnessContrastDialog bc(target);
+    bc.BrightnessSlider()->setValue(150);
+    EXPECT_TRUE(test::SamePixels(doc.image, original));
+    bc.PreviewCheck()->setChecked(true);
+    EXPECT_FALSE(test::SamePixels(doc.image, original));
+    bc.reject();
     EXPECT_TRUE(test::SamePixels(doc.image, original));
 }
 
@@ -182,6 +251,29 @@ TEST_F(DialogFixture, BrightnessContrastCancelRestoresAfterPreview) {
     EXPECT_FALSE(test::SamePixels(doc.image, original));
     dlg.reject();
     EXPECT_TRUE(test::SamePixels(doc.image, original));
+}
+
+// A document with real alpha keeps it through a dialog's OK: no 24-bit
+// normalisation, clear pixels stay clear.
+TEST(EffectDialogsTransparency, OkKeepsTheAlphaOfATransparentDocument) {
+    test::ScratchDir dir;
+    InstallHandlerFactory(new StandardHandlerFactory);
+    ASSERT_TRUE(test::Magick("-size 40x30 xc:red -alpha set -region 20x30+0+0 -alpha transparent +region " +
+                             test::Quote(dir / "half.png")));
+    ImageDocument doc;
+    ASSERT_TRUE(doc.OpenDocument(QString::fromStdString(dir / "half.png")));
+    ASSERT_TRUE(doc.Transparent());
+    DocumentEffectTarget target(doc);
+    EffectPreviewDialog mosaic(target, 196);
+    mosaic.accept();
+    ASSERT_EQ(doc.image.Depth(), 32);
+    EXPECT_EQ(doc.image.PixelAddress(2, 2)[3], 0);
+    EXPECT_EQ(doc.image.PixelAddress(35, 2)[3], 255);
+    BrightnessContrastDialog bc(target);
+    bc.BrightnessSlider()->setValue(50);
+    bc.accept();
+    EXPECT_EQ(doc.image.PixelAddress(2, 2)[3], 0);
+    EXPECT_EQ(doc.UndoCount(), 2);
 }
 
 TEST(PreviewFrame, FitScaleKeepsTheSmallerRatio) {

@@ -47,6 +47,27 @@ TEST(UndoHistory, FullHistoryDropsOldest) {
     EXPECT_EQ(Tags(h.UndoSteps()), (std::vector<int>{2, 3, 4, 5, 6, 7, 8, 9, 10, 11}));
 }
 
+// A step's id names it for as long as the history lives: a record freed and
+// another pushed in its place never answers to the old id.
+TEST(UndoHistory, NewestStepIdFollowsUndoRedoAndNeverRepeats) {
+    LoggingHistory h;
+    EXPECT_EQ(h.NewestStepId(), 0u);
+    h.Push(Tagged(1));
+    const uint64_t first = h.NewestStepId();
+    EXPECT_NE(first, 0u);
+    h.Undo();
+    EXPECT_EQ(h.NewestStepId(), 0u);
+    h.Redo();
+    EXPECT_EQ(h.NewestStepId(), first);
+    h.Undo();
+    h.Push(Tagged(2));  // drops the undone step
+    EXPECT_NE(h.NewestStepId(), first);
+    EXPECT_NE(h.NewestStepId(), 0u);
+    EXPECT_FALSE(h.Push(nullptr));
+    h.DiscardLastStep();
+    EXPECT_EQ(h.NewestStepId(), 0u);
+}
+
 TEST(UndoHistory, UndoRedoMoveBetweenStacksInOrder) {
     LoggingHistory h;
     for (int i = 1; i <= 3; ++i) h.Push(Tagged(i));

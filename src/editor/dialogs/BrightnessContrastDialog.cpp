@@ -59,6 +59,11 @@ BrightnessContrastDialog::BrightnessContrastDialog(EffectDocument& document, QWi
         connect(slider, &QSlider::valueChanged, this, [this] { Recompute(); });
     }
     previewCheck_ = new QCheckBox(QStringLiteral("&Preview"));
+    // Ticking shows the result on the document at once; unticking keeps the
+    // last live result until OK or Cancel.
+    connect(previewCheck_, &QCheckBox::toggled, this, [this](bool on) {
+        if (on) Recompute();
+    });
     auto* controls = new QVBoxLayout;
     controls->addLayout(grid);
     controls->addWidget(previewCheck_);
@@ -89,7 +94,7 @@ void BrightnessContrastDialog::Recompute() {
 void BrightnessContrastDialog::accept() {
     document_.Image() = backup_;
     EffectCommandSteps steps = BrightnessContrastSteps(brightness, contrast);
-    for (auto& effect : steps.effects) document_.RunEffect(*effect);
+    document_.RunEffects(steps.effects);
     document_.UpdateAllViews();
     QDialog::accept();
 }

@@ -1,6 +1,9 @@
 #pragma once
 // What the effect dialogs need from the document they edit: its image, a way
 // to run an effect as one undoable step with progress, and a redraw.
+#include <memory>
+#include <vector>
+
 #include "image/ImageEffect.h"
 #include "image/PixelImage.h"
 
@@ -12,7 +15,11 @@ public:
     virtual PixelImage& Image() = 0;
     // Applies `effect` to Image() as one undo step, with status-bar progress.
     virtual void RunEffect(ImageEffect& effect) = 0;
+    // Applies every effect in order to Image() as one undo step.
+    virtual void RunEffects(const std::vector<std::unique_ptr<ImageEffect>>& effects) = 0;
     virtual void UpdateAllViews() = 0;
+    // True when the image's alpha is real: the result stays 32 bits.
+    virtual bool Transparent() const = 0;
 };
 
 }  // namespace clipvane

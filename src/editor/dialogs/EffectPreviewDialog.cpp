@@ -83,6 +83,11 @@ EffectPreviewDialog::EffectPreviewDialog(EffectDocument& document, int templateI
     previewCheck_ = new QCheckBox(QStringLiteral("&Preview"));
     previewCheck_->setObjectName(QStringLiteral("check1004"));
     controls->addWidget(previewCheck_);
+    // Ticking shows the result on the document at once; unticking keeps the
+    // last live result until OK or Cancel.
+    connect(previewCheck_, &QCheckBox::toggled, this, [this](bool on) {
+        if (on) Recompute();
+    });
     controls->addStretch();
 
     LayOutEffectDialog(this, frame_, controls);
@@ -100,6 +105,12 @@ void EffectPreviewDialog::ReadControls() {
             if (radios_[i]->isChecked()) values_.channel = i;
 }
 
+EffectValues EffectPreviewDialog::ImageValues() const {
+    EffectValues v = values_;
+    v.scale = 1.0;
+    return v;
+}
+
 void EffectPreviewDialog::WriteLabels() {
     for (int i = 0; i < 3; ++i)
         if (valueLabels_[i]) valueLabels_[i]->setText(QString::number(values_.value[i]));
@@ -115,14 +126,17 @@ void EffectPreviewDialog::Recompute() {
     ReadControls();
     preview_ = thumbnail_;
     preview_.ConvertTo(32);
+    // The thumbnail takes sizes scaled to it; the document the values as set.
     std::unique_ptr<ImageEffect> effect = BuildTemplateEffect(templateId_, values_);
     if (effect) {
         preview_.ApplyEffect(*effect);
         NormaliseTo24(preview_);
         if (previewCheck_->isChecked()) {
-            document_.Image() = backup_;
-            document_.Image().ApplyEffect(*effect);
-            document_.UpdateAllViews();
+            if (std::unique_ptr<ImageEffect> full = BuildTemplateEffect(templateId_, ImageValues())) {
+                document_.Image() = backup_;
+                document_.Image().ApplyEffect(*full);
+                document_.UpdateAllViews();
+            }
         }
     }
     WriteLabels();
@@ -131,10 +145,10 @@ void EffectPreviewDialog::Recompute() {
 
 void EffectPreviewDialog::accept() {
     document_.Image() = backup_;
-    if (std::unique_ptr<ImageEffect> effect = BuildTemplateEffect(templateId_, values_)) {
+    if (std::unique_ptr<ImageEffect> effect = BuildTemplateEffect(templateId_, ImageValues())) {
         document_.Image().ConvertTo(32);
         document_.RunEffect(*effect);
-        NormaliseTo24(document_.Image());
+        if (!document_.Transparent()) NormaliseTo24(document_.Image());
     }
     document_.UpdateAllViews();
     QDialog::accept();

@@ -2,7 +2,8 @@
 // The effect dialog shared by thirteen layouts: sliders with value labels, a
 // thumbnail of the result, and "Preview", which shows the result live on the
 // document. OK applies the effect to the document as one undo step; Cancel
-// puts back the image exactly as it was at opening.
+// puts back the image exactly as it was at opening. The values the user sets
+// are the image's: only the thumbnail draws sizes scaled down to it.
 #include <QDialog>
 #include <memory>
 
@@ -27,6 +28,8 @@ public:
     ~EffectPreviewDialog() override;
 
     int TemplateId() const { return templateId_; }
+    // Thumbnail size / image size: sizes (Oil Paint, Splash, Mosaic) are
+    // scaled by it for the thumbnail only.
     double Scale() const { return values_.scale; }
     const EffectValues& Values() const { return values_; }
     const PixelImage& Thumbnail() const { return thumbnail_; }
@@ -47,6 +50,8 @@ public:
 private:
     void ReadControls();
     void WriteLabels();
+    // The values for the document's image: sizes as set, not scaled.
+    EffectValues ImageValues() const;
     // Rebuilds the thumbnail preview and, with "Preview" checked, the document.
     void Recompute();
 

@@ -47,7 +47,7 @@ struct EffectValues {
     int value[3] = {0, 0, 0};
     int channel = 0;          // Color Level radio: 0 RGB, 1 R, 2 G, 3 B
     uint32_t toneColour = 0;  // Color Tone: bytes blue, green, red, alpha
-    double scale = 1.0;       // thumbnail size / image size
+    double scale = 1.0;       // 1 for the image; thumbnail size / image size for the thumbnail
 };
 
 // Colour-level channel set for a radio index (RGB 7, R 1, G 2, B 4).

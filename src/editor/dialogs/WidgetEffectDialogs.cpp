@@ -9,7 +9,11 @@ namespace clipvane {
 
 PixelImage& DocumentEffectTarget::Image() { return doc_.image; }
 void DocumentEffectTarget::RunEffect(ImageEffect& effect) { doc_.RunEffect(&effect); }
+void DocumentEffectTarget::RunEffects(const std::vector<std::unique_ptr<ImageEffect>>& effects) {
+    doc_.RunEffects(effects);
+}
 void DocumentEffectTarget::UpdateAllViews() { doc_.UpdateAllViews(); }
+bool DocumentEffectTarget::Transparent() const { return doc_.Transparent(); }
 
 void WidgetEffectDialogs::RunEffectDialog(ImageDocument& document, int layout) {
     DocumentEffectTarget target(document);

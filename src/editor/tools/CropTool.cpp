@@ -16,9 +16,10 @@ void CropTool::Deactivate() {
 void CropTool::Press(int vx, int vy) {
     ImageDocument* doc = host_.Document();
     if (doc && !doc->image.IsEmpty()) {
-        // Each crop press is one undo step: the objects are burned in first.
-        doc->RecordUndo(doc->image);
+        // A press burns the objects into the image; only then is it a step.
+        // The crop that follows joins that step (see Commit).
         if (!doc->objects.empty()) {
+            if (doc->RecordUndo(doc->image)) burnStep_ = doc->NewestStepId();
             doc->RenderObjects(doc->image);
             doc->ClearObjects();
         }
@@ -43,7 +44,10 @@ bool CropTool::Commit() {
     PixelImage cropped;
     // A failed copy (no memory) leaves the image as it was.
     if (!CopyRegion(doc->image, &cropped, r)) return false;
-    doc->RecordUndo(doc->image);
+    // One crop is one step: when the newest step is the burn of this crop's
+    // press, undoing it already brings back the image and objects before both.
+    if (burnStep_ == 0 || doc->NewestStepId() != burnStep_) doc->RecordUndo(doc->image);
+    burnStep_ = 0;
     doc->image = std::move(cropped);
     doc->image.originX = doc->image.originY = 0;
     ClearBand();
@@ -72,12 +76,27 @@ bool CropTool::PaintImage(QPainter& p, const ToolPaintArgs& a) {
     ImageDocument* doc = host_.Document();
     if (!ShowsPreview() || !doc) return false;
     const QRect& dest = a.image;
-    StretchDrawAll(p, preview_, Rect{dest.left(), dest.top(), dest.right() + 1, dest.bottom() + 1});
+    const bool blend = doc->Transparent();
+    if (blend) PaintCheckerboard(p, dest);
+    const Rect whole{dest.left(), dest.top(), dest.right() + 1, dest.bottom() + 1};
+    if (blend)
+        StretchDrawAllBlended(p, preview_, whole);
+    else
+        StretchDrawAll(p, preview_, whole);
     const Rect src = BandImage().Intersected(Rect{0, 0, doc->image.Width(), doc->image.Height()});
     if (!src.IsEmpty()) {
         const QRect bandDest = a.OnScreen(ImageToZoomed(src, a.factor));
-        StretchDraw(p, doc->image, Rect{bandDest.left(), bandDest.top(), bandDest.right() + 1, bandDest.bottom() + 1},
-                    src);
+        const Rect band{bandDest.left(), bandDest.top(), bandDest.right() + 1, bandDest.bottom() + 1};
+        if (blend) {
+            // The band shows the image at full brightness over fresh squares.
+            p.save();
+            p.setClipRect(bandDest, Qt::IntersectClip);
+            PaintCheckerboard(p, dest);
+            p.restore();
+            StretchDrawBlended(p, doc->image, band, src);
+        } else {
+            StretchDraw(p, doc->image, band, src);
+        }
     }
     return true;
 }

@@ -1,7 +1,8 @@
 #pragma once
-// The Crop tool: a band tool whose every press burns the objects into the
-// image as one undo step and shows the image darkened around the band; Enter
-// crops the image to the band (another undo step).
+// The Crop tool: a band tool whose press burns the objects into the image and
+// shows the image darkened around the band; Enter crops the image to the
+// band. A press with no objects records nothing; a burn and the crop after it
+// are one undo step together.
 #include "editor/tools/BandTool.h"
 #include "image/PixelImage.h"
 
@@ -29,6 +30,8 @@ private:
     bool ShowsPreview() const { return BandValid() && !preview_.IsEmpty(); }
 
     PixelImage preview_;
+    // The id of the step the last burning press recorded (0: none pending).
+    uint64_t burnStep_ = 0;
 };
 
 // The crop preview: every blue, green and red byte halved, alpha kept.

@@ -58,9 +58,9 @@ PasteResult PasteImage(ImageDocument& doc, const PixelImage& picture, const std:
     if (answer == ExpandAnswer::Cancel) return PasteResult::Nothing;
     PixelImage target;
     if (answer == ExpandAnswer::Yes) {
-        // White where neither picture reaches; the alpha bytes stay 0.
+        // Opaque white where neither picture reaches.
         if (!target.Create(std::max(w, cw), std::max(h, ch), 32)) return PasteResult::Nothing;
-        FillEffect white(0xFFFFFF, -1);
+        FillEffect white(0xFFFFFF, 255);
         target.ApplyEffect(white);
         PixelImage old(doc.image);
         old.ConvertTo(32);

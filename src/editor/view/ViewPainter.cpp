@@ -61,7 +61,14 @@ void PaintView(QPainter& p, const ViewState& s, ImageDocument* doc, Tool& tool, 
     p.setClipRect(dest);
     if (!tool.PaintImage(p, toolArgs)) {
         const PixelImage& composite = doc->objects.empty() ? doc->image : doc->Composite();
-        StretchDrawAll(p, composite, Rect{dest.left(), dest.top(), dest.right() + 1, dest.bottom() + 1});
+        const Rect whole{dest.left(), dest.top(), dest.right() + 1, dest.bottom() + 1};
+        if (doc->Transparent()) {
+            // Real alpha: transparent pixels show the checkerboard under them.
+            PaintCheckerboard(p, dest);
+            StretchDrawAllBlended(p, composite, whole);
+        } else {
+            StretchDrawAll(p, composite, whole);
+        }
     }
     p.setClipping(false);
     tool.PaintOverlay(p, toolArgs);
