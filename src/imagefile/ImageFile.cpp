@@ -220,12 +220,13 @@ std::string FormatRefusal(ImageFileType type, const PixelImage& image) {
             return "an image of " + SizeText(image) + " is too large for BMP files (at most 4 GiB of pixel rows)";
         return {};
     case kFileTiff: {
-        // Written at 24 bits unless it is a palette image. The library counts
-        // a row's bits in 32 bits, and classic TIFF offsets are 32 bits.
+        // Written at 24 bits unless it is a palette image. Past rows of a few
+        // hundred MiB the library writes a file without pixels and reports
+        // nothing; classic TIFF offsets are 32 bits.
         const int depth = image.Depth() <= 8 ? image.Depth() : 24;
-        if (uint64_t(width) * uint64_t(depth) >= k4GiB || rowBytes(depth) + 4096 >= k4GiB)
+        if (uint64_t(width) * uint64_t(depth) > (uint64_t(32) << 23) || rowBytes(depth) + 4096 >= k4GiB)
             return "an image of " + SizeText(image) +
-                   " is too large for TIFF files (rows of at most 512 MiB, at most 4 GiB of pixel rows)";
+                   " is too large for TIFF files (rows of at most 32 MiB, at most 4 GiB of pixel rows)";
         return {};
     }
     case kFileTga: return sides("TGA", 65535);
