@@ -19,8 +19,8 @@ void SetMaxPixelCount(uint64_t count);
 // True when width x height (both positive) is within the limit.
 bool PixelCountAllowed(int64_t width, int64_t height);
 
-// "The image is W x H pixels (N megapixels), more than the limit of M
-// megapixels." for a size that is refused.
+// "the image is W x H pixels (N megapixels), more than the limit of M
+// megapixels" for a size that is refused (a phrase to follow a colon).
 std::string PixelCountMessage(int64_t width, int64_t height);
 
 }  // namespace clipvane

@@ -165,6 +165,14 @@ void InstallHandlerFactory(ImageHandlerFactory* factory) {
 
 // ---- load and save ----------------------------------------------------------
 
+bool CanOpenForReading(const std::string& path) {
+    ClearFileError();
+    const int fd = OpenRegularFile(path, nullptr);
+    if (fd < 0) return false;
+    close(fd);
+    return true;
+}
+
 bool LoadFromFile(const std::string& path, PixelImage& image) {
     ClearFileError();
     std::unique_ptr<ImageFormatHandler> handler;

@@ -32,6 +32,11 @@ enum ImageFileType : int {
 
 ImageFileType TypeFromPath(std::string_view path);
 
+// True when `path` is a regular file this process can open for reading,
+// checked without waiting on it; else false, the reason kept for
+// LastImageFileError.
+bool CanOpenForReading(const std::string& path);
+
 // Replaces `image` by the first frame of the file (its frameDelay set from the
 // animation's "FrameTime" when there is one). False, with `image` untouched,
 // when there is no reader for the type or the file cannot be decoded.
