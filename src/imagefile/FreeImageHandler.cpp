@@ -59,8 +59,9 @@ bool FreeImageHandler::LoadFile(const std::string& path) {
         return false;
     }
     // The decoder process inherits the descriptor and reads the file checked
-    // here through it, whatever happens to the name meanwhile.
-    const std::string opened = "/proc/self/fd/" + std::to_string(fd);
+    // here through it, whatever happens to the name meanwhile (by the name
+    // only where /proc is missing).
+    const std::string opened = access("/proc/self/fd", X_OK) == 0 ? "/proc/self/fd/" + std::to_string(fd) : path;
     const bool ok = DecodeIsolated(opened.c_str(), nullptr, 0, frames, firstFrameOnly ? 1 : 0);
     close(fd);
     return ok;
