@@ -31,7 +31,7 @@ bool PixelCountAllowed(int64_t width, int64_t height) {
 std::string PixelCountMessage(int64_t width, int64_t height) {
     const uint64_t pixels = width > 0 && height > 0 ? uint64_t(width) * uint64_t(height) : 0;
     return "the image is " + std::to_string(width) + " x " + std::to_string(height) + " pixels (" + Megapixels(pixels) +
-           " megapixels), more than the limit of " + Megapixels(MaxPixelCount()) + " megapixels.";
+           " megapixels), more than the limit of " + Megapixels(MaxPixelCount()) + " megapixels";
 }
 
 }  // namespace clipvane
