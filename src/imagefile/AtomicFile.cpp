@@ -100,6 +100,7 @@ void RemoveStaleTemporaries(const std::string& folder) {
 }
 
 AtomicFile::AtomicFile(const std::string& target) : target_(target) {
+    ClearFileError();  // a save starts here, whatever failed before
     if (target.empty()) {
         NoteFileError("no file name was given");
         return;

@@ -27,7 +27,8 @@ public:
     AtomicFile& operator=(const AtomicFile&) = delete;
 
     // False when the save cannot start (folder missing, not writable, the
-    // target not a regular file); the reason is noted (FileError.h).
+    // target not a regular file); the reason is noted (FileError.h), which
+    // construction first clears.
     bool Ok() const { return ok_; }
     // Where the writer puts the content.
     const std::string& WritePath() const { return writePath_; }

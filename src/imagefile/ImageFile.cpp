@@ -209,9 +209,10 @@ std::string SizeText(const PixelImage& image) {
     return std::to_string(image.Width()) + " x " + std::to_string(image.Height()) + " pixels";
 }
 
-// Empty when the format can hold the image, else why it cannot. Checked
-// before anything is written, so that no writer is left to fail half-way (or,
-// worse, to report success for a file without pixels).
+}  // namespace
+
+// Checked before anything is written, so that no writer is left to fail
+// half-way (or, worse, to report success for a file without pixels).
 std::string FormatRefusal(ImageFileType type, const PixelImage& image) {
     const int64_t width = image.Width(), height = image.Height();
     auto sides = [&](const char* format, int64_t most) -> std::string {
@@ -250,8 +251,6 @@ std::string FormatRefusal(ImageFileType type, const PixelImage& image) {
     default: return {};
     }
 }
-
-}  // namespace
 
 bool SaveToFile(const PixelImage& image, const std::string& path, int param) {
     ClearFileError();

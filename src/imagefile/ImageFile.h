@@ -52,6 +52,10 @@ bool SaveToFile(const PixelImage& image, const std::string& path, int param = -1
 // on success; on failure any existing file at `path` is left as it was.
 int SaveImageFile(const PixelImage& image, const std::string& path);
 
+// Empty when a file of `type` can hold `image`, else why not (the format's
+// own size limits, said in words). SaveToFile checks this before writing.
+std::string FormatRefusal(ImageFileType type, const PixelImage& image);
+
 // Why the last LoadFromFile, SaveToFile or SaveImageFile of this thread
 // failed, as a phrase to follow a colon: the system's own reason ("No such
 // file or directory", "Permission denied"), "it is not a regular file", or a

@@ -304,6 +304,8 @@ TEST_F(HostileInput, ImagesTooLargeForTheFormatAreRefusedBeforeWriting) {
     EXPECT_EQ(clipvane::SaveImageFile(Picture(65536, 1, 8), dir_ / "x.gif"), 0);
     EXPECT_EQ(clipvane::SaveImageFile(Picture(65536, 1, 24), dir_ / "x.pcx"), 0);
     EXPECT_TRUE(dir_.Entries().empty());
+    EXPECT_NE(clipvane::FormatRefusal(clipvane::kFileTiff, wide).find("TIFF"), std::string::npos);
+    EXPECT_EQ(clipvane::FormatRefusal(clipvane::kFileTga, Picture(65535, 2, 8)), "");
     // The largest sizes that fit are written.
     EXPECT_NE(clipvane::SaveImageFile(Picture(65535, 1, 24), dir_ / "y.tga"), 0);
     EXPECT_NE(clipvane::SaveImageFile(Picture(65500, 1, 24), dir_ / "y.jpg"), 0);
