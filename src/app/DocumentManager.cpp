@@ -111,9 +111,15 @@ DocumentWindow* DocumentManager::OpenPath(const QString& path, QString* error) {
     // A pipe or device would block the reading (a pipe until someone
     // writes to it): only regular files are opened.
     if (!info.isFile()) return fail(QStringLiteral("it is not a regular file."));
+    // The file layer's own reason (a size limit, the system's error) when it
+    // has one, else a general one.
+    auto failWith = [&](const char* general) {
+        const std::string why = LastImageFileError();
+        return fail(why.empty() ? QString::fromLatin1(general) : QString::fromStdString(why) + QLatin1Char('.'));
+    };
     auto doc = std::make_unique<ImageDocument>();
-    if (!doc->OpenDocument(info.absoluteFilePath())) return fail(QStringLiteral("the file cannot be read."));
-    if (doc->image.IsEmpty()) return fail(QStringLiteral("it is not an image Clipvane can read, or it is damaged."));
+    if (!doc->OpenDocument(info.absoluteFilePath())) return failWith("the file cannot be read.");
+    if (doc->image.IsEmpty()) return failWith("it is not an image Clipvane can read, or it is damaged.");
     recent_.Add(info.absoluteFilePath());
     emit recentFilesChanged();
     return AddFrame(doc.release());

@@ -27,10 +27,15 @@
 #include "editor/dialogs/WidgetEffectDialogs.h"
 #include "editor/panels/ParamBar.h"
 #include "editor/view/EditorView.h"
+#include "image/PixelLimit.h"
 
 namespace clipvane {
 
 namespace {
+// "MaxMegapixels" in [AppSet]: the image size limit in megapixels (2^20
+// pixels); at most 1024, which is 4 GiB at 32 bits per pixel.
+constexpr int kDefaultMaxMegapixels = 256;
+constexpr int kMaxMaxMegapixels = 1024;
 // Section and keys of the saved bar layout. Versions before this one kept it
 // under kOldLayoutSection, which is still read when the own section is empty.
 constexpr const char* kLayoutSection = "WindowLayout";
@@ -61,6 +66,11 @@ MainWindow::MainWindow(const Options& options, QWidget* parent) : QMainWindow(pa
         trayMode_ = ownProfile_->GetBool("AppSet", "IsTrayMode", false);
     }
     recent_.Load(Profile());
+    // The largest image that any load, conversion or effect may make; a
+    // larger one is refused with its size before anything is allocated.
+    SetMaxPixelCount(
+        uint64_t(Profile().GetClampedInt("AppSet", "MaxMegapixels", kDefaultMaxMegapixels, 1, kMaxMaxMegapixels))
+        << 20);
 
     CreateActions();
     CreateTabs();

@@ -56,7 +56,11 @@ int RunOneShot(const QStringList& args) {
     }
     PixelImage image;
     if (!platform->Grab(rect, image)) return Fail(QStringLiteral("the screen could not be captured"));
-    if (!SaveImageFile(image, output.toStdString())) return Fail(QStringLiteral("cannot write \"%1\"").arg(output));
+    if (!SaveImageFile(image, output.toStdString())) {
+        const std::string why = LastImageFileError();
+        return Fail(QStringLiteral("cannot write \"%1\"%2")
+                        .arg(output, why.empty() ? QString() : QStringLiteral(": ") + QString::fromStdString(why)));
+    }
     return 0;
 }
 

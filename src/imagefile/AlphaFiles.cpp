@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "imagefile/AtomicFile.h"
+#include "imagefile/FileError.h"
 #include "imagefile/FreeImageDecode.h"
 #include "imagefile/ImageFile.h"
 #include "imagefile/Png.h"
@@ -102,6 +103,11 @@ bool TypeKeepsAlpha(const std::string& path) {
 int SaveImageFileWithAlpha(const PixelImage& image, const std::string& path) {
     if (image.IsEmpty() || image.Depth() != 32 || !TypeKeepsAlpha(path)) return SaveImageFile(image, path);
     const ImageFileType type = TypeFromPath(path);
+    ClearFileError();
+    if (const std::string refusal = FormatRefusal(type, image); !refusal.empty()) {
+        NoteFileError(refusal);
+        return 0;
+    }
     AtomicFile target(path);
     if (!target.Ok()) return 0;
     bool written = false;
@@ -113,7 +119,11 @@ int SaveImageFileWithAlpha(const PixelImage& image, const std::string& path) {
         Bitmap bitmap(type == kFileTiff ? ToFreeImage(image) : GifWithTransparentIndex(image));
         written = WriteBitmap(type == kFileTiff ? FIF_TIFF : FIF_GIF, bitmap.dib, target.WritePath());
     }
-    return written && target.Commit() ? 1 : 0;
+    if (!written) {
+        NoteFileError("the image could not be encoded in this format");
+        return 0;
+    }
+    return target.Commit() ? 1 : 0;
 }
 
 }  // namespace clipvane

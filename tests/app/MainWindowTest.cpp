@@ -25,6 +25,7 @@
 #include "app/TrayIcon.h"
 #include "settings/ProfileFile.h"
 #include "document/ImageDocument.h"
+#include "image/PixelLimit.h"
 #include "imagefile/ImageFile.h"
 #include "editor/view/EditorView.h"
 #include "support/AnnotationBuilders.h"
@@ -337,6 +338,44 @@ TEST_F(FrameFixture, BarLayoutHasItsOwnSectionAndTheOldOneIsStillRead) {
     frame.reset();
     ProfileFile after(Config().toStdString());
     EXPECT_EQ(after.GetString("WindowLayout", "BarState", ""), state);
+}
+
+// The image size limit comes from config.ini, bounded, and a file over it is
+// refused with its size and the limit instead of a general "cannot read".
+TEST_F(FrameFixture, ImageSizeLimitIsReadFromTheConfigAndNamedWhenAFileIsRefused) {
+    struct Restore {
+        ~Restore() { SetMaxPixelCount(0); }
+    } restore;
+    // Both files are made before the limit is in force: it holds for every
+    // image the process creates.
+    PixelImage image;
+    const QString big = dir.filePath(QStringLiteral("big.bmp"));
+    const QString fits = dir.filePath(QStringLiteral("fits.bmp"));
+    ASSERT_TRUE(image.Create(1025, 1024, 24));
+    ASSERT_NE(SaveImageFile(image, big.toStdString()), 0);
+    ASSERT_TRUE(image.Create(1024, 1024, 24));
+    ASSERT_NE(SaveImageFile(image, fits.toStdString()), 0);
+    {
+        ProfileFile config(Config().toStdString());
+        ASSERT_TRUE(config.WriteInt("AppSet", "MaxMegapixels", 1));
+    }
+    MainWindow& f = Make();
+    EXPECT_EQ(MaxPixelCount(), uint64_t(1) << 20);
+    QString error;
+    EXPECT_FALSE(f.OpenFile(big, &error));
+    EXPECT_TRUE(error.contains(QStringLiteral("1025 x 1024"))) << error.toStdString();
+    EXPECT_TRUE(error.contains(QStringLiteral("limit of 1.0 megapixels"))) << error.toStdString();
+    EXPECT_TRUE(f.OpenFile(fits, &error)) << error.toStdString();
+    ASSERT_TRUE(f.PrepareToClose());
+    frame.reset();
+
+    // A value past the top is held at 4 GiB of 32-bit pixels.
+    {
+        ProfileFile config(Config().toStdString());
+        ASSERT_TRUE(config.WriteString("AppSet", "MaxMegapixels", "99999999999999999999"));
+    }
+    Make();
+    EXPECT_EQ(MaxPixelCount(), uint64_t(1024) << 20);
 }
 
 }  // namespace

@@ -86,6 +86,9 @@ TEST_F(HostileFiles, SavingOntoAPipeFailsQuickly) {
     EXPECT_NE(message.find("not a regular file"), std::string::npos) << message;
     EXPECT_EQ(Timed(BinaryDir() + "/clipvane --shot full --output '" + pipe_ + "'", &ms), 1);
     EXPECT_LT(ms, 10000);
+    const std::string shot =
+        RunCommand("timeout -s KILL 20 " + BinaryDir() + "/clipvane --shot full --output '" + pipe_ + "' 2>&1");
+    EXPECT_NE(shot.find("not a regular file"), std::string::npos) << shot;
     // The same shot into a regular file works: the pipe was the only trouble.
     EXPECT_EQ(Timed(BinaryDir() + "/clipvane --shot full --output '" + (dir_ / "shot.png").string() + "'", &ms), 0);
     EXPECT_TRUE(IsPipe());

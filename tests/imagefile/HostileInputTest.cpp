@@ -18,6 +18,7 @@
 
 #include "image/PixelLimit.h"
 #include "imagefile/Handlers.h"
+#include "imagefile/AlphaFiles.h"
 #include "imagefile/ImageFile.h"
 #include "imagefile/IsolatedDecoder.h"
 #include "support/MagickFiles.h"
@@ -303,6 +304,10 @@ TEST_F(HostileInput, ImagesTooLargeForTheFormatAreRefusedBeforeWriting) {
     EXPECT_NE(clipvane::LastImageFileError().find("JPEG"), std::string::npos);
     EXPECT_EQ(clipvane::SaveImageFile(Picture(65536, 1, 8), dir_ / "x.gif"), 0);
     EXPECT_EQ(clipvane::SaveImageFile(Picture(65536, 1, 24), dir_ / "x.pcx"), 0);
+    // The writer that keeps a transparent document's alpha has the same limits.
+    EXPECT_EQ(clipvane::SaveImageFileWithAlpha(Picture(65536, 1, 32), dir_ / "x.gif"), 0);
+    EXPECT_NE(clipvane::LastImageFileError().find("at most 65535 x 65535 pixels"), std::string::npos)
+        << clipvane::LastImageFileError();
     EXPECT_TRUE(dir_.Entries().empty());
     EXPECT_NE(clipvane::FormatRefusal(clipvane::kFileTiff, wide).find("TIFF"), std::string::npos);
     EXPECT_EQ(clipvane::FormatRefusal(clipvane::kFileTga, Picture(65535, 2, 8)), "");
