@@ -30,7 +30,9 @@ QString SaveFailureReason(const QString& path) {
     const QFileInfo dir(info.absolutePath());
     if (!dir.exists()) return QStringLiteral("The folder \"%1\" does not exist.").arg(dir.absoluteFilePath());
     if (!dir.isWritable() || (info.exists() && !info.isWritable())) return QStringLiteral("Permission denied.");
-    return QStringLiteral("The file could not be written (the disk may be full).");
+    const std::string why = LastImageFileError();  // the file layer's reason for this thread's last failure
+    return QStringLiteral("The file could not be written: %1.")
+        .arg(why.empty() ? QStringLiteral("the reason is not known") : QString::fromStdString(why));
 }
 
 DocumentManager::DocumentManager(QMdiArea* area, UserPrompts& prompts, RecentFileList& recent, QWidget* dialogParent)

@@ -221,10 +221,8 @@ void ImageDocument::RenderObjects(PixelImage& target) { cache_->Render(target, o
 // ---- files and new images ---------------------------------------------------------
 
 bool ImageDocument::OpenDocument(const QString& path) {
-    {
-        QFile file(path);
-        if (!file.open(QIODevice::ReadOnly)) return false;
-    }
+    // Checked without waiting: a pipe or device is refused, not read.
+    if (!CanOpenForReading(path.toStdString())) return false;
     emit objectsAboutToBeReplaced();
     ClearObjects();
     ClearHistory();

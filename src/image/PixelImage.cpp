@@ -7,6 +7,7 @@
 #include <new>
 
 #include "image/ImageEffect.h"
+#include "image/PixelLimit.h"
 #include "image/ProgressReporter.h"
 
 namespace clipvane {
@@ -18,9 +19,12 @@ bool ValidDepth(int depth) {
 }
 
 // Page-aligned, zero-filled anonymous memory; null when the system refuses.
-uint8_t* MapStorage(size_t bytes) {
+// Pages are faulted in when first written, except for a copy that writes the
+// whole storage at once (`populate`): a reader that fills only part of an
+// image, or a refused one, costs no more memory than it wrote.
+uint8_t* MapStorage(size_t bytes, bool populate) {
     void* p = mmap(nullptr, bytes, PROT_READ | PROT_WRITE,
-                   MAP_PRIVATE | MAP_ANONYMOUS | (bytes >= (size_t(1) << 20) ? MAP_POPULATE : 0), -1, 0);
+                   MAP_PRIVATE | MAP_ANONYMOUS | (populate && bytes >= (size_t(1) << 20) ? MAP_POPULATE : 0), -1, 0);
     return p == MAP_FAILED ? nullptr : static_cast<uint8_t*>(p);
 }
 
@@ -104,17 +108,32 @@ bool PixelImage::Create(int width, int height, int depth) {
 }
 
 bool PixelImage::CreateFromHeader(const BitmapInfoHeader& header, const uint32_t* masks) {
+    return CreateStorage(header, masks, false);
+}
+
+bool PixelImage::CreateStorage(const BitmapInfoHeader& header, const uint32_t* masks, bool populate) {
     const int width = header.biWidth, height = header.biHeight, depth = header.biBitCount;
     if (width <= 0 || height <= 0) return false;
     if (header.biCompression != kBiRgb && header.biCompression != kBiBitfields) return false;
     if (!ValidDepth(depth)) return false;
+    if (!PixelCountAllowed(width, height)) return false;
+    uint32_t m[3] = {0x7C00, 0x03E0, 0x001F};
+    const bool bitfields = depth == 16 && header.biCompression == kBiBitfields;
+    if (bitfields) {
+        if (masks) {
+            std::memcpy(m, masks, sizeof m);
+        } else {
+            std::memcpy(m, reinterpret_cast<const uint8_t*>(&header) + sizeof header, sizeof m);
+        }
+        if (!ValidMasks16(m)) return false;
+    }
     const int64_t stride = StrideFor(width, depth);
     if (stride > INT_MAX || uint64_t(stride) * uint64_t(height) > uint64_t(PTRDIFF_MAX) / 2) return false;
     const size_t bytes = size_t(stride) * size_t(height);
 
     // Allocate everything before touching the current image, so that a refusal
     // leaves it as it was.
-    uint8_t* bits = MapStorage(bytes);
+    uint8_t* bits = MapStorage(bytes, populate);
     if (!bits) return false;
     std::unique_ptr<uint8_t*[]> rows(new (std::nothrow) uint8_t*[size_t(height)]);
     if (!rows) {
@@ -132,20 +151,9 @@ bool PixelImage::CreateFromHeader(const BitmapInfoHeader& header, const uint32_t
     info_.biXPelsPerMeter = header.biXPelsPerMeter;
     info_.biYPelsPerMeter = header.biYPelsPerMeter;
     info_.biCompression = depth == 16 ? header.biCompression : kBiRgb;
-    redMask_ = 0x7C00;
-    greenMask_ = 0x03E0;
-    blueMask_ = 0x001F;
-    if (depth == 16 && header.biCompression == kBiBitfields) {
-        uint32_t m[3];
-        if (masks) {
-            std::memcpy(m, masks, sizeof m);
-        } else {
-            std::memcpy(m, reinterpret_cast<const uint8_t*>(&header) + sizeof header, sizeof m);
-        }
-        redMask_ = m[0];
-        greenMask_ = m[1];
-        blueMask_ = m[2];
-    }
+    redMask_ = m[0];
+    greenMask_ = m[1];
+    blueMask_ = m[2];
     bits_ = bits;
     mapped_ = bytes;
     stride_ = int(stride);
@@ -175,7 +183,7 @@ void PixelImage::Copy(const PixelImage& other) {
     if (other.IsEmpty() || &other == this) return;
     BitmapInfoHeader h = other.info_;
     const uint32_t masks[3] = {other.redMask_, other.greenMask_, other.blueMask_};
-    if (!CreateFromHeader(h, masks)) return;
+    if (!CreateStorage(h, masks, true)) return;
     std::memcpy(bits_, other.bits_, ByteCount());
     if (Depth() <= 8) palette_ = other.palette_;
     frameDelay = other.frameDelay;
@@ -489,6 +497,12 @@ size_t PixelImage::Serialize(bool save, uint8_t* buffer, size_t size) {
     loaded.frameDelay = frameDelay;
     *this = std::move(loaded);
     return SerializedSize();
+}
+
+bool ValidMasks16(const uint32_t masks[3]) {
+    for (int i = 0; i < 3; ++i)
+        if (masks[i] == 0 || masks[i] > 0xFFFF) return false;
+    return (masks[0] & masks[1]) == 0 && (masks[0] & masks[2]) == 0 && (masks[1] & masks[2]) == 0;
 }
 
 void SampleBilinear(double fx, double fy, bool alpha, const uint8_t* p00, const uint8_t* p10, const uint8_t* p01,

@@ -22,8 +22,9 @@ public:
     PixelImage& operator=(PixelImage&& other) noexcept;
     virtual ~PixelImage();
 
-    // Creation. Both fail (false, image unchanged) on bad arguments or when
-    // the system refuses the storage.
+    // Creation. Both fail (false, image unchanged) on bad arguments, a size
+    // past MaxPixelCount() (PixelLimit.h), 16-bit masks that ValidMasks16
+    // refuses, or when the system refuses the storage.
     bool Create(int width, int height, int depth);
     // `header` is followed in memory by three 32-bit masks (red, green, blue)
     // when its compression is bit-fields; `masks` may point at them.
@@ -96,6 +97,9 @@ private:
     // Create at another size with the depth, compression and masks of `like`:
     // a 5-6-5 image stays 5-6-5 instead of falling back to the 5-5-5 masks.
     bool CreateShaped(int width, int height, const PixelImage& like);
+    // CreateFromHeader; `populate` faults the storage in at once, for a
+    // caller that writes all of it right away.
+    bool CreateStorage(const BitmapInfoHeader& header, const uint32_t* masks, bool populate);
     void Release();
     void TakeFrom(PixelImage& other) noexcept;
 
@@ -114,6 +118,10 @@ private:
 // bottom-right) at fractions fx, fy; returns blue, green, red, alpha.
 void SampleBilinear(double fx, double fy, bool alpha, const uint8_t* p00, const uint8_t* p10, const uint8_t* p01,
                     const uint8_t* p11, uint8_t out[4]);
+
+// True when three 16-bit colour masks can describe pixels: none empty, none
+// reaching past bit 15, no bit in two of them.
+bool ValidMasks16(const uint32_t masks[3]);
 
 // Bytes per stored row for a width and depth: rows are padded to four bytes.
 inline int64_t StrideFor(int64_t width, int depth) { return ((width * depth + 31) / 32) * 4; }

@@ -1,6 +1,9 @@
 #include "imagefile/AtomicFile.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -10,9 +13,15 @@
 #include <cstring>
 #include <fstream>
 
+#include "imagefile/FileError.h"
+
 namespace clipvane {
 
 namespace {
+
+constexpr char kTempPrefix[] = ".clipvane-";
+constexpr char kTempSuffix[] = ".tmp";
+constexpr size_t kTempRandom = 6;  // the XXXXXX of mkostemps
 
 // The process's file-creation mask, read without changing it.
 mode_t CurrentUmask() {
@@ -37,59 +46,179 @@ std::string FolderOf(const std::string& path) {
     return path.substr(0, slash);
 }
 
+bool IsTemporaryName(const char* name) {
+    const size_t prefix = sizeof kTempPrefix - 1, suffix = sizeof kTempSuffix - 1;
+    const size_t length = std::strlen(name);
+    if (length != prefix + kTempRandom + suffix) return false;
+    if (std::strncmp(name, kTempPrefix, prefix) != 0 || std::strcmp(name + prefix + kTempRandom, kTempSuffix) != 0)
+        return false;
+    for (size_t i = prefix; i < prefix + kTempRandom; ++i) {
+        const char c = name[i];
+        if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'))) return false;
+    }
+    return true;
+}
+
+bool SameFile(const struct stat& a, const struct stat& b) { return a.st_dev == b.st_dev && a.st_ino == b.st_ino; }
+
+bool WriteAllAt(int fd, const uint8_t* data, size_t size, off_t offset) {
+    while (size) {
+        const ssize_t n = pwrite(fd, data, size, offset);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        data += n;
+        size -= size_t(n);
+        offset += n;
+    }
+    return true;
+}
+
 }  // namespace
 
+void RemoveStaleTemporaries(const std::string& folder) {
+    const int dirFd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dirFd < 0) return;
+    DIR* dir = fdopendir(dirFd);
+    if (!dir) {
+        close(dirFd);
+        return;
+    }
+    while (const dirent* entry = readdir(dir)) {
+        if (!IsTemporaryName(entry->d_name)) continue;
+        const int fd = openat(dirFd, entry->d_name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+        if (fd < 0) continue;
+        struct stat held {
+        }, named{};
+        // A running save holds its lock until its rename or removal; a free
+        // lock on the file still under this name means its save has ended.
+        if (fstat(fd, &held) == 0 && S_ISREG(held.st_mode) && flock(fd, LOCK_EX | LOCK_NB) == 0 &&
+            fstatat(dirFd, entry->d_name, &named, AT_SYMLINK_NOFOLLOW) == 0 && SameFile(held, named))
+            unlinkat(dirFd, entry->d_name, 0);
+        close(fd);
+    }
+    closedir(dir);
+}
+
 AtomicFile::AtomicFile(const std::string& target) : target_(target) {
-    if (target.empty()) return;
+    if (target.empty()) {
+        NoteFileError("no file name was given");
+        return;
+    }
     // Replace what a symbolic link points to, not the link.
     char resolved[PATH_MAX];
     struct stat st {};
     const bool exists = stat(target.c_str(), &st) == 0;
     if (exists && realpath(target.c_str(), resolved)) target_ = resolved;
+    if (exists && S_ISDIR(st.st_mode)) {
+        NoteFileError("it is a folder");
+        return;
+    }
     if (exists && !S_ISREG(st.st_mode)) {
-        if (S_ISDIR(st.st_mode)) return;
-        direct_ = true;
-        writePath_ = target_;
+        NoteFileError("it is not a regular file");
+        return;
+    }
+    const std::string folder = FolderOf(target_);
+    RemoveStaleTemporaries(folder);
+    const mode_t mode = exists ? (st.st_mode & 07777) : (0666 & ~CurrentUmask());
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        std::string pattern = folder + "/" + kTempPrefix + std::string(kTempRandom, 'X') + kTempSuffix;
+        const int fd = mkostemps(pattern.data(), int(sizeof kTempSuffix - 1), O_CLOEXEC);
+        if (fd < 0) {
+            const int error = errno;
+            if (exists && (error == EACCES || error == EPERM)) {
+                // The folder takes no new file; the target may still be writable.
+                targetFd_ = open(target_.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+                struct stat opened {};
+                if (targetFd_ < 0) {
+                    NoteSystemError(errno);
+                    return;
+                }
+                if (fstat(targetFd_, &opened) != 0 || !S_ISREG(opened.st_mode)) {
+                    NoteFileError("it is not a regular file");
+                    return;
+                }
+                memoryFd_ = memfd_create("clipvane-save", MFD_CLOEXEC);
+                if (memoryFd_ < 0) {
+                    NoteSystemError(errno);
+                    return;
+                }
+                writePath_ = "/proc/self/fd/" + std::to_string(memoryFd_);
+                ok_ = true;
+                return;
+            }
+            NoteSystemError(error);
+            return;
+        }
+        // Lock, then make sure the file was not taken for a stale one and
+        // removed between its creation and the lock.
+        struct stat held {
+        }, named{};
+        while (flock(fd, LOCK_EX) != 0 && errno == EINTR) {}
+        if (fstat(fd, &held) != 0 || stat(pattern.c_str(), &named) != 0 || !SameFile(held, named)) {
+            close(fd);
+            continue;
+        }
+        fchmod(fd, mode);
+        tempFd_ = fd;
+        writePath_ = pattern;
         ok_ = true;
         return;
     }
-    const size_t slash = target_.rfind('/');
-    const std::string name = slash == std::string::npos ? target_ : target_.substr(slash + 1);
-    std::string pattern = FolderOf(target_) + "/." + name + ".XXXXXX";
-    const int fd = mkostemp(pattern.data(), O_CLOEXEC);
-    if (fd < 0) return;
-    const mode_t mode = exists ? (st.st_mode & 07777) : (0666 & ~CurrentUmask());
-    fchmod(fd, mode);
-    close(fd);
-    writePath_ = pattern;
-    ok_ = true;
+    NoteFileError("no temporary file could be made");
 }
 
 AtomicFile::~AtomicFile() {
-    if (ok_ && !direct_ && !committed_) unlink(writePath_.c_str());
+    if (tempFd_ >= 0) {
+        if (!committed_) unlink(writePath_.c_str());
+        close(tempFd_);
+    }
+    if (memoryFd_ >= 0) close(memoryFd_);
+    if (targetFd_ >= 0) close(targetFd_);
 }
 
 bool AtomicFile::Commit() {
     if (!ok_ || committed_) return false;
-    if (direct_) {
-        committed_ = true;
-        return true;
-    }
+    if (memoryFd_ >= 0) return CommitInPlace();
     // Writers close their files; sync once more in case one did not.
-    const int fd = open(writePath_.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return false;
-    const bool synced = fsync(fd) == 0;
-    close(fd);
-    if (!synced) return false;
-    if (rename(writePath_.c_str(), target_.c_str()) != 0) return false;
+    if (fsync(tempFd_) != 0) {
+        NoteSystemError(errno);
+        return false;
+    }
+    if (rename(writePath_.c_str(), target_.c_str()) != 0) {
+        NoteSystemError(errno);
+        return false;
+    }
     committed_ = true;
     SyncFolder(FolderOf(target_));
     return true;
 }
 
+bool AtomicFile::CommitInPlace() {
+    struct stat st {};
+    if (fstat(memoryFd_, &st) != 0) {
+        NoteSystemError(errno);
+        return false;
+    }
+    const size_t size = size_t(st.st_size);
+    void* data = size ? mmap(nullptr, size, PROT_READ, MAP_PRIVATE, memoryFd_, 0) : nullptr;
+    if (size && data == MAP_FAILED) {
+        NoteSystemError(errno);
+        return false;
+    }
+    const bool written = WriteAllAt(targetFd_, static_cast<const uint8_t*>(data), size, 0) &&
+                         ftruncate(targetFd_, off_t(size)) == 0 && fsync(targetFd_) == 0;
+    if (!written) NoteSystemError(errno);
+    if (size) munmap(data, size);
+    committed_ = written;
+    return written;
+}
+
 OutputFile::OutputFile(const std::string& path) {
     file_ = std::fopen(path.c_str(), "wbe");
-    if (file_) std::setvbuf(file_, nullptr, _IOFBF, 1 << 16);
+    if (file_)
+        std::setvbuf(file_, nullptr, _IOFBF, 1 << 16);
+    else
+        NoteSystemError(errno);
 }
 
 OutputFile::~OutputFile() {
@@ -98,18 +227,29 @@ OutputFile::~OutputFile() {
 
 bool OutputFile::Write(const void* data, size_t size) {
     if (!file_ || failed_) return false;
-    if (size && std::fwrite(data, 1, size, file_) != size) failed_ = true;
+    if (size && std::fwrite(data, 1, size, file_) != size) {
+        NoteSystemError(errno);
+        failed_ = true;
+    }
     return !failed_;
 }
 
 bool OutputFile::Close() {
     if (!file_) return false;
     bool ok = !failed_;
-    if (std::fflush(file_) != 0) ok = false;
+    if (std::fflush(file_) != 0) {
+        NoteSystemError(errno);
+        ok = false;
+    }
     struct stat st {};
-    // Devices and pipes cannot be synced; regular files must be.
-    if (fstat(fileno(file_), &st) == 0 && S_ISREG(st.st_mode) && fsync(fileno(file_)) != 0) ok = false;
-    if (std::fclose(file_) != 0) ok = false;
+    if (fstat(fileno(file_), &st) == 0 && S_ISREG(st.st_mode) && fsync(fileno(file_)) != 0) {
+        NoteSystemError(errno);
+        ok = false;
+    }
+    if (std::fclose(file_) != 0) {
+        NoteSystemError(errno);
+        ok = false;
+    }
     file_ = nullptr;
     return ok;
 }

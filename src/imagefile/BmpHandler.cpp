@@ -42,8 +42,13 @@ bool BmpHandler::LoadMemory(const uint8_t* bytes, size_t size) {
     if (h.biCompression == kBiBitfields) {
         if (size < kFileHeader + 40 + 12) return false;
         for (int i = 0; i < 3; ++i) masks[i] = ReadLe32(bytes + kFileHeader + 40 + 4 * i);
-        // 32-bit pixels are kept in blue, green, red, alpha byte order.
+        // 32-bit pixels are kept in blue, green, red, alpha byte order; 16-bit
+        // masks must each be non-empty, within the 16 bits and apart.
         if (depth == 32 && (masks[0] != 0x00FF0000 || masks[1] != 0x0000FF00 || masks[2] != 0x000000FF)) return false;
+        if (depth == 16 && !ValidMasks16(masks)) {
+            NoteFileError("its colour masks are not valid for 16-bit pixels");
+            return false;
+        }
     }
 
     // Palette: 2^depth entries after the info header; a file that lists fewer

@@ -5,8 +5,10 @@
 #include <FreeImage.h>
 
 #include <cstring>
+#include <string>
 
 #include "imagefile/AtomicFile.h"
+#include "imagefile/FileError.h"
 #include "imagefile/FreeImageDecode.h"
 #include "imagefile/Handlers.h"
 #include "imagefile/Jpeg.h"
@@ -65,6 +67,15 @@ FIBITMAP* PrepareFor(FREE_IMAGE_FORMAT fif, const PixelImage& image) {
     return quantised;
 }
 
+// The library's messages during this thread's save: an error it reports
+// (libtiff's row-size overflow, for one) fails the save even when the
+// encoder returns success.
+thread_local std::string t_libraryMessage;
+
+void RecordMessage(FREE_IMAGE_FORMAT, const char* message) {
+    if (t_libraryMessage.empty() && message) t_libraryMessage = message;
+}
+
 bool WriteFile(const std::string& path, const uint8_t* data, size_t size) {
     OutputFile out(path);
     out.Write(data, size);
@@ -87,15 +98,24 @@ bool EncoderHandler::SaveFile(const std::string& path, int) {
     default: return false;
     }
     FreeImageScope library;
+    t_libraryMessage.clear();
+    FreeImage_SetOutputMessage(RecordMessage);
     Bitmap bitmap(PrepareFor(fif, *image));
-    if (!bitmap.dib || !FreeImage_FIFSupportsExportBPP(fif, int(FreeImage_GetBPP(bitmap.dib)))) return false;
+    if (!bitmap.dib || !FreeImage_FIFSupportsExportBPP(fif, int(FreeImage_GetBPP(bitmap.dib)))) {
+        NoteFileError("there is not enough memory to prepare the image");
+        return false;
+    }
     FIMEMORY* memory = FreeImage_OpenMemory(nullptr, 0);
     if (!memory) return false;
     bool ok = false;
     BYTE* data = nullptr;
     DWORD size = 0;
-    if (FreeImage_SaveToMemory(fif, bitmap.dib, memory, 0) && FreeImage_AcquireMemory(memory, &data, &size) && size)
+    const bool encoded = FreeImage_SaveToMemory(fif, bitmap.dib, memory, 0) && t_libraryMessage.empty() &&
+                         FreeImage_AcquireMemory(memory, &data, &size) && size;
+    if (encoded)
         ok = WriteFile(path, data, size);
+    else if (!t_libraryMessage.empty())
+        NoteFileError("the encoder failed: " + t_libraryMessage);
     FreeImage_CloseMemory(memory);
     return ok;
 }

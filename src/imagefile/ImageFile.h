@@ -1,7 +1,12 @@
 #pragma once
 // The image file layer: files to PixelImages and back. The reader or writer is
 // chosen by the file name's extension through the process-wide handler factory
-// (ImageHandler.h). Everything here reports failure by its result only.
+// (ImageHandler.h). Everything here reports failure by its result, and why
+// through LastImageFileError.
+//
+// Only regular files are read or written: a pipe, device or socket is refused
+// ("it is not a regular file") without blocking, as it is opened without
+// waiting and checked on the open descriptor.
 #include <string>
 #include <string_view>
 
@@ -27,6 +32,11 @@ enum ImageFileType : int {
 
 ImageFileType TypeFromPath(std::string_view path);
 
+// True when `path` is a regular file this process can open for reading,
+// checked without waiting on it; else false, the reason kept for
+// LastImageFileError.
+bool CanOpenForReading(const std::string& path);
+
 // Replaces `image` by the first frame of the file (its frameDelay set from the
 // animation's "FrameTime" when there is one). False, with `image` untouched,
 // when there is no reader for the type or the file cannot be decoded.
@@ -41,5 +51,12 @@ bool SaveToFile(const PixelImage& image, const std::string& path, int param = -1
 // JPEG, GIF, TIFF, PNG and PCX by extension, with default settings. Non-zero
 // on success; on failure any existing file at `path` is left as it was.
 int SaveImageFile(const PixelImage& image, const std::string& path);
+
+// Why the last LoadFromFile, SaveToFile or SaveImageFile of this thread
+// failed, as a phrase to follow a colon: the system's own reason ("No such
+// file or directory", "Permission denied"), "it is not a regular file", or a
+// size limit of the program or of the format. Empty when nothing more is
+// known.
+std::string LastImageFileError();
 
 }  // namespace clipvane

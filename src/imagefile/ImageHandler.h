@@ -9,10 +9,16 @@
 #include <string>
 #include <string_view>
 
+#include <sys/types.h>
+
 #include "imagefile/ImageFile.h"
 #include "image/PixelImage.h"
 
 namespace clipvane {
+
+// Opens `path` for reading without blocking and returns the descriptor when
+// it is a regular file (and its size in `size`); else -1, the reason noted.
+int OpenRegularFile(const std::string& path, off_t* size);
 
 class ImageFormatHandler {
 public:
@@ -31,6 +37,9 @@ public:
 
     std::deque<const PixelImage*> targets;  // borrowed
     std::deque<std::unique_ptr<PixelImage>> frames;
+    // Set when only the first frame will be used: readers of animations and
+    // multi-page files may stop after it.
+    bool firstFrameOnly = false;
 
 protected:
     // The first target when it has pixels, else null.

@@ -78,7 +78,8 @@ uint64_t AddressSpaceInUse() {
 }
 #endif
 
-[[noreturn]] void RunChild(int fd, const char* path, const uint8_t* bytes, size_t size, uint64_t memoryBytes) {
+[[noreturn]] void RunChild(int fd, const char* path, const uint8_t* bytes, size_t size, uint64_t memoryBytes,
+                           int maxFrames) {
     signal(SIGPIPE, SIG_IGN);
     // Library warnings (libtiff and others) are of no use to anyone here.
     const int devnull = open("/dev/null", O_WRONLY | O_CLOEXEC);
@@ -95,15 +96,18 @@ uint64_t AddressSpaceInUse() {
 #endif
     if (void (*hook)() = g_childHook.load()) hook();
 
-    const bool ok = DecodeWithFreeImage(path, bytes, size, [fd](const DecodedFrame& frame) {
+    int sent = 0;
+    const bool ok = DecodeWithFreeImage(path, bytes, size, [fd, maxFrames, &sent](const DecodedFrame& frame) {
         FrameRecord r{};
         r.header = frame.header;
         std::memcpy(r.masks, frame.masks, sizeof r.masks);
         r.frameDelay = frame.frameDelay;
         r.paletteCount = uint32_t(frame.palette.size());
-        return WriteAll(fd, &kFrameTag, 4) && WriteAll(fd, &r, sizeof r) &&
-               WriteAll(fd, frame.palette.data(), r.paletteCount * sizeof(RgbQuad)) &&
-               WriteAll(fd, frame.bits, frame.byteCount);
+        const bool written = WriteAll(fd, &kFrameTag, 4) && WriteAll(fd, &r, sizeof r) &&
+                             WriteAll(fd, frame.palette.data(), r.paletteCount * sizeof(RgbQuad)) &&
+                             WriteAll(fd, frame.bits, frame.byteCount);
+        // Stop once the frames asked for are out: the rest is not decoded.
+        return written && (maxFrames <= 0 || ++sent < maxFrames);
     });
     const uint32_t end[2] = {kEndTag, ok ? 1u : 0u};
     WriteAll(fd, end, sizeof end);
@@ -200,7 +204,7 @@ void SetDecoderLimits(const DecoderLimits& limits) {
 void SetDecoderChildHook(void (*hook)()) { g_childHook.store(hook); }
 
 bool DecodeIsolated(const char* path, const uint8_t* bytes, size_t size,
-                    std::deque<std::unique_ptr<PixelImage>>& frames) {
+                    std::deque<std::unique_ptr<PixelImage>>& frames, int maxFrames) {
     const DecoderLimits limits = GetDecoderLimits();
     int fds[2];
     if (pipe2(fds, O_CLOEXEC) != 0) return false;
@@ -214,7 +218,7 @@ bool DecodeIsolated(const char* path, const uint8_t* bytes, size_t size,
     }
     if (pid == 0) {
         close(fds[0]);
-        RunChild(fds[1], path, bytes, size, limits.memoryBytes);
+        RunChild(fds[1], path, bytes, size, limits.memoryBytes, maxFrames);
     }
     close(fds[1]);
 
@@ -233,7 +237,9 @@ bool DecodeIsolated(const char* path, const uint8_t* bytes, size_t size,
         kill(pid, SIGKILL);
         while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {}
     }
-    if (outcome == Outcome::kFailed) return false;
+    // Whole frames read before a failure are kept: a long animation cut
+    // short by the time limit still opens at its first frame.
+    if (decoded.empty()) return false;
     for (auto& f : decoded) frames.push_back(std::move(f));
     return true;
 }

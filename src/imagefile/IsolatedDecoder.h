@@ -28,8 +28,10 @@ void SetDecoderLimits(const DecoderLimits& limits);
 void SetDecoderChildHook(void (*hook)());
 
 // Decodes the file at `path`, or the bytes when `path` is null, appending the
-// frames. False (and no frames appended) on any failure.
+// frames: the first `maxFrames` (0: all). Frames that arrived whole before a
+// failure, a crash or the time limit are kept; false (and no frames
+// appended) when none did.
 bool DecodeIsolated(const char* path, const uint8_t* bytes, size_t size,
-                    std::deque<std::unique_ptr<PixelImage>>& frames);
+                    std::deque<std::unique_ptr<PixelImage>>& frames, int maxFrames = 0);
 
 }  // namespace clipvane

@@ -3,18 +3,23 @@
 #include <cstdint>
 
 #include "image/PixelImage.h"
+#include "image/PixelLimit.h"
+#include "imagefile/FileError.h"
 
 namespace clipvane {
 
-// No reader allocates more pixel storage than this for one frame.
-inline constexpr uint64_t kMaxPixelBytes = uint64_t(1) << 30;
-
-// True when a width x height image at `depth` bits fits the limit (its rows
-// and the table of row addresses); checked before anything is allocated.
+// True when a width x height image at `depth` bits fits the pixel count of
+// PixelLimit.h (at most four bytes a pixel, so 1 GiB of rows at the default
+// limit); checked before anything is allocated. A refusal notes the size and
+// the limit as the reason.
 inline bool PixelStorageAllowed(int64_t width, int64_t height, int depth) {
     if (width <= 0 || height <= 0 || depth <= 0 || width > (int64_t(1) << 31) || height > (int64_t(1) << 31))
         return false;
-    return uint64_t(StrideFor(width, depth)) * uint64_t(height) + uint64_t(height) * sizeof(void*) <= kMaxPixelBytes;
+    if (!PixelCountAllowed(width, height)) {
+        NoteFileError(PixelCountMessage(width, height));
+        return false;
+    }
+    return true;
 }
 
 inline uint16_t ReadLe16(const uint8_t* p) { return uint16_t(p[0] | (p[1] << 8)); }

@@ -1,5 +1,6 @@
 // Truevision TGA: an 18-byte header, an id field, an optional colour map and
 // the pixel rows, raw or run-length coded.
+#include <bit>
 #include <cstring>
 #include <vector>
 
@@ -39,15 +40,14 @@ bool DecodeRunLengthRow(const uint8_t*& p, const uint8_t* end, uint8_t* row, int
     return true;
 }
 
-// Top five bits of a channel under `mask`.
+// Top five bits of a channel under `mask` (its lowest run of set bits).
+// Every shift stays below 32 whatever the mask, even one reaching bit 31.
 uint32_t FiveBits(uint32_t word, uint32_t mask) {
     if (!mask) return 0;
-    int shift = 0;
-    while (!((mask >> shift) & 1)) ++shift;
-    int bits = 0;
-    while ((mask >> (shift + bits)) & 1) ++bits;
+    const int shift = std::countr_zero(mask);
+    const int bits = std::countr_one(mask >> shift);
     const uint32_t v = (word & mask) >> shift;
-    return bits >= 5 ? v >> (bits - 5) : v << (5 - bits);
+    return (bits >= 5 ? v >> (bits - 5) : v << (5 - bits)) & 0x1F;
 }
 
 void RepackTo555(const uint8_t* row, int width, uint32_t red, uint32_t green, uint32_t blue, uint8_t* out) {

@@ -310,7 +310,10 @@ TEST_F(SaveImage, ReadOnlyFolder) {
         ASSERT_TRUE(test::WriteBytes(old, {7, 7}));
         ASSERT_EQ(test::Run("mount -o remount,ro " + Quote(folder)), 0);
     } else {
+        // A writable file in a read-only folder is written in place (see
+        // InPlaceWhenOnlyTheFileIsWritable); here neither takes a write.
         ASSERT_TRUE(test::WriteBytes(old, {7, 7}));
+        ASSERT_EQ(chmod(old.c_str(), 0444), 0);
         ASSERT_EQ(chmod(folder.c_str(), 0555), 0);
     }
     EXPECT_EQ(clipvane::SaveImageFile(Picture(24), old), 0);

@@ -5,10 +5,12 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
 #include <string>
 
 #include "support/ImageBuilders.h"
+#include "support/MagickFiles.h"
 #include "support/PixelChecks.h"
 #include "imagefile/ImageFile.h"
 #include "image/effects/EffectCommands.h"
@@ -84,6 +86,42 @@ TEST_F(ApplyTool, RejectsBadArguments) {
     EXPECT_EQ(Run("20020 " + In()), 2);
     EXPECT_EQ(Run("20020 '" + (dir / "missing.bmp").string() + "' " + Out("x.bmp")), 1);
     EXPECT_FALSE(fs::exists(dir / "x.bmp"));
+}
+
+TEST_F(ApplyTool, AcceptsOptionsAnywhere) {
+    ASSERT_EQ(Run("--seed 9 20037:7 " + In() + " " + Out("a.bmp")), 0);
+    ASSERT_EQ(Run("20037:7 " + In() + " " + Out("b.bmp") + " --seed 9"), 0);
+    ASSERT_EQ(Run("20037:7 --seed=9 " + In() + " " + Out("c.bmp")), 0);
+    EXPECT_TRUE(test::SamePixels(Load("a.bmp"), Load("b.bmp")));
+    EXPECT_TRUE(test::SamePixels(Load("a.bmp"), Load("c.bmp")));
+    // "--" ends the options: an output named like an option is a file.
+    const std::string inDir = "cd " + Quote(dir) + " && " + Quote(tool) + " apply ";
+    EXPECT_EQ(test::Run(inDir + "--seed 9 -- 20037:7 in.bmp -d.bmp 2>/dev/null"), 0);
+    EXPECT_TRUE(test::SamePixels(Load("a.bmp"), Load("-d.bmp")));
+    EXPECT_EQ(test::Run(inDir + "20037:7 in.bmp -e.bmp 2>/dev/null"), 2);  // an unknown option
+    EXPECT_EQ(Run("20037:7 " + In() + " " + Out("f.bmp") + " --seed"), 2);
+    EXPECT_FALSE(fs::exists(dir / "f.bmp"));
+}
+
+TEST_F(ApplyTool, RefusesParametersOutsideTheDialogRanges) {
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(Run("20036:1000 " + In() + " " + Out("x.bmp")), 2);  // oil paint radius, dialog stops at 15
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+    EXPECT_EQ(Run("20036:0 " + In() + " " + Out("x.bmp")), 2);
+    EXPECT_EQ(Run("20017:0,255,8 " + In() + " " + Out("x.bmp")), 2);     // channel set 1..7
+    EXPECT_EQ(Run("20009:30001,10,1 " + In() + " " + Out("x.bmp")), 2);  // resize side
+    EXPECT_EQ(Run("20016:0,-129,0 " + In() + " " + Out("x.bmp")), 2);    // RGB offset
+    EXPECT_EQ(Run("20014:0x1000000 " + In() + " " + Out("x.bmp")), 2);   // colour 0xBBGGRR
+    EXPECT_EQ(Run("20005:1 " + In() + " " + Out("x.bmp")), 2);           // no parameters
+    EXPECT_FALSE(fs::exists(dir / "x.bmp"));
+    const std::string message =
+        test::Capture(Quote(tool) + " apply 20036:1000 " + In() + " " + Out("x.bmp") + " 2>&1 >/dev/null");
+    EXPECT_NE(message.find("radius 1000"), std::string::npos) << message;
+    EXPECT_NE(message.find("1..15"), std::string::npos) << message;
+    // The ends of each range are accepted.
+    EXPECT_EQ(Run("20036:15 " + In() + " " + Out("a.bmp")), 0);
+    EXPECT_EQ(Run("20016:-128,128,0 " + In() + " " + Out("b.bmp")), 0);
+    EXPECT_EQ(Run("20017:0,255,7 " + In() + " " + Out("c.bmp")), 0);
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "Commands.h"
 #include "image/effects/EffectCommands.h"
@@ -15,7 +16,7 @@
 namespace {
 
 int Usage() {
-    std::fprintf(stderr, "usage: clipvane-image apply [--seed N] ID[:P1[,P2[,P3]]] IN OUT\n");
+    std::fprintf(stderr, "usage: clipvane-image apply [--seed N] [--] ID[:P1[,P2[,P3]]] IN OUT\n");
     return 2;
 }
 
@@ -52,32 +53,60 @@ bool ParseCommand(const std::string& spec, int& id, clipvane::EffectParams& para
 }  // namespace
 
 int CommandApply(int argc, char** argv) {
-    int i = 0;
+    // Options may come anywhere, as with GNU tools; "--" ends them.
     uint32_t seedValue = 0;
     const uint32_t* seed = nullptr;
-    if (argc >= 1 && std::strcmp(argv[0], "--seed") == 0) {
-        long long v;
-        if (argc < 2 || !ParseNumber(argv[1], 0, UINT32_MAX, v)) return Usage();
-        seedValue = uint32_t(v);
-        seed = &seedValue;
-        i = 2;
+    std::vector<std::string> operands;
+    bool options = true;
+    for (int i = 0; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (!options || arg.size() < 2 || arg[0] != '-') {
+            operands.push_back(arg);
+        } else if (arg == "--") {
+            options = false;
+        } else if (arg == "--seed" || arg.rfind("--seed=", 0) == 0) {
+            std::string value;
+            if (arg == "--seed") {
+                if (i + 1 >= argc) return Usage();
+                value = argv[++i];
+            } else {
+                value = arg.substr(7);
+            }
+            long long v;
+            if (!ParseNumber(value, 0, UINT32_MAX, v)) {
+                std::fprintf(stderr, "clipvane-image: bad seed '%s'\n", value.c_str());
+                return Usage();
+            }
+            seedValue = uint32_t(v);
+            seed = &seedValue;
+        } else {
+            std::fprintf(stderr, "clipvane-image: unknown option '%s'\n", arg.c_str());
+            return Usage();
+        }
     }
-    if (argc - i != 3) return Usage();
+    if (operands.size() != 3) return Usage();
     int id = 0;
     clipvane::EffectParams params;
-    if (!ParseCommand(argv[i], id, params)) {
-        std::fprintf(stderr, "clipvane-image: bad command '%s'\n", argv[i]);
+    if (!ParseCommand(operands[0], id, params)) {
+        std::fprintf(stderr, "clipvane-image: bad command '%s'\n", operands[0].c_str());
         return Usage();
     }
     if (id < clipvane::kCmdFirstEffect || id > clipvane::kCmdLastEffect) {
         std::fprintf(stderr, "clipvane-image: %d is not an Image or Filter command (20000..20100)\n", id);
         return 2;
     }
+    // The ranges of the command's dialog: anything outside them is refused
+    // rather than run (an oil-paint radius of 1000 would run for minutes).
+    const std::string wrong = clipvane::CheckEffectParams(id, params);
+    if (!wrong.empty()) {
+        std::fprintf(stderr, "clipvane-image: %s\n", wrong.c_str());
+        return 2;
+    }
     clipvane::PixelImage image;
-    if (!LoadInput(argv[i + 1], image)) return 1;
+    if (!LoadInput(operands[1].c_str(), image)) return 1;
     image.ConvertTo(32);  // as opening a document does
     // The steps the editor runs for this command (the document's own runner
     // is tested to give the same bytes), without its undo history.
     clipvane::RunEffectCommand(id, params, image, nullptr, seed);
-    return SaveOutput(image, argv[i + 2]) ? 0 : 1;
+    return SaveOutput(image, operands[2].c_str()) ? 0 : 1;
 }

@@ -71,6 +71,44 @@ EffectCommandSteps PlanEffectCommand(int id, const EffectParams& params, const u
     return steps;
 }
 
+EffectParamRanges EffectCommandParamRanges(int id) {
+    // The resize dialog's sides stop at 30000; its quality is Good (0) or Better (1).
+    switch (id) {
+    case kCmdRotate: return {{{"angle", 0, 360}, {}, {}}};
+    case kCmdResize: return {{{"width", 0, 30000}, {"height", 0, 30000}, {"quality", 0, 1}}};
+    case kCmdBrightnessContrast: return {{{"brightness", 0, 200}, {"contrast", 0, 200}, {}}};
+    case kCmdHueSaturation: return {{{"hue", 0, 200}, {"saturation", 0, 200}, {}}};
+    case kCmdColorTone: return {{{"colour", 0, 0xFFFFFF}, {}, {}}};
+    case kCmdRgbValue: return {{{"red", -128, 128}, {"green", -128, 128}, {"blue", -128, 128}}};
+    case kCmdColorLevel: return {{{"low", 0, 255}, {"high", 0, 255}, {"channels", 1, 7}}};
+    case kCmdNoisy: return {{{"amount", 1, 200}, {}, {}}};
+    case kCmdBlot: return {{{"amount", 1, 100}, {}, {}}};
+    case kCmdEmboss: return {{{"strength", 1, 10}, {}, {}}};
+    case kCmdOilPaint: return {{{"radius", 1, 15}, {}, {}}};
+    case kCmdSplash: return {{{"spread", 3, 64}, {}, {}}};
+    case kCmdPosterize: return {{{"levels", 2, 20}, {}, {}}};
+    case kCmdMosaic: return {{{"block size", 2, 200}, {}, {}}};
+    case kCmdGrid: return {{{"cell size", 0, 100}, {"depth", 0, 100}, {}}};
+    default: return {};
+    }
+}
+
+std::string CheckEffectParams(int id, const EffectParams& params) {
+    const EffectParamRanges ranges = EffectCommandParamRanges(id);
+    const int takes = ranges.Count();
+    if (params.count > takes)
+        return "command " + std::to_string(id) + " takes " + std::to_string(takes) + " parameter" +
+               (takes == 1 ? "" : "s") + ", not " + std::to_string(params.count);
+    for (int i = 0; i < params.count; ++i) {
+        const EffectParamRange& r = ranges.params[i];
+        const int32_t v = params.values[i];
+        if (v < r.minimum || v > r.maximum)
+            return std::string(r.name) + " " + std::to_string(v) + " of command " + std::to_string(id) +
+                   " is outside " + std::to_string(r.minimum) + ".." + std::to_string(r.maximum);
+    }
+    return {};
+}
+
 void NormaliseTo24(PixelImage& image) {
     if (!image.IsEmpty() && image.Depth() != 24) image.ConvertTo(24);
 }

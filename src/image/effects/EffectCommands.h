@@ -5,6 +5,7 @@
 // 24-bit normalisation) is written once.
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "image/ImageEffect.h"
@@ -78,6 +79,26 @@ EffectCommandSteps PlanEffectCommand(int id, const EffectParams& params, const u
 // False (image untouched) for ids outside 20000..20100.
 bool RunEffectCommand(int id, const EffectParams& params, PixelImage& image, ProgressReporter* progress = nullptr,
                       const uint32_t* seed = nullptr);
+
+// The range a parameter's dialog control offers.
+struct EffectParamRange {
+    const char* name = nullptr;  // null: no such parameter
+    int32_t minimum = 0;
+    int32_t maximum = 0;
+};
+
+// The parameters command `id` takes, in order, with the ranges of its dialog
+// (the effect dialogs and clipvane-image share this table). All three are
+// unnamed for commands that take none.
+struct EffectParamRanges {
+    EffectParamRange params[3];
+    int Count() const { return params[2].name ? 3 : params[1].name ? 2 : params[0].name ? 1 : 0; }
+};
+EffectParamRanges EffectCommandParamRanges(int id);
+
+// Empty when every given parameter of command `id` lies in its range; else a
+// message that names the first one outside and its range.
+std::string CheckEffectParams(int id, const EffectParams& params);
 
 // The document's depth normalisation: any non-empty image that is not 24 bits
 // per pixel becomes 24 bits (palette, 16-bit layouts and alpha resolved).
