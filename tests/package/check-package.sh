@@ -72,7 +72,7 @@ for page in clipvane clipvane-image; do
   [ "$(man -w "$page")" = "/usr/share/man/man1/$page.1.gz" ] || fail "man -w $page"
   MANWIDTH=80 man --warnings -l "/usr/share/man/man1/$page.1.gz" >"$page.txt" 2>"$page.warn" || fail "man -l $page"
   [ ! -s "$page.warn" ] || { cat "$page.warn"; fail "groff warns on $page(1)"; }
-  grep -q "^NAME" "$page.txt" && grep -q "$page - " "$page.txt" || fail "$page(1) has no NAME"
+  grep -q "^NAME" "$page.txt" && grep -Eq "^ +$page +- " "$page.txt" || fail "$page(1) has no NAME"
 done
 grep -q -- '--shot MODE --output FILE' clipvane.txt || fail "clipvane(1) lacks --shot"
 
