@@ -31,7 +31,8 @@ const HelpPage& Page() {
         },
         {
             {"FILES",
-             "config.ini beside the program when that file exists or its folder is writable, otherwise "
+             "config.ini beside the program when that file exists, or when its folder is writable and the "
+             "program is not installed (no data folder beside it); otherwise "
              "$XDG_CONFIG_HOME/clipvane/config.ini (by default ~/.config/clipvane/config.ini).\n\n"
              "The data folder: share/clipvane beside the program's folder (/usr/share/clipvane for /usr/bin/clipvane), "
              "holding the capture sound clipvane.wav and the stamps folder.\n\n"
@@ -43,8 +44,8 @@ const HelpPage& Page() {
             {"D-BUS",
              "The running instance owns the name org.clipvane.Clipvane on the session bus, object /Clipvane, "
              "interface org.clipvane.Clipvane (Command, Open, Activate, ActiveDocumentInfo, "
-             "ActiveDocumentPixels, Capture, Highlight, CaptureWindow). A call to that name starts Clipvane "
-             "when it is not running."},
+             "ActiveDocumentPixels, Capture, Highlight, CaptureWindow). Through the installed D-Bus service "
+             "file, a call to that name starts Clipvane when it is not running."},
             {"EXIT STATUS",
              "0 on success; 1 when a --shot capture failed, or a file or capture handed to the running "
              "instance was refused or not answered; 2 for wrong arguments or when no X11 display is "
