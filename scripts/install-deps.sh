@@ -12,6 +12,7 @@ packages=(
   imagemagick libmagick++-dev libvips-dev scrot
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-dejavu-core fonts-dejavu fonts-liberation2 fonts-noto-core
+  librsvg2-bin desktop-file-utils appstream lintian man-db dpkg-dev file
 )
 
 missing=()

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test: the full build (unit, X server and
 # end-to-end tests), the unit tests again under AddressSanitizer and
-# UndefinedBehaviorSanitizer, and a short run of every fuzz target.
+# UndefinedBehaviorSanitizer, the Debian package installed, run and removed
+# again, and a short run of every fuzz target.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
@@ -42,6 +43,15 @@ export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export LSAN_OPTIONS=suppressions=$PWD/tests/sanitizer/lsan.supp:print_suppressions=0
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 ctest --preset asan -j "$jobs" || status=1
+
+echo "== package"
+# The Debian package of the default build, installed into this machine's
+# system paths, run, validated and purged (tests/package/check-package.sh).
+if [ "$(id -u)" -eq 0 ]; then
+  tests/package/check-package.sh build || status=1
+else
+  sudo --preserve-env=PATH tests/package/check-package.sh build || status=1
+fi
 
 echo "== fuzz (${fuzz_seconds}s each)"
 for target in build-fuzz/fuzz/fuzz_*; do

@@ -3,23 +3,67 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "base/HelpPage.h"
+
 namespace clipvane {
 
-const char* UsageText() {
-    return "Usage: clipvane [OPTION]... [FILE]...\n"
-           "Screen capture and image editing. Opens each image FILE in a tab;\n"
-           "when Clipvane is already running, the files (and --capture) go to that\n"
-           "instance, whatever --config says.\n"
-           "\n"
-           "  --config PATH         read and write the settings in PATH\n"
-           "  --new-instance        start a separate instance even when one runs (it gets\n"
-           "                        a D-Bus name of its own, said on standard error)\n"
-           "  --capture MODE        capture now (full, window, region, active, scroll, fixed)\n"
-           "  --shot MODE --output FILE [--delay MS]\n"
-           "                        capture (full or active) to FILE without a window and exit\n"
-           "  --help                show this help\n"
-           "  --version             show the version\n";
+namespace {
+
+const HelpPage& Page() {
+    static const HelpPage page{
+        "clipvane",
+        "screen capture and image editor",
+        {"[OPTION]... [FILE]...", "--capture MODE", "--shot MODE --output FILE [--delay MS]"},
+        "Screen capture and image editing. Opens each image FILE in a tab; when Clipvane is already running, "
+        "the files (and --capture) go to that instance, whatever --config says.",
+        "OPTIONS",
+        {
+            {"--config PATH", "read and write the settings in PATH"},
+            {"--new-instance",
+             "start a separate instance even when one runs (it gets a D-Bus name of its own, said on standard "
+             "error)"},
+            {"--capture MODE",
+             "capture now (full, window, region, active, scroll, fixed), in the running instance or in one "
+             "started for it"},
+            {"--shot MODE --output FILE [--delay MS]", "capture (full or active) to FILE without a window and exit"},
+            {"--help", "show this help"},
+            {"--version", "show the version"},
+        },
+        {
+            {"FILES",
+             "config.ini beside the program when that file exists, or when its folder is writable and the "
+             "program is not installed (no data folder beside it); otherwise "
+             "$XDG_CONFIG_HOME/clipvane/config.ini (by default ~/.config/clipvane/config.ini).\n\n"
+             "The data folder: share/clipvane beside the program's folder (/usr/share/clipvane for /usr/bin/clipvane), "
+             "holding the capture sound clipvane.wav and the stamps folder.\n\n"
+             "Stamps: the pictures in the data folder's stamps, then the image files in "
+             "$XDG_DATA_HOME/clipvane/stamps (by default ~/.local/share/clipvane/stamps).\n\n"
+             "Unsaved documents are kept against a crash in $XDG_STATE_HOME/clipvane/recovery (by default "
+             "~/.local/state/clipvane/recovery)."},
+            {"ENVIRONMENT", "CLIPVANE_TRACE: when set, trace lines go to standard error."},
+            {"D-BUS",
+             "The running instance owns the name org.clipvane.Clipvane on the session bus, object /Clipvane, "
+             "interface org.clipvane.Clipvane (Command, Open, Activate, ActiveDocumentInfo, "
+             "ActiveDocumentPixels, Capture, Highlight, CaptureWindow). Through the installed D-Bus service "
+             "file, a call to that name starts Clipvane when it is not running."},
+            {"EXIT STATUS",
+             "0 on success; 1 when a --shot capture failed, or a file or capture handed to the running "
+             "instance was refused or not answered; 2 for wrong arguments or when no X11 display is "
+             "available."},
+            {"SEE ALSO", "clipvane-image(1)"},
+        },
+    };
+    return page;
 }
+
+}  // namespace
+
+const char* UsageText() {
+    static const std::string text = FormatHelp(Page());
+    return text.c_str();
+}
+
+std::string ManPage() { return FormatManPage(Page(), "Clipvane " CLIPVANE_VERSION, CLIPVANE_RELEASE_DATE); }
 
 CommandLine ParseCommandLine(int argc, char** argv) {
     CommandLine cl;
@@ -46,6 +90,8 @@ CommandLine ParseCommandLine(int argc, char** argv) {
             onlyFiles = true;
         } else if (arg == "--help" || arg == "-h") {
             cl.help = true;
+        } else if (arg == "--help-man") {
+            cl.helpMan = true;
         } else if (arg == "--new-instance") {
             cl.newInstance = true;
         } else if (arg == "--version") {

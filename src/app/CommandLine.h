@@ -16,10 +16,14 @@ struct CommandLine {
     bool newInstance = false;  // --new-instance: never hand over to a running one
     bool help = false;
     bool version = false;
-    std::string error;  // non-empty: the arguments are wrong
+    bool helpMan = false;  // --help-man: the manual page, written at build time
+    std::string error;     // non-empty: the arguments are wrong
 };
 
 CommandLine ParseCommandLine(int argc, char** argv);
+// --help: the options and what they do.
 const char* UsageText();
+// The manual page clipvane(1) in roff, from the same description as --help.
+std::string ManPage();
 
 }  // namespace clipvane

@@ -17,7 +17,9 @@
 #include "app/WebBrowser.h"
 #include "base/TraceLog.h"
 #include "capture/CaptureDriver.h"
+#include "capture/CaptureSound.h"
 #include "capture/OneShot.h"
+#include "editor/tools/StampLibrary.h"
 #include "imagefile/ImageHandler.h"
 #include "widgets/HyperlinkLabel.h"
 
@@ -29,6 +31,10 @@ int main(int argc, char** argv) {
     }
     if (cl.help) {
         std::fputs(clipvane::UsageText(), stdout);
+        return 0;
+    }
+    if (cl.helpMan) {
+        std::fputs(clipvane::ManPage().c_str(), stdout);
         return 0;
     }
     if (cl.version) {
@@ -121,6 +127,9 @@ int main(int argc, char** argv) {
                                       &frame);
     frame.show();
     clipvane::TraceLog("main window shown after %lld ms\n", static_cast<long long>(started.elapsed()));
+    // Where the shipped data was found: the installed folder or the source tree's.
+    clipvane::TraceLog("data: sound %s; stamps %s\n", qPrintable(clipvane::CaptureSoundPath()),
+                       clipvane::StampLibrary::ShippedFolder().c_str());
     QTimer::singleShot(0, &frame, [&recovery] { recovery.OfferRestore(); });
     for (const QString& f : files) frame.OpenFile(f);
     if (!capture.isEmpty()) {

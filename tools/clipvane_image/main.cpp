@@ -4,8 +4,38 @@
 #include <cstring>
 
 #include "Commands.h"
+#include "base/HelpPage.h"
 
 namespace {
+
+// --help and the manual page clipvane-image(1).
+const clipvane::HelpPage kPage{
+    "clipvane-image",
+    "image file information, conversion and effects with Clipvane's image core",
+    {"info FILE", "convert IN OUT", "apply [--seed N] ID[:P1[,P2[,P3]]] IN OUT"},
+    "Loads, converts and changes image files exactly as the Clipvane editor does, for scripts, tests and "
+    "benchmarks. The file type is taken from the extension: bmp, tga, jpg/jpeg, gif, tif/tiff, png and pcx in any "
+    "letter case are written; those and psd, ico and xpm are read.",
+    "COMMANDS",
+    {
+        {"info FILE",
+         "load FILE the way the editor opens it and print one line WIDTHxHEIGHT DEPTH SHA256; the SHA-256 covers "
+         "the meaningful bytes of the pixel rows from the top row down, as stored (blue, green, red, alpha)"},
+        {"convert IN OUT", "load IN and save OUT the way the editor saves"},
+        {"apply [--seed N] ID[:P1[,P2[,P3]]] IN OUT",
+         "load IN, run the Image or Filter menu command ID (20000 to 20100) with up to three parameters, each in "
+         "the range its dialog offers, and save OUT; for example 20009:800,600,1 resizes to 800x600 smoothly. "
+         "--seed N makes the random effects reproducible; -- ends the options"},
+        {"--help", "show this help"},
+        {"--version", "show the version"},
+    },
+    {
+        {"EXIT STATUS",
+         "0 on success; 1 when a file cannot be read or written (a message on standard error says why); 2 for "
+         "wrong arguments."},
+        {"SEE ALSO", "clipvane(1)"},
+    },
+};
 
 void Usage() {
     std::fprintf(stderr,
@@ -20,6 +50,18 @@ int main(int argc, char** argv) {
     if (argc < 2) {
         Usage();
         return 2;
+    }
+    if (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0) {
+        std::fputs(clipvane::FormatHelp(kPage).c_str(), stdout);
+        return 0;
+    }
+    if (std::strcmp(argv[1], "--version") == 0) {
+        std::printf("clipvane-image %s\n", CLIPVANE_VERSION);
+        return 0;
+    }
+    if (std::strcmp(argv[1], "--help-man") == 0) {
+        std::fputs(clipvane::FormatManPage(kPage, "Clipvane " CLIPVANE_VERSION, CLIPVANE_RELEASE_DATE).c_str(), stdout);
+        return 0;
     }
     struct Entry {
         const char* name;
