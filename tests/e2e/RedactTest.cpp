@@ -104,6 +104,13 @@ TEST(Redact, ShortcutPixelatesTheCropBandOverATerminalCapture) {
                               "-fs", "9", "-bg", "white", "-fg", "rgb:00/a0/00", "-e", "sh", "-c",
                               "printf '\\033[?25lpassword: hunter2 token 8f3a91cc'; sleep 60"});
     ASSERT_GT(term, 0) << "xterm did not start";
+    // Gone at the end whatever happens, so no later test finds it on the screen.
+    struct Reaper {
+        pid_t pid;
+        ~Reaper() {
+            if (pid > 0) Terminate(pid);
+        }
+    } reaper{term};
     const std::string termWindow = FindWindow("RedactTerm");
     ASSERT_FALSE(termWindow.empty()) << "the terminal did not map";
     std::this_thread::sleep_for(std::chrono::milliseconds(400));  // its text drawn
@@ -113,6 +120,7 @@ TEST(Redact, ShortcutPixelatesTheCropBandOverATerminalCapture) {
     ASSERT_TRUE(WaitFor([&] { return app->Info().find("title=Term1.bmp;") != std::string::npos; }, 5000))
         << app->Info();
     Terminate(term);
+    reaper.pid = -1;
     PixelImage original;
     ASSERT_TRUE(clipvane::LoadFromFile(shot, original));
     const Rect text = Bounds(original, TextPixel);
