@@ -2,7 +2,9 @@
 // the band to the commands that keep the size and drops it for the others,
 // Redact needs a band, and the effect dialogs preview the band in its
 // surroundings and change only the band, live and on OK.
+#include <QApplication>
 #include <QCheckBox>
+#include <QKeyEvent>
 #include <QSlider>
 #include <gtest/gtest.h>
 
@@ -18,6 +20,7 @@
 #include "editor/tools/CropTool.h"
 #include "editor/view/EditorView.h"
 #include "image/effects/EffectCommands.h"
+#include "support/AnnotationBuilders.h"
 #include "support/ImageBuilders.h"
 #include "support/PixelChecks.h"
 
@@ -111,6 +114,29 @@ TEST_F(BandViewFixture, RedactNeedsACropBand) {
     EXPECT_TRUE(SameOutside(doc.image, original, band));
     doc.OnUndo();
     EXPECT_TRUE(SamePixels(doc.image, original));
+}
+
+// The press that burned objects in, the redaction and the crop after it are
+// three steps: the crop must not swallow the redaction into the burn's step.
+TEST_F(BandViewFixture, RedactBetweenABurningPressAndEnterIsAStepOfItsOwn) {
+    doc.AddObject(test::MakeHighlight(0, 0, 200, 150, 50));
+    const int before = doc.UndoCount();
+    DragCrop(40, 30, 140, 50);
+    ASSERT_EQ(doc.UndoCount(), before + 1);
+    const PixelImage burned = doc.image;
+    ASSERT_TRUE(view->RunEffectCommand(kCmdRedact, nullptr));
+    const PixelImage redacted = doc.image;
+    EXPECT_FALSE(SamePixels(redacted, burned));
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QApplication::sendEvent(view.get(), &enter);
+    EXPECT_EQ(doc.image.Width(), 100);
+    EXPECT_EQ(doc.UndoCount(), before + 3);
+    doc.OnUndo();
+    EXPECT_TRUE(SamePixels(doc.image, redacted));
+    doc.OnUndo();
+    EXPECT_TRUE(SameOutside(doc.image, burned, Rect{}));
+    doc.OnUndo();
+    EXPECT_EQ(doc.objects.size(), 1u);
 }
 
 // Opens the effect dialogs without a modal loop and lets the test drive them.

@@ -40,7 +40,8 @@ Rect EditorView::EffectBand() {
     if (tools_.CurrentTool() != EditorTool::Crop) return {};
     const auto& crop = static_cast<const BandTool&>(tools_.Current());
     if (!crop.BandValid() || !doc_) return {};
-    return crop.BandImage().Intersected(Rect{0, 0, doc_->image.Width(), doc_->image.Height()});
+    const Rect band = crop.BandImage().Intersected(Rect{0, 0, doc_->image.Width(), doc_->image.Height()});
+    return band.IsEmpty() ? Rect{} : band;
 }
 
 bool EditorView::RunEffectCommand(int id, EffectDialogs* dialogs) {
