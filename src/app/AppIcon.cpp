@@ -55,6 +55,7 @@ constexpr IconSource kIconSources[] = {
     {ID_TOOL_SHAPE, nullptr, "tool-shape"},
     {ID_TOOL_HIGHLIGHT, nullptr, "tool-highlight"},
     {ID_TOOL_STAMP, nullptr, "tool-stamp"},
+    {ID_FILTER_REDACT, nullptr, "redact"},
 };
 
 QIcon OwnIcon(const char* file) { return QIcon(QStringLiteral(":/clipvane/icons/%1.svg").arg(QLatin1String(file))); }

@@ -80,6 +80,10 @@ const std::vector<CommandInfo>& CommandTable() {
         {ID_FILTER_MOSAIC, "Mosaic", "Mosaic", {}},
         {ID_FILTER_HALFTONE, "Halftone", "Halftone", {}},
         {ID_FILTER_BLUR, "Blur", "Blur", {}},
+        {ID_FILTER_REDACT,
+         "Redact",
+         "Pixelate the Crop tool's band so that its text cannot be read",
+         {K("Ctrl+Shift+X")}},
         {ID_FILTER_GRID, "3D Grid", "3D grid", {}},
     };
     return table;
@@ -109,7 +113,7 @@ const std::vector<MenuSpec>& MenuBarLayout() {
           ID_IMAGE_COLOR_LEVEL, ID_IMAGE_AUTO_LEVEL, kSeparator, ID_IMAGE_GRAY, ID_IMAGE_INVERT}},
         {"F&ilter",
          {ID_FILTER_NOISY, ID_FILTER_BLOT, ID_FILTER_EMBOSS, ID_FILTER_OILPAINT, ID_FILTER_SPLASH, ID_FILTER_POSTERIZE,
-          ID_FILTER_MOSAIC, ID_FILTER_HALFTONE, ID_FILTER_BLUR, ID_FILTER_GRID}},
+          ID_FILTER_MOSAIC, ID_FILTER_HALFTONE, ID_FILTER_BLUR, ID_FILTER_GRID, kSeparator, ID_FILTER_REDACT}},
         {"&Tools",
          {ID_TOOL_MOVE, ID_TOOL_SELECT, ID_TOOL_CROP, ID_TOOL_ZOOM, kSeparator, ID_TOOL_TEXT, ID_TOOL_LINE,
           ID_TOOL_SHAPE, ID_TOOL_HIGHLIGHT, ID_TOOL_ARROW, ID_TOOL_STAMP}},
@@ -129,8 +133,8 @@ const std::vector<unsigned>& MainToolBarLayout() {
 
 const std::vector<unsigned>& ToolsToolBarLayout() {
     static const std::vector<unsigned> ids = {
-        ID_TOOL_MOVE,  ID_TOOL_SELECT,    ID_TOOL_CROP,  ID_TOOL_ZOOM,  kSeparator, ID_TOOL_TEXT,    ID_TOOL_LINE,
-        ID_TOOL_SHAPE, ID_TOOL_HIGHLIGHT, ID_TOOL_ARROW, ID_TOOL_STAMP, kSeparator, ID_DELETE_OBJECT};
+        ID_TOOL_MOVE,  ID_TOOL_SELECT,    ID_TOOL_CROP,  ID_TOOL_ZOOM,  kSeparator, ID_TOOL_TEXT,     ID_TOOL_LINE,
+        ID_TOOL_SHAPE, ID_TOOL_HIGHLIGHT, ID_TOOL_ARROW, ID_TOOL_STAMP, kSeparator, ID_DELETE_OBJECT, ID_FILTER_REDACT};
     return ids;
 }
 

@@ -349,7 +349,15 @@ void MainWindow::Run(unsigned id) {
 void MainWindow::RunEffectCommand(unsigned id) {
     ImageDocument* doc = ActiveDocument();
     if (!doc) return;
-    doc->OnEffectCommand(int(id), effectDialogs_.get());
+    // The view knows the Crop tool's band, which the commands that keep the
+    // image's size work on.
+    EditorView* view = ActiveView();
+    if (!view) {
+        doc->OnEffectCommand(int(id), effectDialogs_.get());
+        return;
+    }
+    if (!view->RunEffectCommand(int(id), effectDialogs_.get()) && id == ID_FILTER_REDACT)
+        ReportMessage(QStringLiteral("Redact: draw a band with the Crop tool first"));
 }
 
 void MainWindow::PrintSetup() {

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "document/BandEffects.h"
 #include "document/EffectDialogs.h"
 #include "imagefile/AlphaFiles.h"
 #include "imagefile/ImageFile.h"
@@ -76,8 +77,42 @@ void ImageDocument::StateRestored() {
 
 // ---- steps -----------------------------------------------------------------------
 
+// Holds EffectBand for the length of one command: the band clipped to the
+// image for a command that keeps the size, nothing for the others.
+class ImageDocument::BandScope {
+public:
+    BandScope(ImageDocument& doc, int id, const Rect& band) : doc_(doc) {
+        doc_.effectBand_ =
+            EffectCommandKeepsSize(id) ? band.Intersected(Rect{0, 0, doc_.image.Width(), doc_.image.Height()}) : Rect{};
+        if (doc_.effectBand_.IsEmpty()) doc_.effectBand_ = Rect{};
+    }
+    ~BandScope() { doc_.effectBand_ = Rect{}; }
+    BandScope(const BandScope&) = delete;
+    BandScope& operator=(const BandScope&) = delete;
+
+private:
+    ImageDocument& doc_;
+};
+
+void ImageDocument::RunEffectsInBand(const std::vector<ImageEffect*>& effects) {
+    auto record = std::make_unique<UndoRecord>();
+    record->Snapshot(image, objects);
+    {
+        auto progress = MakeProgress();
+        ApplyEffectsInBand(image, effectBand_, effects, progress.get());
+    }
+    addedObject_ = nullptr;
+    Push(std::move(record));
+    modified = 1;
+    UpdateAllViews();
+}
+
 void ImageDocument::RunEffect(ImageEffect* effect) {
     if (!effect) return;
+    if (!effectBand_.IsEmpty()) {
+        RunEffectsInBand({effect});
+        return;
+    }
     auto record = std::make_unique<UndoRecord>();
     {
         auto progress = MakeProgress();
@@ -90,6 +125,12 @@ void ImageDocument::RunEffect(ImageEffect* effect) {
 
 void ImageDocument::RunEffects(const std::vector<std::unique_ptr<ImageEffect>>& effects) {
     if (effects.empty()) return;
+    if (!effectBand_.IsEmpty()) {
+        std::vector<ImageEffect*> list;
+        for (const auto& effect : effects) list.push_back(effect.get());
+        RunEffectsInBand(list);
+        return;
+    }
     auto record = std::make_unique<UndoRecord>();
     record->Snapshot(image, objects);
     {
@@ -294,8 +335,13 @@ void ImageDocument::RunNormalised(ImageEffect* effect) {
     }
 }
 
-void ImageDocument::OnEffectCommand(int id, EffectDialogs* dialogs) {
+void ImageDocument::OnEffectCommand(int id, EffectDialogs* dialogs, const Rect& band) {
     if (id < kCmdFirstEffect || id > kCmdLastEffect) return;
+    if (id == kCmdRedact) {
+        Redact(band);
+        return;
+    }
+    const BandScope scope(*this, id, band);
 
     // Dialog layouts of the commands whose dialog applies the effect itself.
     int layout = 0;
@@ -343,12 +389,28 @@ void ImageDocument::OnEffectCommand(int id, EffectDialogs* dialogs) {
     if (PlanEffectCommand(id, EffectParams{}).effects.empty())
         RunNormalised(nullptr);
     else
-        ApplyEffectCommand(id, EffectParams{});
+        ApplyEffectCommand(id, EffectParams{}, nullptr, band);
 }
 
-void ImageDocument::ApplyEffectCommand(int id, const EffectParams& params, const uint32_t* seed) {
+bool ImageDocument::Redact(const Rect& band) {
+    const Rect r = band.Intersected(Rect{0, 0, image.Width(), image.Height()});
+    if (image.IsEmpty() || r.IsEmpty()) return false;
+    EffectParams params;
+    params.values[0] = RedactCell(r.Height());
+    params.count = 1;
+    // Mosaic's own steps (32 bits, one undo step, 24-bit normalisation), on the band.
+    ApplyEffectCommand(kCmdMosaic, params, nullptr, r);
+    return true;
+}
+
+void ImageDocument::ApplyEffectCommand(int id, const EffectParams& params, const uint32_t* seed, const Rect& band) {
+    if (id == kCmdRedact) {
+        Redact(band);
+        return;
+    }
     EffectCommandSteps steps = PlanEffectCommand(id, params, seed);
     if (!steps.known) return;
+    const BandScope scope(*this, id, band);
     if (steps.convertTo32) image.ConvertTo(32);
     RunEffects(steps.effects);
     if (steps.resize) RunRecord(std::make_unique<ResizeUndoRecord>(steps.width, steps.height, steps.quality));

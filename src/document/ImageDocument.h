@@ -19,6 +19,7 @@
 
 #include "history/UndoHistory.h"
 #include "annotation/AnnotationObject.h"
+#include "image/Bitmap.h"
 #include "image/PixelImage.h"
 #include "image/effects/EffectCommands.h"
 #include "image/ProgressReporter.h"
@@ -61,6 +62,7 @@ public:
     // ---- steps ----------------------------------------------------------------
     // Snapshot, apply `effect` to the image, push the step, redraw. Nothing for
     // a null effect; the step is kept even when the effect declined the image.
+    // While a command runs on a band (EffectBand), only the band changes.
     void RunEffect(ImageEffect* effect);
     // Snapshot, apply every effect in order, push them as one step, redraw:
     // one command (Brightness/Contrast) is one step however many effects it
@@ -107,12 +109,23 @@ public:
     // ---- commands ---------------------------------------------------------------
     // Image and Filter menu commands, ids 20000..20100. `dialogs` may be null
     // when no user is present: dialog commands then only normalise the depth.
-    void OnEffectCommand(int id, EffectDialogs* dialogs);
+    // With a `band` (the Crop tool's, in image pixels), the commands that keep
+    // the image's size change only the pixels inside it, as if run on a
+    // cropped copy of the band; the others work on the whole image. Redact
+    // needs a band and does nothing without one.
+    void OnEffectCommand(int id, EffectDialogs* dialogs, const Rect& band = {});
     // Runs command `id` with explicit parameters and no dialog, as the
     // document's own steps: depth conversion, the command's effects as one
     // undo step (a resize as one resize step), 24-bit normalisation. For
-    // scripted use.
-    void ApplyEffectCommand(int id, const EffectParams& params, const uint32_t* seed = nullptr);
+    // scripted use; `band` as for OnEffectCommand.
+    void ApplyEffectCommand(int id, const EffectParams& params, const uint32_t* seed = nullptr, const Rect& band = {});
+    // Redact: Mosaic on the band with a cell from the band's height
+    // (RedactCell), as one undo step. False, with nothing recorded, when the
+    // band misses the image.
+    bool Redact(const Rect& band);
+    // The band the running command works on, clipped to the image; empty when
+    // it works on the whole image. The effect dialogs read it.
+    const Rect& EffectBand() const { return effectBand_; }
     // Opens a file into the image (32 bits). True even when no reader could
     // decode it (the document then shows an empty image); false only when
     // the file cannot be opened for reading.
@@ -159,6 +172,10 @@ protected:
 
 private:
     std::unique_ptr<ProgressReporter> MakeProgress();
+    // Sets EffectBand for command `id` until the returned guard goes.
+    class BandScope;
+    // Snapshot, the effects on the band only, push, redraw.
+    void RunEffectsInBand(const std::vector<ImageEffect*>& effects);
     // Convert to 32 bits, run `effect` as one step, normalise to 24 bits.
     void RunNormalised(ImageEffect* effect);
 
@@ -170,6 +187,7 @@ private:
     // The last AddObject's object and the step it recorded (null when none).
     const AnnotationObject* addedObject_ = nullptr;
     const UndoRecord* addedStep_ = nullptr;
+    Rect effectBand_;
 };
 
 }  // namespace clipvane

@@ -7,6 +7,7 @@
 #include <QSlider>
 #include <QVBoxLayout>
 
+#include "document/BandEffects.h"
 #include "editor/dialogs/EffectDocument.h"
 #include "editor/dialogs/PreviewFrame.h"
 #include "image/effects/EffectCommands.h"
@@ -29,11 +30,11 @@ BrightnessContrastDialog::BrightnessContrastDialog(EffectDocument& document, QWi
     : QDialog(parent), document_(document) {
     setWindowTitle(QStringLiteral("Brightness/Contrast"));
     backup_ = document_.Image();
-    thumbnail_ = backup_;
-    scale_ = FitScale(thumbnail_.Width(), thumbnail_.Height(), PreviewFrame::kWidth, PreviewFrame::kHeight);
-    if (scale_ != 1.0 && !thumbnail_.IsEmpty())
-        thumbnail_.ResizeSmooth(std::max(1, int(thumbnail_.Width() * scale_)),
-                                std::max(1, int(scale_ * thumbnail_.Height())));
+    band_ = document_.Band();
+    EffectThumbnail thumb = MakeEffectThumbnail(backup_, band_, false);
+    thumbnail_ = std::move(thumb.image);
+    thumbnailBand_ = thumb.band;
+    scale_ = thumb.scale;
     preview_ = thumbnail_;
 
     frame_ = new PreviewFrame;
@@ -79,11 +80,20 @@ void BrightnessContrastDialog::Recompute() {
     preview_ = thumbnail_;
     preview_.ConvertTo(32);
     EffectCommandSteps steps = BrightnessContrastSteps(brightness, contrast);
-    for (auto& effect : steps.effects) preview_.ApplyEffect(*effect);
+    std::vector<ImageEffect*> effects;
+    for (auto& effect : steps.effects) effects.push_back(effect.get());
+    // With a band only the band changes, in the thumbnail and on the document.
+    auto apply = [&effects](PixelImage& image, const Rect& band) {
+        if (band.IsEmpty())
+            for (ImageEffect* effect : effects) image.ApplyEffect(*effect);
+        else
+            ApplyEffectsInBand(image, band, effects);
+    };
+    apply(preview_, thumbnailBand_);
     NormaliseTo24(preview_);
     if (previewCheck_->isChecked()) {
         document_.Image() = backup_;
-        for (auto& effect : steps.effects) document_.Image().ApplyEffect(*effect);
+        apply(document_.Image(), band_);
         document_.UpdateAllViews();
     }
     brightnessLabel_->setText(QString::number(brightness));

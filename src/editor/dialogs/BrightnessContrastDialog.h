@@ -25,6 +25,7 @@ public:
 
     double Scale() const { return scale_; }
     const PixelImage& Preview() const { return preview_; }
+    const Rect& ThumbnailBand() const { return thumbnailBand_; }
     QSlider* BrightnessSlider() const { return brightnessSlider_; }
     QSlider* ContrastSlider() const { return contrastSlider_; }
     QCheckBox* PreviewCheck() const { return previewCheck_; }
@@ -40,6 +41,8 @@ private:
     PixelImage thumbnail_;
     PixelImage preview_;
     PixelImage backup_;
+    Rect band_;           // the document's band; empty: the whole image
+    Rect thumbnailBand_;  // the band in the thumbnail
     PreviewFrame* frame_;
     QSlider* brightnessSlider_;
     QSlider* contrastSlider_;

@@ -4,6 +4,7 @@
 #include <memory>
 #include <vector>
 
+#include "image/Bitmap.h"
 #include "image/ImageEffect.h"
 #include "image/PixelImage.h"
 
@@ -20,6 +21,10 @@ public:
     virtual void UpdateAllViews() = 0;
     // True when the image's alpha is real: the result stays 32 bits.
     virtual bool Transparent() const = 0;
+    // The part of Image() the command works on (image pixels, inside the
+    // image); empty for the whole image. RunEffect and RunEffects then change
+    // only this part, and the dialogs preview it in its surroundings.
+    virtual Rect Band() const { return {}; }
 };
 
 }  // namespace clipvane

@@ -10,6 +10,7 @@
 #include <QSlider>
 #include <QVBoxLayout>
 
+#include "document/BandEffects.h"
 #include "editor/dialogs/EffectDocument.h"
 #include "editor/dialogs/HueStrip.h"
 #include "editor/dialogs/HueStripWidget.h"
@@ -23,14 +24,14 @@ EffectPreviewDialog::EffectPreviewDialog(EffectDocument& document, int templateI
     const EffectTemplate* tpl = FindEffectTemplate(templateId);
     setWindowTitle(QString::fromLatin1(tpl ? tpl->title : "Effect"));
 
-    // The thumbnail: the image at opening, 24 bits, shrunk to the frame.
+    // The thumbnail: the image at opening (or the band and its surroundings),
+    // 24 bits, shrunk to the frame.
     backup_ = document_.Image();
-    thumbnail_ = backup_;
-    thumbnail_.ConvertTo(24);
-    values_.scale = FitScale(thumbnail_.Width(), thumbnail_.Height(), PreviewFrame::kWidth, PreviewFrame::kHeight);
-    if (values_.scale != 1.0 && !thumbnail_.IsEmpty())
-        thumbnail_.ResizeSmooth(std::max(1, int(thumbnail_.Width() * values_.scale)),
-                                std::max(1, int(values_.scale * thumbnail_.Height())));
+    band_ = document_.Band();
+    EffectThumbnail thumb = MakeEffectThumbnail(backup_, band_, true);
+    thumbnail_ = std::move(thumb.image);
+    thumbnailBand_ = thumb.band;
+    values_.scale = thumb.scale;
     preview_ = thumbnail_;
 
     frame_ = new PreviewFrame;
@@ -129,12 +130,19 @@ void EffectPreviewDialog::Recompute() {
     // The thumbnail takes sizes scaled to it; the document the values as set.
     std::unique_ptr<ImageEffect> effect = BuildTemplateEffect(templateId_, values_);
     if (effect) {
-        preview_.ApplyEffect(*effect);
+        // With a band only the band changes, in the thumbnail and on the document.
+        if (thumbnailBand_.IsEmpty())
+            preview_.ApplyEffect(*effect);
+        else
+            ApplyEffectsInBand(preview_, thumbnailBand_, {effect.get()});
         NormaliseTo24(preview_);
         if (previewCheck_->isChecked()) {
             if (std::unique_ptr<ImageEffect> full = BuildTemplateEffect(templateId_, ImageValues())) {
                 document_.Image() = backup_;
-                document_.Image().ApplyEffect(*full);
+                if (band_.IsEmpty())
+                    document_.Image().ApplyEffect(*full);
+                else
+                    ApplyEffectsInBand(document_.Image(), band_, {full.get()});
                 document_.UpdateAllViews();
             }
         }

@@ -34,6 +34,8 @@ public:
     const EffectValues& Values() const { return values_; }
     const PixelImage& Thumbnail() const { return thumbnail_; }
     const PixelImage& Preview() const { return preview_; }
+    // The band in the thumbnail (empty when the command works on the whole image).
+    const Rect& ThumbnailBand() const { return thumbnailBand_; }
 
     QSlider* Slider(int i) const { return sliders_[i]; }
     QLabel* ValueLabel(int i) const { return valueLabels_[i]; }
@@ -61,6 +63,8 @@ private:
     PixelImage thumbnail_;
     PixelImage preview_;
     PixelImage backup_;
+    Rect band_;           // the document's band; empty: the whole image
+    Rect thumbnailBand_;  // the band in the thumbnail
     PreviewFrame* frame_ = nullptr;
     QSlider* sliders_[3] = {};
     QLabel* valueLabels_[3] = {};

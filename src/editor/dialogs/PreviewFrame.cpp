@@ -6,6 +6,7 @@
 #include <QPainter>
 #include <algorithm>
 
+#include "document/BandEffects.h"
 #include "document/PixelImagePainter.h"
 
 namespace clipvane {
@@ -20,6 +21,32 @@ double FitScale(int w, int h, int frameWidth, int frameHeight) {
     if (w <= 0 || h <= 0) return 1.0;
     if (w <= frameWidth && h <= frameHeight) return 1.0;
     return std::min(double(frameWidth) / w, double(frameHeight) / h);
+}
+
+EffectThumbnail MakeEffectThumbnail(const PixelImage& image, const Rect& band, bool to24) {
+    EffectThumbnail t;
+    const Rect inside = band.Intersected(Rect{0, 0, image.Width(), image.Height()});
+    Rect around;
+    if (!image.IsEmpty() && !inside.IsEmpty()) {
+        around = BandSurroundings(inside, image.Width(), image.Height());
+        t.image = CopyBand(image, around);
+    } else {
+        t.image = image;
+    }
+    if (to24) t.image.ConvertTo(24);
+    t.scale = FitScale(t.image.Width(), t.image.Height(), PreviewFrame::kWidth, PreviewFrame::kHeight);
+    if (t.scale != 1.0 && !t.image.IsEmpty())
+        t.image.ResizeSmooth(std::max(1, int(t.image.Width() * t.scale)), std::max(1, int(t.scale * t.image.Height())));
+    if (!t.image.IsEmpty() && !around.IsEmpty()) {
+        // The band scaled like the thumbnail, at least one pixel each way.
+        auto at = [&](int v) { return int(v * t.scale); };
+        Rect b{at(inside.left - around.left), at(inside.top - around.top), at(inside.right - around.left),
+               at(inside.bottom - around.top)};
+        b.right = std::max(b.right, b.left + 1);
+        b.bottom = std::max(b.bottom, b.top + 1);
+        t.band = b.Intersected(Rect{0, 0, t.image.Width(), t.image.Height()});
+    }
+    return t;
 }
 
 PreviewFrame::PreviewFrame(QWidget* parent) : QWidget(parent) {

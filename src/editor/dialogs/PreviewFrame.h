@@ -7,6 +7,7 @@
 class QDialog;
 class QLayout;
 
+#include "image/Bitmap.h"
 #include "image/PixelImage.h"
 
 namespace clipvane {
@@ -35,5 +36,16 @@ void LayOutEffectDialog(QDialog* dialog, PreviewFrame* frame, QLayout* controls)
 
 // Fits an image of w x h into the frame: the scale (1 when it already fits).
 double FitScale(int w, int h, int frameWidth, int frameHeight);
+
+// What an effect dialog previews: the whole image, or a band with its
+// surroundings, fitted into the frame.
+struct EffectThumbnail {
+    PixelImage image;
+    double scale = 1.0;  // thumbnail size / image size
+    Rect band;           // the band in thumbnail pixels; empty: the whole thumbnail
+};
+// The thumbnail of `image` (converted to 24 bits when `to24`); with a
+// non-empty `band` (image pixels), of the band and its surroundings only.
+EffectThumbnail MakeEffectThumbnail(const PixelImage& image, const Rect& band, bool to24);
 
 }  // namespace clipvane

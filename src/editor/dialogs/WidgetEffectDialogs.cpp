@@ -14,6 +14,7 @@ void DocumentEffectTarget::RunEffects(const std::vector<std::unique_ptr<ImageEff
 }
 void DocumentEffectTarget::UpdateAllViews() { doc_.UpdateAllViews(); }
 bool DocumentEffectTarget::Transparent() const { return doc_.Transparent(); }
+Rect DocumentEffectTarget::Band() const { return doc_.EffectBand(); }
 
 void WidgetEffectDialogs::RunEffectDialog(ImageDocument& document, int layout) {
     DocumentEffectTarget target(document);

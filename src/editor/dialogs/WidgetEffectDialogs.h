@@ -28,6 +28,7 @@ public:
     void RunEffects(const std::vector<std::unique_ptr<ImageEffect>>& effects) override;
     void UpdateAllViews() override;
     bool Transparent() const override;
+    Rect Band() const override;
 
 private:
     ImageDocument& doc_;

@@ -12,6 +12,7 @@
 #include "document/ImageDocument.h"
 #include "editor/dialogs/TextEditDialog.h"
 #include "editor/tools/BandTool.h"
+#include "image/effects/EffectCommands.h"
 #include "editor/tools/StampLibrary.h"
 #include "editor/view/ViewCursors.h"
 #include "editor/view/ViewPainter.h"
@@ -33,6 +34,28 @@ Rect EditorView::ClipboardBand() {
     const auto* band = dynamic_cast<const BandTool*>(&tools_.Current());
     if (!band || !band->BandValid()) return {};
     return band->BandImage();
+}
+
+Rect EditorView::EffectBand() {
+    if (tools_.CurrentTool() != EditorTool::Crop) return {};
+    const auto& crop = static_cast<const BandTool&>(tools_.Current());
+    if (!crop.BandValid() || !doc_) return {};
+    const Rect band = crop.BandImage().Intersected(Rect{0, 0, doc_->image.Width(), doc_->image.Height()});
+    return band.IsEmpty() ? Rect{} : band;
+}
+
+bool EditorView::RunEffectCommand(int id, EffectDialogs* dialogs) {
+    if (!doc_) return false;
+    Rect band = EffectBand();
+    if (id == kCmdRedact) return !band.IsEmpty() && doc_->Redact(band);
+    if (!EffectCommandKeepsSize(id) && !band.IsEmpty()) {
+        // A rotation, flip or resize moves the pixels the band was drawn over.
+        static_cast<BandTool&>(tools_.Current()).ClearBand();
+        band = {};
+        viewport()->update();
+    }
+    doc_->OnEffectCommand(id, dialogs, band);
+    return true;
 }
 
 bool EditorView::Copy() {

@@ -20,6 +20,7 @@ class QMenu;
 
 namespace clipvane {
 
+class EffectDialogs;
 class StampLibrary;
 class TextEditDialog;
 
@@ -93,6 +94,14 @@ public:
     PasteResult Paste();
     // Replaces the expand question of Paste (null restores the message box).
     static void SetExpandQuestionForTesting(ExpandAnswer (*ask)());
+
+    // The Image and Filter commands on this view's document. While the Crop
+    // tool's band is shown, the commands that keep the image's size work on
+    // the band only and the band stays; the others work on the whole image
+    // and drop the band. Redact pixelates the band; false, with nothing done,
+    // when there is no band to redact.
+    Rect EffectBand();
+    bool RunEffectCommand(int id, EffectDialogs* dialogs);
 
     // The stamp pictures, read from the stamp folders at the first use.
     StampLibrary& Stamps();

@@ -109,6 +109,31 @@ std::string CheckEffectParams(int id, const EffectParams& params) {
     return {};
 }
 
+bool EffectCommandKeepsSize(int id) {
+    switch (id) {
+    case kCmdBrightnessContrast:
+    case kCmdHueSaturation:
+    case kCmdColorTone:
+    case kCmdRgbValue:
+    case kCmdColorLevel:
+    case kCmdGreyImage:
+    case kCmdInvert:
+    case kCmdNoisy:
+    case kCmdBlot:
+    case kCmdEmboss:
+    case kCmdOilPaint:
+    case kCmdSplash:
+    case kCmdPosterize:
+    case kCmdMosaic:
+    case kCmdHalftone:
+    case kCmdBlur:
+    case kCmdRedact:
+    case kCmdGrid:
+    case kCmdAutoColorLevel: return true;
+    default: return false;
+    }
+}
+
 void NormaliseTo24(PixelImage& image) {
     if (!image.IsEmpty() && image.Depth() != 24) image.ConvertTo(24);
 }

@@ -36,6 +36,7 @@ enum EffectCommandId : int {
     kCmdMosaic = 20040,
     kCmdHalftone = 20041,
     kCmdBlur = 20042,
+    kCmdRedact = 20043,
     kCmdGrid = 20050,
     kCmdAutoColorLevel = 20051,
     kCmdFirstEffect = 20000,
@@ -99,6 +100,11 @@ EffectParamRanges EffectCommandParamRanges(int id);
 // Empty when every given parameter of command `id` lies in its range; else a
 // message that names the first one outside and its range.
 std::string CheckEffectParams(int id, const EffectParams& params);
+
+// True for the commands that keep the image's size (colour adjustments and
+// filters, Redact): they can work on part of the image. Rotations, flips and
+// resize are false, as is any id without a command.
+bool EffectCommandKeepsSize(int id);
 
 // The document's depth normalisation: any non-empty image that is not 24 bits
 // per pixel becomes 24 bits (palette, 16-bit layouts and alpha resolved).
