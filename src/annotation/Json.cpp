@@ -176,7 +176,7 @@ private:
             if (!String(key16)) return false;
             std::string key = Utf16ToUtf8(key16);
             for (const auto& member : v.members)
-                if (member.first == key) {
+                if (member.key == key) {
                     i_ = keyStart;
                     return Fail("this key appears twice in the object");
                 }
@@ -184,8 +184,8 @@ private:
             if (i_ >= s_.size() || s_[i_] != ':') return Fail("expected ':'");
             ++i_;
             SkipSpace();
-            v.members.emplace_back(std::move(key), JsonValue{});
-            if (!Value(v.members.back().second, depth)) return false;
+            v.members.push_back(JsonMember{std::move(key), JsonValue{}});
+            if (!Value(v.members.back().value, depth)) return false;
             SkipSpace();
             if (i_ >= s_.size()) return Fail("unexpected end of the text");
             if (s_[i_] == '}') {

@@ -7,10 +7,11 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
-#include <utility>
 #include <vector>
 
 namespace clipvane {
+
+struct JsonMember;
 
 struct JsonValue {
     enum class Type { Null, Bool, Number, String, Array, Object };
@@ -23,7 +24,12 @@ struct JsonValue {
     std::string literal;
     std::u16string string;
     std::vector<JsonValue> items;
-    std::vector<std::pair<std::string, JsonValue>> members;  // file order; keys in UTF-8
+    std::vector<JsonMember> members;  // in file order
+};
+
+struct JsonMember {
+    std::string key;  // UTF-8
+    JsonValue value;
 };
 
 // Arrays and objects nested deeper than this are refused.
