@@ -1,6 +1,7 @@
 #include "annotation/ObjectsJson.h"
 
 #include <utility>
+#include <vector>
 
 #include "annotation/Json.h"
 #include "image/PixelLimit.h"
@@ -278,36 +279,40 @@ bool ReadObjectsJson(std::string_view text, const StampLoader& loadStamp, Object
         error = "more than " + std::to_string(kMaxObjectsJsonElements) + " elements";
         return false;
     }
+    // Every element is checked before any picture is loaded: a fault later
+    // in the description costs no file reads.
     ObjectList result;
     result.reserve(root.items.size());
-    uint64_t stampPixels = 0;
+    std::vector<std::pair<size_t, std::string>> stampPaths;
     for (size_t i = 0; i < root.items.size(); ++i) {
         std::unique_ptr<AnnotationObject> object;
         std::string path;
         bool hasPath = false;
         if (!ReadElement(root.items[i], i, object, path, hasPath, error)) return false;
-        if (hasPath) {
-            auto& stamp = static_cast<StampObject&>(*object);
-            std::string why;
-            if (!loadStamp) {
-                error = Located(i, "image", "stamp pictures cannot be read here");
-                return false;
-            }
-            if (!loadStamp(path, stamp.image, why) || stamp.image.IsEmpty()) {
-                error = Located(i, "image", "cannot read '" + path + "'" + (why.empty() ? "" : ": " + why));
-                return false;
-            }
-            // Every stamp keeps its own copy: together they stay within what
-            // one image may hold.
-            stampPixels += uint64_t(stamp.image.Width()) * uint64_t(stamp.image.Height());
-            if (stampPixels > MaxPixelCount()) {
-                error = Located(
-                    i, "image",
-                    "the stamp pictures together exceed the limit of " + std::to_string(MaxPixelCount()) + " pixels");
-                return false;
-            }
-        }
+        if (hasPath) stampPaths.emplace_back(i, std::move(path));
         result.push_back(std::move(object));
+    }
+    uint64_t stampPixels = 0;
+    for (const auto& [i, path] : stampPaths) {
+        auto& stamp = static_cast<StampObject&>(*result[i]);
+        std::string why;
+        if (!loadStamp) {
+            error = Located(i, "image", "stamp pictures cannot be read here");
+            return false;
+        }
+        if (!loadStamp(path, stamp.image, why) || stamp.image.IsEmpty()) {
+            error = Located(i, "image", "cannot read '" + path + "'" + (why.empty() ? "" : ": " + why));
+            return false;
+        }
+        // Every stamp keeps its own copy: together they stay within what one
+        // image may hold.
+        stampPixels += uint64_t(stamp.image.Width()) * uint64_t(stamp.image.Height());
+        if (stampPixels > MaxPixelCount()) {
+            error = Located(
+                i, "image",
+                "the stamp pictures together exceed the limit of " + std::to_string(MaxPixelCount()) + " pixels");
+            return false;
+        }
     }
     objects = std::move(result);
     return true;

@@ -361,6 +361,21 @@ TEST(ObjectsJson, RefusalsNameElementAndKey) {
     }
 }
 
+TEST(ObjectsJson, EveryElementIsCheckedBeforeAnyPictureIsRead) {
+    int loads = 0;
+    const StampLoader counting = [&loads](const std::string& path, PixelImage& image, std::string& error) {
+        ++loads;
+        return LoadTestStamp(path, image, error);
+    };
+    ObjectList objects;
+    std::string error;
+    EXPECT_FALSE(ReadObjectsJson(R"([{"kind":"stamp","right":1,"bottom":1,"image":"a.png"},
+                                     {"kind":"line","width":0}])",
+                                 counting, objects, error));
+    EXPECT_EQ(error, "element 1, key \"width\": 0 is outside 1..10");
+    EXPECT_EQ(loads, 0);
+}
+
 TEST(ObjectsJson, SizesAndDepthAreBounded) {
     ObjectList objects;
     std::string error;
