@@ -9,6 +9,8 @@ class PixelImage;
 int CommandInfo(int argc, char** argv);
 int CommandConvert(int argc, char** argv);
 int CommandApply(int argc, char** argv);
+// Links the document layer (QtGui) and starts Qt on the offscreen platform.
+int CommandAnnotate(int argc, char** argv);
 
 // Load and save as the editor does, saying on stderr what failed.
 bool LoadInput(const char* path, clipvane::PixelImage& image);

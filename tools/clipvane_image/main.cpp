@@ -41,7 +41,8 @@ void Usage() {
     std::fprintf(stderr,
                  "usage: clipvane-image info FILE\n"
                  "       clipvane-image convert IN OUT\n"
-                 "       clipvane-image apply [--seed N] ID[:P1[,P2[,P3]]] IN OUT\n");
+                 "       clipvane-image apply [--seed N] ID[:P1[,P2[,P3]]] IN OUT\n"
+                 "       clipvane-image annotate IN OBJECTS.json OUT\n");
 }
 
 }  // namespace
@@ -67,7 +68,8 @@ int main(int argc, char** argv) {
         const char* name;
         int (*run)(int, char**);
     };
-    static const Entry commands[] = {{"info", CommandInfo}, {"convert", CommandConvert}, {"apply", CommandApply}};
+    static const Entry commands[] = {
+        {"info", CommandInfo}, {"convert", CommandConvert}, {"apply", CommandApply}, {"annotate", CommandAnnotate}};
     for (const Entry& e : commands)
         if (std::strcmp(argv[1], e.name) == 0) return e.run(argc - 2, argv + 2);
     Usage();
