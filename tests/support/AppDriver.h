@@ -47,10 +47,22 @@ public:
         setenv("XDG_STATE_HOME", StateDir(configPath).c_str(), 1);
         std::vector<std::string> argv = {BinaryDir() + "/clipvane", "--config", configPath};
         argv.insert(argv.end(), extra.begin(), extra.end());
+        // The first instance of a test must own the bus name: a program of an
+        // earlier test that is still going away would otherwise take its
+        // files. A later one of the same test is meant to meet the first.
+        if (live_ == 0) WaitFor([] { return !NameHasOwner(); }, 5000);
         pid_ = Spawn(argv);
+        ++live_;
     }
     ~ClipvaneProcess() {
         if (pid_ > 0) Terminate(pid_);
+        --live_;
+    }
+    static bool NameHasOwner() {
+        return RunCommand(
+                   "dbus-send --session --print-reply --dest=org.freedesktop.DBus /org/freedesktop/DBus "
+                   "org.freedesktop.DBus.NameHasOwner string:org.clipvane.Clipvane 2>/dev/null")
+                   .find("boolean true") != std::string::npos;
     }
     pid_t Pid() const { return pid_; }
     static std::string StateDir(const std::string& configPath) {
@@ -96,6 +108,7 @@ public:
 
 private:
     pid_t pid_ = -1;
+    inline static int live_ = 0;  // instances of this test program still running
 };
 
 // The id of a visible window whose title matches `regex` exactly, or "".
