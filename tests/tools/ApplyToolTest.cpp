@@ -113,6 +113,7 @@ TEST_F(ApplyTool, RefusesParametersOutsideTheDialogRanges) {
     EXPECT_EQ(Run("20016:0,-129,0 " + In() + " " + Out("x.bmp")), 2);    // RGB offset
     EXPECT_EQ(Run("20014:0x1000000 " + In() + " " + Out("x.bmp")), 2);   // colour 0xBBGGRR
     EXPECT_EQ(Run("20005:1 " + In() + " " + Out("x.bmp")), 2);           // no parameters
+    EXPECT_EQ(Run("20043 " + In() + " " + Out("x.bmp")), 2);             // Redact needs a band
     EXPECT_FALSE(fs::exists(dir / "x.bmp"));
     const std::string message =
         test::Capture(Quote(tool) + " apply 20036:1000 " + In() + " " + Out("x.bmp") + " 2>&1 >/dev/null");

@@ -95,6 +95,14 @@ int CommandApply(int argc, char** argv) {
         std::fprintf(stderr, "clipvane-image: %d is not an Image or Filter command (20000..20100)\n", id);
         return 2;
     }
+    // Redact works on the editor's band; here it would only change the depth
+    // and leave every pixel readable, the opposite of what was asked.
+    if (id == clipvane::kCmdRedact) {
+        std::fprintf(stderr,
+                     "clipvane-image: Redact needs a band drawn in the editor; use Mosaic (%d:CELL) on the picture\n",
+                     int(clipvane::kCmdMosaic));
+        return 2;
+    }
     // The ranges of the command's dialog: anything outside them is refused
     // rather than run (an oil-paint radius of 1000 would run for minutes).
     const std::string wrong = clipvane::CheckEffectParams(id, params);
