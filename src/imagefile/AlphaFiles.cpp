@@ -8,22 +8,13 @@
 #include "imagefile/AtomicFile.h"
 #include "imagefile/FileError.h"
 #include "imagefile/FreeImageDecode.h"
+#include "imagefile/FreeImageEncode.h"
 #include "imagefile/ImageFile.h"
 #include "imagefile/Png.h"
 
 namespace clipvane {
 
 namespace {
-
-struct Bitmap {
-    FIBITMAP* dib = nullptr;
-    explicit Bitmap(FIBITMAP* d = nullptr) : dib(d) {}
-    ~Bitmap() {
-        if (dib) FreeImage_Unload(dib);
-    }
-    Bitmap(const Bitmap&) = delete;
-    Bitmap& operator=(const Bitmap&) = delete;
-};
 
 // A FreeImage copy of a 24- or 32-bit image (rows bottom-up, as FreeImage
 // counts them).
@@ -42,7 +33,7 @@ FIBITMAP* GifWithTransparentIndex(const PixelImage& image) {
     PixelImage opaque(image);
     opaque.ConvertTo(24);
     if (opaque.Depth() != 24) return nullptr;
-    Bitmap colour(ToFreeImage(opaque));
+    FreeImageBitmap colour(ToFreeImage(opaque));
     if (!colour.dib) return nullptr;
     FIBITMAP* indexed = FreeImage_ColorQuantizeEx(colour.dib, FIQ_WUQUANT, 255, 0, nullptr);
     if (!indexed) return nullptr;
@@ -58,25 +49,6 @@ FIBITMAP* GifWithTransparentIndex(const PixelImage& image) {
     table[255] = 0;
     FreeImage_SetTransparencyTable(indexed, table, 256);
     return indexed;
-}
-
-bool WriteBytes(const std::string& path, const uint8_t* data, size_t size) {
-    OutputFile out(path);
-    out.Write(data, size);
-    return out.Close();
-}
-
-bool WriteBitmap(FREE_IMAGE_FORMAT fif, FIBITMAP* dib, const std::string& path) {
-    if (!dib) return false;
-    FIMEMORY* memory = FreeImage_OpenMemory(nullptr, 0);
-    if (!memory) return false;
-    bool ok = false;
-    BYTE* data = nullptr;
-    DWORD size = 0;
-    if (FreeImage_SaveToMemory(fif, dib, memory, 0) && FreeImage_AcquireMemory(memory, &data, &size) && size)
-        ok = WriteBytes(path, data, size);
-    FreeImage_CloseMemory(memory);
-    return ok;
 }
 
 }  // namespace
@@ -113,11 +85,11 @@ int SaveImageFileWithAlpha(const PixelImage& image, const std::string& path) {
     bool written = false;
     if (type == kFilePng) {
         const std::vector<uint8_t> data = EncodePngWithAlpha(image);
-        written = !data.empty() && WriteBytes(target.WritePath(), data.data(), data.size());
+        written = !data.empty() && WriteWholeFile(target.WritePath(), data.data(), data.size());
     } else {
         FreeImageScope library;
-        Bitmap bitmap(type == kFileTiff ? ToFreeImage(image) : GifWithTransparentIndex(image));
-        written = WriteBitmap(type == kFileTiff ? FIF_TIFF : FIF_GIF, bitmap.dib, target.WritePath());
+        FreeImageBitmap bitmap(type == kFileTiff ? ToFreeImage(image) : GifWithTransparentIndex(image));
+        written = WriteWithFreeImage(type == kFileTiff ? FIF_TIFF : FIF_GIF, bitmap.dib, target.WritePath());
     }
     if (!written) {
         NoteFileError("the image could not be encoded in this format");

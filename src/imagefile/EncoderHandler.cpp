@@ -10,6 +10,7 @@
 #include "imagefile/AtomicFile.h"
 #include "imagefile/FileError.h"
 #include "imagefile/FreeImageDecode.h"
+#include "imagefile/FreeImageEncode.h"
 #include "imagefile/Handlers.h"
 #include "imagefile/Jpeg.h"
 #include "imagefile/Png.h"
@@ -17,16 +18,6 @@
 namespace clipvane {
 
 namespace {
-
-struct Bitmap {
-    FIBITMAP* dib = nullptr;
-    explicit Bitmap(FIBITMAP* d = nullptr) : dib(d) {}
-    ~Bitmap() {
-        if (dib) FreeImage_Unload(dib);
-    }
-    Bitmap(const Bitmap&) = delete;
-    Bitmap& operator=(const Bitmap&) = delete;
-};
 
 // A FreeImage copy of the image: same size, depth, masks, palette and rows.
 FIBITMAP* ToFreeImage(const PixelImage& image) {
@@ -67,21 +58,6 @@ FIBITMAP* PrepareFor(FREE_IMAGE_FORMAT fif, const PixelImage& image) {
     return quantised;
 }
 
-// The library's messages during this thread's save: an error it reports
-// (libtiff's row-size overflow, for one) fails the save even when the
-// encoder returns success.
-thread_local std::string t_libraryMessage;
-
-void RecordMessage(FREE_IMAGE_FORMAT, const char* message) {
-    if (t_libraryMessage.empty() && message) t_libraryMessage = message;
-}
-
-bool WriteFile(const std::string& path, const uint8_t* data, size_t size) {
-    OutputFile out(path);
-    out.Write(data, size);
-    return out.Close();
-}
-
 }  // namespace
 
 bool EncoderHandler::SaveFile(const std::string& path, int) {
@@ -89,7 +65,7 @@ bool EncoderHandler::SaveFile(const std::string& path, int) {
     if (!image) return false;
     if (type_ == kFilePng || type_ == kFileJpeg) {
         const std::vector<uint8_t> data = type_ == kFilePng ? EncodePng(*image) : EncodeJpeg(*image);
-        return !data.empty() && WriteFile(path, data.data(), data.size());
+        return !data.empty() && WriteWholeFile(path, data.data(), data.size());
     }
     FREE_IMAGE_FORMAT fif;
     switch (type_) {
@@ -98,26 +74,12 @@ bool EncoderHandler::SaveFile(const std::string& path, int) {
     default: return false;
     }
     FreeImageScope library;
-    t_libraryMessage.clear();
-    FreeImage_SetOutputMessage(RecordMessage);
-    Bitmap bitmap(PrepareFor(fif, *image));
+    FreeImageBitmap bitmap(PrepareFor(fif, *image));
     if (!bitmap.dib || !FreeImage_FIFSupportsExportBPP(fif, int(FreeImage_GetBPP(bitmap.dib)))) {
         NoteFileError("there is not enough memory to prepare the image");
         return false;
     }
-    FIMEMORY* memory = FreeImage_OpenMemory(nullptr, 0);
-    if (!memory) return false;
-    bool ok = false;
-    BYTE* data = nullptr;
-    DWORD size = 0;
-    const bool encoded = FreeImage_SaveToMemory(fif, bitmap.dib, memory, 0) && t_libraryMessage.empty() &&
-                         FreeImage_AcquireMemory(memory, &data, &size) && size;
-    if (encoded)
-        ok = WriteFile(path, data, size);
-    else if (!t_libraryMessage.empty())
-        NoteFileError("the encoder failed: " + t_libraryMessage);
-    FreeImage_CloseMemory(memory);
-    return ok;
+    return WriteWithFreeImage(fif, bitmap.dib, path);
 }
 
 }  // namespace clipvane
