@@ -1,6 +1,17 @@
 #include "image/ImageEffect.h"
 
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <ctime>
+#include <exception>
+#include <mutex>
+#include <system_error>
+#include <thread>
+#include <vector>
+
+#include "image/ProgressReporter.h"
 
 namespace clipvane {
 
@@ -52,6 +63,152 @@ void LookupEffect::ProcessRow(PixelImage& image, int y, uint8_t* row, int width)
         if (blue) p[0] = t[p[0]];
         if (green) p[1] = t[p[1]];
         if (red) p[2] = t[p[2]];
+    }
+}
+
+namespace {
+
+std::atomic<int> effectThreads{0};
+
+int ThreadsFor(const ImageEffect& effect, const PixelImage& image) {
+    if (!effect.IndependentRows()) return 1;
+    const int setting = EffectThreads();
+    if (setting > 0) return setting;
+    if (int64_t(image.Width()) * image.Height() < kParallelPixels) return 1;
+    return std::max(int(std::thread::hardware_concurrency()), 1);
+}
+
+// Rows shared out in chunks of whole row groups: each thread takes the next
+// chunk until none is left, so a thread slowed by other work on the machine
+// takes fewer.
+class RowShare {
+public:
+    RowShare(ImageEffect& effect, PixelImage& image, int64_t chunkRows)
+        : effect_(effect),
+          image_(image),
+          width_(image.Width()),
+          height_(image.Height()),
+          chunkRows_(chunkRows),
+          chunks_((height_ + chunkRows - 1) / chunkRows) {}
+
+    // Runs chunks until none is left or a thread failed; `progress` is given
+    // on the calling thread only.
+    void Work(ProgressReporter* progress) {
+        try {
+            for (;;) {
+                if (failed_.load(std::memory_order_relaxed)) return;
+                const int64_t chunk = next_.fetch_add(1);
+                if (chunk >= chunks_) return;
+                const int y0 = int(chunk * chunkRows_);
+                const int y1 = int(std::min<int64_t>(y0 + chunkRows_, height_));
+                for (int y = y0; y < y1; ++y) {
+                    effect_.ProcessRow(image_, y, image_.Row(y), width_);
+                    done_.fetch_add(1, std::memory_order_relaxed);
+                    if (progress) Report(progress);
+                }
+            }
+        } catch (...) {
+            std::lock_guard<std::mutex> lock(mutex_);
+            if (!error_) error_ = std::current_exception();
+            failed_.store(true);
+        }
+    }
+
+    void WorkerStarted() {
+        std::lock_guard<std::mutex> lock(mutex_);
+        ++running_;
+    }
+    void WorkerDone() {
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            --running_;
+        }
+        finished_.notify_one();
+    }
+
+    // Waits for the other threads, moving the progress on meanwhile.
+    void WaitForWorkers(ProgressReporter* progress) {
+        for (;;) {
+            {
+                std::unique_lock<std::mutex> lock(mutex_);
+                if (finished_.wait_for(lock, std::chrono::milliseconds(10), [this] { return running_ == 0; })) break;
+            }
+            if (progress) Report(progress);
+        }
+    }
+
+    void Finish(ProgressReporter* progress) {
+        if (error_) std::rethrow_exception(error_);
+        if (progress) Report(progress);
+    }
+
+private:
+    void Report(ProgressReporter* progress) {
+        const int position = int(100 * done_.load(std::memory_order_relaxed) / height_);
+        if (position > reported_) {
+            reported_ = position;
+            progress->SetPosition(position);
+        }
+    }
+
+    ImageEffect& effect_;
+    PixelImage& image_;
+    const int width_;
+    const int64_t height_;
+    const int64_t chunkRows_;
+    const int64_t chunks_;
+    std::atomic<int64_t> next_{0};
+    std::atomic<int64_t> done_{0};
+    std::atomic<bool> failed_{false};
+    int reported_ = 0;  // calling thread only
+    std::mutex mutex_;
+    std::condition_variable finished_;
+    int running_ = 0;
+    std::exception_ptr error_;
+};
+
+void ProcessInParallel(ImageEffect& effect, PixelImage& image, ProgressReporter* progress, int threads, int64_t group) {
+    // A few chunks per thread, so that the work evens out.
+    const int64_t groups = (int64_t(image.Height()) + group - 1) / group;
+    const int64_t chunkGroups = std::max<int64_t>(groups / (int64_t(threads) * 4), 1);
+    RowShare share(effect, image, chunkGroups * group);
+    std::vector<std::thread> workers;
+    workers.reserve(size_t(threads - 1));
+    for (int i = 1; i < threads; ++i) {
+        share.WorkerStarted();
+        try {
+            workers.emplace_back([&share] {
+                share.Work(nullptr);
+                share.WorkerDone();
+            });
+        } catch (const std::system_error&) {
+            share.WorkerDone();  // no thread to be had: the others take its share
+            break;
+        }
+    }
+    share.Work(progress);
+    share.WaitForWorkers(progress);
+    for (std::thread& t : workers) t.join();
+    share.Finish(progress);
+}
+
+}  // namespace
+
+void SetEffectThreads(int threads) { effectThreads.store(std::max(threads, 0)); }
+
+int EffectThreads() { return effectThreads.load(); }
+
+void ProcessEffectRows(ImageEffect& effect, PixelImage& image, ProgressReporter* progress) {
+    const int64_t group = std::max(effect.RowGroup(), 1);
+    const int64_t groups = (int64_t(image.Height()) + group - 1) / group;
+    const int threads = int(std::min<int64_t>(ThreadsFor(effect, image), groups));
+    if (threads > 1) {
+        ProcessInParallel(effect, image, progress, threads, group);
+        return;
+    }
+    for (int y = 0; y < image.Height(); ++y) {
+        effect.ProcessRow(image, y, image.Row(y), image.Width());
+        if (progress) progress->SetPosition(int(100 * int64_t(y + 1) / image.Height()));
     }
 }
 

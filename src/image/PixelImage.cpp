@@ -553,10 +553,7 @@ void PixelImage::ApplyEffect(ImageEffect& effect, ProgressReporter* progress) {
     if (effect.Mode() == ImageEffect::kWholeImage) {
         effect.ProcessImage(*this, progress);
     } else {
-        for (int y = 0; y < Height(); ++y) {
-            effect.ProcessRow(*this, y, rows_[y], Width());
-            if (progress) progress->SetPosition(int(100 * int64_t(y + 1) / Height()));
-        }
+        ProcessEffectRows(effect, *this, progress);
     }
     effect.End(*this);
 }

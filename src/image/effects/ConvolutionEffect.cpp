@@ -118,7 +118,7 @@ bool ConvolutionEffect::FastRow(PixelImage& image, int y, uint8_t* row, int widt
     const int64_t maxSum = weight * 255;
     const int step = image.Depth() / 8;
     const size_t n = size_t(width) * size_t(step);
-    buffer.resize(n);
+    std::vector<uint8_t> buffer(n);
     const bool pow2 = std::has_single_bit(uint32_t(divisor));
     const int shift = pow2 ? std::countr_zero(uint32_t(divisor)) : 0;
     const uint8_t *r0 = source->Row(y), *r1 = source->Row(y + 1), *r2 = source->Row(y + 2);
