@@ -2,8 +2,6 @@
 
 #include <algorithm>
 #include <atomic>
-#include <chrono>
-#include <condition_variable>
 #include <ctime>
 #include <exception>
 #include <mutex>
@@ -70,6 +68,10 @@ namespace {
 
 std::atomic<int> effectThreads{0};
 
+// With a progress sink, rows go in at most this many waves, and the progress
+// is set between them.
+constexpr int64_t kProgressWaves = 20;
+
 int ThreadsFor(const ImageEffect& effect, const PixelImage& image) {
     if (!effect.IndependentRows()) return 1;
     const int setting = EffectThreads();
@@ -78,34 +80,30 @@ int ThreadsFor(const ImageEffect& effect, const PixelImage& image) {
     return std::max(int(std::thread::hardware_concurrency()), 1);
 }
 
-// Rows shared out in chunks of whole row groups: each thread takes the next
-// chunk until none is left, so a thread slowed by other work on the machine
-// takes fewer.
+// Rows first..last-1 shared out in chunks of whole row groups: each thread
+// takes the next chunk until none is left, so a thread slowed by other work
+// on the machine takes fewer.
 class RowShare {
 public:
-    RowShare(ImageEffect& effect, PixelImage& image, int64_t chunkRows)
+    RowShare(ImageEffect& effect, PixelImage& image, int first, int last, int64_t chunkRows)
         : effect_(effect),
           image_(image),
           width_(image.Width()),
-          height_(image.Height()),
+          first_(first),
+          last_(last),
           chunkRows_(chunkRows),
-          chunks_((height_ + chunkRows - 1) / chunkRows) {}
+          chunks_((int64_t(last) - first + chunkRows - 1) / chunkRows) {}
 
-    // Runs chunks until none is left or a thread failed; `progress` is given
-    // on the calling thread only.
-    void Work(ProgressReporter* progress) {
+    // Runs chunks until none is left or a thread failed.
+    void Work() {
         try {
             for (;;) {
                 if (failed_.load(std::memory_order_relaxed)) return;
                 const int64_t chunk = next_.fetch_add(1);
                 if (chunk >= chunks_) return;
-                const int y0 = int(chunk * chunkRows_);
-                const int y1 = int(std::min<int64_t>(y0 + chunkRows_, height_));
-                for (int y = y0; y < y1; ++y) {
-                    effect_.ProcessRow(image_, y, image_.Row(y), width_);
-                    done_.fetch_add(1, std::memory_order_relaxed);
-                    if (progress) Report(progress);
-                }
+                const int y0 = int(first_ + chunk * chunkRows_);
+                const int y1 = int(std::min<int64_t>(y0 + chunkRows_, last_));
+                for (int y = y0; y < y1; ++y) effect_.ProcessRow(image_, y, image_.Row(y), width_);
             }
         } catch (...) {
             std::lock_guard<std::mutex> lock(mutex_);
@@ -114,82 +112,45 @@ public:
         }
     }
 
-    void WorkerStarted() {
-        std::lock_guard<std::mutex> lock(mutex_);
-        ++running_;
-    }
-    void WorkerDone() {
-        {
-            std::lock_guard<std::mutex> lock(mutex_);
-            --running_;
-        }
-        finished_.notify_one();
-    }
-
-    // Waits for the other threads, moving the progress on meanwhile.
-    void WaitForWorkers(ProgressReporter* progress) {
-        for (;;) {
-            {
-                std::unique_lock<std::mutex> lock(mutex_);
-                if (finished_.wait_for(lock, std::chrono::milliseconds(10), [this] { return running_ == 0; })) break;
-            }
-            if (progress) Report(progress);
-        }
-    }
-
-    void Finish(ProgressReporter* progress) {
+    // After every thread has finished: the first failure, if any, goes on.
+    void Finish() {
         if (error_) std::rethrow_exception(error_);
-        if (progress) Report(progress);
     }
 
 private:
-    void Report(ProgressReporter* progress) {
-        const int position = int(100 * done_.load(std::memory_order_relaxed) / height_);
-        if (position > reported_) {
-            reported_ = position;
-            progress->SetPosition(position);
-        }
-    }
-
     ImageEffect& effect_;
     PixelImage& image_;
     const int width_;
-    const int64_t height_;
+    const int first_;
+    const int last_;
     const int64_t chunkRows_;
     const int64_t chunks_;
     std::atomic<int64_t> next_{0};
-    std::atomic<int64_t> done_{0};
     std::atomic<bool> failed_{false};
-    int reported_ = 0;  // calling thread only
     std::mutex mutex_;
-    std::condition_variable finished_;
-    int running_ = 0;
     std::exception_ptr error_;
 };
 
-void ProcessInParallel(ImageEffect& effect, PixelImage& image, ProgressReporter* progress, int threads, int64_t group) {
+// Rows first..last-1 (whole row groups) on up to `threads` threads, the
+// calling thread among them; every thread has ended when it returns.
+void ProcessInParallel(ImageEffect& effect, PixelImage& image, int first, int last, int threads, int64_t group) {
     // A few chunks per thread, so that the work evens out.
-    const int64_t groups = (int64_t(image.Height()) + group - 1) / group;
+    const int64_t groups = (int64_t(last) - first + group - 1) / group;
+    threads = int(std::min<int64_t>(threads, groups));
     const int64_t chunkGroups = std::max<int64_t>(groups / (int64_t(threads) * 4), 1);
-    RowShare share(effect, image, chunkGroups * group);
+    RowShare share(effect, image, first, last, chunkGroups * group);
     std::vector<std::thread> workers;
-    workers.reserve(size_t(threads - 1));
+    workers.reserve(size_t(std::max(threads - 1, 0)));
     for (int i = 1; i < threads; ++i) {
-        share.WorkerStarted();
         try {
-            workers.emplace_back([&share] {
-                share.Work(nullptr);
-                share.WorkerDone();
-            });
+            workers.emplace_back([&share] { share.Work(); });
         } catch (const std::system_error&) {
-            share.WorkerDone();  // no thread to be had: the others take its share
-            break;
+            break;  // no thread to be had: the others take its share
         }
     }
-    share.Work(progress);
-    share.WaitForWorkers(progress);
+    share.Work();
     for (std::thread& t : workers) t.join();
-    share.Finish(progress);
+    share.Finish();
 }
 
 }  // namespace
@@ -200,10 +161,20 @@ int EffectThreads() { return effectThreads.load(); }
 
 void ProcessEffectRows(ImageEffect& effect, PixelImage& image, ProgressReporter* progress) {
     const int64_t group = std::max(effect.RowGroup(), 1);
-    const int64_t groups = (int64_t(image.Height()) + group - 1) / group;
+    const int height = image.Height();
+    const int64_t groups = (int64_t(height) + group - 1) / group;
     const int threads = int(std::min<int64_t>(ThreadsFor(effect, image), groups));
     if (threads > 1) {
-        ProcessInParallel(effect, image, progress, threads, group);
+        // The progress is set between waves of rows, when no other thread
+        // touches the image: a sink that lets the window repaint meanwhile
+        // (the status bar's does) sees whole rows and races with nothing.
+        const int64_t waves = progress ? std::min(groups, kProgressWaves) : 1;
+        const int64_t groupsPerWave = (groups + waves - 1) / waves;
+        for (int64_t g = 0; g < groups; g += groupsPerWave) {
+            const int last = int(std::min<int64_t>((g + groupsPerWave) * group, height));
+            ProcessInParallel(effect, image, int(g * group), last, threads, group);
+            if (progress) progress->SetPosition(int(100 * int64_t(last) / height));
+        }
         return;
     }
     for (int y = 0; y < image.Height(); ++y) {

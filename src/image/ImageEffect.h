@@ -56,8 +56,9 @@ inline constexpr int64_t kParallelPixels = 1 << 18;
 
 // The per-pixel part of ApplyEffect: every row of `image` through ProcessRow,
 // progress 100 x rows done / height after rows. Several threads take groups
-// of rows when the effect allows it; `progress` is then still called from
-// the calling thread only, with values that never go down and end at 100.
+// of rows when the effect allows it; `progress` is then called from the
+// calling thread only, between waves of rows while no other thread runs,
+// with values that go up and end at 100.
 void ProcessEffectRows(ImageEffect& effect, PixelImage& image, ProgressReporter* progress);
 
 // An effect that may keep an unchanged copy of the image it works on.

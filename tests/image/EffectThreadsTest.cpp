@@ -2,6 +2,7 @@
 // thread only, row groups, tiny images and failures inside a row.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <mutex>
 #include <stdexcept>
 #include <thread>
@@ -24,6 +25,7 @@ struct RowRecorder : ImageEffect {
     bool independent = true;
     int group = 1;
     int throwAt = -1;
+    std::atomic<int> inside{0};  // threads inside ProcessRow now
     std::mutex mutex;
     std::vector<RowVisit> visits;
     std::vector<std::thread::id> beginEnd;
@@ -37,8 +39,13 @@ struct RowRecorder : ImageEffect {
         EXPECT_EQ(row, image.Row(y));
         EXPECT_EQ(width, image.Width());
         if (y == throwAt) throw std::runtime_error("row failed");
-        std::lock_guard<std::mutex> lock(mutex);
-        visits.push_back({y, std::this_thread::get_id()});
+        ++inside;
+        {
+            std::lock_guard<std::mutex> lock(mutex);
+            visits.push_back({y, std::this_thread::get_id()});
+        }
+        std::this_thread::yield();  // give the other threads a chance to overlap
+        --inside;
     }
     std::vector<int> RowCounts(int height) const {
         std::vector<int> counts(size_t(height), 0);
@@ -47,11 +54,17 @@ struct RowRecorder : ImageEffect {
     }
 };
 
+// Checks that positions come from the calling thread while no row is being
+// processed, so that a sink that repaints sees a still image.
 struct ThreadCheckingProgress : ProgressReporter {
     std::thread::id owner = std::this_thread::get_id();
+    const RowRecorder* rows = nullptr;
     std::vector<int> positions;
     void SetPosition(int p) override {
         EXPECT_EQ(std::this_thread::get_id(), owner);
+        if (rows) {
+            EXPECT_EQ(rows->inside.load(), 0) << "progress while rows are being processed";
+        }
         positions.push_back(p);
         ProgressReporter::SetPosition(p);
     }
@@ -89,6 +102,7 @@ TEST(EffectThreads, EveryRowOnceAtEveryCountAndSize) {
             PixelImage image = Image(3, height);
             RowRecorder e;
             ThreadCheckingProgress progress;
+            progress.rows = &e;
             image.ApplyEffect(e, &progress);
             EXPECT_EQ(e.RowCounts(height), std::vector<int>(size_t(height), 1)) << count << " threads, " << height;
             // Begin and End once each, on the calling thread.
@@ -98,6 +112,20 @@ TEST(EffectThreads, EveryRowOnceAtEveryCountAndSize) {
             for (size_t i = 1; i < progress.positions.size(); ++i)
                 EXPECT_LT(progress.positions[i - 1], progress.positions[i]) << count << " threads, " << height;
         }
+}
+
+TEST(EffectThreads, ProgressComesInWavesOnTallImages) {
+    test::EffectThreadsScope threads(2);
+    PixelImage image = Image(2, 1000);
+    RowRecorder e;
+    ThreadCheckingProgress progress;
+    progress.rows = &e;
+    image.ApplyEffect(e, &progress);
+    EXPECT_EQ(e.RowCounts(1000), std::vector<int>(1000, 1));
+    // Several steps, not only the end, and not one per row.
+    EXPECT_GE(progress.positions.size(), 10u);
+    EXPECT_LE(progress.positions.size(), 20u);
+    EXPECT_EQ(progress.positions.back(), 100);
 }
 
 TEST(EffectThreads, OneThreadReportsEveryRowAsBefore) {
