@@ -7,6 +7,11 @@
 // default calls ProcessPixel for every pixel of the row, left to right, so an
 // effect that only defines ProcessPixel sees exactly the documented order;
 // hot effects override ProcessRow with a tight loop that gives the same bytes.
+//
+// An effect whose rows do not depend on each other says so (IndependentRows):
+// ApplyEffect then hands groups of rows to several threads at once, each row
+// still left to right. Such an effect keeps no per-row scratch in its members,
+// since ProcessRow runs on several threads at the same time.
 #include <cmath>
 #include <cstdint>
 #include <memory>
@@ -29,7 +34,32 @@ public:
 
     // Processes row y, whose first pixel is at `row`, pixels 0..width-1.
     virtual void ProcessRow(PixelImage& image, int y, uint8_t* row, int width);
+
+    // True when a row's result does not depend on other rows having been
+    // processed (it reads only its own row, or a copy taken in Begin), so that
+    // rows may run on several threads. False, the safe answer, keeps the top
+    // row first order on the calling thread.
+    virtual bool IndependentRows() const { return false; }
+    // Rows are handed out in groups of this many, aligned to the top row and
+    // processed in order within a group: an effect whose rows depend only on
+    // earlier rows of the same group, or that works a whole group at the
+    // group's first row, gives the group's height.
+    virtual int RowGroup() const { return 1; }
 };
+
+// Threads that ApplyEffect uses for effects with independent rows; 0 (the
+// default) means one per processor, and then only images of at least
+// kParallelPixels pixels are split. An explicit count splits every image.
+void SetEffectThreads(int threads);
+int EffectThreads();
+inline constexpr int64_t kParallelPixels = 1 << 18;
+
+// The per-pixel part of ApplyEffect: every row of `image` through ProcessRow,
+// progress 100 x rows done / height after rows. Several threads take groups
+// of rows when the effect allows it; `progress` is then called from the
+// calling thread only, between waves of rows while no other thread runs,
+// with values that go up and end at 100.
+void ProcessEffectRows(ImageEffect& effect, PixelImage& image, ProgressReporter* progress);
 
 // An effect that may keep an unchanged copy of the image it works on.
 class SourceEffect : public ImageEffect {
@@ -51,6 +81,8 @@ public:
     void ProcessPixel(PixelImage& image, int x, int y, uint8_t* pixel) override;
     void ProcessRow(PixelImage& image, int y, uint8_t* row, int width) override;
     virtual int MapLevel(int level) = 0;
+    // Each pixel through the table filled in Begin.
+    bool IndependentRows() const override { return true; }
 
 protected:
     int32_t table[256] = {};

@@ -241,8 +241,78 @@ void PixelImage::SetAlpha(uint8_t value) {
     }
 }
 
+bool PixelImage::ConvertInPlace(int depth) {
+    // Between 24 and 32 bits the storage is resized and the pixels are moved
+    // within it: no second image, no fresh pages to fault in. Growing walks
+    // from the last byte down and shrinking from the first byte up, so that a
+    // pixel is read before anything is written over it (a 32-bit row is never
+    // shorter than a 24-bit one).
+    const int from = Depth();
+    if (!((from == 24 && depth == 32) || (from == 32 && depth == 24))) return false;
+    const int w = Width(), h = Height();
+    const int64_t oldStride = stride_, newStride = StrideFor(w, depth);
+    if (newStride > INT_MAX || uint64_t(newStride) * uint64_t(h) > uint64_t(PTRDIFF_MAX) / 2) return false;
+    const size_t newBytes = size_t(newStride) * size_t(h);
+    uint8_t* bits = bits_;
+    if (depth == 32) {
+        void* grown = mremap(bits_, mapped_, newBytes, MREMAP_MAYMOVE);
+        if (grown == MAP_FAILED) return false;
+        bits = static_cast<uint8_t*>(grown);
+        for (int64_t r = h - 1; r >= 0; --r) {
+            const uint8_t* sp = bits + r * oldStride + int64_t(w - 1) * 3;
+            uint8_t* d = bits + r * newStride + int64_t(w - 1) * 4;
+            for (int x = w - 1; x >= 0; --x, sp -= 3, d -= 4) {
+                const uint8_t b = sp[0], g = sp[1], red = sp[2];
+                d[0] = b;
+                d[1] = g;
+                d[2] = red;
+                d[3] = 255;
+            }
+        }
+    } else {
+        for (int64_t r = 0; r < h; ++r) {
+            const uint8_t* sp = bits + r * oldStride;
+            uint8_t* d = bits + r * newStride;
+            for (int x = 0; x < w; ++x, sp += 4, d += 3) {
+                const uint8_t b = sp[0], g = sp[1], red = sp[2];
+                d[0] = b;
+                d[1] = g;
+                d[2] = red;
+            }
+            // Row padding is zero, as in a new image; it lies in this row's
+            // old pixels, which are all read.
+            std::memset(d, 0, size_t(newStride - int64_t(w) * 3));
+        }
+        void* shrunk = mremap(bits_, mapped_, newBytes, 0);
+        if (shrunk == MAP_FAILED) {
+            // Keep the longer mapping; its tail is unused.
+            std::memset(bits + newBytes, 0, mapped_ - newBytes);
+        } else {
+            mapped_ = newBytes;
+        }
+    }
+    if (depth == 32) mapped_ = newBytes;
+    bits_ = bits;
+    stride_ = int(newStride);
+    // The header, masks and palette of a newly created image of this depth.
+    info_ = {};
+    info_.biSize = 40;
+    info_.biWidth = w;
+    info_.biHeight = h;
+    info_.biPlanes = 1;
+    info_.biBitCount = uint16_t(depth);
+    info_.biCompression = kBiRgb;
+    redMask_ = 0x7C00;
+    greenMask_ = 0x03E0;
+    blueMask_ = 0x001F;
+    uint8_t* row = bits_ + size_t(h - 1) * size_t(newStride);
+    for (int y = 0; y < h; ++y, row -= newStride) rows_[y] = row;
+    return true;
+}
+
 void PixelImage::ConvertTo(int depth) {
     if (IsEmpty() || depth == Depth() || (depth != 24 && depth != 32)) return;
+    if (ConvertInPlace(depth)) return;
     PixelImage s;
     s.TakeFrom(*this);
     if (!Create(s.Width(), s.Height(), depth)) {
@@ -553,10 +623,7 @@ void PixelImage::ApplyEffect(ImageEffect& effect, ProgressReporter* progress) {
     if (effect.Mode() == ImageEffect::kWholeImage) {
         effect.ProcessImage(*this, progress);
     } else {
-        for (int y = 0; y < Height(); ++y) {
-            effect.ProcessRow(*this, y, rows_[y], Width());
-            if (progress) progress->SetPosition(int(100 * int64_t(y + 1) / Height()));
-        }
+        ProcessEffectRows(effect, *this, progress);
     }
     effect.End(*this);
 }

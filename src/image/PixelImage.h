@@ -100,6 +100,9 @@ private:
     // CreateFromHeader; `populate` faults the storage in at once, for a
     // caller that writes all of it right away.
     bool CreateStorage(const BitmapInfoHeader& header, const uint32_t* masks, bool populate);
+    // ConvertTo between 24 and 32 bits within the image's own storage; false
+    // (image unchanged) for other depths or when the storage cannot grow.
+    bool ConvertInPlace(int depth);
     void Release();
     void TakeFrom(PixelImage& other) noexcept;
 

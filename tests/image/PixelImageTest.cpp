@@ -7,6 +7,7 @@
 
 #include "image/PixelImage.h"
 #include "support/ImageBuilders.h"
+#include "support/PixelChecks.h"
 
 namespace clipvane {
 namespace {
@@ -267,6 +268,53 @@ TEST(PixelImageConvert, AlphaIsDroppedAndRestoredOpaque) {
     PixelImage empty;
     empty.ConvertTo(24);
     EXPECT_TRUE(empty.IsEmpty());
+}
+
+TEST(PixelImageConvert, BetweenTwentyFourAndThirtyTwoBitsLikeAFreshImage) {
+    // Every stored byte (row padding included), the header and the masks are
+    // those of a new image of the target depth filled pixel by pixel; the
+    // widths cover every padding length and rows narrower than a word.
+    for (int w : {1, 2, 3, 4, 5, 6, 7, 33})
+        for (int h : {1, 2, 5}) {
+            PixelImage img = test::PhotoLike(w, h, 24, uint32_t(w * 10 + h));
+            // Stale bytes in the padding of the 24-bit rows must not come back.
+            for (int y = 0; y < h; ++y) std::memset(img.Row(y) + size_t(w) * 3, 0xEE, size_t(img.Stride() - w * 3));
+            img.originX = -7;
+            img.frameDelay = 40;
+            const PixelImage original = img;
+            PixelImage expected;
+            ASSERT_TRUE(expected.Create(w, h, 32));
+            for (int y = 0; y < h; ++y)
+                for (int x = 0; x < w; ++x) {
+                    std::memcpy(expected.PixelAddress(x, y), original.PixelAddress(x, y), 3);
+                    expected.PixelAddress(x, y)[3] = 255;
+                }
+            img.ConvertTo(32);
+            ASSERT_EQ(img.Depth(), 32);
+            ASSERT_EQ(img.ByteCount(), expected.ByteCount()) << w << " x " << h;
+            EXPECT_EQ(std::memcmp(img.Bits(), expected.Bits(), img.ByteCount()), 0) << w << " x " << h;
+            EXPECT_EQ(std::memcmp(&img.Info(), &expected.Info(), sizeof(BitmapInfoHeader)), 0);
+            EXPECT_EQ(img.Row(0), img.Bits() + size_t(h - 1) * size_t(img.Stride()));
+            EXPECT_EQ(img.originX, -7);
+            EXPECT_EQ(img.frameDelay, 40);
+
+            // Alpha set on the way back is dropped; the padding comes back zero.
+            img.PixelAddress(0, 0)[3] = 9;
+            img.ConvertTo(24);
+            PixelImage back;
+            ASSERT_TRUE(back.Create(w, h, 24));
+            for (int y = 0; y < h; ++y)
+                for (int x = 0; x < w; ++x) std::memcpy(back.PixelAddress(x, y), original.PixelAddress(x, y), 3);
+            ASSERT_EQ(img.Depth(), 24);
+            ASSERT_EQ(img.ByteCount(), back.ByteCount());
+            EXPECT_EQ(std::memcmp(img.Bits(), back.Bits(), img.ByteCount()), 0) << w << " x " << h;
+            EXPECT_EQ(std::memcmp(&img.Info(), &back.Info(), sizeof(BitmapInfoHeader)), 0);
+            EXPECT_EQ(img.RedMask(), back.RedMask());
+            EXPECT_EQ(img.originX, -7);
+            // A copy of the result is a whole, independent image.
+            PixelImage copy = img;
+            EXPECT_TRUE(test::SamePixels(copy, back));
+        }
 }
 
 TEST(PixelImagePaste, ClipsToTheTargetAndRefusesMismatches) {

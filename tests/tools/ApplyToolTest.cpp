@@ -103,6 +103,26 @@ TEST_F(ApplyTool, AcceptsOptionsAnywhere) {
     EXPECT_FALSE(fs::exists(dir / "f.bmp"));
 }
 
+TEST_F(ApplyTool, ThreadCountsGiveTheSameFile) {
+    // Blur (row groups of one), mosaic (groups of a block) and a turn, on an
+    // image tall enough for every thread to get rows.
+    PixelImage tall = test::PhotoLike(45, 300, 24, 8);
+    ASSERT_TRUE(SaveImageFile(tall, (dir / "tall.bmp").string()));
+    const std::string in = Quote(dir / "tall.bmp");
+    for (const char* command : {"20042", "20040:7", "20004", "20019"}) {
+        ASSERT_EQ(Run(std::string("--threads 1 ") + command + " " + in + " " + Out("one.bmp")), 0) << command;
+        ASSERT_EQ(Run(std::string("--threads=3 ") + command + " " + in + " " + Out("three.bmp")), 0) << command;
+        ASSERT_EQ(Run(std::string(command) + " " + in + " " + Out("default.bmp")), 0) << command;
+        EXPECT_TRUE(test::SamePixels(Load("one.bmp"), Load("three.bmp"))) << command;
+        EXPECT_TRUE(test::SamePixels(Load("one.bmp"), Load("default.bmp"))) << command;
+    }
+    EXPECT_EQ(Run("--threads -1 20020 " + In() + " " + Out("x.bmp")), 2);
+    EXPECT_EQ(Run("--threads 1025 20020 " + In() + " " + Out("x.bmp")), 2);
+    EXPECT_EQ(Run("--threads two 20020 " + In() + " " + Out("x.bmp")), 2);
+    EXPECT_EQ(Run("20020 " + In() + " " + Out("x.bmp") + " --threads"), 2);
+    EXPECT_FALSE(fs::exists(dir / "x.bmp"));
+}
+
 TEST_F(ApplyTool, RefusesParametersOutsideTheDialogRanges) {
     const auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(Run("20036:1000 " + In() + " " + Out("x.bmp")), 2);  // oil paint radius, dialog stops at 15

@@ -1,7 +1,9 @@
-// apply [--seed N] ID[:P1[,P2[,P3]]] IN OUT: runs one Image or Filter menu
-// command on an image file as an opened document would (the document holds
-// its image at 32 bits per pixel; the command then converts and normalises
-// as it does in the editor) and saves the result by OUT's extension.
+// apply [--seed N] [--threads N] ID[:P1[,P2[,P3]]] IN OUT: runs one Image or
+// Filter menu command on an image file as an opened document would (the
+// document holds its image at 32 bits per pixel; the command then converts
+// and normalises as it does in the editor) and saves the result by OUT's
+// extension. Unlike the editor it keeps no undo copy: the effects work on
+// the one loaded image.
 #include <cerrno>
 #include <climits>
 #include <cstdio>
@@ -11,12 +13,13 @@
 #include <vector>
 
 #include "Commands.h"
+#include "image/ImageEffect.h"
 #include "image/effects/EffectCommands.h"
 
 namespace {
 
 int Usage() {
-    std::fprintf(stderr, "usage: clipvane-image apply [--seed N] [--] ID[:P1[,P2[,P3]]] IN OUT\n");
+    std::fprintf(stderr, "usage: clipvane-image apply [--seed N] [--threads N] [--] ID[:P1[,P2[,P3]]] IN OUT\n");
     return 2;
 }
 
@@ -28,6 +31,25 @@ bool ParseNumber(const std::string& text, long long lo, long long hi, long long&
     const long long v = std::strtoll(text.c_str(), &end, 0);
     if (errno != 0 || end != text.c_str() + text.size() || v < lo || v > hi) return false;
     out = v;
+    return true;
+}
+
+// The value of option `name` ("--name V" or "--name=V") at argv[i], moving i
+// past it; false when arg is not that option. `missing` is set when the value
+// is not there.
+bool OptionValue(const std::string& name, int argc, char** argv, int& i, std::string& value, bool& missing) {
+    const std::string arg = argv[i];
+    missing = false;
+    if (arg == name) {
+        if (i + 1 >= argc) {
+            missing = true;
+            return true;
+        }
+        value = argv[++i];
+        return true;
+    }
+    if (arg.rfind(name + "=", 0) != 0) return false;
+    value = arg.substr(name.size() + 1);
     return true;
 }
 
@@ -58,20 +80,24 @@ int CommandApply(int argc, char** argv) {
     const uint32_t* seed = nullptr;
     std::vector<std::string> operands;
     bool options = true;
+    bool missing = false;
     for (int i = 0; i < argc; ++i) {
         const std::string arg = argv[i];
         if (!options || arg.size() < 2 || arg[0] != '-') {
             operands.push_back(arg);
         } else if (arg == "--") {
             options = false;
-        } else if (arg == "--seed" || arg.rfind("--seed=", 0) == 0) {
-            std::string value;
-            if (arg == "--seed") {
-                if (i + 1 >= argc) return Usage();
-                value = argv[++i];
-            } else {
-                value = arg.substr(7);
+        } else if (std::string value; OptionValue("--threads", argc, argv, i, value, missing)) {
+            long long v;
+            if (missing) return Usage();
+            if (!ParseNumber(value, 0, 1024, v)) {
+                std::fprintf(stderr, "clipvane-image: bad thread count '%s' (0..1024, 0 for one per processor)\n",
+                             value.c_str());
+                return Usage();
             }
+            clipvane::SetEffectThreads(int(v));
+        } else if (OptionValue("--seed", argc, argv, i, value, missing)) {
+            if (missing) return Usage();
             long long v;
             if (!ParseNumber(value, 0, UINT32_MAX, v)) {
                 std::fprintf(stderr, "clipvane-image: bad seed '%s'\n", value.c_str());

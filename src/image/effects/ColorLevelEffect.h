@@ -15,6 +15,8 @@ public:
     void Begin(PixelImage& image) override;
     void ProcessPixel(PixelImage& image, int x, int y, uint8_t* pixel) override;
     void ProcessRow(PixelImage& image, int y, uint8_t* row, int width) override;
+    // Each pixel alone, through tables made in Begin.
+    bool IndependentRows() const override { return true; }
 
     // Index 0 blue, 1 green, 2 red; automatic mode fills them in Begin.
     int Low(int channel) const { return low[size_t(channel)]; }

@@ -10,6 +10,8 @@ public:
     explicit ColorToneEffect(uint32_t colour);
     void ProcessPixel(PixelImage& image, int x, int y, uint8_t* pixel) override;
     void ProcessRow(PixelImage& image, int y, uint8_t* row, int width) override;
+    // Each pixel alone.
+    bool IndependentRows() const override { return true; }
 
 private:
     int32_t redTable[256];

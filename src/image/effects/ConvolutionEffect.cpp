@@ -70,18 +70,31 @@ inline __attribute__((always_inline)) void Convolve3(const uint8_t* __restrict r
     }
 }
 
-// The four variants as plain functions, each built for AVX2 as well.
-#define CONVOLVE3_VARIANT(name, Lane, kShift)                                                                 \
-    __attribute__((target_clones("avx2", "default"))) void name(                                              \
-        const uint8_t* __restrict r0, const uint8_t* __restrict r1, const uint8_t* __restrict r2, size_t n,   \
-        size_t step, const int32_t* k, int32_t divisor, int shift, int32_t offset, uint8_t* __restrict out) { \
-        Convolve3<Lane, kShift>(r0, r1, r2, n, step, k, divisor, shift, offset, out);                         \
+// The four variants as plain functions, each built for AVX2 as well. Under
+// ThreadSanitizer the AVX2 clones are left out: their resolver runs while the
+// program is loaded, before the sanitizer's runtime is ready, and crashes.
+#if defined(__SANITIZE_THREAD__)
+#define CLIPVANE_CLONES
+#elif defined(__has_feature)
+#if __has_feature(thread_sanitizer)
+#define CLIPVANE_CLONES
+#endif
+#endif
+#ifndef CLIPVANE_CLONES
+#define CLIPVANE_CLONES __attribute__((target_clones("avx2", "default")))
+#endif
+#define CONVOLVE3_VARIANT(name, Lane, kShift)                                                                         \
+    CLIPVANE_CLONES void name(const uint8_t* __restrict r0, const uint8_t* __restrict r1,                             \
+                              const uint8_t* __restrict r2, size_t n, size_t step, const int32_t* k, int32_t divisor, \
+                              int shift, int32_t offset, uint8_t* __restrict out) {                                   \
+        Convolve3<Lane, kShift>(r0, r1, r2, n, step, k, divisor, shift, offset, out);                                 \
     }
 CONVOLVE3_VARIANT(Convolve3Short, int16_t, true)
 CONVOLVE3_VARIANT(Convolve3ShortDivide, int16_t, false)
 CONVOLVE3_VARIANT(Convolve3Wide, int32_t, true)
 CONVOLVE3_VARIANT(Convolve3WideDivide, int32_t, false)
 #undef CONVOLVE3_VARIANT
+#undef CLIPVANE_CLONES
 
 }  // namespace
 
@@ -118,7 +131,7 @@ bool ConvolutionEffect::FastRow(PixelImage& image, int y, uint8_t* row, int widt
     const int64_t maxSum = weight * 255;
     const int step = image.Depth() / 8;
     const size_t n = size_t(width) * size_t(step);
-    buffer.resize(n);
+    std::vector<uint8_t> buffer(n);
     const bool pow2 = std::has_single_bit(uint32_t(divisor));
     const int shift = pow2 ? std::countr_zero(uint32_t(divisor)) : 0;
     const uint8_t *r0 = source->Row(y), *r1 = source->Row(y + 1), *r2 = source->Row(y + 2);

@@ -16,6 +16,8 @@ public:
     void Begin(PixelImage& image) override;
     void ProcessPixel(PixelImage& image, int x, int y, uint8_t* pixel) override;
     void ProcessRow(PixelImage& image, int y, uint8_t* row, int width) override;
+    // Reads the copy taken in Begin only.
+    bool IndependentRows() const override { return true; }
 
 private:
     bool FastRow(PixelImage& image, int y, uint8_t* row, int width);
@@ -26,7 +28,6 @@ private:
     int32_t offset;
     bool valid = false;  // the kernel has size x size values
     bool ready = false;  // Begin made the expanded copy
-    std::vector<uint8_t> buffer;
 };
 
 // `out` = `image` with `margin` pixels added on every side that repeat the

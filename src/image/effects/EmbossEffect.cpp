@@ -27,7 +27,7 @@ void EmbossEffect::ProcessRow(PixelImage& image, int, uint8_t* row, int width) {
     // The row is still unprocessed, so the sums of the original pixels can be
     // taken first; each pixel then only needs its own and its neighbour's.
     const int step = image.Depth() / 8;
-    sums.resize(size_t(width));
+    std::vector<int32_t> sums(static_cast<size_t>(width));
     for (int x = 0; x < width; ++x) sums[size_t(x)] = Sum3(row + size_t(x) * step);
     auto write = [&](int x, uint8_t v) {
         uint8_t* p = row + size_t(x) * step;

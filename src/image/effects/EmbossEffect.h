@@ -12,10 +12,11 @@ public:
     explicit EmbossEffect(int strength) : strength(strength) {}
     void ProcessPixel(PixelImage& image, int x, int y, uint8_t* pixel) override;
     void ProcessRow(PixelImage& image, int y, uint8_t* row, int width) override;
+    // A pixel reads its right neighbour in its own row only.
+    bool IndependentRows() const override { return true; }
 
 private:
     int32_t strength;
-    std::vector<int32_t> sums;
 };
 
 }  // namespace clipvane

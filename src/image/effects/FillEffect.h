@@ -11,6 +11,7 @@ public:
     FillEffect(uint32_t colour, int alpha) : colour(colour), alpha(alpha) {}
     void ProcessPixel(PixelImage& image, int x, int y, uint8_t* pixel) override;
     void ProcessRow(PixelImage& image, int y, uint8_t* row, int width) override;
+    bool IndependentRows() const override { return true; }
 
 private:
     uint32_t colour;

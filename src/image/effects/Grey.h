@@ -9,6 +9,7 @@ class GreyEffect : public SourceEffect {
 public:
     void ProcessPixel(PixelImage& image, int x, int y, uint8_t* pixel) override;
     void ProcessRow(PixelImage& image, int y, uint8_t* row, int width) override;
+    bool IndependentRows() const override { return true; }
 };
 
 class GreyLevelEffect : public SourceEffect {
@@ -17,6 +18,7 @@ public:
     void Begin(PixelImage& image) override;
     void ProcessPixel(PixelImage& image, int x, int y, uint8_t* pixel) override;
     void ProcessRow(PixelImage& image, int y, uint8_t* row, int width) override;
+    bool IndependentRows() const override { return true; }
 
 private:
     bool ready = false;  // false when the 8-bit image could not be created

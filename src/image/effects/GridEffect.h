@@ -10,6 +10,8 @@ class GridEffect : public SourceEffect {
 public:
     GridEffect(int cell, int depth);
     void ProcessPixel(PixelImage& image, int x, int y, uint8_t* pixel) override;
+    // Each pixel alone, with the offset of its position.
+    bool IndependentRows() const override { return true; }
 
     // The offset added at (x, y): -depth, 0 or +depth.
     int64_t Offset(int x, int y) const;

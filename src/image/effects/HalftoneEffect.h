@@ -7,6 +7,8 @@ namespace clipvane {
 class HalftoneEffect : public SourceEffect {
 public:
     void ProcessPixel(PixelImage& image, int x, int y, uint8_t* pixel) override;
+    // Each pixel alone, with the threshold of its position.
+    bool IndependentRows() const override { return true; }
 };
 
 // Threshold matrix, values 0..63, indexed [y mod 8][x mod 8].

@@ -10,6 +10,8 @@ public:
     HueSaturationEffect(int huePercent, int saturationPercent);
     void ProcessPixel(PixelImage& image, int x, int y, uint8_t* pixel) override;
     void ProcessRow(PixelImage& image, int y, uint8_t* row, int width) override;
+    // Each pixel alone.
+    bool IndependentRows() const override { return true; }
 
 private:
     void Map(const uint8_t* in, uint8_t out[3]) const;

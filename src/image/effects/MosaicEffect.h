@@ -11,6 +11,10 @@ public:
     bool CanApply(const PixelImage& image) const override { return !image.IsEmpty() && image.Depth() == 32; }
     void ProcessPixel(PixelImage& image, int x, int y, uint8_t* pixel) override;
     void ProcessRow(PixelImage& image, int y, uint8_t* row, int width) override;
+    // A row reads only rows of its own block row: the block's unprocessed
+    // rows for the mean, its processed top row for the copies.
+    bool IndependentRows() const override { return true; }
+    int RowGroup() const override { return block; }
 
 private:
     int32_t block;

@@ -21,6 +21,8 @@ public:
     explicit ColourNoiseEffect(int amount, uint32_t seed = TimeSeed()) : RandomEffect(seed), amount(amount) {}
     void ProcessPixel(PixelImage& image, int x, int y, uint8_t* pixel) override;
     void ProcessRow(PixelImage& image, int y, uint8_t* row, int width) override;
+    // Sequential: the random numbers are drawn in row order.
+    bool IndependentRows() const override { return false; }
 
 private:
     int Offset();
@@ -32,6 +34,8 @@ class GreyNoiseEffect : public RandomEffect {
 public:
     explicit GreyNoiseEffect(int amount, uint32_t seed = TimeSeed());
     void ProcessPixel(PixelImage& image, int x, int y, uint8_t* pixel) override;
+    // Sequential: the random numbers are drawn in row order.
+    bool IndependentRows() const override { return false; }
 
 private:
     int32_t amount;

@@ -29,7 +29,7 @@ void OilPaintEffect::Begin(PixelImage& image) {
     // Counts of counts for the sliding path; windows too big for a table of
     // that size fall back to the plain count.
     const int64_t cells = int64_t(window) * window + 1;
-    countOfCounts.assign(ready && cells <= (int64_t(1) << 22) ? size_t(cells) : 0, 0);
+    countCells = ready && cells <= (int64_t(1) << 22) ? size_t(cells) : 0;
 }
 
 void OilPaintEffect::ProcessPixel(PixelImage&, int x, int y, uint8_t* pixel) {
@@ -52,7 +52,7 @@ void OilPaintEffect::ProcessPixel(PixelImage&, int x, int y, uint8_t* pixel) {
 
 void OilPaintEffect::ProcessRow(PixelImage& image, int y, uint8_t* row, int width) {
     if (!ready || width <= 0) return;
-    if (countOfCounts.empty()) {
+    if (countCells == 0) {
         ImageEffect::ProcessRow(image, y, row, width);
         return;
     }
@@ -64,7 +64,10 @@ void OilPaintEffect::ProcessRow(PixelImage& image, int y, uint8_t* row, int widt
     const int w = window;
     const int step = image.Depth() / 8;
     int32_t hist[256] = {};
-    int32_t* cc = countOfCounts.data();  // all zero between rows
+    std::vector<int32_t> countOfCounts(countCells, 0);
+    int32_t* cc = countOfCounts.data();
+    uint32_t seen[256] = {};
+    uint32_t stamp = 0;
     cc[0] = 256;
     int top = 0;
     auto add = [&](int k) {
@@ -109,7 +112,6 @@ void OilPaintEffect::ProcessRow(PixelImage& image, int y, uint8_t* row, int widt
         }
         std::memcpy(row + size_t(x) * step, source->PixelAddress(x + wj, y + wi), 3);
     }
-    for (int k = 0; k < 256; ++k) cc[hist[k]] = 0;
 }
 
 }  // namespace clipvane

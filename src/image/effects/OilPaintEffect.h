@@ -16,15 +16,16 @@ public:
     void ProcessPixel(PixelImage& image, int x, int y, uint8_t* pixel) override;
     // The same answer with a histogram that slides along the row.
     void ProcessRow(PixelImage& image, int y, uint8_t* row, int width) override;
+    // Reads the copies taken in Begin only.
+    bool IndependentRows() const override { return true; }
 
 private:
     int32_t radius;
     int32_t window;
     PixelImage grey;
     bool ready = false;  // false when the expanded copies could not be made
-    std::vector<int32_t> countOfCounts;
-    uint32_t seen[256] = {};
-    uint32_t stamp = 0;
+    // Size of the counts-of-counts table of the sliding path; 0 for the plain count.
+    size_t countCells = 0;
 };
 
 }  // namespace clipvane

@@ -76,9 +76,9 @@ void QuarterTurnEffect::ProcessPixel(PixelImage& image, int x, int y, uint8_t* p
 
 void QuarterTurnEffect::ProcessRow(PixelImage& image, int y, uint8_t* row, int width) {
     if (!ready) return;
-    // Bands of kTile rows are turned when the first row of the band comes up.
-    if (y % kTile != 0) return;
-    const int y1 = std::min(y + kTile, image.Height());
+    // Bands of kTurnBand rows are turned when the first row of the band comes up.
+    if (y % kTurnBand != 0) return;
+    const int y1 = std::min(y + kTurnBand, image.Height());
     switch (image.Depth()) {
     case 32: TurnRows<4>(image, *source, clockwise, y, y1); break;
     case 24: TurnRows<3>(image, *source, clockwise, y, y1); break;

@@ -11,6 +11,11 @@ public:
     void Begin(PixelImage& image) override;
     void ProcessPixel(PixelImage& image, int x, int y, uint8_t* pixel) override;
     void ProcessRow(PixelImage& image, int y, uint8_t* row, int width) override;
+    // Rows read the copy taken in Begin; a band of kTurnBand rows is turned
+    // at its first row.
+    bool IndependentRows() const override { return true; }
+    int RowGroup() const override { return kTurnBand; }
+    static constexpr int kTurnBand = 32;
 
 protected:
     explicit QuarterTurnEffect(bool clockwise) : clockwise(clockwise) {}

@@ -9,6 +9,8 @@ public:
     RgbValueEffect(int redOffset, int greenOffset, int blueOffset)
         : redOffset(redOffset), greenOffset(greenOffset), blueOffset(blueOffset) {}
     void ProcessPixel(PixelImage& image, int x, int y, uint8_t* pixel) override;
+    // Each pixel alone.
+    bool IndependentRows() const override { return true; }
 
 private:
     int32_t redOffset;

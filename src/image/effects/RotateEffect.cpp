@@ -96,11 +96,11 @@ void RotateEffect::ProcessRow(PixelImage& image, int y, uint8_t*, int width) {
     if (!ready) return;
     // A turned row walks diagonally through the source, a new source line
     // for nearly every pixel. Working in square tiles keeps the source lines
-    // of a tile in the cache, so bands of kBand rows are done at the first
+    // of a tile in the cache, so bands of kRotateBand rows are done at the first
     // row of the band. Each pixel is computed exactly as on its own.
-    constexpr int kBand = 32, kTileWidth = 64;
-    if (y % kBand != 0) return;
-    const int y1 = std::min(y + kBand, image.Height());
+    constexpr int kTileWidth = 64;
+    if (y % kRotateBand != 0) return;
+    const int y1 = std::min(y + kRotateBand, image.Height());
     const int bytes = image.Depth() / 8;
     for (int x0 = 0; x0 < width; x0 += kTileWidth) {
         const int x1 = std::min(x0 + kTileWidth, width);

@@ -22,6 +22,11 @@ public:
     void Begin(PixelImage& image) override;
     void ProcessPixel(PixelImage& image, int x, int y, uint8_t* pixel) override;
     void ProcessRow(PixelImage& image, int y, uint8_t* row, int width) override;
+    // Rows read the copy taken in Begin; a band of kRotateBand rows is worked
+    // at its first row.
+    bool IndependentRows() const override { return true; }
+    int RowGroup() const override { return kRotateBand; }
+    static constexpr int kRotateBand = 32;
 
     // Where pixel (x, y) of the turned image comes from; false outside the
     // source. Valid after Begin.

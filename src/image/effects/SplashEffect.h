@@ -10,6 +10,8 @@ public:
     explicit SplashEffect(int spread, uint32_t seed = TimeSeed());
     void Begin(PixelImage& image) override;
     void ProcessPixel(PixelImage& image, int x, int y, uint8_t* pixel) override;
+    // Sequential: the random numbers are drawn in row order.
+    bool IndependentRows() const override { return false; }
 
 private:
     int32_t spread;

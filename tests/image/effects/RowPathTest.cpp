@@ -10,6 +10,7 @@
 #include "support/ImageBuilders.h"
 #include "support/PixelChecks.h"
 #include "support/TestEffects.h"
+#include "support/EffectThreadsScope.h"
 #include "image/effects/Effects.h"
 
 namespace clipvane {
@@ -103,6 +104,28 @@ TEST(RowPath, MatchesThePlainPixelPath) {
                 test::ApplyPlain(plain, *e2);
                 EXPECT_TRUE(test::SamePixels(fast, plain))
                     << c.name << " at " << depth << " bits, " << s[0] << " x " << s[1];
+            }
+}
+
+TEST(RowPath, SameBytesAtEveryThreadCount) {
+    // Including a single row, a single pixel and fewer rows than threads.
+    const int sizes[][2] = {{67, 41}, {1, 1}, {131, 1}, {9, 3}, {17, 70}, {40, 33}};
+    for (const Case& c : Cases())
+        for (int depth : {24, 32})
+            for (const auto& s : sizes) {
+                const PixelImage input = test::PhotoLike(s[0], s[1], depth, uint32_t(s[1] * 5 + depth));
+                PixelImage expected = input;
+                {
+                    test::EffectThreadsScope one(1);
+                    expected.ApplyEffect(*c.make());
+                }
+                for (int count : {2, 3, 7}) {
+                    test::EffectThreadsScope threads(count);
+                    PixelImage result = input;
+                    result.ApplyEffect(*c.make());
+                    EXPECT_TRUE(test::SamePixels(result, expected)) << c.name << " at " << depth << " bits, " << s[0]
+                                                                    << " x " << s[1] << ", " << count << " threads";
+                }
             }
 }
 
