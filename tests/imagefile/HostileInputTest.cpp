@@ -12,6 +12,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
 #include <cstring>
 #include <functional>
 #include <thread>
@@ -314,6 +315,35 @@ TEST_F(HostileInput, ImagesTooLargeForTheFormatAreRefusedBeforeWriting) {
     // The largest sizes that fit are written.
     EXPECT_NE(clipvane::SaveImageFile(Picture(65535, 1, 24), dir_ / "y.tga"), 0);
     EXPECT_NE(clipvane::SaveImageFile(Picture(65500, 1, 24), dir_ / "y.jpg"), 0);
+}
+
+// Bytes the TIFF writer skips over (it aligns its directory by seeking past
+// the end) are zero, not whatever memory the process held before: the same
+// image gives the same file however the heap looks, and leaks nothing.
+TEST_F(HostileInput, TiffSavesCarryNoStaleMemory) {
+    PixelImage image;
+    ASSERT_TRUE(image.Create(37, 23, 32));  // odd row sizes leave a gap before the directory
+    for (int y = 0; y < image.Height(); ++y)
+        for (int x = 0; x < image.Width() * 4; ++x) image.Row(y)[x] = uint8_t(x * 7 + y * 13);
+    auto name = [](const char* stem, int i) {
+        char buffer[32];
+        std::snprintf(buffer, sizeof buffer, "%s%d.tif", stem, i);
+        return std::string(buffer);
+    };
+    std::vector<std::vector<uint8_t>> files;
+    for (int i = 0; i < 4; ++i) {
+        // Freed blocks full of 0xFF for the encoder's allocations to reuse.
+        for (size_t size : {size_t(4096), size_t(5000), size_t(8192), size_t(16384)}) {
+            std::vector<uint8_t> junk(size + size_t(i) * 512, 0xFF);
+            ASSERT_EQ(junk.back(), 0xFF);
+        }
+        const std::string path = dir_ / name("t", i);
+        ASSERT_NE(clipvane::SaveImageFileWithAlpha(image, path), 0);
+        files.push_back(test::ReadBytes(path));
+        ASSERT_NE(clipvane::SaveImageFile(image, dir_ / name("p", i)), 0);
+    }
+    for (size_t i = 1; i < files.size(); ++i) EXPECT_EQ(files[i], files[0]) << "save " << i;
+    EXPECT_EQ(test::ReadBytes(dir_ / "p0.tif"), test::ReadBytes(dir_ / "p3.tif"));
 }
 
 // ---- animations ------------------------------------------------------------------
