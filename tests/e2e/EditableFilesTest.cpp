@@ -152,7 +152,7 @@ TEST_F(EditableFiles, SaveEditableReopenSelectDeleteSavePlainAndDamaged) {
     // Reopened: the same picture with both objects, no undo history.
     ASSERT_TRUE(Open(app, notes));
     EXPECT_EQ(Pixels(app), drawn);
-    EXPECT_NE(app.Info().find("modified=0;undo=0;redo=0"), std::string::npos) << app.Info();
+    EXPECT_NE(app.Info().find("modified=0;undo=0;redo=0;objects=2"), std::string::npos) << app.Info();
     // A click selects the shape by its border; Delete removes it; Ctrl+S
     // writes the editable form again without a dialog.
     RunCommand("xdotool windowactivate --sync " + main);
@@ -167,6 +167,7 @@ TEST_F(EditableFiles, SaveEditableReopenSelectDeleteSavePlainAndDamaged) {
     ASSERT_TRUE(WaitFor([&] { return app.Info().empty(); })) << app.Info();
     ASSERT_TRUE(Open(app, notes));
     EXPECT_EQ(Pixels(app), oneObject);
+    EXPECT_NE(app.Info().find(";objects=1"), std::string::npos) << app.Info();
 
     // A plain PNG (the dialog now starts on the editable type): the same
     // flattened pixels, and no objects when it is opened.
@@ -189,6 +190,8 @@ TEST_F(EditableFiles, SaveEditableReopenSelectDeleteSavePlainAndDamaged) {
     ASSERT_TRUE(Open(app, damaged));
     const std::string plain = Pixels(app);
     EXPECT_NE(plain.find(" objects=0 "), std::string::npos) << plain;
+    EXPECT_NE(app.Info().find("title=damaged.png;size=400x300;modified=0;undo=0;redo=0;objects=0"), std::string::npos)
+        << app.Info();
     EXPECT_EQ(plain.substr(plain.rfind(' ')), oneObject.substr(oneObject.rfind(' ')));
     RunCommand("import -window root '" + ArtifactDir() + "/editable_damaged_open.png' 2>/dev/null");
 }
