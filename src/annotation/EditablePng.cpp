@@ -21,18 +21,20 @@ namespace {
 
 // Payload, big-endian like PNG itself:
 //   u32 version, u32 flags, u32 width, u32 height, u32 depth (24 or 32),
-//   32 bytes SHA-256 of the flattened pixels as the file holds them,
+//   u32 CRC-32 of the flattened pixels as the file holds them,
 //   u32 JSON length, the JSON,
 //   u32 stamp count, per stamp u32 width, u32 height, u32 length, its zlib
 //   stream (32-bit rows, top row first),
-//   u64 length, the zlib stream of the pixels (rows top first, width x depth/8
-//   bytes each),
+//   u64 length, the zlib stream of the pixels under the objects as their
+//   difference (XOR) from the flattened pixels (rows top first, width x
+//   depth/8 bytes each): zero wherever no object covers them, so the stream
+//   costs little beside the PNG itself,
 //   32 bytes SHA-256 of everything before.
 constexpr uint32_t kTransparent = 1;     // the pixels' fourth byte is alpha
 constexpr uint32_t kFlattenedAlpha = 2;  // the file's pixels are RGBA
 constexpr uint32_t kKnownFlags = kTransparent | kFlattenedAlpha;
 constexpr size_t kDigestSize = 32;
-constexpr size_t kHeaderSize = 20 + kDigestSize;
+constexpr size_t kHeaderSize = 24;
 
 class Writer {
 public:
@@ -83,36 +85,53 @@ private:
     size_t left_;
 };
 
-// The SHA-256 of the pixels as the PNG holds them: rows from the top, blue,
+// The CRC-32 of the pixels as the PNG holds them: rows from the top, blue,
 // green, red (and alpha when `alpha`) per pixel.
-void FileDigest(const PixelImage& image, bool alpha, uint8_t digest[kDigestSize]) {
-    Sha256 hash;
+uint32_t FileCrc(const PixelImage& image, bool alpha) {
+    uint32_t crc = 0;
     const int width = image.Width();
     if (image.Depth() == 32 && !alpha) {
         std::vector<uint8_t> row(size_t(width) * 3);
         for (int y = 0; y < image.Height(); ++y) {
             const uint8_t* s = image.Row(y);
             for (size_t x = 0; x < size_t(width); ++x) std::memcpy(&row[x * 3], s + x * 4, 3);
-            hash.Update(row.data(), row.size());
+            crc = ZlibCrc32(row.data(), row.size(), crc);
         }
     } else {
         const size_t rowBytes = size_t(width) * size_t(image.Depth() / 8);
-        for (int y = 0; y < image.Height(); ++y) hash.Update(image.Row(y), rowBytes);
+        for (int y = 0; y < image.Height(); ++y) crc = ZlibCrc32(image.Row(y), rowBytes, crc);
     }
-    hash.Final(digest);
+    return crc;
 }
 
-// The rows of `image` without their padding, top row first.
-std::vector<uint8_t> PackedRows(const PixelImage& image) {
-    const size_t rowBytes = size_t(image.Width()) * size_t(image.Depth() / 8);
+// XORs row `y` of `base`, as the file holds it (the fourth byte only when
+// `alpha`), into `row`, a row of `bytes`-byte pixels.
+void XorRow(uint8_t* row, size_t bytes, const PixelImage* base, bool alpha, int y) {
+    if (!base) return;
+    const uint8_t* b = base->Row(y);
+    const size_t baseBytes = size_t(base->Depth() / 8), width = size_t(base->Width());
+    const size_t shared = bytes == 4 && baseBytes == 4 && alpha ? 4 : 3;
+    for (size_t x = 0; x < width; ++x)
+        for (size_t k = 0; k < shared; ++k) row[x * bytes + k] ^= b[x * baseBytes + k];
+}
+
+// The rows of `image` without their padding, top row first, as their
+// difference from `base` (a picture of the same size; none: as they are).
+std::vector<uint8_t> PackedRows(const PixelImage& image, const PixelImage* base = nullptr, bool alpha = false) {
+    const size_t bytes = size_t(image.Depth() / 8), rowBytes = size_t(image.Width()) * bytes;
     std::vector<uint8_t> rows(rowBytes * size_t(image.Height()));
-    for (int y = 0; y < image.Height(); ++y) std::memcpy(&rows[rowBytes * size_t(y)], image.Row(y), rowBytes);
+    for (int y = 0; y < image.Height(); ++y) {
+        std::memcpy(&rows[rowBytes * size_t(y)], image.Row(y), rowBytes);
+        XorRow(&rows[rowBytes * size_t(y)], bytes, base, alpha, y);
+    }
     return rows;
 }
 
-// Inflates a stream of exactly width x height x depth/8 bytes into a new image.
-bool UnpackRows(const uint8_t* z, size_t zsize, int width, int height, int depth, PixelImage& image) {
-    const size_t rowBytes = size_t(width) * size_t(depth / 8);
+// Inflates a stream of exactly width x height x depth/8 bytes into a new
+// image, undoing the difference from `base` when there is one.
+bool UnpackRows(const uint8_t* z, size_t zsize, int width, int height, int depth, PixelImage& image,
+                const PixelImage* base = nullptr, bool alpha = false) {
+    const size_t bytes = size_t(depth / 8), rowBytes = size_t(width) * bytes;
     // Deflate shrinks data at most about 1032 to 1: a stream too short for
     // the size it claims is refused before that size is allocated.
     if (rowBytes * size_t(height) / 1040 > zsize + 64) return false;
@@ -124,7 +143,11 @@ bool UnpackRows(const uint8_t* z, size_t zsize, int width, int height, int depth
     }
     if (!ZlibDecompress(z, zsize, rows.data(), rows.size())) return false;
     if (!image.Create(width, height, depth)) return false;
-    for (int y = 0; y < height; ++y) std::memcpy(image.Row(y), &rows[rowBytes * size_t(y)], rowBytes);
+    for (int y = 0; y < height; ++y) {
+        uint8_t* row = image.Row(y);
+        std::memcpy(row, &rows[rowBytes * size_t(y)], rowBytes);
+        XorRow(row, bytes, base, alpha, y);
+    }
     return true;
 }
 
@@ -144,6 +167,10 @@ std::vector<uint8_t> EncodeEditablePng(const PixelImage& flattened, bool flatten
                                        bool transparent, const ObjectList& objects, std::string& error) {
     if ((image.Depth() != 24 && image.Depth() != 32) || (flattened.Depth() != 24 && flattened.Depth() != 32)) {
         error = "only pictures of 24 or 32 bits per pixel keep their annotations editable";
+        return {};
+    }
+    if (image.Width() != flattened.Width() || image.Height() != flattened.Height()) {
+        error = "the flattened picture and the picture under the objects differ in size";
         return {};
     }
     if (objects.size() > kMaxObjectsJsonElements) {
@@ -173,9 +200,7 @@ std::vector<uint8_t> EncodeEditablePng(const PixelImage& flattened, bool flatten
     w.U32(uint32_t(image.Width()));
     w.U32(uint32_t(image.Height()));
     w.U32(uint32_t(image.Depth()));
-    uint8_t digest[kDigestSize];
-    FileDigest(flattened, alpha, digest);
-    w.Bytes(digest, sizeof digest);
+    w.U32(FileCrc(flattened, alpha));
     w.U32(uint32_t(json.size()));
     w.Bytes(json.data(), json.size());
     w.U32(uint32_t(stamps.size()));
@@ -203,7 +228,7 @@ std::vector<uint8_t> EncodeEditablePng(const PixelImage& flattened, bool flatten
         w.Bytes(z.data(), z.size());
     }
     {
-        std::vector<uint8_t> rows = PackedRows(image);
+        std::vector<uint8_t> rows = PackedRows(image, &flattened, alpha);
         const std::vector<uint8_t> z = ZlibCompress(rows.data(), rows.size());
         if (z.empty()) {
             error = "there is not enough memory to keep the picture under the objects";
@@ -213,6 +238,7 @@ std::vector<uint8_t> EncodeEditablePng(const PixelImage& flattened, bool flatten
         w.U64(z.size());
         w.Bytes(z.data(), z.size());
     }
+    uint8_t digest[kDigestSize];
     Sha256 sum;
     sum.Update(w.out.data(), w.out.size());
     sum.Final(digest);
@@ -283,7 +309,8 @@ EditableState DecodePayload(const std::vector<uint8_t>& payload, const PixelImag
     body.U32(width);
     body.U32(height);
     body.U32(depth);
-    const uint8_t* fileDigest = body.Take(kDigestSize);
+    uint32_t fileCrc = 0;
+    body.U32(fileCrc);
     if (flags & ~kKnownFlags) return Damaged(why, "its editable data has unknown flags");
     if (depth != 24 && depth != 32) return Damaged(why, "its editable data has an unknown pixel depth");
     if ((flags & kTransparent) && depth != 32) return Damaged(why, "its editable data has an unknown pixel depth");
@@ -291,15 +318,13 @@ EditableState DecodePayload(const std::vector<uint8_t>& payload, const PixelImag
         return Damaged(why, "its editable data has an empty or impossible size");
     if (!PixelCountAllowed(width, height))
         return Damaged(why, "the picture under its objects: " + PixelCountMessage(width, height));
+    const bool alpha = flags & kFlattenedAlpha;
     if (flattened) {
-        const bool alpha = flags & kFlattenedAlpha;
         if (flattened->Width() != int(width) || flattened->Height() != int(height))
             return Damaged(why, "its editable data is for a picture of another size");
-        uint8_t own[kDigestSize];
         // RGB pixels may come back at 32 bits; alpha needs them.
-        if (alpha && flattened->Depth() != 32) return Damaged(why, "its pixels were changed after it was saved");
-        FileDigest(*flattened, alpha, own);
-        if (std::memcmp(own, fileDigest, kDigestSize) != 0)
+        if ((alpha && flattened->Depth() != 32) || (flattened->Depth() != 24 && flattened->Depth() != 32) ||
+            FileCrc(*flattened, alpha) != fileCrc)
             return Damaged(why, "its pixels were changed after it was saved");
     }
 
@@ -328,7 +353,7 @@ EditableState DecodePayload(const std::vector<uint8_t>& payload, const PixelImag
     if (body.Left() != 0) return Damaged(why, "its editable data has bytes past its end");
 
     EditableContent content;
-    if (!UnpackRows(pixels, size_t(pixelSize), int(width), int(height), int(depth), content.image))
+    if (!UnpackRows(pixels, size_t(pixelSize), int(width), int(height), int(depth), content.image, flattened, alpha))
         return Damaged(why, "the picture under its objects cannot be unpacked");
     content.transparent = flags & kTransparent;
     // Stamps come only from the file itself: a description that names any

@@ -6,7 +6,7 @@
 // flattened picture. docs/annotations.md describes the layout.
 //
 // The chunk's type is "cvAN": ancillary and private, and not safe to copy, so
-// an editor that changes the pixels drops it. It also holds the SHA-256 of
+// an editor that changes the pixels drops it. It also holds the CRC-32 of
 // the flattened pixels, so a file whose pixels were changed by a program that
 // kept the chunk anyway opens as the plain picture it now is.
 #include <cstddef>
@@ -47,9 +47,12 @@ enum class EditableState {
     kDamaged,   // a chunk is there but cannot be used; `why` says why in words
 };
 
-// Reads the chunk of a PNG file in memory. `flattened`, when given, is the
-// file's own picture as the file layer decoded it: the chunk is used only
-// when it was written for exactly those pixels. `out` is changed only for
+// Reads the chunk of a PNG file in memory. `flattened` is the file's own
+// picture as the file layer decoded it: the chunk is used only when it was
+// written for exactly those pixels, and the pixels under the objects are
+// kept as their difference from them. Without it (null: tools that only
+// count objects, the fuzzer) nothing is checked against the file's pixels
+// and `out.image` holds that difference. `out` is changed only for
 // kEditable.
 EditableState DecodeEditablePng(const uint8_t* file, size_t size, const PixelImage* flattened, EditableContent& out,
                                 std::string& why);

@@ -105,6 +105,8 @@ PngChunkSearch FindPngChunks(const uint8_t* file, size_t fileSize, const char ty
     return FindPngChunks(read, fileSize, type, maxTotal, data, why);
 }
 
+uint32_t ZlibCrc32(const void* data, size_t size, uint32_t crc) { return libdeflate_crc32(crc, data, size); }
+
 std::vector<uint8_t> ZlibCompress(const uint8_t* data, size_t size, int level) {
     std::unique_ptr<libdeflate_compressor, void (*)(libdeflate_compressor*)> compressor(
         libdeflate_alloc_compressor(level), libdeflate_free_compressor);

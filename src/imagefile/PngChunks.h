@@ -39,6 +39,9 @@ PngChunkSearch FindPngChunks(const ByteReader& read, uint64_t fileSize, const ch
 PngChunkSearch FindPngChunks(const uint8_t* file, size_t fileSize, const char type[4], uint64_t maxTotal,
                              std::vector<uint8_t>& data, std::string& why);
 
+// CRC-32 as PNG and zlib compute it, continued from `crc`.
+uint32_t ZlibCrc32(const void* data, size_t size, uint32_t crc = 0);
+
 // zlib streams (RFC 1950) through libdeflate. Compress gives an empty vector
 // only when memory runs out; Decompress is true only when the stream
 // inflates to exactly `outSize` bytes.

@@ -221,7 +221,7 @@ TEST(EditablePng, OtherProgramsShowTheFlattenedPixels) {
 }
 
 TEST(EditablePng, PlainAndForeignFilesArePlain) {
-    const PixelImage flattened = Pattern(8, 8, 24, 1);
+    const PixelImage flattened = Pattern(37, 23, 24, 1);
     const std::vector<uint8_t> plain = EncodePng(flattened);
     EditableContent out;
     std::string why;
@@ -285,7 +285,7 @@ TEST(EditablePng, DamagedChunksReadAsPlainWithAReason) {
     PutBe32(depth, 16, 16);
     ExpectDamaged(WithPayload(file, depth, true), nullptr, "depth");
     std::vector<uint8_t> longJson = payload;
-    PutBe32(longJson, 52, 0x7FFFFFF0);
+    PutBe32(longJson, 24, 0x7FFFFFF0);
     ExpectDamaged(WithPayload(file, longJson, true), nullptr, "cut short");
     std::vector<uint8_t> trailing = payload;
     trailing.insert(trailing.end() - 32, 0);
@@ -294,8 +294,8 @@ TEST(EditablePng, DamagedChunksReadAsPlainWithAReason) {
     // The JSON is read as strictly as any description: a refused key, and a
     // stamp that names a file outside this one, are refused with the reason.
     const uint32_t jsonSize =
-        uint32_t(payload[52]) << 24 | uint32_t(payload[53]) << 16 | payload[54] << 8 | payload[55];
-    std::string json(payload.begin() + 56, payload.begin() + 56 + jsonSize);
+        uint32_t(payload[24]) << 24 | uint32_t(payload[25]) << 16 | payload[26] << 8 | payload[27];
+    std::string json(payload.begin() + 28, payload.begin() + 28 + jsonSize);
     for (const auto& [from, to, words] :
          {std::tuple{"\"width\": 10", "\"width\": 11", "element 0, key \"width\": 11 is outside 1..10"},
           {"\"image\": \"#0\"", "\"image\": \"/etc/passwd\"", "not a picture kept in the file"},
@@ -304,11 +304,11 @@ TEST(EditablePng, DamagedChunksReadAsPlainWithAReason) {
         const size_t at = changed.find(from);
         ASSERT_NE(at, std::string::npos) << from;
         changed.replace(at, std::strlen(from), to);
-        std::vector<uint8_t> bad(payload.begin(), payload.begin() + 52);
-        bad.resize(56);
-        PutBe32(bad, 52, uint32_t(changed.size()));
+        std::vector<uint8_t> bad(payload.begin(), payload.begin() + 24);
+        bad.resize(28);
+        PutBe32(bad, 24, uint32_t(changed.size()));
         bad.insert(bad.end(), changed.begin(), changed.end());
-        bad.insert(bad.end(), payload.begin() + 56 + jsonSize, payload.end());
+        bad.insert(bad.end(), payload.begin() + 28 + jsonSize, payload.end());
         ExpectDamaged(WithPayload(file, bad, true), &flattened, words);
     }
 }
