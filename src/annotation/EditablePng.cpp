@@ -193,6 +193,19 @@ std::vector<uint8_t> EncodeEditablePng(const PixelImage& flattened, bool flatten
         error = "the objects are too large to be kept editable";
         return {};
     }
+    // Never a file that would not open editable again (an empty box, which
+    // the editor does not make, is refused by the reader).
+    {
+        ObjectList check;
+        std::string why;
+        const StampLoader anyStamp = [](const std::string&, PixelImage& picture, std::string&) {
+            return picture.Create(1, 1, 32);
+        };
+        if (!ReadObjectsJson(json, anyStamp, check, why)) {
+            error = "an object cannot be kept editable: " + why;
+            return {};
+        }
+    }
 
     Writer w;
     w.U32(kEditableVersion);

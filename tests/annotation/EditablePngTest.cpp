@@ -347,6 +347,11 @@ TEST(EditablePng, RefusesWhatCannotBeReadBack) {
         content.objects.push_back(NewEditorObject(kObjectLine));
     EXPECT_TRUE(EncodeEditablePng(Pattern(37, 23, 24, 1), false, content.image, false, content.objects, error).empty());
     EXPECT_NE(error.find("10000 objects"), std::string::npos) << error;
+    // An object the reader would refuse (an empty box) is not written.
+    EditableContent empty = Content(24, false);
+    empty.objects.push_back(std::make_unique<ShapeObject>());
+    EXPECT_TRUE(EncodeEditablePng(empty.image, false, empty.image, false, empty.objects, error).empty());
+    EXPECT_NE(error.find("an object cannot be kept editable: element 8, key \"right\""), std::string::npos) << error;
     // A failed save leaves the file that was there.
     ScratchDir dir;
     const std::string path = dir / "kept.png";
