@@ -122,7 +122,13 @@ DocumentWindow* DocumentManager::OpenPath(const QString& path, QString* error) {
     if (doc->image.IsEmpty()) return failWith("it is not an image Clipvane can read, or it is damaged.");
     recent_.Add(info.absoluteFilePath());
     emit recentFilesChanged();
-    return AddFrame(doc.release());
+    const QString note = doc->OpenNote();
+    DocumentWindow* frame = AddFrame(doc.release());
+    if (!note.isEmpty())
+        emit message(QStringLiteral("Opened \"%1\" as a plain picture: %2. Its annotations are part of the pixels "
+                                    "and cannot be edited.")
+                         .arg(ElidePath(QFileInfo(path).fileName()), note));
+    return frame;
 }
 
 void DocumentManager::SetPathAndRemember(ImageDocument* doc, const QString& path) {
@@ -140,6 +146,14 @@ bool DocumentManager::SaveTo(ImageDocument* doc, const QString& path) {
     return false;
 }
 
+bool DocumentManager::SaveChosen(ImageDocument* doc, const QString& path, bool editable, bool keep) {
+    const bool was = doc->SavesEditable();
+    doc->SetSavesEditable(editable && TypeFromPath(path.toStdString()) == kFilePng);
+    const bool saved = SaveTo(doc, path);
+    if (!saved || !keep) doc->SetSavesEditable(was);
+    return saved;
+}
+
 bool DocumentManager::Save(DocumentWindow* frame) {
     if (!frame) return false;
     ImageDocument* doc = frame->Document();
@@ -150,10 +164,12 @@ bool DocumentManager::Save(DocumentWindow* frame) {
 bool DocumentManager::SaveAs(DocumentWindow* frame) {
     if (!frame) return false;
     ImageDocument* doc = frame->Document();
-    const QString path = prompts_.SavePath(parent_, ProposedName(doc), QStringLiteral("png"));
+    const UserPrompts::SaveChoice choice =
+        prompts_.ChooseSavePath(parent_, ProposedName(doc), QStringLiteral("png"), doc->SavesEditable());
+    const QString& path = choice.path;
     if (path.isEmpty()) return false;
     // Only a save that landed renames the tab and enters the recent files.
-    if (!SaveTo(doc, path)) return false;
+    if (!SaveChosen(doc, path, choice.editable, true)) return false;
     SetPathAndRemember(doc, path);
     frame->RefreshTitle();
     return true;
@@ -169,9 +185,10 @@ bool DocumentManager::CanClose(DocumentWindow* frame) {
     }
     // A document with a file goes back to it; a failed save keeps it open.
     if (!doc->PathName().isEmpty()) return SaveTo(doc, doc->PathName());
-    const QString path = prompts_.SavePath(parent_, ProposedName(doc), QStringLiteral("png"));
-    if (path.isEmpty()) return false;
-    return SaveTo(doc, path);
+    const UserPrompts::SaveChoice choice =
+        prompts_.ChooseSavePath(parent_, ProposedName(doc), QStringLiteral("png"), doc->SavesEditable());
+    if (choice.path.isEmpty()) return false;
+    return SaveChosen(doc, choice.path, choice.editable, false);
 }
 
 bool DocumentManager::RunExitPrompt() {
@@ -186,8 +203,9 @@ bool DocumentManager::RunExitPrompt() {
         area_->setActiveSubWindow(frame);
         switch (prompts_.AskExitHint(parent_, doc->Title())) {
         case ExitHintDialog::kYes: {
-            const QString path = prompts_.SavePath(parent_, ProposedName(doc), QStringLiteral("jpg"));
-            if (path.isEmpty() || !SaveTo(doc, path)) return false;
+            const UserPrompts::SaveChoice choice =
+                prompts_.ChooseSavePath(parent_, ProposedName(doc), QStringLiteral("jpg"), false);
+            if (choice.path.isEmpty() || !SaveChosen(doc, choice.path, choice.editable, false)) return false;
             frame->CloseWithoutPrompt();
             break;
         }

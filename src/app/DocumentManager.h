@@ -59,11 +59,18 @@ signals:
     // A document got its tab; a document was saved (its changes are on disk).
     void documentAdded(ImageDocument* doc);
     void documentSaved(ImageDocument* doc);
+    // A note for the status bar: a file opened, but not quite as saved (its
+    // editable annotations could not be used).
+    void message(const QString& text);
 
 private:
     DocumentWindow* AddFrame(ImageDocument* doc);
     // Saves with an error message on failure.
     bool SaveTo(ImageDocument* doc, const QString& path);
+    // Saves to `path` as a plain file or as "PNG with editable annotations"
+    // (a .png name only); the document keeps that choice for Save only when
+    // `keep` and the save landed.
+    bool SaveChosen(ImageDocument* doc, const QString& path, bool editable, bool keep);
     void SetPathAndRemember(ImageDocument* doc, const QString& path);
 
     QMdiArea* area_;

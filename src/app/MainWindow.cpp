@@ -120,6 +120,7 @@ void MainWindow::CreateTabs() {
     setCentralWidget(mdi_);
     documents_ = new DocumentManager(mdi_, *prompts_, recent_, this);
     documents_->onDocumentCreated = [this](ImageDocument* doc) { ConnectDocument(doc); };
+    connect(documents_, &DocumentManager::message, this, &MainWindow::ReportMessage);
     connect(documents_, &DocumentManager::recentFilesChanged, this, [this] {
         recent_.Save(Profile());
         RebuildRecentMenu();

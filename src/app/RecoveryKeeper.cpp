@@ -13,9 +13,11 @@
 #include <algorithm>
 #include <cstring>
 
+#include "annotation/EditablePng.h"
 #include "app/DocumentManager.h"
 #include "base/TraceLog.h"
 #include "document/ImageDocument.h"
+#include "imagefile/ImageFile.h"
 #include "recovery/RecoveryFormat.h"
 #include "recovery/SlicedCopy.h"
 
@@ -308,6 +310,14 @@ int RecoveryKeeper::OfferRestore() {
             CopyObjectList(doc->objects, f.entry->objects);
             const QString path = FromU16(f.entry->path);
             if (!path.isEmpty()) doc->SetPathName(path);
+            // A document from a PNG with editable annotations goes on saving
+            // that form: Save must not burn its objects into the file.
+            if (!path.isEmpty() && TypeFromPath(path.toStdString()) == kFilePng) {
+                EditableContent kept;
+                std::string why;
+                doc->SetSavesEditable(ReadEditablePng(path.toStdString(), nullptr, kept, why) ==
+                                      EditableState::kEditable);
+            }
             doc->SetTitle(FromU16(f.entry->title));
             doc->SetModified(true);
             documents_.AdoptDocument(doc);

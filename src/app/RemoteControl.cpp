@@ -64,13 +64,14 @@ void RemoteControl::Activate() {
 QString RemoteControl::ActiveDocumentInfo() {
     const ImageDocument* doc = frame_.ActiveDocument();
     if (!doc) return {};
-    return QStringLiteral("title=%1;size=%2x%3;modified=%4;undo=%5;redo=%6")
+    return QStringLiteral("title=%1;size=%2x%3;modified=%4;undo=%5;redo=%6;objects=%7")
         .arg(doc->Title())
         .arg(doc->image.Width())
         .arg(doc->image.Height())
         .arg(doc->IsModified() ? 1 : 0)
         .arg(doc->UndoCount())
-        .arg(doc->RedoCount());
+        .arg(doc->RedoCount())
+        .arg(doc->objects.size());
 }
 
 QString RemoteControl::ActiveDocumentPixels() {

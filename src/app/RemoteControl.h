@@ -32,7 +32,8 @@ public slots:
     bool Open(const QString& path);
     // Brings the main window to the front.
     void Activate();
-    // The active document as "title=T;size=WxH;modified=0|1;undo=N;redo=N",
+    // The active document as
+    // "title=T;size=WxH;modified=0|1;undo=N;redo=N;objects=N",
     // empty without one: for scripts and tests that follow what the editor does.
     QString ActiveDocumentInfo();
     // What the active document shows: "WxH objects=N SHA256", the image with

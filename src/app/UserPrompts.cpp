@@ -17,10 +17,11 @@ QString OpenFilter() {
 }
 
 QString SaveFilter() {
-    return QStringLiteral(
-        "BMP (*.bmp);;JPEG (*.jpg *.jpeg);;PNG (*.png);;GIF (*.gif);;TIFF (*.tif *.tiff);;PCX (*.pcx);;"
-        "TGA (*.tga)");
+    return QStringLiteral("BMP (*.bmp);;JPEG (*.jpg *.jpeg);;PNG (*.png);;") + EditablePngFilter() +
+           QStringLiteral(";;GIF (*.gif);;TIFF (*.tif *.tiff);;PCX (*.pcx);;TGA (*.tga)");
 }
+
+QString EditablePngFilter() { return QStringLiteral("PNG with editable annotations (*.png)"); }
 
 QString ElidePath(const QString& path, int maxChars) {
     if (maxChars < 8 || path.size() <= maxChars) return path;
@@ -68,17 +69,25 @@ QStringList QtUserPrompts::OpenPaths(QWidget* parent) {
 }
 
 QString QtUserPrompts::SavePath(QWidget* parent, const QString& initialName, const QString& defaultSuffix) {
+    return ChooseSavePath(parent, initialName, defaultSuffix, false).path;
+}
+
+UserPrompts::SaveChoice QtUserPrompts::ChooseSavePath(QWidget* parent, const QString& initialName,
+                                                      const QString& defaultSuffix, bool editable) {
     QFileDialog dialog(parent, QStringLiteral("Save As"));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setNameFilter(SaveFilter());
     dialog.setDefaultSuffix(defaultSuffix);
-    for (const QString& filter : dialog.nameFilters())
-        if (filter.contains(QStringLiteral("*.") + defaultSuffix + QLatin1Char(' ')) ||
-            filter.contains(QStringLiteral("*.") + defaultSuffix + QLatin1Char(')'))) {
-            dialog.selectNameFilter(filter);
-            break;
-        }
+    if (editable && defaultSuffix == QStringLiteral("png"))
+        dialog.selectNameFilter(EditablePngFilter());
+    else
+        for (const QString& filter : dialog.nameFilters())
+            if (filter.contains(QStringLiteral("*.") + defaultSuffix + QLatin1Char(' ')) ||
+                filter.contains(QStringLiteral("*.") + defaultSuffix + QLatin1Char(')'))) {
+                dialog.selectNameFilter(filter);
+                break;
+            }
     // A name typed without an extension takes the chosen file type's, not
     // always the one proposed first.
     QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString& filter) {
@@ -94,7 +103,8 @@ QString QtUserPrompts::SavePath(QWidget* parent, const QString& initialName, con
     }
     if (dialog.exec() != QDialog::Accepted) return {};
     const QStringList files = dialog.selectedFiles();
-    return files.isEmpty() ? QString() : files.front();
+    if (files.isEmpty()) return {};
+    return {files.front(), dialog.selectedNameFilter() == EditablePngFilter()};
 }
 
 UserPrompts::Answer QtUserPrompts::AskSaveOnClose(QWidget* parent, const QString& title) {

@@ -18,6 +18,18 @@ public:
     // A save dialog proposing `initialName` with `defaultSuffix` ("png",
     // "jpg"); empty on Cancel.
     virtual QString SavePath(QWidget* parent, const QString& initialName, const QString& defaultSuffix) = 0;
+    // The same dialog, also telling whether the user chose "PNG with
+    // editable annotations" (offered first when `editable`). The default
+    // asks SavePath and reports a plain file.
+    struct SaveChoice {
+        QString path;  // empty on Cancel
+        bool editable = false;
+    };
+    virtual SaveChoice ChooseSavePath(QWidget* parent, const QString& initialName, const QString& defaultSuffix,
+                                      bool editable) {
+        (void)editable;
+        return {SavePath(parent, initialName, defaultSuffix), false};
+    }
     // "Do you want to save the image?" of a closing document.
     virtual Answer AskSaveOnClose(QWidget* parent, const QString& title) = 0;
     // The exit prompt's ExitHintDialog: 1000 Yes, 1001 No, 1002 Save None,
@@ -30,6 +42,8 @@ public:
 // starts with "All images": every type the file layer reads.
 QString OpenFilter();
 QString SaveFilter();
+// The save filter of "PNG with editable annotations".
+QString EditablePngFilter();
 // The first extension a filter names ("jpg" for "JPEG (*.jpg *.jpeg)"); empty
 // when it names none.
 QString FilterSuffix(const QString& filter);
@@ -46,6 +60,8 @@ class QtUserPrompts : public UserPrompts {
 public:
     QStringList OpenPaths(QWidget* parent) override;
     QString SavePath(QWidget* parent, const QString& initialName, const QString& defaultSuffix) override;
+    SaveChoice ChooseSavePath(QWidget* parent, const QString& initialName, const QString& defaultSuffix,
+                              bool editable) override;
     Answer AskSaveOnClose(QWidget* parent, const QString& title) override;
     int AskExitHint(QWidget* parent, const QString& documentName) override;
     void ShowError(QWidget* parent, const QString& text) override;

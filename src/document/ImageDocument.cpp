@@ -7,6 +7,7 @@
 
 #include "document/BandEffects.h"
 #include "document/EffectDialogs.h"
+#include "annotation/EditablePng.h"
 #include "imagefile/AlphaFiles.h"
 #include "imagefile/ImageFile.h"
 #include "annotation/ObjectGeometry.h"
@@ -269,10 +270,25 @@ bool ImageDocument::OpenDocument(const QString& path) {
     ClearHistory();
     PixelImage loaded;
     transparent_ = false;
+    savesEditable_ = false;
+    openNote_.clear();
     if (LoadFromFile(path.toStdString(), loaded)) {
-        transparent_ = TypeCanBeTransparent(TypeFromPath(path.toStdString())) && HasTransparency(loaded);
-        image = std::move(loaded);
-        image.ConvertTo(32);
+        EditableContent editable;
+        std::string why;
+        const EditableState state = TypeFromPath(path.toStdString()) == kFilePng
+                                        ? ReadEditablePng(path.toStdString(), &loaded, editable, why)
+                                        : EditableState::kPlain;
+        if (state == EditableState::kEditable) {
+            image = std::move(editable.image);
+            transparent_ = editable.transparent;
+            objects = std::move(editable.objects);
+            savesEditable_ = true;
+        } else {
+            if (state == EditableState::kDamaged) openNote_ = QString::fromStdString(why);
+            transparent_ = TypeCanBeTransparent(TypeFromPath(path.toStdString())) && HasTransparency(loaded);
+            image = std::move(loaded);
+            image.ConvertTo(32);
+        }
     } else {
         image.Destroy();
     }
@@ -290,7 +306,12 @@ bool ImageDocument::SaveDocument(const QString& path) {
     // depth (a 24-bit BMP or TGA stays 24-bit).
     if (image.Depth() == 24) copy.ConvertTo(24);
     const std::string file = path.toStdString();
-    const int saved = transparent_ ? SaveImageFileWithAlpha(copy, file) : SaveImageFile(copy, file);
+    int saved = 0;
+    if (savesEditable_ && TypeFromPath(file) == kFilePng)
+        // The same pixels as the plain save below writes, plus the chunk.
+        saved = SaveEditablePng(file, copy, transparent_, image, transparent_, objects) ? 1 : 0;
+    else
+        saved = transparent_ ? SaveImageFileWithAlpha(copy, file) : SaveImageFile(copy, file);
     if (saved == 0) return false;
     modified = 0;
     emit changed();

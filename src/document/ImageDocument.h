@@ -128,12 +128,25 @@ public:
     const Rect& EffectBand() const { return effectBand_; }
     // Opens a file into the image (32 bits). True even when no reader could
     // decode it (the document then shows an empty image); false only when
-    // the file cannot be opened for reading.
+    // the file cannot be opened for reading. A PNG with editable annotations
+    // (annotation/EditablePng.h) opens with its pixels as they were under
+    // the objects, at their depth, and the objects editable; when its
+    // editable data cannot be used it opens as the plain picture, and
+    // OpenNote says why.
     bool OpenDocument(const QString& path);
     // Renders the objects into a copy of the image and writes it at the
     // image's depth (with its alpha when Transparent()); `modified` is
-    // cleared only on success. The objects stay editable.
+    // cleared only on success. The objects stay editable. With
+    // SavesEditable() a .png file also keeps the image and objects editable.
     bool SaveDocument(const QString& path);
+    // Whether saving to a .png name writes "PNG with editable annotations":
+    // set by opening such a file, and by Save As choosing it.
+    bool SavesEditable() const { return savesEditable_; }
+    void SetSavesEditable(bool on) { savesEditable_ = on; }
+    // Why the last OpenDocument opened a file with editable annotations as a
+    // plain picture (a phrase, "its editable data does not match its
+    // checksum"); empty otherwise.
+    const QString& OpenNote() const { return openNote_; }
     // File / New: 640 x 480, 32 bits, opaque white.
     void NewImage();
     // Receives a capture: in replace mode the previous state is recorded
@@ -182,6 +195,8 @@ private:
     QString title_;
     QString pathName_;
     bool transparent_ = false;
+    bool savesEditable_ = false;
+    QString openNote_;
     std::function<std::unique_ptr<ProgressReporter>()> progressFactory_;
     std::unique_ptr<RenderCache> cache_;
     // The last AddObject's object and the step it recorded (null when none).

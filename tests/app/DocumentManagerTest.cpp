@@ -336,5 +336,60 @@ TEST_F(DocsFixture, OnlyRegularFilesAreOpened) {
     EXPECT_TRUE(recent.Entries().isEmpty());
 }
 
+// "PNG with editable annotations" chosen in Save As: the tab reopens with its
+// objects, Save keeps the choice, the next Save As offers it first, and a
+// plain Save As drops it. A damaged file opens with a note for the status bar.
+TEST_F(DocsFixture, EditableSaveAsIsRememberedAndDamageIsReported) {
+    DocumentWindow* frame = docs->NewDocument();
+    ImageDocument* doc = frame->Document();
+    auto shape = std::make_unique<ShapeObject>();
+    SetObjectRect(*shape, Rect{10, 10, 60, 40});
+    doc->objects.push_back(std::move(shape));
+    prompts.saveAnswers.push_back(Path(QStringLiteral("notes.png")));
+    prompts.editableAnswers.push_back(true);
+    ASSERT_TRUE(docs->SaveAs(frame));
+    EXPECT_TRUE(doc->SavesEditable());
+    EXPECT_EQ(prompts.editableOffered, QList<bool>{false});
+    doc->ObjectsEdited();
+    ASSERT_TRUE(docs->Save(frame));  // no dialog: the same form again
+    EXPECT_EQ(prompts.editableOffered.size(), 1);
+
+    // Opened again (after the tab closed): the objects are there.
+    frame->CloseWithoutPrompt();
+    test::Settle();
+    QStringList notes;
+    QObject::connect(docs.get(), &DocumentManager::message, [&](const QString& text) { notes << text; });
+    DocumentWindow* again = docs->OpenPath(Path(QStringLiteral("notes.png")));
+    ASSERT_NE(again, nullptr);
+    EXPECT_EQ(again->Document()->objects.size(), 1u);
+    EXPECT_TRUE(notes.isEmpty());
+    prompts.saveAnswers.push_back(Path(QStringLiteral("flat.png")));
+    ASSERT_TRUE(docs->SaveAs(again));
+    EXPECT_EQ(prompts.editableOffered.back(), true);
+    EXPECT_FALSE(again->Document()->SavesEditable());
+    again->CloseWithoutPrompt();
+    test::Settle();
+    ASSERT_NE(docs->OpenPath(Path(QStringLiteral("flat.png"))), nullptr);
+    EXPECT_TRUE(docs->Active()->Document()->objects.empty());
+
+    // The last chunk byte before IEND's 12 bytes and the chunk CRC's 4, flipped.
+    QFile file(Path(QStringLiteral("notes.png")));
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    QByteArray bytes = file.readAll();
+    bytes[bytes.size() - 17] = char(bytes[bytes.size() - 17] ^ 1);
+    file.seek(0);
+    file.write(bytes);
+    file.close();
+    DocumentWindow* damaged = docs->OpenPath(Path(QStringLiteral("notes.png")));
+    ASSERT_NE(damaged, nullptr);
+    EXPECT_TRUE(damaged->Document()->objects.empty());
+    ASSERT_EQ(notes.size(), 1);
+    EXPECT_TRUE(
+        notes[0].startsWith(QStringLiteral("Opened \"notes.png\" as a plain picture: its editable data is "
+                                           "damaged: a chunk's CRC does not match its data.")))
+        << notes[0].toStdString();
+    EXPECT_TRUE(prompts.errors.isEmpty());
+}
+
 }  // namespace
 }  // namespace clipvane

@@ -86,7 +86,8 @@ TEST(RemoteControl, AnswersForCommandsAndTheActiveDocument) {
     EXPECT_FALSE(remote.Command(ID_EDIT_UNDO));  // disabled
     EXPECT_TRUE(remote.Command(ID_FILE_NEW));
     QCoreApplication::processEvents();  // the command runs after the reply
-    EXPECT_EQ(remote.ActiveDocumentInfo(), QStringLiteral("title=Clipvane1;size=640x480;modified=1;undo=0;redo=0"));
+    EXPECT_EQ(remote.ActiveDocumentInfo(),
+              QStringLiteral("title=Clipvane1;size=640x480;modified=1;undo=0;redo=0;objects=0"));
     EXPECT_FALSE(remote.Open(dir.filePath(QStringLiteral("missing.png"))));
     // A remote call answers through its result and the status bar, never a
     // message box that would wait on the desktop.

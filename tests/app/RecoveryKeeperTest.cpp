@@ -160,6 +160,33 @@ TEST_F(RecoveryFixture, RestoreOpensModifiedEditableDocumentsAndClearsTheFolder)
     EXPECT_TRUE(QFile::exists(keeper->EntryPath(doc)));
 }
 
+// A restored document whose file is a PNG with editable annotations saves
+// that form again; one from a plain PNG stays plain.
+TEST_F(RecoveryFixture, RestoredDocumentKeepsSavingItsEditableFile) {
+    RecoveryEntry entry = SampleEntry();
+    SetObjectRect(*entry.objects[0], Rect{1, 1, 12, 8});
+    const QString editable = dir.filePath(QStringLiteral("notes.png")), plain = dir.filePath(QStringLiteral("p.png"));
+    {
+        ImageDocument source;
+        source.image = entry.image;
+        CopyObjectList(source.objects, entry.objects);
+        source.SetSavesEditable(true);
+        ASSERT_TRUE(source.SaveDocument(editable));
+        source.SetSavesEditable(false);
+        ASSERT_TRUE(source.SaveDocument(plain));
+    }
+    entry.path = editable.toStdU16String();
+    CrashedFolder(QStringLiteral("1-1"), entry);
+    entry.path = plain.toStdU16String();
+    CrashedFolder(QStringLiteral("2-2"), entry);
+    answers.answer = RecoveryPrompts::kRestore;
+    ASSERT_EQ(keeper->OfferRestore(), 2);
+    QMap<QString, bool> editableByPath;
+    for (DocumentWindow* f : docs->Frames()) editableByPath[f->Document()->PathName()] = f->Document()->SavesEditable();
+    EXPECT_TRUE(editableByPath.value(editable, false)) << editableByPath.keys().join(QLatin1Char(' ')).toStdString();
+    EXPECT_FALSE(editableByPath.value(plain, true));
+}
+
 TEST_F(RecoveryFixture, DiscardRemovesAndLaterKeepsTheEntries) {
     const QString folder = CrashedFolder(QStringLiteral("2-2"), SampleEntry());
     answers.answer = RecoveryPrompts::kLater;

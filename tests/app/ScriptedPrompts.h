@@ -27,6 +27,16 @@ public:
         saveSuffixes.append(suffix);
         return Pop(saveAnswers, QString());
     }
+    // Whether each save dialog chose "PNG with editable annotations" (no by
+    // default), and whether it was offered first.
+    std::deque<bool> editableAnswers;
+    QList<bool> editableOffered;
+    SaveChoice ChooseSavePath(QWidget* parent, const QString& initialName, const QString& suffix,
+                              bool editable) override {
+        editableOffered.append(editable);
+        const QString path = SavePath(parent, initialName, suffix);
+        return {path, Pop(editableAnswers, false)};
+    }
     Answer AskSaveOnClose(QWidget*, const QString&) override { return Pop(closeAnswers, kCancel); }
     int AskExitHint(QWidget*, const QString& name) override {
         exitQuestions.append(name);

@@ -29,8 +29,9 @@ TEST(AppSession, NewEffectSaveOpenUndoRedoClose) {
     EXPECT_EQ(app.Info(), "");
 
     ASSERT_TRUE(app.Command(kNew));
-    ASSERT_TRUE(WaitFor([&] { return app.Info() == "title=Clipvane1;size=640x480;modified=1;undo=0;redo=0"; }))
-        << app.Info();
+    ASSERT_TRUE(WaitFor([&] {
+        return app.Info() == "title=Clipvane1;size=640x480;modified=1;undo=0;redo=0;objects=0";
+    })) << app.Info();
 
     ASSERT_TRUE(app.Command(kInvert));
     ASSERT_TRUE(WaitFor([&] { return app.Info().find("undo=1") != std::string::npos; })) << app.Info();
@@ -63,7 +64,7 @@ TEST(AppSession, NewEffectSaveOpenUndoRedoClose) {
     std::string reply;
     ASSERT_TRUE(app.Call("Open", "string:" + saved, &reply)) << reply;
     EXPECT_NE(reply.find("true"), std::string::npos) << reply;
-    EXPECT_EQ(app.Info(), "title=session.png;size=640x480;modified=0;undo=0;redo=0");
+    EXPECT_EQ(app.Info(), "title=session.png;size=640x480;modified=0;undo=0;redo=0;objects=0");
 
     // Undo and Redo of an effect on the opened file.
     ASSERT_TRUE(app.Command(kInvert));

@@ -64,21 +64,24 @@ protected:
 
     // Saves `objects` over `input` through the document and through the
     // tool, as `type` files, and expects equal bytes.
+    // `editable`: the editor's "PNG with editable annotations" against
+    // annotate --keep-objects.
     void ExpectSameAsEditor(const ObjectList& objects, const std::string& input, const std::string& type,
-                            bool drawn = true) {
-        SCOPED_TRACE(input + " -> " + type);
+                            bool drawn = true, bool editable = false) {
+        SCOPED_TRACE(input + " -> " + type + (editable ? " editable" : ""));
         ImageDocument doc;
         ASSERT_TRUE(doc.OpenDocument(QString::fromStdString(dir_ / input)));
         ASSERT_FALSE(doc.image.IsEmpty());
         for (const auto& object : objects) doc.AddObject(CloneObject(*object));
+        doc.SetSavesEditable(editable);
         const std::string editor = dir_ / ("editor." + type), tool = dir_ / ("tool." + type);
         ASSERT_TRUE(doc.SaveDocument(QString::fromStdString(editor)));
 
         // The stamp's path is relative: the tool finds it beside the description.
         const std::string json = WriteObjectsJson(objects, [](const StampObject&, size_t) { return "stamp.png"; });
         ASSERT_TRUE(test::WriteBytes(dir_ / "objects.json", std::vector<uint8_t>(json.begin(), json.end())));
-        ASSERT_EQ(test::Run("cd / && " + Tool() + " annotate " + Quote(dir_ / input) + " " +
-                            Quote(dir_ / "objects.json") + " " + Quote(tool)),
+        ASSERT_EQ(test::Run("cd / && " + Tool() + " annotate " + (editable ? "--keep-objects " : "") +
+                            Quote(dir_ / input) + " " + Quote(dir_ / "objects.json") + " " + Quote(tool)),
                   0)
             << json;
         const std::vector<uint8_t> a = test::ReadBytes(editor), b = test::ReadBytes(tool);
@@ -100,14 +103,15 @@ protected:
         return image;
     }
 
-    // A 32-bit document saved as PNG (opaque, and with alpha) and BMP, and a
-    // 24-bit one as BMP, JPEG and GIF. (TIFF is left out: its writer leaves
-    // the pad byte before the directory uninitialised, so two saves of one
-    // image may differ.)
+    // A 32-bit document saved as PNG (opaque, and with alpha; plain and with
+    // editable annotations), BMP and TIFF, and a 24-bit one as BMP, JPEG, GIF
+    // and TIFF.
     void ForEachInput(const ObjectList& objects, bool drawn = true) {
-        for (const char* input : {"in.png", "alpha.png"})
-            for (const char* type : {"png", "bmp"}) ExpectSameAsEditor(objects, input, type, drawn);
-        for (const char* type : {"bmp", "jpg", "gif"}) ExpectSameAsEditor(objects, "in.bmp", type, drawn);
+        for (const char* input : {"in.png", "alpha.png"}) {
+            for (const char* type : {"png", "bmp", "tif"}) ExpectSameAsEditor(objects, input, type, drawn);
+            ExpectSameAsEditor(objects, input, "png", drawn, true);
+        }
+        for (const char* type : {"bmp", "jpg", "gif", "tif"}) ExpectSameAsEditor(objects, "in.bmp", type, drawn);
     }
 
     test::ScratchDir dir_;
@@ -241,6 +245,64 @@ TEST_F(AnnotateTool, NeedsNoDisplayAndLeavesTheOtherCommandsFreeOfQt) {
     EXPECT_EQ(test::Run(env + Tool() + " convert " + Quote(dir_ / "a.png") + " " + Quote(dir_ / "a.bmp")), 0);
     EXPECT_EQ(test::Run(env + Tool() + " info " + Quote(dir_ / "a.bmp") + " >/dev/null"), 0);
     EXPECT_EQ(test::Run(env + Tool() + " apply 20020 " + Quote(dir_ / "a.bmp") + " " + Quote(dir_ / "b.bmp")), 0);
+}
+
+// --keep-objects: the file shows the flattened picture, info counts its
+// objects, and annotating it again adds to them over the pixels that were
+// under them. Only PNG files can keep objects.
+TEST_F(AnnotateTool, KeepObjectsWritesAnEditablePng) {
+    ObjectList objects;
+    objects.push_back(Line(kObjectLine, 5, 5, 80, 60, 0, true));
+    objects.push_back(Boxed<HighlightObject>(10, 10, 50, 30, false, 40));
+    const std::string json = WriteObjectsJson(objects);
+    ASSERT_TRUE(test::WriteBytes(dir_ / "objects.json", std::vector<uint8_t>(json.begin(), json.end())));
+    const std::string in = Quote(dir_ / "in.png"), description = Quote(dir_ / "objects.json");
+    ASSERT_EQ(test::Run(Tool() + " annotate --keep-objects " + in + " " + description + " " + Quote(dir_ / "kept.png")),
+              0);
+    ASSERT_EQ(test::Run(Tool() + " annotate " + in + " " + description + " " + Quote(dir_ / "flat.png")), 0);
+    const std::string kept = test::Capture(Tool() + " info " + Quote(dir_ / "kept.png"));
+    const std::string flat = test::Capture(Tool() + " info " + Quote(dir_ / "flat.png"));
+    ASSERT_EQ(flat.back(), '\n');
+    EXPECT_EQ(kept, flat.substr(0, flat.size() - 1) + " objects=2\n");
+    EXPECT_EQ(test::Capture(Tool() + " info " + in).find("objects="), std::string::npos);
+
+    // Again over the editable file: four objects over the original pixels,
+    // the same picture as all four drawn at once.
+    ASSERT_EQ(test::Run(Tool() + " annotate --keep-objects " + Quote(dir_ / "kept.png") + " " + description + " " +
+                        Quote(dir_ / "twice.png")),
+              0);
+    EXPECT_NE(test::Capture(Tool() + " info " + Quote(dir_ / "twice.png")).find(" objects=4\n"), std::string::npos);
+    const std::string doubled = WriteObjectsJson([&] {
+        ObjectList four;
+        for (int i = 0; i < 2; ++i)
+            for (const auto& o : objects) four.push_back(CloneObject(*o));
+        return four;
+    }());
+    ASSERT_TRUE(test::WriteBytes(dir_ / "four.json", std::vector<uint8_t>(doubled.begin(), doubled.end())));
+    ASSERT_EQ(test::Run(Tool() + " annotate --keep-objects " + in + " " + Quote(dir_ / "four.json") + " " +
+                        Quote(dir_ / "four.png")),
+              0);
+    EXPECT_TRUE(test::ReadBytes(dir_ / "four.png") == test::ReadBytes(dir_ / "twice.png"));
+
+    // A damaged chunk: info still prints the flattened picture, and says why
+    // the objects are not counted.
+    std::vector<uint8_t> bytes = test::ReadBytes(dir_ / "kept.png");
+    bytes[bytes.size() - 30] ^= 1;
+    ASSERT_TRUE(test::WriteBytes(dir_ / "damaged.png", bytes));
+    EXPECT_EQ(test::Capture(Tool() + " info " + Quote(dir_ / "damaged.png") + " 2>/dev/null"), flat);
+    EXPECT_NE(test::Capture(Tool() + " info " + Quote(dir_ / "damaged.png") + " 2>&1 >/dev/null")
+                  .find("damaged.png: editable annotations not used: its editable data is damaged"),
+              std::string::npos);
+
+    // Only .png names, and only known options.
+    const std::string refused = test::Capture(Tool() + " annotate --keep-objects " + in + " " + description + " " +
+                                              Quote(dir_ / "out.bmp") + " 2>&1; echo status=$?");
+    EXPECT_NE(refused.find("--keep-objects writes PNG files"), std::string::npos) << refused;
+    EXPECT_NE(refused.find("status=2"), std::string::npos) << refused;
+    EXPECT_FALSE(test::FileExists(dir_ / "out.bmp"));
+    EXPECT_EQ(
+        test::Run(Tool() + " annotate --keep " + in + " " + description + " " + Quote(dir_ / "o.png") + " 2>/dev/null"),
+        2);
 }
 
 }  // namespace

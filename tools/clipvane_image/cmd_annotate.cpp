@@ -1,7 +1,8 @@
-// annotate IN OBJECTS.json OUT: opens IN as the editor opens a file, draws the
-// objects of the JSON description over it and saves OUT through the
+// annotate [--keep-objects] IN OBJECTS.json OUT: opens IN as the editor opens
+// a file, adds the objects of the JSON description and saves OUT through the
 // document's own save, so the file is byte for byte what the editor's Save
-// writes for the same objects.
+// writes for the same objects. --keep-objects writes a PNG with editable
+// annotations, as the editor's "PNG with editable annotations" does.
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -14,6 +15,7 @@
 #include <cstring>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "Commands.h"
 #include "base/TraceLog.h"
@@ -65,11 +67,33 @@ bool ReadDescription(const std::string& path, std::string& text, std::string& wh
 }  // namespace
 
 int CommandAnnotate(int argc, char** argv) {
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: clipvane-image annotate IN OBJECTS.json OUT\n");
+    bool keepObjects = false;
+    std::vector<std::string> names;
+    bool options = true;
+    for (int i = 0; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (options && arg == "--") {
+            options = false;
+        } else if (options && arg == "--keep-objects") {
+            keepObjects = true;
+        } else if (options && arg.size() > 1 && arg[0] == '-') {
+            std::fprintf(stderr, "clipvane-image: unknown option '%s'\n", arg.c_str());
+            names.clear();
+            break;
+        } else {
+            names.push_back(arg);
+        }
+    }
+    if (names.size() != 3) {
+        std::fprintf(stderr, "usage: clipvane-image annotate [--keep-objects] IN OBJECTS.json OUT\n");
         return 2;
     }
-    const std::string in = argv[0], description = argv[1], out = argv[2];
+    const std::string in = names[0], description = names[1], out = names[2];
+    if (keepObjects && clipvane::TypeFromPath(out) != clipvane::kFilePng) {
+        std::fprintf(stderr, "clipvane-image: --keep-objects writes PNG files: '%s' does not end in .png\n",
+                     out.c_str());
+        return 2;
+    }
     clipvane::InstallHandlerFactory(new clipvane::StandardHandlerFactory);
 
     std::string text, why;
@@ -119,7 +143,10 @@ int CommandAnnotate(int argc, char** argv) {
         std::fprintf(stderr, "clipvane-image: cannot read an image from '%s'%s\n", in.c_str(), Reason().c_str());
         return 1;
     }
-    document.objects = std::move(objects);
+    // Added over any objects IN brought (a PNG with editable annotations), as
+    // the editor adds them.
+    for (auto& object : objects) document.objects.push_back(std::move(object));
+    document.SetSavesEditable(keepObjects);
     if (!document.SaveDocument(QString::fromStdString(out))) {
         std::fprintf(stderr, "clipvane-image: cannot write '%s'%s\n", out.c_str(), Reason().c_str());
         return 1;

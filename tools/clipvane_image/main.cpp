@@ -12,7 +12,8 @@ namespace {
 const clipvane::HelpPage kPage{
     "clipvane-image",
     "image file information, conversion and effects with Clipvane's image core",
-    {"info FILE", "convert IN OUT", "apply [--seed N] ID[:P1[,P2[,P3]]] IN OUT"},
+    {"info FILE", "convert IN OUT", "apply [--seed N] ID[:P1[,P2[,P3]]] IN OUT",
+     "annotate [--keep-objects] IN OBJECTS.json OUT"},
     "Loads, converts and changes image files exactly as the Clipvane editor does, for scripts, tests and "
     "benchmarks. The file type is taken from the extension: bmp, tga, jpg/jpeg, gif, tif/tiff, png and pcx in any "
     "letter case are written; those and psd, ico and xpm are read.",
@@ -20,12 +21,16 @@ const clipvane::HelpPage kPage{
     {
         {"info FILE",
          "load FILE the way the editor opens it and print one line WIDTHxHEIGHT DEPTH SHA256; the SHA-256 covers "
-         "the meaningful bytes of the pixel rows from the top row down, as stored (blue, green, red, alpha)"},
+         "the meaningful bytes of the pixel rows from the top row down, as stored (blue, green, red, alpha); a PNG "
+         "with editable annotations adds objects=N, the number of its objects"},
         {"convert IN OUT", "load IN and save OUT the way the editor saves"},
         {"apply [--seed N] ID[:P1[,P2[,P3]]] IN OUT",
          "load IN, run the Image or Filter menu command ID (20000 to 20100) with up to three parameters, each in "
          "the range its dialog offers, and save OUT; for example 20009:800,600,1 resizes to 800x600 smoothly. "
          "--seed N makes the random effects reproducible; -- ends the options"},
+        {"annotate [--keep-objects] IN OBJECTS.json OUT",
+         "open IN as the editor does, add the annotation objects of the JSON description OBJECTS.json and save OUT "
+         "as the editor's Save does; --keep-objects writes a PNG with editable annotations"},
         {"--help", "show this help"},
         {"--version", "show the version"},
     },
@@ -42,7 +47,7 @@ void Usage() {
                  "usage: clipvane-image info FILE\n"
                  "       clipvane-image convert IN OUT\n"
                  "       clipvane-image apply [--seed N] ID[:P1[,P2[,P3]]] IN OUT\n"
-                 "       clipvane-image annotate IN OBJECTS.json OUT\n");
+                 "       clipvane-image annotate [--keep-objects] IN OBJECTS.json OUT\n");
 }
 
 }  // namespace
