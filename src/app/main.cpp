@@ -42,14 +42,16 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (!cl.shot.empty()) {
-        // No window and no running instance needed.
+        // No window and no running instance needed. The file layer reads the
+        // picture a screenshot portal hands over.
+        clipvane::InstallHandlerFactory(new clipvane::StandardHandlerFactory);
         QStringList args;
         for (int i = 0; i < argc; ++i) args.append(QString::fromLocal8Bit(argv[i]));
         return clipvane::RunOneShot(args);
     }
     std::string why;
     if (!clipvane::DisplayAvailable(&why)) {
-        std::fprintf(stderr, "clipvane: %s. Clipvane needs an X11 desktop session.\n", why.c_str());
+        std::fprintf(stderr, "clipvane: %s. Clipvane needs an X11 or Wayland desktop session.\n", why.c_str());
         return 2;
     }
     QElapsedTimer started;

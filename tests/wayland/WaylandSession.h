@@ -1,0 +1,125 @@
+#pragma once
+// Helpers of the Wayland tests, which run inside tests/wayland/wayland-session.sh:
+// the native colour client, the clipvane program on Wayland, files and pixels.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <thread>
+
+#include "image/PixelImage.h"
+#include "imagefile/ImageFile.h"
+#include "imagefile/ImageHandler.h"
+#include "support/XServerHarness.h"
+
+namespace clipvane::test {
+
+// Where the session's sway puts the colour client (see wayland-session.sh).
+constexpr int kClientX = 300, kClientY = 200, kClientW = 200, kClientH = 150;
+constexpr uint32_t kBackground = 0x203040;  // the output's background
+
+inline bool InWaylandSession() {
+    static const bool factory = (InstallHandlerFactory(new StandardHandlerFactory), true);
+    (void)factory;
+    return std::getenv("WAYLAND_DISPLAY") && std::getenv("SWAYSOCK") && std::getenv("CLIPVANE_BINARY_DIR");
+}
+
+inline std::string Binary(const std::string& name) {
+    return std::string(std::getenv("CLIPVANE_BINARY_DIR")) + "/" + name;
+}
+
+template <typename F>
+bool PollFor(F probe, int ms) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    while (std::chrono::steady_clock::now() < end) {
+        if (probe()) return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return probe();
+}
+
+// The colour client, shown and placed; ended with the object.
+class ColourClient {
+public:
+    explicit ColourClient(const std::string& rgb) {
+        setenv("QT_QPA_PLATFORM", "wayland", 1);
+        int out = -1;
+        pid_ = Spawn({HelperPath("wayland_colour_window"), rgb}, &out);
+        std::string line;
+        ready_ = pid_ > 0 && ReadLine(out, &line, 10000) && line == "ready";
+        if (out >= 0) close(out);
+    }
+    ~ColourClient() {
+        if (pid_ > 0) Terminate(pid_);
+    }
+    bool Ready() const { return ready_; }
+
+private:
+    pid_t pid_ = -1;
+    bool ready_ = false;
+};
+
+// A running clipvane on the session's Wayland display with its own config;
+// ended with the object.
+class WaylandApp {
+public:
+    WaylandApp(const std::string& configPath, const std::string& configText) {
+        if (FILE* f = std::fopen(configPath.c_str(), "w")) {
+            std::fputs(configText.c_str(), f);
+            std::fclose(f);
+        }
+        setenv("QT_QPA_PLATFORM", "wayland", 1);
+        pid_ = Spawn({Binary("clipvane"), "--config", configPath});
+    }
+    ~WaylandApp() {
+        if (pid_ > 0) Terminate(pid_);
+    }
+    // Calls a method of org.clipvane.Clipvane (`args` in dbus-send form);
+    // false when the call failed, with the reply or error text in `reply`.
+    bool Call(const std::string& method, const std::string& args = "", std::string* reply = nullptr) {
+        int status = -1;
+        const std::string out = RunCommand(
+            "dbus-send --session --print-reply --reply-timeout=20000 --dest=org.clipvane.Clipvane "
+            "/Clipvane org.clipvane.Clipvane." +
+                method + " " + args + " 2>&1",
+            &status);
+        if (reply) *reply = out;
+        return status == 0;
+    }
+    bool WaitForService() {
+        return PollFor([&] { return Call("ActiveDocumentInfo"); }, 15000);
+    }
+
+private:
+    pid_t pid_ = -1;
+};
+
+// Waits for a file that an atomic save puts in place.
+inline bool WaitForFile(const std::string& path, int ms) {
+    return PollFor([&] { return std::filesystem::exists(path); }, ms);
+}
+
+// 0xRRGGBB of a pixel of a 24- or 32-bit image.
+inline uint32_t RgbAt(const PixelImage& image, int x, int y) {
+    const uint8_t* p = image.PixelAddress(x, y);
+    return uint32_t(p[2]) << 16 | uint32_t(p[1]) << 8 | p[0];
+}
+
+// Checks that `image` (whose top-left is the desktop's (ox, oy)) shows the
+// client's colour exactly on its rectangle and the background around it.
+inline void ExpectClientAt(const PixelImage& image, uint32_t rgb, int ox = 0, int oy = 0) {
+    const int l = kClientX - ox, t = kClientY - oy, r = l + kClientW - 1, b = t + kClientH - 1;
+    for (auto [x, y] : {std::pair{l, t}, {r, t}, {l, b}, {r, b}, {l + 77, t + 33}}) {
+        EXPECT_EQ(RgbAt(image, x, y), rgb) << "inside the client at " << x << "," << y;
+    }
+    for (auto [x, y] : {std::pair{l - 1, t}, {l, t - 1}, {r + 1, b}, {r, b + 1}}) {
+        if (x < 0 || y < 0 || x >= image.Width() || y >= image.Height()) continue;
+        EXPECT_EQ(RgbAt(image, x, y), kBackground) << "outside the client at " << x << "," << y;
+    }
+}
+
+}  // namespace clipvane::test
