@@ -3,6 +3,8 @@
 // capturing over D-Bus. Run by tests/wayland/wayland-session.sh.
 #include <QTemporaryDir>
 
+#include <memory>
+
 #include "wayland/WaylandSession.h"
 
 namespace {
@@ -70,6 +72,80 @@ TEST_F(WaylandCapture, RunningProgramCapturesTheScreenOverDBus) {
     EXPECT_EQ(image.Width(), 1920);
     EXPECT_EQ(image.Height(), 1080);
     ExpectClientAt(image, 0x2090E0);
+}
+
+// Region and fixed rectangle: the frozen grab in the program's own overlay,
+// full screen over the output, driven by a pointer on the desktop.
+class WaylandOverlay : public WaylandCapture {
+protected:
+    void SetUp() override {
+        WaylandCapture::SetUp();
+        if (IsSkipped()) return;
+        shots_ = Path("shots");
+        app_ = std::make_unique<WaylandApp>(Path("config.ini"),
+                                            "[CaptureSet]\nHideWndBeforCap=1\nCapAppViewMode=2\nFixRectWidth=60\n"
+                                            "FixRectHeight=40\n[AudoSaveSet]\nIsAudoSave=1\nImageFormat=0\n"
+                                            "ImageSavePath=" +
+                                                shots_ + "\nImageSaveTitle=Wl\nStartNum=1\n");
+        ASSERT_TRUE(app_->WaitForService()) << "the program did not register on the bus";
+        ASSERT_TRUE(pointer_.Ready());
+    }
+    // Waits for the overlay: Clipvane's only visible window, full screen on the output.
+    void ExpectOverlayShown() {
+        std::string where;
+        EXPECT_TRUE(PollFor(
+            [&] {
+                where = SwayWindows("clipvane");
+                return where == "0,0,1920,1080 fullscreen=1\n";
+            },
+            8000))
+            << where;
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));  // its first frame is painted
+    }
+    PixelImage Saved(const std::string& name) {
+        PixelImage image;
+        EXPECT_TRUE(WaitForFile(shots_ + "/" + name, 10000));
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        EXPECT_TRUE(LoadFromFile(shots_ + "/" + name, image));
+        return image;
+    }
+    std::string shots_;
+    std::unique_ptr<WaylandApp> app_;
+    Pointer pointer_;
+};
+
+TEST_F(WaylandOverlay, RegionDraggedOverTheClientsCorner) {
+    ColourClient client("30a050");
+    ASSERT_TRUE(client.Ready());
+    ASSERT_TRUE(app_->Call("Capture", "int32:2"));
+    ExpectOverlayShown();
+    ASSERT_TRUE(pointer_.Drag(250, 150, 350, 250));
+    const PixelImage image = Saved("Wl1.bmp");
+    ASSERT_EQ(image.Width(), 100);
+    ASSERT_EQ(image.Height(), 100);
+    ExpectClientAt(image, 0x30A050, 250, 150);
+    EXPECT_EQ(RgbAt(image, 0, 0), kBackground);
+    EXPECT_EQ(RgbAt(image, 99, 99), 0x30A050u);
+    // The overlay is gone again (the main window comes back, not full screen).
+    EXPECT_TRUE(PollFor([] { return SwayWindows("clipvane").find("fullscreen=1") == std::string::npos; }, 5000))
+        << SwayWindows("clipvane");
+}
+
+TEST_F(WaylandOverlay, FixedRectangleAroundAClick) {
+    ColourClient client("d0d020");
+    ASSERT_TRUE(client.Ready());
+    ASSERT_TRUE(app_->Call("Command", "uint32:32929"));  // Capture / Fixed Rectangle
+    ExpectOverlayShown();
+    ASSERT_TRUE(pointer_.Send("move 300 200"));
+    ASSERT_TRUE(pointer_.Send("press"));
+    ASSERT_TRUE(pointer_.Send("release"));
+    const PixelImage image = Saved("Wl1.bmp");
+    ASSERT_EQ(image.Width(), 60);
+    ASSERT_EQ(image.Height(), 40);
+    EXPECT_EQ(RgbAt(image, 30, 20), 0xD0D020u);  // the client's top-left pixel
+    EXPECT_EQ(RgbAt(image, 59, 39), 0xD0D020u);
+    EXPECT_EQ(RgbAt(image, 29, 20), kBackground);
+    EXPECT_EQ(RgbAt(image, 30, 19), kBackground);
 }
 
 }  // namespace
