@@ -265,8 +265,36 @@ bool CaptureDriver::FinishOverlay(int result, SelectionOverlay& dialog, const Re
     return true;
 }
 
+QString CaptureDriver::UnavailableReason(CaptureMode mode) const {
+    if (!platform_ || platform_->KnowsWindows()) return {};
+    QString what;
+    switch (mode) {
+    case CaptureMode::WindowObject: what = tr("Window / object capture"); break;
+    case CaptureMode::ActiveWindow: what = tr("Active window capture"); break;
+    case CaptureMode::Scrolling: what = tr("Scrolling window capture"); break;
+    default: return {};
+    }
+    return tr("%1 is not possible on this desktop: it does not let programs see where other windows are. "
+              "Use Rectangle Region and drag around the window instead.")
+        .arg(what);
+}
+
+QString CaptureDriver::WindowIdsUnavailableReason() const {
+    if (!platform_ || platform_->KnowsWindows()) return {};
+    return tr(
+        "Marking or capturing a window by its id is not possible on this desktop: it does not let programs "
+        "see where other windows are. Use Rectangle Region and drag around the window instead.");
+}
+
+bool CaptureDriver::RefuseUnavailable(CaptureMode mode) {
+    const QString why = UnavailableReason(mode);
+    if (why.isEmpty()) return false;
+    host_.ReportMessage(why);
+    return true;
+}
+
 bool CaptureDriver::CaptureWindowObject() {
-    if (!platform_) return false;
+    if (!platform_ || RefuseUnavailable(CaptureMode::WindowObject)) return false;
     const WindowId main = MainWindowId();
     const WindowId next = WindowBelowMain();
     HideMain();  // whatever the settings say: the main window must not be picked
@@ -288,7 +316,7 @@ bool CaptureDriver::CaptureWindowObject() {
 }
 
 bool CaptureDriver::CaptureActiveWindow() {
-    if (!platform_) return false;
+    if (!platform_ || RefuseUnavailable(CaptureMode::ActiveWindow)) return false;
     const WindowId target = activeTarget_;
     if (settings_.hideWndBeforCap) {
         const WindowId next = target ? target : WindowBelowMain();
@@ -320,6 +348,7 @@ bool CaptureDriver::CaptureActiveWindow() {
 }
 
 bool CaptureDriver::CaptureScrollingWindow() {
+    if (RefuseUnavailable(CaptureMode::Scrolling)) return false;
     host_.ReportMessage(tr("Scrolling window capture is not available yet."));
     return false;
 }
@@ -421,6 +450,10 @@ WindowId RemoteWindowId(uint64_t id) { return id > 0xFFFFFFFFu ? 0 : WindowId(id
 
 void CaptureDriver::Highlight(uint64_t id) {
     const WindowId window = RemoteWindowId(id);
+    if (const QString why = WindowIdsUnavailableReason(); !why.isEmpty()) {
+        host_.ReportMessage(why);
+        return;
+    }
     Enqueue([this, window] {
         RemoveHighlight();
         Rect frame;
@@ -433,6 +466,10 @@ void CaptureDriver::Highlight(uint64_t id) {
 
 void CaptureDriver::CaptureWindow(int flag, uint64_t id) {
     const WindowId window = RemoteWindowId(id);
+    if (const QString why = WindowIdsUnavailableReason(); !why.isEmpty()) {
+        if (flag == 1) host_.ReportMessage(why);
+        return;
+    }
     Enqueue([this, flag, window] {
         const bool marked = highlightFrame_ && highlightFrame_->isVisible();
         RemoveHighlight();

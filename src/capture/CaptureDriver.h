@@ -121,6 +121,14 @@ public:
     HotkeyManager* Hotkeys() { return hotkeys_.get(); }
 
     ScreenPlatform* Platform() { return platform_.get(); }
+    // Why `mode` cannot run on this desktop (Wayland keeps other windows'
+    // places and the active window from programs), in words with the
+    // suggestion of a region; empty when it can. A request for such a mode
+    // reports this once and captures nothing.
+    QString UnavailableReason(CaptureMode mode) const;
+    // The same for marking and capturing a window by its id (D-Bus
+    // Highlight and CaptureWindow).
+    QString WindowIdsUnavailableReason() const;
     WindowId HighlightedWindow() const { return highlighted_; }
 
     // Test seams: replace the waits (called with the milliseconds asked) and
@@ -157,6 +165,9 @@ private:
     // main window when the overlay was cancelled.
     bool FinishOverlay(int result, SelectionOverlay& dialog, const Rect& rect);
     Rect ScreenRect();
+
+    // Reports UnavailableReason(mode) and returns true when there is one.
+    bool RefuseUnavailable(CaptureMode mode);
 
     void FinishCapture(const PixelImage& image);
     bool DeliverToEditor(const PixelImage& image);

@@ -148,4 +148,31 @@ TEST_F(WaylandOverlay, FixedRectangleAroundAClick) {
     EXPECT_EQ(RgbAt(image, 30, 19), kBackground);
 }
 
+// Window, active-window and scrolling capture cannot work on Wayland: D-Bus
+// answers with the reason, a second instance's --capture says it and fails,
+// and no file is written.
+TEST_F(WaylandOverlay, WindowModesAnswerWithTheReasonAndCaptureNothing) {
+    std::string reply;
+    EXPECT_FALSE(app_->Call("Capture", "int32:1", &reply));
+    EXPECT_NE(reply.find("org.clipvane.Clipvane.Error.NotAvailable"), std::string::npos) << reply;
+    EXPECT_NE(reply.find("Window / object capture is not possible on this desktop"), std::string::npos) << reply;
+    EXPECT_NE(reply.find("Rectangle Region"), std::string::npos) << reply;
+    EXPECT_FALSE(app_->Call("Capture", "int32:3", &reply));
+    EXPECT_NE(reply.find("Active window capture is not possible"), std::string::npos) << reply;
+    EXPECT_FALSE(app_->Call("CaptureWindow", "int32:1 uint64:1234", &reply));
+    EXPECT_NE(reply.find("not possible on this desktop"), std::string::npos) << reply;
+    EXPECT_TRUE(app_->Call("Command", "uint32:32921", &reply)) << reply;  // Scrolling Window: reported in the window
+
+    int status = -1;
+    const std::string text = RunCommand(Binary("clipvane") + " --capture window 2>&1", &status);
+    EXPECT_EQ(status, 1) << text;
+    EXPECT_NE(text.find("Window / object capture is not possible"), std::string::npos) << text;
+
+    // Still alive and answering; nothing was captured.
+    EXPECT_TRUE(app_->Call("ActiveDocumentInfo"));
+    std::this_thread::sleep_for(std::chrono::milliseconds(1500));  // longer than a capture's wait
+    EXPECT_FALSE(std::filesystem::exists(shots_ + "/Wl1.bmp"));
+    EXPECT_TRUE(SwayWindows("clipvane").find("fullscreen=1") == std::string::npos) << "no overlay opened";
+}
+
 }  // namespace
