@@ -525,6 +525,17 @@ void CaptureDriver::EditSettings(QWidget* parent) {
 
 void CaptureDriver::RegisterHotkeys() {
     if (!hotkeys_) return;
+    if (platform_ && !platform_->GrabsKeys()) {
+        // Said once per run, not per combination.
+        const QString key = QStringLiteral("no key grabs");
+        if (!reportedHotkeyFailures_.contains(key))
+            host_.ReportMessage(tr("This desktop does not let programs set up global hotkeys. Add shortcuts in its "
+                                   "keyboard settings that run \"%1\" (Setting / Define hotkey shows the command "
+                                   "for each mode).")
+                                    .arg(CaptureCommand(ProgramForCommands(), CaptureMode::FullScreen)));
+        reportedHotkeyFailures_.insert(key);
+        return;
+    }
     const QStringList failures = hotkeys_->RegisterAll(settings_);
     QStringList fresh;
     for (const QString& f : failures) {
@@ -551,6 +562,7 @@ void CaptureDriver::ToggleHotkeys() {
 void CaptureDriver::DefineHotkeys(QWidget* parent) {
     UnregisterHotkeys();  // a combination pressed while the dialog is open must not capture
     HotkeyListDialog dialog(profile_, settings_.isEnableHotkey, parent);
+    if (platform_ && !platform_->GrabsKeys()) dialog.ShowDesktopCommands(ProgramForCommands());
     if (dialog.exec() == QDialog::Accepted) {
         settings_.hotkeys = dialog.Hotkeys();
         if (dialog.HotkeysEnabled() != settings_.isEnableHotkey) {

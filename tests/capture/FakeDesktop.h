@@ -30,6 +30,7 @@ public:
     std::vector<clipvane::WindowId> activated;
     bool failGrabs = false;
     bool knowsWindows = true;  // false: a Wayland desktop
+    bool grabsKeys = true;     // false: a Wayland desktop
 
     clipvane::Rect PrimaryScreen() override { return screen; }
     bool Grab(const clipvane::Rect& rect, clipvane::PixelImage& image) override {
@@ -78,6 +79,7 @@ public:
         return keycode == uint8_t(vk) && state == modifiers;
     }
     bool KnowsWindows() override { return knowsWindows; }
+    bool GrabsKeys() override { return grabsKeys; }
 };
 
 class FakeHost : public clipvane::CaptureHost {

@@ -175,4 +175,25 @@ TEST_F(WaylandOverlay, WindowModesAnswerWithTheReasonAndCaptureNothing) {
     EXPECT_TRUE(SwayWindows("clipvane").find("fullscreen=1") == std::string::npos) << "no overlay opened";
 }
 
+// No global hotkeys on Wayland: the desktop's own shortcut runs the command
+// the Define hotkey dialog shows, which captures in the running instance.
+TEST_F(WaylandOverlay, TheDesktopShortcutsCommandCaptures) {
+    ColourClient client("8040c0");
+    ASSERT_TRUE(client.Ready());
+    // Enabling hotkeys says it cannot (in the status bar) and breaks nothing.
+    ASSERT_TRUE(app_->Call("Command", "uint32:32900"));
+    // What a keyboard shortcut of the desktop runs (the build's program is
+    // not on the search path, so the dialog shows its full path).
+    int status = -1;
+    const std::string text = RunCommand(Binary("clipvane") + " --capture full 2>&1", &status);
+    EXPECT_EQ(status, 0) << text;
+    const PixelImage image = Saved("Wl1.bmp");
+    ASSERT_EQ(image.Width(), 1920);
+    ExpectClientAt(image, 0x8040C0);
+    // The dialog that lists the commands opens.
+    ASSERT_TRUE(app_->Call("Command", "uint32:32899"));
+    EXPECT_TRUE(PollFor([] { return SwayWindows("clipvane", true).find("Define hot key") != std::string::npos; }, 5000))
+        << SwayWindows("clipvane", true);
+}
+
 }  // namespace

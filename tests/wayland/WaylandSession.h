@@ -155,9 +155,9 @@ private:
 
 // Where sway shows the visible windows of `appId`: "x,y,w,h fullscreen=N"
 // lines (tests/wayland/sway-window.py).
-inline std::string SwayWindows(const std::string& appId) {
+inline std::string SwayWindows(const std::string& appId, bool titles = false) {
     return RunCommand("python3 " + std::string(std::getenv("CLIPVANE_SOURCE_DIR")) + "/tests/wayland/sway-window.py " +
-                      appId);
+                      appId + (titles ? " --titles" : ""));
 }
 
 // Waits for a file that an atomic save puts in place.

@@ -96,6 +96,10 @@ output HEADLESS-1 resolution 1920x1080 position 0 0 bg #203040 solid_color
 default_border none
 default_floating_border none
 focus_follows_mouse no
+# The headless output draws the pointer into its pixels, and screencopy
+# then shows it: hide it when it rests, so a grab after pointer input shows
+# only windows.
+seat seat0 hide_cursor 100
 for_window [app_id="$CLIPVANE_WAYLAND_CLIENT_RULE_APP_ID"] floating enable, move position 300 200
 EOF
 WLR_BACKENDS=headless WLR_RENDERER=pixman WLR_LIBINPUT_NO_DEVICES=1 WLR_HEADLESS_OUTPUTS=1 \
