@@ -48,6 +48,15 @@ bool ChooseDesktop(const std::string& overrideValue, const std::string& toolkitP
     return true;
 }
 
+bool PreferToolkitWayland(const std::string& overrideValue, const std::string& qpaEnvironment,
+                          const std::string& waylandDisplay) {
+    return overrideValue != "x11" && qpaEnvironment.empty() && !waylandDisplay.empty();
+}
+
+bool PreferToolkitWaylandFromEnvironment() {
+    return PreferToolkitWayland(Env("CLIPVANE_PLATFORM"), Env("QT_QPA_PLATFORM"), Env("WAYLAND_DISPLAY"));
+}
+
 bool ChooseDesktopFromEnvironment(const std::string& toolkitPlatform, DesktopKind* kind, std::string* why) {
     return ChooseDesktop(Env("CLIPVANE_PLATFORM"), toolkitPlatform, Env("QT_QPA_PLATFORM"), Env("WAYLAND_DISPLAY"),
                          kind, why);

@@ -17,7 +17,15 @@ bool ChooseDesktop(const std::string& overrideValue, const std::string& toolkitP
                    const std::string& qpaEnvironment, const std::string& waylandDisplay, DesktopKind* kind,
                    std::string* why);
 
+// Whether the toolkit should be asked for its Wayland platform (falling back
+// to xcb) instead of its own default: on a Wayland session where neither
+// $QT_QPA_PLATFORM nor the override chose. Some desktops (GNOME) otherwise
+// get XWayland, where the program would see only X11 windows.
+bool PreferToolkitWayland(const std::string& overrideValue, const std::string& qpaEnvironment,
+                          const std::string& waylandDisplay);
+
 // The same, reading the environment variables of this process.
 bool ChooseDesktopFromEnvironment(const std::string& toolkitPlatform, DesktopKind* kind, std::string* why);
+bool PreferToolkitWaylandFromEnvironment();
 
 }  // namespace clipvane

@@ -44,6 +44,15 @@ TEST(PlatformChoice, TheOverrideWinsAndUnknownValuesAreRefused) {
     EXPECT_NE(why.find("x11, wayland or portal"), std::string::npos) << why;
 }
 
+TEST(PlatformChoice, QtIsAskedForWaylandOnlyWhereNothingElseChose) {
+    using clipvane::PreferToolkitWayland;
+    EXPECT_TRUE(PreferToolkitWayland("", "", "wayland-0"));
+    EXPECT_TRUE(PreferToolkitWayland("portal", "", "wayland-0"));
+    EXPECT_FALSE(PreferToolkitWayland("", "", ""));              // X11 session
+    EXPECT_FALSE(PreferToolkitWayland("", "xcb", "wayland-0"));  // the user's choice stands
+    EXPECT_FALSE(PreferToolkitWayland("x11", "", "wayland-0"));
+}
+
 TEST(PortalFiles, FileUrisBecomeLocalPaths) {
     using clipvane::PathFromFileUri;
     EXPECT_EQ(PathFromFileUri("file:///tmp/out.png"), "/tmp/out.png");

@@ -86,7 +86,8 @@ protected:
                                             "[CaptureSet]\nHideWndBeforCap=1\nCapAppViewMode=2\nFixRectWidth=60\n"
                                             "FixRectHeight=40\n[AudoSaveSet]\nIsAudoSave=1\nImageFormat=0\n"
                                             "ImageSavePath=" +
-                                                shots_ + "\nImageSaveTitle=Wl\nStartNum=1\n");
+                                                shots_ + "\nImageSaveTitle=Wl\nStartNum=1\n",
+                                            nullptr);  // as a user starts it: no QT_QPA_PLATFORM
         ASSERT_TRUE(app_->WaitForService()) << "the program did not register on the bus";
         ASSERT_TRUE(pointer_.Ready());
     }

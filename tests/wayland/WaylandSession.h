@@ -67,15 +67,19 @@ private:
 };
 
 // A running clipvane on the session's Wayland display with its own config;
-// ended with the object.
+// ended with the object. Without `qpa` the program picks Qt's platform itself.
 class WaylandApp {
 public:
-    WaylandApp(const std::string& configPath, const std::string& configText) {
+    WaylandApp(const std::string& configPath, const std::string& configText, const char* qpa = "wayland") {
         if (FILE* f = std::fopen(configPath.c_str(), "w")) {
             std::fputs(configText.c_str(), f);
             std::fclose(f);
         }
-        setenv("QT_QPA_PLATFORM", "wayland", 1);
+        if (qpa) {
+            setenv("QT_QPA_PLATFORM", qpa, 1);
+        } else {
+            unsetenv("QT_QPA_PLATFORM");
+        }
         pid_ = Spawn({Binary("clipvane"), "--config", configPath});
     }
     ~WaylandApp() {
