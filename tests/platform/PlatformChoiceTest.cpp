@@ -1,8 +1,8 @@
-// Which platform a session gets, and the portal answer's file handling.
+// Which platform a session gets, and the file URIs of the portal's answer.
 #include <gtest/gtest.h>
 
+#include "base/FileUri.h"
 #include "platform/PlatformChoice.h"
-#include "platform/PortalScreenshot.h"
 
 namespace {
 
@@ -64,6 +64,8 @@ TEST(PortalFiles, FileUrisBecomeLocalPaths) {
     EXPECT_EQ(PathFromFileUri("file:///tmp/out%2"), "");
     EXPECT_EQ(PathFromFileUri("file:///tmp/out%zz.png"), "");
     EXPECT_EQ(PathFromFileUri("file:///tmp/a%00b"), "");
+    // A raw NUL byte would name another, shorter path to open and delete.
+    EXPECT_EQ(PathFromFileUri(std::string_view("file:///tmp/a\0/../home/u/keep.png", 33)), "");
     EXPECT_EQ(PathFromFileUri("file://"), "");
 }
 
@@ -79,6 +81,8 @@ TEST(PortalFiles, OnlyShotsInTemporaryFoldersAreRemoved) {
     EXPECT_FALSE(IsTemporaryShot("/run/user/1000/../../../home/u/a.png", "", "/run/user/1000"));
     EXPECT_FALSE(IsTemporaryShot("relative/out.png", "", ""));
     EXPECT_FALSE(IsTemporaryShot("/tmp/", "", ""));
+    EXPECT_FALSE(IsTemporaryShot("/run/user/1000", "", "/run/user/1000"));
+    EXPECT_FALSE(IsTemporaryShot("/run/user/1000/sub/..", "", "/run/user/1000"));
 }
 
 }  // namespace
