@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "image/PixelImage.h"
+#include "image/PixelLimit.h"
 #include "imagefile/ImageFile.h"
 #include "platform/PixelCopy.h"
 #include "platform/PortalScreenshot.h"
@@ -352,6 +353,14 @@ private:
                          uint32_t stride) {
         auto* f = static_cast<Frame*>(data);
         if (format != kArgb8888 && format != kXrgb8888 && format != kAbgr8888 && format != kXbgr8888) {
+            f->failed = true;
+            return;
+        }
+        // The compositor's numbers size a buffer that is read row by row:
+        // rows shorter than the width, or more pixels than any image may
+        // have, fail the frame rather than read past its end.
+        if (width == 0 || height == 0 || width > 0x7FFF || height > 0x7FFF || stride < uint64_t(width) * 4 ||
+            stride > uint64_t(width) * 4 + 4096 || uint64_t(width) * height > MaxPixelCount()) {
             f->failed = true;
             return;
         }
