@@ -25,6 +25,12 @@ if [ "$(id -u)" -eq 0 ]; then
   if ! id "$user" >/dev/null 2>&1; then
     useradd --system --create-home --home-dir "/var/lib/$user" --shell /usr/sbin/nologin "$user"
   fi
+  # The user must reach the command (a build tree under /root, say, is
+  # closed to it): say so rather than fail somewhere inside.
+  if ! setpriv --reuid="$user" --regid="$user" --init-groups -- test -x "$(command -v "$1")"; then
+    echo "wayland-session: $user cannot run $1; its folders must be open to other users (o+rx)" >&2
+    exit 1
+  fi
   # Keep the caller's environment (build paths, test filters); the session's
   # own variables are set below for the user.
   exec setpriv --reuid="$user" --regid="$user" --init-groups --reset-env -- \
