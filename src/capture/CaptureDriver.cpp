@@ -1,6 +1,7 @@
 #include "capture/CaptureDriver.h"
 
 #include <QApplication>
+#include <QDBusConnection>
 #include <QDialog>
 #include <QEventLoop>
 #include <QTimer>
@@ -21,6 +22,7 @@
 #include "capture/OverlayGeometry.h"
 #include "capture/SelectionOverlay.h"
 #include "capture/CaptureSettingsDialog.h"
+#include "capture/GlobalShortcutsPortal.h"
 #include "capture/HighlightFrame.h"
 #include "capture/HotkeyDialog.h"
 #include "imagefile/ImageFile.h"
@@ -526,6 +528,26 @@ void CaptureDriver::EditSettings(QWidget* parent) {
 void CaptureDriver::RegisterHotkeys() {
     if (!hotkeys_) return;
     if (platform_ && !platform_->GrabsKeys()) {
+        // The desktop binds the shortcuts where it offers the portal, after
+        // asking the user.
+        if (!shortcutsChecked_) {
+            shortcutsChecked_ = true;
+            auto* portal = new GlobalShortcutsPortal(QDBusConnection::sessionBus(), this);
+            if (portal->Available()) {
+                shortcuts_ = portal;
+                connect(portal, &GlobalShortcutsPortal::activated, this, [this](CaptureMode m) {
+                    if (settings_.isEnableHotkey) Request(m);
+                });
+                connect(portal, &GlobalShortcutsPortal::failed, this,
+                        [this](const QString& why) { host_.ReportMessage(why); });
+            } else {
+                delete portal;
+            }
+        }
+        if (shortcuts_) {
+            shortcuts_->Bind(settings_.hotkeys);
+            return;
+        }
         // Said once per run, not per combination.
         const QString key = QStringLiteral("no key grabs");
         if (!reportedHotkeyFailures_.contains(key))
@@ -547,6 +569,7 @@ void CaptureDriver::RegisterHotkeys() {
 
 void CaptureDriver::UnregisterHotkeys() {
     if (hotkeys_) hotkeys_->UnregisterAll();
+    if (shortcuts_) shortcuts_->Close();
 }
 
 void CaptureDriver::ToggleHotkeys() {

@@ -64,6 +64,7 @@ class QWidget;
 namespace clipvane {
 
 class SelectionOverlay;
+class GlobalShortcutsPortal;
 class HighlightFrame;
 class HotkeyManager;
 class PixelImage;
@@ -177,6 +178,9 @@ private:
     CaptureHost& host_;
     std::unique_ptr<ScreenPlatform> platform_;
     std::unique_ptr<HotkeyManager> hotkeys_;
+    // The desktop's shortcuts portal, where key grabs do not work (Wayland).
+    GlobalShortcutsPortal* shortcuts_ = nullptr;
+    bool shortcutsChecked_ = false;
     CaptureSettings settings_;
     ProfileFile profile_;
     QSet<QString> reportedHotkeyFailures_;
