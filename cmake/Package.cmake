@@ -25,7 +25,8 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Qt loads its SVG icon engine (the icons are SVG drawings) as a plugin at run
 # time, which dpkg-shlibdeps cannot see in the programs.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6svg6")
-# The capture sound is played by whichever player is present.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "pulseaudio-utils | pipewire-bin | alsa-utils")
+# The capture sound is played by whichever player is present; Qt's Wayland
+# platform lets the program capture natively on a Wayland desktop.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "pulseaudio-utils | pipewire-bin | alsa-utils, qt6-wayland")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 include(CPack)

@@ -13,6 +13,8 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-dejavu-core fonts-dejavu fonts-liberation2 fonts-noto-core
   librsvg2-bin desktop-file-utils appstream lintian man-db dpkg-dev file
+  libwayland-dev libwayland-bin wayland-protocols libsystemd-dev qt6-wayland
+  sway grim pipewire xdg-desktop-portal xdg-desktop-portal-wlr xdg-desktop-portal-gtk
 )
 
 missing=()

@@ -40,7 +40,12 @@ const HelpPage& Page() {
              "$XDG_DATA_HOME/clipvane/stamps (by default ~/.local/share/clipvane/stamps).\n\n"
              "Unsaved documents are kept against a crash in $XDG_STATE_HOME/clipvane/recovery (by default "
              "~/.local/state/clipvane/recovery)."},
-            {"ENVIRONMENT", "CLIPVANE_TRACE: when set, trace lines go to standard error."},
+            {"ENVIRONMENT",
+             "CLIPVANE_TRACE: when set, trace lines go to standard error.\n\n"
+             "CLIPVANE_PLATFORM: x11, wayland or portal (Wayland with every grab through the desktop portal) "
+             "chooses how the screen is captured; unset, a Wayland session (WAYLAND_DISPLAY set, Qt on its "
+             "wayland platform) captures through wlr-screencopy or the desktop portal, anything else through "
+             "X11. On Wayland, window, active-window and scrolling capture are not possible and say so."},
             {"D-BUS",
              "The running instance owns the name org.clipvane.Clipvane on the session bus, object /Clipvane, "
              "interface org.clipvane.Clipvane (Command, Open, Activate, ActiveDocumentInfo, "
@@ -48,7 +53,7 @@ const HelpPage& Page() {
              "file, a call to that name starts Clipvane when it is not running."},
             {"EXIT STATUS",
              "0 on success; 1 when a --shot capture failed, or a file or capture handed to the running "
-             "instance was refused or not answered; 2 for wrong arguments or when no X11 display is "
+             "instance was refused or not answered; 2 for wrong arguments or when no X11 or Wayland display is "
              "available."},
             {"SEE ALSO", "clipvane-image(1)"},
         },

@@ -86,15 +86,29 @@ QString RemoteControl::ActiveDocumentPixels() {
 }
 
 void RemoteControl::Capture(int mode) {
-    if (CaptureDriver* c = frame_.Capture()) c->RemoteCapture(mode);
+    CaptureDriver* c = frame_.Capture();
+    if (!c) return;
+    const QString why = mode == 1   ? c->UnavailableReason(CaptureMode::WindowObject)
+                        : mode == 3 ? c->UnavailableReason(CaptureMode::ActiveWindow)
+                                    : QString();
+    if (!why.isEmpty() && calledFromDBus()) sendErrorReply(QString::fromLatin1(kNotAvailableError), why);
+    c->RemoteCapture(mode);  // reports the reason in the status bar
 }
 
 void RemoteControl::Highlight(qulonglong window) {
-    if (CaptureDriver* c = frame_.Capture()) c->Highlight(window);
+    CaptureDriver* c = frame_.Capture();
+    if (!c) return;
+    if (const QString why = c->WindowIdsUnavailableReason(); !why.isEmpty() && calledFromDBus())
+        sendErrorReply(QString::fromLatin1(kNotAvailableError), why);
+    c->Highlight(window);
 }
 
 void RemoteControl::CaptureWindow(int flag, qulonglong window) {
-    if (CaptureDriver* c = frame_.Capture()) c->CaptureWindow(flag, window);
+    CaptureDriver* c = frame_.Capture();
+    if (!c) return;
+    if (const QString why = c->WindowIdsUnavailableReason(); !why.isEmpty() && flag == 1 && calledFromDBus())
+        sendErrorReply(QString::fromLatin1(kNotAvailableError), why);
+    c->CaptureWindow(flag, window);
 }
 
 NameClaim ClaimBusName(const QString& name, QString* error) {

@@ -2,6 +2,7 @@
 // The D-Bus interface org.clipvane.Clipvane at /Clipvane on the session bus:
 // other programs (and a second `clipvane` started while one runs) drive the
 // running instance through it.
+#include <QDBusContext>
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -13,8 +14,9 @@ class MainWindow;
 inline constexpr const char* kDBusService = "org.clipvane.Clipvane";
 inline constexpr const char* kDBusPath = "/Clipvane";
 inline constexpr const char* kDBusInterface = "org.clipvane.Clipvane";
+inline constexpr const char* kNotAvailableError = "org.clipvane.Clipvane.Error.NotAvailable";
 
-class RemoteControl : public QObject {
+class RemoteControl : public QObject, protected QDBusContext {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.clipvane.Clipvane")
 public:
@@ -40,7 +42,10 @@ public slots:
     // its objects rendered over it at 32 bits, fingerprinted as
     // `clipvane-image info` does; empty without a document.
     QString ActiveDocumentPixels();
-    // 0 full screen, 1 window / object, 2 region, 3 active window.
+    // 0 full screen, 1 window / object, 2 region, 3 active window. Where
+    // the desktop does not allow a mode (window and active window on
+    // Wayland), the call answers with the error kNotAvailableError and the
+    // reason in words, and the status bar says it too.
     void Capture(int mode);
     void Highlight(qulonglong window);
     void CaptureWindow(int flag, qulonglong window);

@@ -5,11 +5,13 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "app/AppIcon.h"
 #include "app/CommandLine.h"
 #include "app/ConfigPath.h"
 #include "platform/DisplayCheck.h"
+#include "platform/PlatformChoice.h"
 #include "app/MainWindow.h"
 #include "app/ProductLinks.h"
 #include "app/RecoveryKeeper.h"
@@ -42,19 +44,32 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (!cl.shot.empty()) {
-        // No window and no running instance needed.
+        // No window and no running instance needed. The file layer reads the
+        // picture a screenshot portal hands over.
+        clipvane::InstallHandlerFactory(new clipvane::StandardHandlerFactory);
         QStringList args;
         for (int i = 0; i < argc; ++i) args.append(QString::fromLocal8Bit(argv[i]));
         return clipvane::RunOneShot(args);
     }
     std::string why;
     if (!clipvane::DisplayAvailable(&why)) {
-        std::fprintf(stderr, "clipvane: %s. Clipvane needs an X11 desktop session.\n", why.c_str());
+        std::fprintf(stderr, "clipvane: %s. Clipvane needs an X11 or Wayland desktop session.\n", why.c_str());
         return 2;
     }
     QElapsedTimer started;
     started.start();
-    QApplication app(argc, argv);
+    // On a Wayland session Qt's Wayland platform, else xcb; asked for on the
+    // command line, so programs started from here keep their own default.
+    std::vector<char*> qtArgs(argv, argv + argc);
+    static char platformOption[] = "-platform";
+    static char platformValue[] = "wayland;xcb";
+    if (clipvane::PreferToolkitWaylandFromEnvironment()) {
+        qtArgs.push_back(platformOption);
+        qtArgs.push_back(platformValue);
+    }
+    int qtArgc = int(qtArgs.size());
+    qtArgs.push_back(nullptr);
+    QApplication app(qtArgc, qtArgs.data());
     QApplication::setApplicationName(QStringLiteral("Clipvane"));
     QApplication::setApplicationVersion(QString::fromLatin1(clipvane::kProductVersion));
     QApplication::setDesktopFileName(QStringLiteral("clipvane"));

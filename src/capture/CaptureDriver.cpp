@@ -1,6 +1,7 @@
 #include "capture/CaptureDriver.h"
 
 #include <QApplication>
+#include <QDBusConnection>
 #include <QDialog>
 #include <QEventLoop>
 #include <QTimer>
@@ -21,6 +22,7 @@
 #include "capture/OverlayGeometry.h"
 #include "capture/SelectionOverlay.h"
 #include "capture/CaptureSettingsDialog.h"
+#include "capture/GlobalShortcutsPortal.h"
 #include "capture/HighlightFrame.h"
 #include "capture/HotkeyDialog.h"
 #include "imagefile/ImageFile.h"
@@ -265,8 +267,36 @@ bool CaptureDriver::FinishOverlay(int result, SelectionOverlay& dialog, const Re
     return true;
 }
 
+QString CaptureDriver::UnavailableReason(CaptureMode mode) const {
+    if (!platform_ || platform_->KnowsWindows()) return {};
+    QString what;
+    switch (mode) {
+    case CaptureMode::WindowObject: what = tr("Window / object capture"); break;
+    case CaptureMode::ActiveWindow: what = tr("Active window capture"); break;
+    case CaptureMode::Scrolling: what = tr("Scrolling window capture"); break;
+    default: return {};
+    }
+    return tr("%1 is not possible on this desktop: it does not let programs see where other windows are. "
+              "Use Rectangle Region and drag around the window instead.")
+        .arg(what);
+}
+
+QString CaptureDriver::WindowIdsUnavailableReason() const {
+    if (!platform_ || platform_->KnowsWindows()) return {};
+    return tr(
+        "Marking or capturing a window by its id is not possible on this desktop: it does not let programs "
+        "see where other windows are. Use Rectangle Region and drag around the window instead.");
+}
+
+bool CaptureDriver::RefuseUnavailable(CaptureMode mode) {
+    const QString why = UnavailableReason(mode);
+    if (why.isEmpty()) return false;
+    host_.ReportMessage(why);
+    return true;
+}
+
 bool CaptureDriver::CaptureWindowObject() {
-    if (!platform_) return false;
+    if (!platform_ || RefuseUnavailable(CaptureMode::WindowObject)) return false;
     const WindowId main = MainWindowId();
     const WindowId next = WindowBelowMain();
     HideMain();  // whatever the settings say: the main window must not be picked
@@ -288,7 +318,7 @@ bool CaptureDriver::CaptureWindowObject() {
 }
 
 bool CaptureDriver::CaptureActiveWindow() {
-    if (!platform_) return false;
+    if (!platform_ || RefuseUnavailable(CaptureMode::ActiveWindow)) return false;
     const WindowId target = activeTarget_;
     if (settings_.hideWndBeforCap) {
         const WindowId next = target ? target : WindowBelowMain();
@@ -320,6 +350,7 @@ bool CaptureDriver::CaptureActiveWindow() {
 }
 
 bool CaptureDriver::CaptureScrollingWindow() {
+    if (RefuseUnavailable(CaptureMode::Scrolling)) return false;
     host_.ReportMessage(tr("Scrolling window capture is not available yet."));
     return false;
 }
@@ -421,6 +452,10 @@ WindowId RemoteWindowId(uint64_t id) { return id > 0xFFFFFFFFu ? 0 : WindowId(id
 
 void CaptureDriver::Highlight(uint64_t id) {
     const WindowId window = RemoteWindowId(id);
+    if (const QString why = WindowIdsUnavailableReason(); !why.isEmpty()) {
+        host_.ReportMessage(why);
+        return;
+    }
     Enqueue([this, window] {
         RemoveHighlight();
         Rect frame;
@@ -433,6 +468,10 @@ void CaptureDriver::Highlight(uint64_t id) {
 
 void CaptureDriver::CaptureWindow(int flag, uint64_t id) {
     const WindowId window = RemoteWindowId(id);
+    if (const QString why = WindowIdsUnavailableReason(); !why.isEmpty()) {
+        if (flag == 1) host_.ReportMessage(why);
+        return;
+    }
     Enqueue([this, flag, window] {
         const bool marked = highlightFrame_ && highlightFrame_->isVisible();
         RemoveHighlight();
@@ -488,6 +527,37 @@ void CaptureDriver::EditSettings(QWidget* parent) {
 
 void CaptureDriver::RegisterHotkeys() {
     if (!hotkeys_) return;
+    if (platform_ && !platform_->GrabsKeys()) {
+        // The desktop binds the shortcuts where it offers the portal, after
+        // asking the user.
+        if (!shortcutsChecked_) {
+            shortcutsChecked_ = true;
+            auto* portal = new GlobalShortcutsPortal(QDBusConnection::sessionBus(), this);
+            if (portal->Available()) {
+                shortcuts_ = portal;
+                connect(portal, &GlobalShortcutsPortal::activated, this, [this](CaptureMode m) {
+                    if (settings_.isEnableHotkey) Request(m);
+                });
+                connect(portal, &GlobalShortcutsPortal::failed, this,
+                        [this](const QString& why) { host_.ReportMessage(why); });
+            } else {
+                delete portal;
+            }
+        }
+        if (shortcuts_) {
+            shortcuts_->Bind(settings_.hotkeys);
+            return;
+        }
+        // Said once per run, not per combination.
+        const QString key = QStringLiteral("no key grabs");
+        if (!reportedHotkeyFailures_.contains(key))
+            host_.ReportMessage(tr("This desktop does not let programs set up global hotkeys. Add shortcuts in its "
+                                   "keyboard settings that run \"%1\" (Setting / Define hotkey shows the command "
+                                   "for each mode).")
+                                    .arg(CaptureCommand(ProgramForCommands(), CaptureMode::FullScreen)));
+        reportedHotkeyFailures_.insert(key);
+        return;
+    }
     const QStringList failures = hotkeys_->RegisterAll(settings_);
     QStringList fresh;
     for (const QString& f : failures) {
@@ -499,6 +569,7 @@ void CaptureDriver::RegisterHotkeys() {
 
 void CaptureDriver::UnregisterHotkeys() {
     if (hotkeys_) hotkeys_->UnregisterAll();
+    if (shortcuts_) shortcuts_->Close();
 }
 
 void CaptureDriver::ToggleHotkeys() {
@@ -514,6 +585,7 @@ void CaptureDriver::ToggleHotkeys() {
 void CaptureDriver::DefineHotkeys(QWidget* parent) {
     UnregisterHotkeys();  // a combination pressed while the dialog is open must not capture
     HotkeyListDialog dialog(profile_, settings_.isEnableHotkey, parent);
+    if (platform_ && !platform_->GrabsKeys()) dialog.ShowDesktopCommands(ProgramForCommands());
     if (dialog.exec() == QDialog::Accepted) {
         settings_.hotkeys = dialog.Hotkeys();
         if (dialog.HotkeysEnabled() != settings_.isEnableHotkey) {

@@ -64,6 +64,7 @@ class QWidget;
 namespace clipvane {
 
 class SelectionOverlay;
+class GlobalShortcutsPortal;
 class HighlightFrame;
 class HotkeyManager;
 class PixelImage;
@@ -121,6 +122,14 @@ public:
     HotkeyManager* Hotkeys() { return hotkeys_.get(); }
 
     ScreenPlatform* Platform() { return platform_.get(); }
+    // Why `mode` cannot run on this desktop (Wayland keeps other windows'
+    // places and the active window from programs), in words with the
+    // suggestion of a region; empty when it can. A request for such a mode
+    // reports this once and captures nothing.
+    QString UnavailableReason(CaptureMode mode) const;
+    // The same for marking and capturing a window by its id (D-Bus
+    // Highlight and CaptureWindow).
+    QString WindowIdsUnavailableReason() const;
     WindowId HighlightedWindow() const { return highlighted_; }
 
     // Test seams: replace the waits (called with the milliseconds asked) and
@@ -158,6 +167,9 @@ private:
     bool FinishOverlay(int result, SelectionOverlay& dialog, const Rect& rect);
     Rect ScreenRect();
 
+    // Reports UnavailableReason(mode) and returns true when there is one.
+    bool RefuseUnavailable(CaptureMode mode);
+
     void FinishCapture(const PixelImage& image);
     bool DeliverToEditor(const PixelImage& image);
     void AutoSaveCapture(const PixelImage& image, bool toDocument);
@@ -166,6 +178,9 @@ private:
     CaptureHost& host_;
     std::unique_ptr<ScreenPlatform> platform_;
     std::unique_ptr<HotkeyManager> hotkeys_;
+    // The desktop's shortcuts portal, where key grabs do not work (Wayland).
+    GlobalShortcutsPortal* shortcuts_ = nullptr;
+    bool shortcutsChecked_ = false;
     CaptureSettings settings_;
     ProfileFile profile_;
     QSet<QString> reportedHotkeyFailures_;

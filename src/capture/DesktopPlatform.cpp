@@ -3,11 +3,22 @@
 #include <QGuiApplication>
 #include <QScreen>
 
+#include "platform/PlatformChoice.h"
+
 namespace clipvane {
 
-std::unique_ptr<ScreenPlatform> CreateDesktopPlatform() {
+std::unique_ptr<ScreenPlatform> CreateDesktopPlatform(std::string* why) {
+    DesktopKind kind = DesktopKind::kX11;
+    if (!ChooseDesktopFromEnvironment(qApp ? QGuiApplication::platformName().toStdString() : std::string(), &kind, why))
+        return nullptr;
+    if (kind != DesktopKind::kX11)
+        return CreateWaylandPlatform(
+            kind == DesktopKind::kWaylandPortal ? WaylandGrab::kPortalOnly : WaylandGrab::kAuto, why);
     auto* x11 = qApp ? qApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    if (!x11 || !x11->connection()) return nullptr;
+    if (!x11 || !x11->connection()) {
+        if (why) *why = "the program does not run on an X11 display";
+        return nullptr;
+    }
     Rect primary;
     if (QScreen* s = QGuiApplication::primaryScreen()) {
         const QRect g = s->geometry();

@@ -1,12 +1,19 @@
 #include "capture/HotkeyDialog.h"
 
 #include <QCheckBox>
+#include <QClipboard>
+#include <QCoreApplication>
 #include <QDialogButtonBox>
+#include <QFileInfo>
+#include <QGuiApplication>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QKeySequenceEdit>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QStandardPaths>
 #include <QVBoxLayout>
 
 #include "capture/HotkeyManager.h"
@@ -39,10 +46,29 @@ const char* const kCaptions[kCaptureModeCount] = {"Capture full screen",      "C
                                                   "Capture Active Window",    "Capture Region",
                                                   "Capture scrolling window", "Capture fix-size rectangle"};
 const char* const kButtonIds[kCaptureModeCount] = {"ctl1025", "ctl1027", "ctl1028", "ctl1029", "ctl1031", "ctl1032"};
+// The names `--capture` takes, in mode order.
+const char* const kModeNames[kCaptureModeCount] = {"full", "window", "active", "region", "scroll", "fixed"};
 
 }  // namespace
 
 void SetHotkeyInputForTesting(int (*run)(HotkeyDialog&)) { g_inputRunner = run; }
+
+QString CaptureCommand(const QString& program, CaptureMode mode) {
+    static const QRegularExpression plain(QStringLiteral("^[A-Za-z0-9_./+@%=:,-]+$"));
+    QString quoted = program;
+    if (!plain.match(program).hasMatch()) {
+        quoted.replace(QLatin1Char('\''), QStringLiteral("'\\''"));
+        quoted = QLatin1Char('\'') + quoted + QLatin1Char('\'');
+    }
+    return quoted + QStringLiteral(" --capture ") + QLatin1String(kModeNames[int(mode)]);
+}
+
+QString ProgramForCommands() {
+    const QString self = QFileInfo(QCoreApplication::applicationFilePath()).canonicalFilePath();
+    const QString found = QStandardPaths::findExecutable(QStringLiteral("clipvane"));
+    if (!found.isEmpty() && QFileInfo(found).canonicalFilePath() == self) return QStringLiteral("clipvane");
+    return self.isEmpty() ? QStringLiteral("clipvane") : self;
+}
 
 int VirtualKeyFromQtKey(int key) {
     if (key >= Qt::Key_A && key <= Qt::Key_Z) return key;  // same codes as the virtual keys
@@ -143,6 +169,37 @@ HotkeyListDialog::HotkeyListDialog(ProfileFile& file, bool enabled, QWidget* par
 }
 
 bool HotkeyListDialog::HotkeysEnabled() const { return enable_->isChecked(); }
+
+void HotkeyListDialog::ShowDesktopCommands(const QString& program) {
+    if (commands_[0]) return;
+    auto* group = new QGroupBox(tr("Shortcuts on this desktop"), this);
+    group->setObjectName(QStringLiteral("desktopCommands"));
+    auto* grid = new QGridLayout(group);
+    auto* note = new QLabel(tr("This desktop does not let programs set up global hotkeys, so the combinations "
+                               "below do not work here. Add shortcuts in the desktop's own keyboard settings "
+                               "that run these commands:"),
+                            group);
+    note->setWordWrap(true);
+    grid->addWidget(note, 0, 0, 1, 3);
+    for (int m = 0; m < kCaptureModeCount; ++m) {
+        const QString command = CaptureCommand(program, CaptureMode(m));
+        grid->addWidget(new QLabel(HotkeyModeLabel(CaptureMode(m)), group), m + 1, 0);
+        auto* line = new QLineEdit(command, group);
+        line->setReadOnly(true);
+        line->setObjectName(QStringLiteral("command-") + QLatin1String(kModeNames[m]));
+        line->setMinimumWidth(line->fontMetrics().horizontalAdvance(command) + 16);
+        commands_[size_t(m)] = line;
+        grid->addWidget(line, m + 1, 1);
+        auto* copy = new QPushButton(tr("Copy"), group);
+        copy->setObjectName(QStringLiteral("copy-") + QLatin1String(kModeNames[m]));
+        copy->setAutoDefault(false);
+        copy->setToolTip(tr("Copy the command to the clipboard"));
+        copyButtons_[size_t(m)] = copy;
+        grid->addWidget(copy, m + 1, 2);
+        connect(copy, &QPushButton::clicked, this, [command] { QGuiApplication::clipboard()->setText(command); });
+    }
+    static_cast<QVBoxLayout*>(layout())->insertWidget(0, group);
+}
 
 void HotkeyListDialog::RefreshTexts() {
     for (int m = 0; m < kCaptureModeCount; ++m) {

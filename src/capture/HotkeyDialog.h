@@ -1,6 +1,8 @@
 #pragma once
 // "Define hot key" (HotkeyListDialog: the six combinations, Default, OK, Cancel)
-// and "Set hot key" (HotkeyDialog: one combination typed by the user).
+// and "Set hot key" (HotkeyDialog: one combination typed by the user). On a
+// desktop without global key grabs (Wayland) the list also shows, for each
+// mode, the command to bind in the desktop's own keyboard settings.
 #include <QDialog>
 
 #include <array>
@@ -10,6 +12,7 @@
 class QCheckBox;
 class QKeySequenceEdit;
 class QLabel;
+class QLineEdit;
 class QPushButton;
 
 namespace clipvane {
@@ -53,12 +56,30 @@ public:
     void RefreshTexts();
     void accept() override;
 
+    // Shows the group that tells the user to bind `program --capture MODE`
+    // in the desktop's keyboard settings, each command selectable and with a
+    // Copy button that puts it on the clipboard.
+    void ShowDesktopCommands(const QString& program);
+    // The shown command of a mode; null before ShowDesktopCommands.
+    QLineEdit* Command(CaptureMode mode) { return commands_[size_t(mode)]; }
+    QPushButton* CopyButton(CaptureMode mode) { return copyButtons_[size_t(mode)]; }
+
 private:
     ProfileFile& file_;
+    std::array<QLineEdit*, kCaptureModeCount> commands_{};
+    std::array<QPushButton*, kCaptureModeCount> copyButtons_{};
     std::array<HotkeyDef, kCaptureModeCount> hotkeys_{};
     std::array<QPushButton*, kCaptureModeCount> buttons_{};
     QCheckBox* enable_ = nullptr;
 };
+
+// "clipvane --capture full" and so on: the command that starts `mode` in the
+// running instance, for `program` as a shell would read it (quoted when it
+// holds anything but plain path characters).
+QString CaptureCommand(const QString& program, CaptureMode mode);
+// The name to run this program by: "clipvane" when that is what the search
+// path finds, else its full path.
+QString ProgramForCommands();
 
 // The sub-dialog run by a combination button; tests replace it.
 void SetHotkeyInputForTesting(int (*run)(HotkeyDialog&));

@@ -5,6 +5,7 @@
 
 #include "imagefile/ImageFile.h"
 #include "image/PixelImage.h"
+#include "platform/PlatformChoice.h"
 #include "platform/ScreenPlatform.h"
 
 namespace clipvane {
@@ -41,8 +42,23 @@ int RunOneShot(const QStringList& args) {
     if (TypeFromPath(output.toStdString()) == kFileNone)
         return Fail(QStringLiteral("cannot tell the image format from the name \"%1\"").arg(output));
 
-    std::unique_ptr<ScreenPlatform> platform = CreateX11Platform();
-    if (!platform) return Fail(QStringLiteral("cannot connect to the X display"));
+    // No toolkit runs here: the environment tells the session's kind.
+    DesktopKind kind = DesktopKind::kX11;
+    std::string why;
+    if (!ChooseDesktopFromEnvironment(std::string(), &kind, &why)) return Fail(QString::fromStdString(why));
+    std::unique_ptr<ScreenPlatform> platform;
+    if (kind == DesktopKind::kX11) {
+        platform = CreateX11Platform();
+        if (!platform) return Fail(QStringLiteral("cannot connect to the X display"));
+    } else {
+        platform = CreateWaylandPlatform(
+            kind == DesktopKind::kWaylandPortal ? WaylandGrab::kPortalOnly : WaylandGrab::kAuto, &why);
+        if (!platform) return Fail(QString::fromStdString(why));
+        if (what == QLatin1String("active"))
+            return Fail(
+                QStringLiteral("this desktop does not tell other programs which window is active; "
+                               "capture the full screen or a region instead"));
+    }
     if (delay > 0) std::this_thread::sleep_for(std::chrono::milliseconds(delay));
 
     const Rect screen = platform->PrimaryScreen();
@@ -55,7 +71,11 @@ int RunOneShot(const QStringList& args) {
         if (rect.IsEmpty()) return Fail(QStringLiteral("the active window is not on the screen"));
     }
     PixelImage image;
-    if (!platform->Grab(rect, image)) return Fail(QStringLiteral("the screen could not be captured"));
+    if (!platform->Grab(rect, image)) {
+        const std::string reason = platform->GrabError();
+        return Fail(QStringLiteral("the screen could not be captured%1")
+                        .arg(reason.empty() ? QString() : QStringLiteral(": ") + QString::fromStdString(reason)));
+    }
     if (!SaveImageFile(image, output.toStdString())) {
         const std::string why = LastImageFileError();
         return Fail(QStringLiteral("cannot write \"%1\"%2")

@@ -2,6 +2,7 @@
 
 #include <QCursor>
 #include <QFontMetrics>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPaintEvent>
@@ -146,6 +147,10 @@ int SelectionOverlay::exec() {
     // the magnifier, the fixed rectangle or the window under it.
     const QPoint p = QCursor::pos() - screenOrigin_;
     if (p.x() >= 0 && p.y() >= 0 && p.x() < screenW_ && p.y() < screenH_) MoveTo(p.x(), p.y());
+    // A Wayland client cannot place its windows: the compositor puts a full
+    // screen window over the whole output instead.
+    if (QGuiApplication::platformName().startsWith(QLatin1String("wayland")))
+        setWindowState(windowState() | Qt::WindowFullScreen);
     return QDialog::exec();
 }
 

@@ -10,6 +10,9 @@ namespace clipvane {
 bool DisplayAvailable(std::string* why) {
     const char* platform = std::getenv("QT_QPA_PLATFORM");
     if (platform && *platform && std::strncmp(platform, "xcb", 3) != 0) return true;
+    // A Wayland session: the toolkit picks its Wayland platform (or XWayland).
+    const char* wayland = std::getenv("WAYLAND_DISPLAY");
+    if ((!platform || !*platform) && wayland && *wayland) return true;
     const char* display = std::getenv("DISPLAY");
     if (!display || !*display) {
         if (why) *why = "no X display: the DISPLAY environment variable is not set";

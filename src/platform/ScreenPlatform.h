@@ -1,7 +1,9 @@
 #pragma once
 // The desktop as the capture code sees it: screen pixels, top-level windows,
-// the active window and global key grabs. One X11 implementation (xcb with
-// MIT-SHM) and a fake for unit tests. Plain C++: no toolkit types here.
+// the active window and global key grabs. An X11 implementation (xcb with
+// MIT-SHM), a Wayland one (wlr-screencopy or the screenshot portal; no
+// windows, no key grabs) and a fake for unit tests. Plain C++: no toolkit
+// types here.
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -71,6 +73,15 @@ public:
                                     uint16_t* /*state*/) {
         return false;
     }
+
+    // Whether the desktop tells this program where other windows are and
+    // which one is active. Wayland does not: window, active-window and
+    // scrolling capture cannot work there.
+    virtual bool KnowsWindows() { return true; }
+    // Whether global key grabs (GrabHotkey) work here.
+    virtual bool GrabsKeys() { return true; }
+    // Why the last Grab failed, in words for the user; empty when unknown.
+    virtual std::string GrabError() { return {}; }
 };
 
 // The X11 implementation. With a null `connection` it opens its own to
@@ -80,5 +91,15 @@ public:
 // coordinates as the caller knows it (empty: the whole root window).
 std::unique_ptr<ScreenPlatform> CreateX11Platform(xcb_connection_t* connection = nullptr, int screen = 0,
                                                   const Rect& primary = {});
+
+// How the Wayland implementation grabs the screen: wlr-screencopy when the
+// compositor offers it, else the screenshot portal; or the portal only.
+enum class WaylandGrab { kAuto, kPortalOnly };
+
+// The Wayland implementation, on its own connection to $WAYLAND_DISPLAY
+// (null with a reason when there is none). The portal is reached on the
+// session bus.
+std::unique_ptr<ScreenPlatform> CreateWaylandPlatform(WaylandGrab grab = WaylandGrab::kAuto,
+                                                      std::string* why = nullptr);
 
 }  // namespace clipvane

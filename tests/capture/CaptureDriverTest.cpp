@@ -431,4 +431,45 @@ TEST(CaptureModeNames, CommandLineNames) {
     EXPECT_FALSE(CaptureModeFromName(QStringLiteral("Full"), &m));
 }
 
+// A desktop that keeps windows from programs (Wayland): the window modes
+// say so once each, suggest a region, and neither hide the main window, wait,
+// grab nor deliver; the other modes still work.
+TEST_F(DriverTest, WindowModesExplainThemselvesWhereWindowsAreUnknown) {
+    fake_->knowsWindows = false;
+    fake_->windows = {TopWindow{0x400001, Rect{10, 20, 110, 70}}};
+    fake_->active = 0x400001;
+    QWidget main;
+    main.show();
+    host_.window = &main;
+    Settings().hideWndBeforCap = true;
+    for (CaptureMode mode : {CaptureMode::WindowObject, CaptureMode::ActiveWindow, CaptureMode::Scrolling}) {
+        host_.messages.clear();
+        EXPECT_FALSE(driver_->Run(mode));
+        ASSERT_EQ(host_.messages.size(), 1) << int(mode);
+        EXPECT_TRUE(host_.messages[0].contains(QStringLiteral("not possible on this desktop")));
+        EXPECT_TRUE(host_.messages[0].contains(QStringLiteral("Rectangle Region")));
+        EXPECT_FALSE(driver_->UnavailableReason(mode).isEmpty());
+    }
+    EXPECT_TRUE(main.isVisible());
+    EXPECT_TRUE(waits_.empty());
+    EXPECT_TRUE(fake_->grabs.empty());
+    EXPECT_TRUE(fake_->activated.empty());
+    EXPECT_TRUE(host_.delivered.empty());
+
+    // Remote marking and capture by window id: one message each, nothing queued.
+    host_.messages.clear();
+    driver_->Highlight(0x400001);
+    driver_->CaptureWindow(1, 0x400001);
+    for (int i = 0; i < 5; ++i) QCoreApplication::processEvents();
+    EXPECT_EQ(host_.messages.size(), 2);
+    EXPECT_EQ(driver_->HighlightedWindow(), 0u);
+    EXPECT_TRUE(host_.delivered.empty());
+    EXPECT_EQ(driver_->Pending(), 0);
+
+    EXPECT_TRUE(driver_->UnavailableReason(CaptureMode::FullScreen).isEmpty());
+    EXPECT_TRUE(driver_->UnavailableReason(CaptureMode::Region).isEmpty());
+    EXPECT_TRUE(driver_->Run(CaptureMode::FullScreen));
+    EXPECT_EQ(host_.delivered.size(), 1u);
+}
+
 }  // namespace

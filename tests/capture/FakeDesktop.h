@@ -29,6 +29,8 @@ public:
     std::vector<clipvane::Rect> grabs;
     std::vector<clipvane::WindowId> activated;
     bool failGrabs = false;
+    bool knowsWindows = true;  // false: a Wayland desktop
+    bool grabsKeys = true;     // false: a Wayland desktop
 
     clipvane::Rect PrimaryScreen() override { return screen; }
     bool Grab(const clipvane::Rect& rect, clipvane::PixelImage& image) override {
@@ -76,6 +78,8 @@ public:
     bool MatchHotkey(uint8_t keycode, uint16_t state, int vk, unsigned modifiers) override {
         return keycode == uint8_t(vk) && state == modifiers;
     }
+    bool KnowsWindows() override { return knowsWindows; }
+    bool GrabsKeys() override { return grabsKeys; }
 };
 
 class FakeHost : public clipvane::CaptureHost {
