@@ -10,6 +10,7 @@
 #include <QWindow>
 
 #include <algorithm>
+#include <cstdlib>
 
 #include "document/QImageBridge.h"
 #include "platform/PixelCopy.h"
@@ -174,6 +175,11 @@ void SelectionOverlay::MoveTo(int x, int y) {
     if (mode_ == OverlayMode::WindowObject) {
         const TopWindow* w = grid_ ? grid_->WindowAt(x, y) : nullptr;
         windowRect_ = w ? w->frame : Rect{};
+        if (dragging_) {
+            dragCurrent_ = QPoint(x, y);
+            dragRect_ = NormalisedRect(dragStart_.x(), dragStart_.y(), x, y);
+            if (DraggedFar()) windowRect_ = dragRect_;  // outlined like a window
+        }
         boxBottomRight_ =
             BoxAtBottomRight(x, y, screenW_, screenH_, boxSize_.width(), boxSize_.height(), boxBottomRight_);
     } else {
@@ -288,6 +294,12 @@ void SelectionOverlay::PaintWindowMode(QPainter& p) {
         Text(p, box.topLeft(), lines[i], i + 1 == lines.size() ? kMouseText : QColor(Qt::white));
 }
 
+bool SelectionOverlay::DraggedFar() const {
+    constexpr int kDragDistance = 8;
+    return std::max(std::abs(dragCurrent_.x() - dragStart_.x()), std::abs(dragCurrent_.y() - dragStart_.y())) >=
+           kDragDistance;
+}
+
 void SelectionOverlay::mouseMoveEvent(QMouseEvent* event) {
     const QPoint p = event->position().toPoint();
     MoveTo(p.x(), p.y());
@@ -299,7 +311,8 @@ void SelectionOverlay::mousePressEvent(QMouseEvent* event) {
         reject();
         return;
     }
-    if (event->button() == Qt::LeftButton && mode_ == OverlayMode::Region) {
+    if (event->button() == Qt::LeftButton &&
+        (mode_ == OverlayMode::Region || (mode_ == OverlayMode::WindowObject && dragAllowed_))) {
         dragStart_ = dragCurrent_ = p;
         dragRect_ = Rect{p.x(), p.y(), p.x(), p.y()};
         dragging_ = true;
@@ -316,9 +329,16 @@ void SelectionOverlay::mouseReleaseEvent(QMouseEvent* event) {
         break;
     case OverlayMode::FixedRect: dragging_ = false; break;
     case OverlayMode::WindowObject: {
-        const TopWindow* w = grid_ ? grid_->WindowAt(p.x(), p.y()) : nullptr;
-        windowRect_ = w ? w->frame : Rect{};
-        window_ = w ? w->id : 0;
+        if (dragging_) MoveTo(p.x(), p.y());
+        if (dragging_ && DraggedFar()) {
+            windowRect_ = dragRect_;
+            window_ = 0;
+        } else {
+            const TopWindow* w = grid_ ? grid_->WindowAt(p.x(), p.y()) : nullptr;
+            windowRect_ = w ? w->frame : Rect{};
+            window_ = w ? w->id : 0;
+        }
+        dragging_ = false;
         break;
     }
     }

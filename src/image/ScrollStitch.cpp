@@ -69,6 +69,7 @@ bool ScrollStitcher::Start(PixelImage first, int maxHeight) {
     prevHashes_.clear();
     steps_ = 0;
     lastShift_ = 0;
+    movingRows_ = 0;
     edge_ = 0;
     if (first.IsEmpty() || (first.Depth() != 24 && first.Depth() != 32) || maxHeight <= 0) return false;
     width_ = first.Width();
@@ -214,6 +215,7 @@ StitchStep ScrollStitcher::Add(PixelImage frame) {
     edge_ = std::max(r, edge_) - shift;
     if (edge_ < 0) edge_ = 0;
     lastShift_ = shift;
+    movingRows_ = span;
     ++steps_;
     prev_ = std::move(frame);
     prevHashes_.swap(hashes);

@@ -52,8 +52,12 @@ public:
     // frame of another size or depth is NoMatch.
     StitchStep Add(PixelImage frame);
 
-    // The distance of the last Appended step, in rows.
+    // The distance of the last Appended step, in rows, and how many rows moved
+    // in it (the frame less the rows that stayed put).
     int LastShift() const { return lastShift_; }
+    int MovingRows() const { return movingRows_; }
+    // The last accepted frame.
+    const PixelImage& Previous() const { return prev_; }
     // Height of the result if Finish were called now.
     int Height() const;
     // The width the result will have.
@@ -86,6 +90,7 @@ private:
     int contentWidth_ = 0;  // columns the result keeps
     int edge_ = 0;          // first row of prev_ not yet stitched
     int lastShift_ = 0;
+    int movingRows_ = 0;
     int steps_ = 0;
 
     // The stitched rows, top-down, in an anonymous mapping reserved for the
