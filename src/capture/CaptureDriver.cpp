@@ -15,6 +15,7 @@
 #include <cstring>
 #include <filesystem>
 
+#include "base/TraceLog.h"
 #include "capture/CaptureSound.h"
 #include "document/Clipboard.h"
 #include "capture/HotkeyManager.h"
@@ -376,6 +377,8 @@ bool CaptureDriver::CaptureScrollingWindow() {
     ScrollCaptureResult run = ScrollCapture(*platform_, area, settings_.scrollMaxHeight, std::move(hooks)).Run();
     lastScrollEnd_ = run.end;
     lastScrollSteps_ = run.steps;
+    TraceLog("scrolling capture: area %dx%d+%d+%d, %d steps%s, %d rows, end %d\n", area.Width(), area.Height(),
+             area.left, area.top, run.steps, run.pageDown ? " (Page Down)" : "", run.image.Height(), int(run.end));
     if (run.image.IsEmpty()) {
         host_.ReportMessage(tr("The screen could not be captured."));
         ShowMainNoActivate();
