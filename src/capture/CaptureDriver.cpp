@@ -7,6 +7,7 @@
 #include <QWidget>
 
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -45,6 +46,21 @@ constexpr int kMinScrollWidth = 50;
 constexpr int kMinScrollHeight = 61;
 constexpr int kScrollStartMs = 150;
 constexpr int kFocusSettleMs = 150;
+
+// For the trace: starts the peak resident size over from the current size
+// (Linux: "5" to clear_refs) and returns that size in KiB.
+long ResetPeakResident() {
+    if (FILE* f = std::fopen("/proc/self/clear_refs", "w")) {
+        std::fputs("5", f);
+        std::fclose(f);
+    }
+    long pages = 0, resident = 0;
+    if (FILE* f = std::fopen("/proc/self/statm", "r")) {
+        if (std::fscanf(f, "%ld %ld", &pages, &resident) != 2) resident = 0;
+        std::fclose(f);
+    }
+    return resident * (sysconf(_SC_PAGESIZE) / 1024);
+}
 
 Rect Offset(const Rect& r, int dx, int dy) { return Rect{r.left + dx, r.top + dy, r.right + dx, r.bottom + dy}; }
 
@@ -343,22 +359,23 @@ bool CaptureDriver::CaptureScrollingWindow() {
     WindowGrid grid;
     grid.Build(windows, screen.Width(), screen.Height());
 
-    SelectionOverlay dialog(OverlayMode::WindowObject, *platform_);
-    dialog.SetWindowGrid(&grid);
-    dialog.SetDragAllowed(true);  // a window, or the part of one that scrolls
-    const int result = ExecOverlay(dialog);
-    const Rect picked = dialog.WindowRect();
+    auto dialog = std::make_unique<SelectionOverlay>(OverlayMode::WindowObject, *platform_);
+    dialog->SetWindowGrid(&grid);
+    dialog->SetDragAllowed(true);  // a window, or the part of one that scrolls
+    const int result = ExecOverlay(*dialog);
+    const Rect picked = dialog->WindowRect();
     if (result != QDialog::Accepted || picked.IsEmpty()) {
         ShowMainNoActivate();
         return false;
     }
     // Too small to scroll: taken as a window/object capture is.
     if (picked.Width() < kMinScrollWidth || picked.Height() < kMinScrollHeight)
-        return FinishOverlay(result, dialog, picked);
+        return FinishOverlay(result, *dialog, picked);
 
     // Scrolling needs the live screen: the part of the choice on it.
     const Rect area = Offset(picked, screen.left, screen.top).Intersected(screen);
-    WindowId target = dialog.Window();
+    WindowId target = dialog->Window();
+    dialog.reset();  // its frozen screen is not needed any more
     if (!target) {
         const TopWindow* under = grid.WindowAt((picked.left + picked.right) / 2, (picked.top + picked.bottom) / 2);
         target = under ? under->id : 0;
@@ -374,11 +391,19 @@ bool CaptureDriver::CaptureScrollingWindow() {
         Wait(kFocusSettleMs);
     };
     Wait(kScrollStartMs);  // the window repaints where the overlay was
+    const long startKiB = TraceEnabled() ? ResetPeakResident() : 0;
     ScrollCaptureResult run = ScrollCapture(*platform_, area, settings_.scrollMaxHeight, std::move(hooks)).Run();
     lastScrollEnd_ = run.end;
     lastScrollSteps_ = run.steps;
-    TraceLog("scrolling capture: area %dx%d+%d+%d, %d steps%s, %d rows, end %d\n", area.Width(), area.Height(),
-             area.left, area.top, run.steps, run.pageDown ? " (Page Down)" : "", run.image.Height(), int(run.end));
+    if (TraceEnabled()) {
+        rusage usage{};
+        getrusage(RUSAGE_SELF, &usage);
+        TraceLog(
+            "scrolling capture: area %dx%d+%d+%d, %d steps%s, %d rows, end %d; resident %ld KiB at the start, "
+            "peak %ld KiB\n",
+            area.Width(), area.Height(), area.left, area.top, run.steps, run.pageDown ? " (Page Down)" : "",
+            run.image.Height(), int(run.end), startKiB, long(usage.ru_maxrss));
+    }
     if (run.image.IsEmpty()) {
         host_.ReportMessage(tr("The screen could not be captured."));
         ShowMainNoActivate();
