@@ -84,6 +84,8 @@ void SelectionOverlay::LayoutHelp() {
     if (windowMode) {
         lines = {{QRect(), QStringLiteral("- Left click to capture"), false},
                  {QRect(), QStringLiteral("- Right click or press [Esc] to cancel"), true}};
+        if (dragAllowed_)
+            lines.insert(lines.begin() + 1, {QRect(), QStringLiteral("- Or drag over the part that scrolls"), true});
     } else {
         lines = {
             {QRect(), QStringLiteral("- Click and hold the left mouse button as you drag to select a region."), true},
