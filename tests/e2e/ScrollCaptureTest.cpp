@@ -185,6 +185,33 @@ TEST_F(ScrollE2E, QtListOfNumberedRows) {
     EXPECT_NE(pointer.find("Y=" + std::to_string(c.y + 200) + "\n"), std::string::npos) << pointer;
 }
 
+TEST_F(ScrollE2E, EscStopsAndKeepsTheRowsSoFar) {
+    const unsigned long id = StartClient({test::HelperPath("qt_scroll_list"), "1000", "500x420+300+200"});
+    ASSERT_NE(id, 0u);
+    test::Spin(300);
+    const test::ScreenRectI c = ClientOf(id);
+    // Esc a while after the window was picked, in the middle of the 20000-pixel list.
+    QTimer::singleShot(2500, [] { test::RunCommand("xdotool key Escape"); });
+    qint64 ms = 0;
+    const PixelImage* image = CaptureAt(c.x + 200, c.y + 200, &ms);
+    ASSERT_NE(image, nullptr);
+    EXPECT_EQ(driver_->LastScrollEnd(), ScrollEnd::Cancelled);
+    EXPECT_LT(ms, 8000);
+    Rect frame;
+    ASSERT_TRUE(driver_->Platform()->FrameRect(WindowId(id), &frame));
+    std::vector<ValueRun> runs = Runs(*image, c.x - frame.left + 10, DecodeRow);
+    // Rows from 0 on, each whole, up to the last one in view when it stopped.
+    std::vector<ValueRun> numbered;
+    for (const ValueRun& r : runs)
+        if (r.value >= 0) numbered.push_back(r);
+    ASSERT_GT(numbered.size(), 30u);
+    ASSERT_LT(numbered.size(), 1000u);
+    for (size_t n = 0; n + 1 < numbered.size(); ++n) {
+        EXPECT_EQ(numbered[n].value, int(n));
+        EXPECT_EQ(numbered[n].rows, 20) << "row " << n;
+    }
+}
+
 // xterm's 256-colour cube: index 16 + 36 r + 6 g + b, levels 0, 95, 135, 175, 215, 255.
 int CubeIndex(uint32_t rgb) {
     static const int levels[] = {0, 95, 135, 175, 215, 255};
