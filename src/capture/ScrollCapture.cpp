@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <utility>
+#include <vector>
 
 #include "image/ScrollStitch.h"
 #include "platform/ScreenPlatform.h"
@@ -22,6 +23,26 @@ bool SamePixels(const PixelImage& a, const PixelImage& b) {
            std::memcmp(a.Bits(), b.Bits(), a.ByteCount()) == 0;
 }
 
+// One 64-bit FNV-1a hash per row: what the settling wait keeps of the grab
+// before, instead of a whole second frame. A collision can only let an
+// unsettled view through, which the stitcher's exact check then refuses.
+std::vector<uint64_t> RowHashes(const PixelImage& image) {
+    std::vector<uint64_t> hashes(size_t(image.Height()));
+    const size_t bytes = size_t(image.Width()) * size_t(image.Depth() / 8);
+    for (int y = 0; y < image.Height(); ++y) {
+        uint64_t h = 0xcbf29ce484222325ull;
+        const uint8_t* p = image.Row(y);
+        for (size_t i = 0; i + 8 <= bytes; i += 8) {
+            uint64_t v;
+            std::memcpy(&v, p + i, 8);
+            h = (h ^ v) * 0x100000001b3ull;
+        }
+        for (size_t i = bytes & ~size_t(7); i < bytes; ++i) h = (h ^ p[i]) * 0x100000001b3ull;
+        hashes[size_t(y)] = h;
+    }
+    return hashes;
+}
+
 }  // namespace
 
 ScrollCapture::ScrollCapture(ScreenPlatform& platform, const Rect& area, int maxHeight, Hooks hooks)
@@ -37,20 +58,24 @@ bool ScrollCapture::Input(bool pageDown, int notches) {
 }
 
 bool ScrollCapture::Settle(const PixelImage* before, PixelImage& out) {
-    PixelImage a, b;
+    // One frame is grabbed into again and again; of the grab before it only
+    // its row hashes are kept.
+    PixelImage frame;
     Wait(kScrollFirstLookMs);
-    if (!platform_.Grab(area_, a)) return false;
+    if (!platform_.Grab(area_, frame)) return false;
+    std::vector<uint64_t> last = RowHashes(frame);
     for (int waited = 0;;) {
         Wait(kScrollPollMs);
         waited += kScrollPollMs;
-        if (!platform_.Grab(area_, b)) return false;
-        const bool still = SamePixels(a, b);
-        if ((still && (!before || !SamePixels(b, *before) || waited >= kScrollNoMoveMs)) ||
+        if (!platform_.Grab(area_, frame)) return false;
+        std::vector<uint64_t> now = RowHashes(frame);
+        const bool still = now == last;
+        if ((still && (!before || !SamePixels(frame, *before) || waited >= kScrollNoMoveMs)) ||
             waited >= kScrollSettleLimitMs) {
-            out = std::move(b);
+            out = std::move(frame);
             return true;
         }
-        std::swap(a, b);
+        last.swap(now);
     }
 }
 
