@@ -90,6 +90,7 @@ void RemoteControl::Capture(int mode) {
     if (!c) return;
     const QString why = mode == 1   ? c->UnavailableReason(CaptureMode::WindowObject)
                         : mode == 3 ? c->UnavailableReason(CaptureMode::ActiveWindow)
+                        : mode == 4 ? c->UnavailableReason(CaptureMode::Scrolling)
                                     : QString();
     if (!why.isEmpty() && calledFromDBus()) sendErrorReply(QString::fromLatin1(kNotAvailableError), why);
     c->RemoteCapture(mode);  // reports the reason in the status bar

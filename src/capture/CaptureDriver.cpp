@@ -8,6 +8,7 @@
 #include <QWidget>
 
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -16,6 +17,7 @@
 #include <cstring>
 #include <filesystem>
 
+#include "base/TraceLog.h"
 #include "capture/CaptureSound.h"
 #include "document/Clipboard.h"
 #include "capture/HotkeyManager.h"
@@ -25,6 +27,7 @@
 #include "capture/GlobalShortcutsPortal.h"
 #include "capture/HighlightFrame.h"
 #include "capture/HotkeyDialog.h"
+#include "capture/ScrollProgress.h"
 #include "imagefile/ImageFile.h"
 #include "image/PixelImage.h"
 #include "platform/PixelCopy.h"
@@ -38,6 +41,28 @@ constexpr int kRemoteCaptureWaitMs = 200;
 // How long to wait for the window manager to take the hidden main window off
 // the screen before the screen is frozen.
 constexpr int kHideSettleMs = 500;
+// Scrolling capture: the smallest window that is scrolled, the pause for the
+// window's repaint once the overlay has gone, and for the focus to move
+// before the Page Down key.
+constexpr int kMinScrollWidth = 50;
+constexpr int kMinScrollHeight = 61;
+constexpr int kScrollStartMs = 150;
+constexpr int kFocusSettleMs = 150;
+
+// For the trace: starts the peak resident size over from the current size
+// (Linux: "5" to clear_refs) and returns that size in KiB.
+long ResetPeakResident() {
+    if (FILE* f = std::fopen("/proc/self/clear_refs", "w")) {
+        std::fputs("5", f);
+        std::fclose(f);
+    }
+    long pages = 0, resident = 0;
+    if (FILE* f = std::fopen("/proc/self/statm", "r")) {
+        if (std::fscanf(f, "%ld %ld", &pages, &resident) != 2) resident = 0;
+        std::fclose(f);
+    }
+    return resident * (sysconf(_SC_PAGESIZE) / 1024);
+}
 
 Rect Offset(const Rect& r, int dx, int dy) { return Rect{r.left + dx, r.top + dy, r.right + dx, r.bottom + dy}; }
 
@@ -123,8 +148,8 @@ void CaptureDriver::Request(CaptureMode mode) {
 
 void CaptureDriver::RemoteCapture(int mode) {
     static const CaptureMode modes[] = {CaptureMode::FullScreen, CaptureMode::WindowObject, CaptureMode::Region,
-                                        CaptureMode::ActiveWindow};
-    if (mode < 0 || mode > 3) return;
+                                        CaptureMode::ActiveWindow, CaptureMode::Scrolling};
+    if (mode < 0 || mode > 4) return;
     Request(modes[mode]);
 }
 
@@ -351,8 +376,101 @@ bool CaptureDriver::CaptureActiveWindow() {
 
 bool CaptureDriver::CaptureScrollingWindow() {
     if (RefuseUnavailable(CaptureMode::Scrolling)) return false;
-    host_.ReportMessage(tr("Scrolling window capture is not available yet."));
-    return false;
+    if (!platform_) return false;
+    const WindowId main = MainWindowId();
+    const WindowId next = WindowBelowMain();
+    HideMain();  // whatever the settings say, as for picking a window
+    if (next) platform_->Activate(next);
+
+    const Rect screen = ScreenRect();
+    std::vector<TopWindow> windows;
+    for (const TopWindow& t : platform_->StackingOrder()) {
+        if (t.id != main) windows.push_back(TopWindow{t.id, Offset(t.frame, -screen.left, -screen.top)});
+    }
+    WindowGrid grid;
+    grid.Build(windows, screen.Width(), screen.Height());
+
+    auto dialog = std::make_unique<SelectionOverlay>(OverlayMode::WindowObject, *platform_);
+    dialog->SetWindowGrid(&grid);
+    dialog->SetDragAllowed(true);  // a window, or the part of one that scrolls
+    const int result = ExecOverlay(*dialog);
+    const Rect picked = dialog->WindowRect();
+    if (result != QDialog::Accepted || picked.IsEmpty()) {
+        ShowMainNoActivate();
+        return false;
+    }
+    // Too small to scroll: taken as a window/object capture is.
+    if (picked.Width() < kMinScrollWidth || picked.Height() < kMinScrollHeight)
+        return FinishOverlay(result, *dialog, picked);
+
+    // Scrolling needs the live screen: the part of the choice on it.
+    const Rect area = Offset(picked, screen.left, screen.top).Intersected(screen);
+    WindowId target = dialog->Window();
+    dialog.reset();  // its frozen screen is not needed any more
+    if (!target) {
+        const TopWindow* under = grid.WindowAt((picked.left + picked.right) / 2, (picked.top + picked.bottom) / 2);
+        target = under ? under->id : 0;
+    }
+    ScrollProgress progress(*platform_, QRect(area.left, area.top, area.Width(), area.Height()),
+                            QRect(screen.left, screen.top, screen.Width(), screen.Height()));
+    ScrollCapture::Hooks hooks;
+    hooks.wait = [this](int ms) { Wait(ms); };
+    hooks.cancelled = [&progress] { return progress.Cancelled(); };
+    hooks.progress = [&progress](int height, int) { progress.SetHeight(height); };
+    hooks.focusTarget = [this, target] {
+        if (target) platform_->Activate(target);
+        Wait(kFocusSettleMs);
+    };
+    Wait(kScrollStartMs);  // the window repaints where the overlay was
+    const long startKiB = TraceEnabled() ? ResetPeakResident() : 0;
+    ScrollCaptureResult run = ScrollCapture(*platform_, area, settings_.scrollMaxHeight, std::move(hooks)).Run();
+    lastScrollEnd_ = run.end;
+    lastScrollSteps_ = run.steps;
+    if (TraceEnabled()) {
+        rusage usage{};
+        getrusage(RUSAGE_SELF, &usage);
+        TraceLog(
+            "scrolling capture: area %dx%d+%d+%d, %d steps%s, %d rows, end %d; resident %ld KiB at the start, "
+            "peak %ld KiB\n",
+            area.Width(), area.Height(), area.left, area.top, run.steps, run.pageDown ? " (Page Down)" : "",
+            run.image.Height(), int(run.end), startKiB, long(usage.ru_maxrss));
+    }
+    if (run.image.IsEmpty()) {
+        host_.ReportMessage(tr("The screen could not be captured."));
+        ShowMainNoActivate();
+        return false;
+    }
+    FinishCapture(run.image);
+    switch (run.end) {
+    case ScrollEnd::HeightLimit:
+        host_.ReportMessage(tr("The scrolling capture stopped at its height limit of %1 rows.")
+                                .arg(std::min(settings_.scrollMaxHeight, run.image.Height())));
+        break;
+    case ScrollEnd::Ambiguous:
+        host_.ReportMessage(tr("The scrolling capture stopped after %1 rows: the page repeats itself where it "
+                               "was scrolled, so the next part could not be joined without doubt. The part "
+                               "captured so far was kept.")
+                                .arg(run.image.Height()));
+        break;
+    case ScrollEnd::NoMatch:
+        host_.ReportMessage(tr("The scrolling capture stopped after %1 rows: the window changed while it was "
+                               "scrolled, so the next part could not be joined. The part captured so far was kept.")
+                                .arg(run.image.Height()));
+        break;
+    case ScrollEnd::NoInput:
+        host_.ReportMessage(
+            tr("This display does not let Clipvane scroll other windows; the visible part was "
+               "captured."));
+        break;
+    case ScrollEnd::GrabFailed:
+        host_.ReportMessage(tr("The screen could not be read while scrolling; the part captured so far was kept."));
+        break;
+    case ScrollEnd::EndOfPage:
+    case ScrollEnd::Cancelled: break;
+    }
+    ShowMainAfterCapture();
+    RefreshMain();
+    return true;
 }
 
 // ---- outputs ------------------------------------------------------------------

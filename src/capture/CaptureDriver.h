@@ -16,7 +16,7 @@
 //     32793 Window / Object / "Capture Windows"   Request(CaptureMode::WindowObject)
 //     32792 Rectangle Region / "Capture Region"   Request(CaptureMode::Region)
 //     32794 Active Window / "Capture Active window" Request(CaptureMode::ActiveWindow)
-//     32921 Scrolling Window                      Request(CaptureMode::Scrolling)  (says "not available yet")
+//     32921 Scrolling Window                      Request(CaptureMode::Scrolling)
 //     32929 Fixed Rectangle                       Request(CaptureMode::FixedRect)
 //     32795 Capture Setting                       EditSettings(frame)
 //     32899 Define hotkey                         DefineHotkeys(frame)
@@ -25,7 +25,7 @@
 //   Hotkeys need nothing else: the driver installs its own native event filter.
 //
 //   D-Bus interface org.clipvane.Clipvane (the frame's adaptor forwards):
-//     Capture(int mode)                    RemoteCapture(mode)   0 full, 1 window, 2 region, 3 active
+//     Capture(int mode)                    RemoteCapture(mode)   0 full, 1 window, 2 region, 3 active, 4 scrolling
 //     Highlight(uint64 window)             Highlight(window)
 //     CaptureWindow(int flag, uint64 window) CaptureWindow(flag, window)
 //   (pass the 64-bit id unchanged: ids that cannot be X11 windows are refused here)
@@ -55,6 +55,7 @@
 
 #include "capture/CaptureHost.h"
 #include "capture/OverlayGeometry.h"
+#include "capture/ScrollCapture.h"
 #include "settings/CaptureSettings.h"
 #include "settings/ProfileFile.h"
 #include "platform/ScreenPlatform.h"
@@ -80,7 +81,7 @@ public:
 
     // ---- commands: queued, run one after the other from the event loop
     void Request(CaptureMode mode);
-    // 0 full screen, 1 window / object, 2 region, 3 active window; others do nothing.
+    // 0 full screen, 1 window / object, 2 region, 3 active window, 4 scrolling; others do nothing.
     void RemoteCapture(int mode);
     // Marks a window with a black frame; a bad or vanished id (X11 ids have
     // at most 32 bits) is ignored.
@@ -98,7 +99,12 @@ public:
     bool CaptureRegion();
     bool CaptureWindowObject();
     bool CaptureActiveWindow();
+    // Picks a window or drags a region, scrolls it and stitches the views
+    // into one tall image (ScrollCapture); says why when it stopped early.
     bool CaptureScrollingWindow();
+    // How the last scrolling capture ended and how many steps moved.
+    ScrollEnd LastScrollEnd() const { return lastScrollEnd_; }
+    int LastScrollSteps() const { return lastScrollSteps_; }
     bool CaptureFixedRect();
 
     // ---- settings
@@ -194,6 +200,8 @@ private:
     // (0: read it after the wait).
     WindowId activeTarget_ = 0;
     std::unique_ptr<HighlightFrame> highlightFrame_;
+    ScrollEnd lastScrollEnd_ = ScrollEnd::EndOfPage;
+    int lastScrollSteps_ = 0;
 
     std::function<void(int)> wait_;
     std::function<int(SelectionOverlay&)> runOverlay_;

@@ -11,6 +11,7 @@
 #include <QWindow>
 
 #include <algorithm>
+#include <cstdlib>
 
 #include "document/QImageBridge.h"
 #include "platform/PixelCopy.h"
@@ -84,6 +85,8 @@ void SelectionOverlay::LayoutHelp() {
     if (windowMode) {
         lines = {{QRect(), QStringLiteral("- Left click to capture"), false},
                  {QRect(), QStringLiteral("- Right click or press [Esc] to cancel"), true}};
+        if (dragAllowed_)
+            lines.insert(lines.begin() + 1, {QRect(), QStringLiteral("- Or drag over the part that scrolls"), true});
     } else {
         lines = {
             {QRect(), QStringLiteral("- Click and hold the left mouse button as you drag to select a region."), true},
@@ -179,6 +182,11 @@ void SelectionOverlay::MoveTo(int x, int y) {
     if (mode_ == OverlayMode::WindowObject) {
         const TopWindow* w = grid_ ? grid_->WindowAt(x, y) : nullptr;
         windowRect_ = w ? w->frame : Rect{};
+        if (dragging_) {
+            dragCurrent_ = QPoint(x, y);
+            dragRect_ = NormalisedRect(dragStart_.x(), dragStart_.y(), x, y);
+            if (DraggedFar()) windowRect_ = dragRect_;  // outlined like a window
+        }
         boxBottomRight_ =
             BoxAtBottomRight(x, y, screenW_, screenH_, boxSize_.width(), boxSize_.height(), boxBottomRight_);
     } else {
@@ -293,6 +301,12 @@ void SelectionOverlay::PaintWindowMode(QPainter& p) {
         Text(p, box.topLeft(), lines[i], i + 1 == lines.size() ? kMouseText : QColor(Qt::white));
 }
 
+bool SelectionOverlay::DraggedFar() const {
+    constexpr int kDragDistance = 8;
+    return std::max(std::abs(dragCurrent_.x() - dragStart_.x()), std::abs(dragCurrent_.y() - dragStart_.y())) >=
+           kDragDistance;
+}
+
 void SelectionOverlay::mouseMoveEvent(QMouseEvent* event) {
     const QPoint p = event->position().toPoint();
     MoveTo(p.x(), p.y());
@@ -304,7 +318,8 @@ void SelectionOverlay::mousePressEvent(QMouseEvent* event) {
         reject();
         return;
     }
-    if (event->button() == Qt::LeftButton && mode_ == OverlayMode::Region) {
+    if (event->button() == Qt::LeftButton &&
+        (mode_ == OverlayMode::Region || (mode_ == OverlayMode::WindowObject && dragAllowed_))) {
         dragStart_ = dragCurrent_ = p;
         dragRect_ = Rect{p.x(), p.y(), p.x(), p.y()};
         dragging_ = true;
@@ -321,9 +336,16 @@ void SelectionOverlay::mouseReleaseEvent(QMouseEvent* event) {
         break;
     case OverlayMode::FixedRect: dragging_ = false; break;
     case OverlayMode::WindowObject: {
-        const TopWindow* w = grid_ ? grid_->WindowAt(p.x(), p.y()) : nullptr;
-        windowRect_ = w ? w->frame : Rect{};
-        window_ = w ? w->id : 0;
+        if (dragging_) MoveTo(p.x(), p.y());
+        if (dragging_ && DraggedFar()) {
+            windowRect_ = dragRect_;
+            window_ = 0;
+        } else {
+            const TopWindow* w = grid_ ? grid_->WindowAt(p.x(), p.y()) : nullptr;
+            windowRect_ = w ? w->frame : Rect{};
+            window_ = w ? w->id : 0;
+        }
+        dragging_ = false;
         break;
     }
     }

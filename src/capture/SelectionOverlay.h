@@ -25,6 +25,10 @@ public:
 
     void SetFixedRectSize(int w, int h) { fixedW_ = w, fixedH_ = h; }
     void SetWindowGrid(const WindowGrid* grid) { grid_ = grid; }
+    // WindowObject mode: a drag of a few pixels or more picks the dragged
+    // rectangle instead of a window (WindowRect() is then that rectangle and
+    // Window() is 0). The scrolling capture uses it for a part of a window.
+    void SetDragAllowed(bool allowed) { dragAllowed_ = allowed; }
 
     // Takes the frozen screen; exec() does it when it has not been done.
     bool FreezeScreen();
@@ -70,6 +74,8 @@ protected:
 
 private:
     void MoveTo(int x, int y);
+    // WindowObject mode with dragging allowed: the pointer went far enough from the press.
+    bool DraggedFar() const;
     QRegion Decorations() const;
     void PaintRectModes(QPainter& p);
     void PaintWindowMode(QPainter& p);
@@ -91,6 +97,7 @@ private:
     int cursorX_ = 0, cursorY_ = 0;
     QPoint dragStart_, dragCurrent_;
     bool dragging_ = false;
+    bool dragAllowed_ = false;
     Rect dragRect_;
     Rect fixedRect_;
     Rect windowRect_;

@@ -82,6 +82,15 @@ public:
     virtual bool GrabsKeys() { return true; }
     // Why the last Grab failed, in words for the user; empty when unknown.
     virtual std::string GrabError() { return {}; }
+    // Synthetic input for the scrolling capture. The pointer is moved to
+    // (x, y) in root coordinates, the input is sent to whatever is under it
+    // (keys: to the focused window), and the pointer is put back where it was.
+    // Both answer false, having sent nothing, where the display takes no
+    // synthetic input (no XTest; a Wayland session does not allow it).
+    // Turns the mouse wheel `notches` clicks down (up for a negative count).
+    virtual bool ScrollWheel(int /*x*/, int /*y*/, int /*notches*/) { return false; }
+    // Presses and releases the Page Down key once.
+    virtual bool PressPageDown(int /*x*/, int /*y*/) { return false; }
 };
 
 // The X11 implementation. With a null `connection` it opens its own to

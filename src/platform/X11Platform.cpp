@@ -1,6 +1,6 @@
 // The X11 implementation of ScreenPlatform: xcb, MIT-SHM for grabs (with
-// GetImage as the fallback), EWMH properties for windows and key grabs on the
-// root window for hotkeys.
+// GetImage as the fallback), EWMH properties for windows, key grabs on the
+// root window for hotkeys and XTest for the scrolling capture's input.
 #include <sys/ipc.h>
 #include <sys/mman.h>
 #include <sys/shm.h>
@@ -8,6 +8,7 @@
 #include <xcb/shm.h>
 #include <xcb/xcb.h>
 #include <xcb/xcb_keysyms.h>
+#include <xcb/xtest.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -211,7 +212,46 @@ public:
         return false;
     }
 
+    bool ScrollWheel(int x, int y, int notches) override {
+        // Buttons 4 and 5 are the wheel's up and down clicks.
+        const uint8_t button = notches < 0 ? 4 : 5;
+        return SendAt(x, y, [&] {
+            for (int i = 0; i < std::abs(notches); ++i) {
+                xcb_test_fake_input(c_, XCB_BUTTON_PRESS, button, XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
+                xcb_test_fake_input(c_, XCB_BUTTON_RELEASE, button, XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
+            }
+            return true;
+        });
+    }
+
+    bool PressPageDown(int x, int y) override {
+        const std::vector<xcb_keycode_t> codes = Keycodes(0xff56);  // Next, the Page Down key
+        if (codes.empty()) return false;
+        return SendAt(x, y, [&] {
+            xcb_test_fake_input(c_, XCB_KEY_PRESS, codes[0], XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
+            xcb_test_fake_input(c_, XCB_KEY_RELEASE, codes[0], XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
+            return true;
+        });
+    }
+
 private:
+    // Moves the pointer to (x, y), runs `send`, moves the pointer back and
+    // waits until the server has handled all of it.
+    template <typename Send>
+    bool SendAt(int x, int y, Send send) {
+        const xcb_query_extension_reply_t* xtest = xcb_get_extension_data(c_, &xcb_test_id);
+        if (!xtest || !xtest->present) return false;
+        Reply<xcb_query_pointer_reply_t> pointer(
+            xcb_query_pointer_reply(c_, xcb_query_pointer(c_, root_), ErrorSink()));
+        xcb_test_fake_input(c_, XCB_MOTION_NOTIFY, 0, XCB_CURRENT_TIME, root_, int16_t(x), int16_t(y), 0);
+        const bool sent = send();
+        if (pointer && pointer->same_screen) {
+            xcb_test_fake_input(c_, XCB_MOTION_NOTIFY, 0, XCB_CURRENT_TIME, root_, pointer->root_x, pointer->root_y, 0);
+        }
+        Reply<xcb_get_input_focus_reply_t> sync(xcb_get_input_focus_reply(c_, xcb_get_input_focus(c_), ErrorSink()));
+        return sent && sync != nullptr;
+    }
+
     void InternAtoms() {
         const char* names[] = {"_NET_CLIENT_LIST_STACKING", "_NET_ACTIVE_WINDOW", "_NET_FRAME_EXTENTS",
                                "_NET_SUPPORTING_WM_CHECK"};

@@ -91,6 +91,8 @@ void CaptureSettings::Load(const ProfileFile& f) {
     capDelayTime = f.GetClampedInt("CaptureSet", "CapDelayTime", kMinCaptureDelay, kMinCaptureDelay, kMaxCaptureDelay);
     fixRectWidth = f.GetClampedInt("CaptureSet", "FixRectWidth", 100, 1, kMaxFixRectSide);
     fixRectHeight = f.GetClampedInt("CaptureSet", "FixRectHeight", 100, 1, kMaxFixRectSide);
+    scrollMaxHeight = f.GetClampedInt("CaptureSet", "ScrollMaxHeight", kDefaultScrollMaxHeight, kMinScrollMaxHeight,
+                                      kMaxScrollMaxHeight);
 
     isAudoSave = f.GetBool("AudoSaveSet", "IsAudoSave", false);
     imageFormat = f.GetInt("AudoSaveSet", "ImageFormat", kFormatBmp);

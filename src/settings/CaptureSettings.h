@@ -40,6 +40,10 @@ inline constexpr int kMinCaptureDelay = 800;
 inline constexpr int kMaxCaptureDelay = 60000;
 inline constexpr int kMaxFixRectSide = 16384;
 inline constexpr int kMaxStartNum = 999999999;
+// The scrolling capture's height limit in rows ("ScrollMaxHeight" in [CaptureSet]).
+inline constexpr int kDefaultScrollMaxHeight = 20000;
+inline constexpr int kMinScrollMaxHeight = 100;
+inline constexpr int kMaxScrollMaxHeight = 1000000;
 inline constexpr size_t kMaxSavePathLength = 511;
 inline constexpr size_t kMaxSaveTitleLength = 63;
 
@@ -56,6 +60,8 @@ struct CaptureSettings {
     int capDelayTime = kMinCaptureDelay;
     int fixRectWidth = 100;
     int fixRectHeight = 100;
+    // Read only: no dialog writes it.
+    int scrollMaxHeight = kDefaultScrollMaxHeight;
     // AudoSaveSet
     bool isAudoSave = false;
     int imageFormat = kFormatBmp;
@@ -73,7 +79,7 @@ struct CaptureSettings {
 
     // Reads every value with its default and applies the fix-ups: numbers
     // kept within their ranges (the delay 800..60000 ms, the fixed rectangle
-    // 1..16384 a side, the counter 0..999999999, hotkey codes 0..255 and
+    // 1..16384 a side, the scrolling height limit 100..1000000, the counter 0..999999999, hotkey codes 0..255 and
     // modifier bits 0..7), an empty title (or one that is only "." or "..")
     // "Snap", a title's folder part dropped, a missing or empty folder the
     // default capture folder, folder and title cut to their buffer lengths.

@@ -17,6 +17,7 @@
 #include <QMimeData>
 
 #include <algorithm>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 
@@ -25,6 +26,7 @@
 #include "capture/SelectionOverlay.h"
 #include "capture/CaptureSettingsDialog.h"
 #include "imagefile/ImageFile.h"
+#include "support/PixelChecks.h"
 
 namespace {
 
@@ -194,12 +196,6 @@ TEST_F(DriverTest, MainWindowHiddenAndRestoredAsTheSettingsSay) {
     EXPECT_TRUE(visibleDuringWait);
 }
 
-TEST_F(DriverTest, ScrollingCaptureSaysItIsNotAvailable) {
-    EXPECT_FALSE(driver_->Run(CaptureMode::Scrolling));
-    EXPECT_EQ(host_.messages.size(), 1);
-    EXPECT_TRUE(host_.delivered.empty());
-}
-
 // Runs the overlay with a scripted sequence of mouse and key events.
 struct Step {
     QEvent::Type type;
@@ -332,6 +328,102 @@ TEST_F(DriverTest, WindowObjectPicksTheWindowUnderTheCursorUnclipped) {
     EXPECT_FALSE(driver_->CaptureWindowObject());
 }
 
+// A page shown in the window at (20, 10)-(140, 210): every row differs.
+PixelImage ScrollPage(int height) {
+    PixelImage page;
+    EXPECT_TRUE(page.Create(120, height, 24));
+    uint32_t seed = 3;
+    for (int y = 0; y < height; ++y)
+        for (int i = 0; i < 360; ++i) page.Row(y)[i] = uint8_t((seed = seed * 1103515245u + 12345u) >> 16);
+    return page;
+}
+
+TEST_F(DriverTest, ScrollingPicksAWindowAndDeliversTheWholePage) {
+    fake_->page = ScrollPage(700);
+    fake_->scrollArea = Rect{20, 10, 140, 210};
+    fake_->windows = {TopWindow{9, fake_->scrollArea}};
+    Settings().isAudoSave = true;
+    Settings().imageFormat = kFormatPng;
+    driver_->SetOverlayRunner([](SelectionOverlay& d) {
+        return Drive(d, {{QEvent::MouseMove, Qt::NoButton, {60, 60}},
+                         {QEvent::MouseButtonPress, Qt::LeftButton, {60, 60}},
+                         {QEvent::MouseButtonRelease, Qt::LeftButton, {60, 60}}});
+    });
+    ASSERT_TRUE(driver_->Run(CaptureMode::Scrolling));
+    EXPECT_EQ(driver_->LastScrollEnd(), ScrollEnd::EndOfPage);
+    ASSERT_EQ(host_.delivered.size(), 1u);
+    EXPECT_TRUE(test::SamePixels(host_.delivered[0], fake_->page));
+    EXPECT_TRUE(host_.messages.isEmpty()) << host_.messages.join('\n').toStdString();
+    // Delivered like every capture: a new document, and the numbered file.
+    EXPECT_EQ(host_.events.first(), QStringLiteral("new"));
+    PixelImage saved;
+    ASSERT_TRUE(LoadFromFile((dir_ / "shots" / "Snap1.png").string(), saved));
+    EXPECT_TRUE(test::SamePixels(saved, fake_->page));
+}
+
+TEST_F(DriverTest, ScrollingDragsThePartThatScrolls) {
+    fake_->page = ScrollPage(500);
+    fake_->scrollArea = Rect{20, 10, 140, 210};
+    fake_->windows = {TopWindow{9, Rect{0, 0, 300, 230}}};
+    // Columns 10 to 89 of the area, all its rows.
+    driver_->SetOverlayRunner([](SelectionOverlay& d) {
+        return Drive(d, {{QEvent::MouseButtonPress, Qt::LeftButton, {30, 10}},
+                         {QEvent::MouseMove, Qt::LeftButton, {70, 100}},
+                         {QEvent::MouseMove, Qt::LeftButton, {110, 210}},
+                         {QEvent::MouseButtonRelease, Qt::LeftButton, {110, 210}}});
+    });
+    ASSERT_TRUE(driver_->Run(CaptureMode::Scrolling));
+    ASSERT_EQ(host_.delivered.size(), 1u);
+    const PixelImage& img = host_.delivered[0];
+    ASSERT_EQ(img.Width(), 80);
+    ASSERT_EQ(img.Height(), 500);
+    for (int y = 0; y < 500; ++y) ASSERT_EQ(std::memcmp(img.Row(y), fake_->page.Row(y) + 30, 240), 0) << "row " << y;
+}
+
+TEST_F(DriverTest, ScrollingSmallWindowIsCapturedAsAWindowAndCancelGivesNothing) {
+    fake_->page = ScrollPage(500);
+    fake_->scrollArea = Rect{20, 10, 140, 210};
+    fake_->windows = {TopWindow{4, Rect{200, 100, 300, 160}}, TopWindow{9, fake_->scrollArea}};
+    driver_->SetOverlayRunner([](SelectionOverlay& d) {  // 100 x 60: too low to scroll
+        return Drive(d, {{QEvent::MouseButtonPress, Qt::LeftButton, {250, 130}},
+                         {QEvent::MouseButtonRelease, Qt::LeftButton, {250, 130}}});
+    });
+    ASSERT_TRUE(driver_->Run(CaptureMode::Scrolling));
+    EXPECT_EQ(fake_->wheelNotches, 0);
+    ASSERT_EQ(host_.delivered.size(), 1u);
+    EXPECT_EQ(host_.delivered[0].Width(), 100);
+    EXPECT_EQ(host_.delivered[0].Height(), 60);
+    EXPECT_EQ(test::Rgb(host_.delivered[0], 0, 0), FakePlatform::PixelAt(200, 100));
+
+    driver_->SetOverlayRunner([](SelectionOverlay& d) {
+        return Drive(d, {{QEvent::MouseButtonPress, Qt::LeftButton, {60, 60}},
+                         {QEvent::MouseButtonPress, Qt::RightButton, {60, 60}}});
+    });
+    EXPECT_FALSE(driver_->Run(CaptureMode::Scrolling));
+    EXPECT_EQ(fake_->wheelNotches, 0);
+    EXPECT_EQ(host_.delivered.size(), 1u);
+    EXPECT_TRUE(host_.messages.isEmpty());
+}
+
+TEST_F(DriverTest, ScrollingThatCannotJoinDeliversThePartAndSaysSo) {
+    fake_->page = ScrollPage(700);
+    for (int y = 300; y < 700; ++y) std::memcpy(fake_->page.Row(y), fake_->page.Row(300 + y % 6), 360);
+    fake_->scrollArea = Rect{20, 10, 140, 210};
+    fake_->windows = {TopWindow{9, fake_->scrollArea}};
+    driver_->SetOverlayRunner([](SelectionOverlay& d) {
+        return Drive(d, {{QEvent::MouseButtonPress, Qt::LeftButton, {60, 60}},
+                         {QEvent::MouseButtonRelease, Qt::LeftButton, {60, 60}}});
+    });
+    ASSERT_TRUE(driver_->Run(CaptureMode::Scrolling));
+    ASSERT_EQ(host_.delivered.size(), 1u);
+    const PixelImage& img = host_.delivered[0];
+    EXPECT_GE(img.Height(), 300);
+    for (int y = 0; y < img.Height(); ++y) ASSERT_EQ(std::memcmp(img.Row(y), fake_->page.Row(y), 360), 0);
+    ASSERT_EQ(host_.messages.size(), 1);
+    EXPECT_TRUE(host_.messages[0].contains(QStringLiteral("part captured so far was kept")))
+        << host_.messages[0].toStdString();
+}
+
 TEST_F(DriverTest, ClipboardCopyFollowsTheSetting) {
     Settings().copyToClipboard = true;
     ASSERT_TRUE(driver_->CaptureFullScreen());
@@ -357,12 +449,13 @@ TEST_F(DriverTest, QueuedCommandsRunInOrderAfterTheRunningCapture) {
     fake_->windows = {TopWindow{5, Rect{0, 0, 50, 50}}};
     fake_->active = 5;
     // Each wait lets the event loop run, as the real wait does, and asks for more.
+    driver_->SetOverlayRunner([](SelectionOverlay&) { return int(QDialog::Rejected); });
     bool asked = false;
     driver_->SetWaitFunction([&](int) {
         if (!asked) {
             asked = true;
             driver_->RemoteCapture(3);
-            driver_->RemoteCapture(4);  // does nothing
+            driver_->RemoteCapture(5);  // does nothing
             driver_->Request(CaptureMode::Scrolling);
             EXPECT_TRUE(driver_->Busy());
         }

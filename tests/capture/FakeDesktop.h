@@ -4,6 +4,8 @@
 #include <QStringList>
 #include <QWidget>
 
+#include <algorithm>
+#include <functional>
 #include <map>
 #include <set>
 #include <vector>
@@ -32,17 +34,68 @@ public:
     bool knowsWindows = true;  // false: a Wayland desktop
     bool grabsKeys = true;     // false: a Wayland desktop
 
+    // A scrolling view: `scrollArea` (screen coordinates) shows `page` from
+    // row `scrollOffset` down. The wheel moves it `wheelPixels(notches)` (the
+    // clicks times pixelsPerNotch unless set), Page Down by `pageStep` rows,
+    // both stopping at the end of the page; a move shows only after
+    // `lagGrabs` more grabs (a slow repaint). `grabsLeft` > 0 makes the grabs
+    // after that many fail.
+    clipvane::PixelImage page;
+    clipvane::Rect scrollArea;
+    int scrollOffset = 0;
+    int pixelsPerNotch = 40;
+    std::function<int(int)> wheelPixels;
+    bool wheelScrolls = true;
+    int pageStep = 0;  // 0: Page Down does nothing
+    bool syntheticInput = true;
+    int lagGrabs = 0;
+    int grabsLeft = -1;
+    std::vector<std::pair<int, int>> inputAt;  // where each input was sent
+    int wheelNotches = 0;                      // clicks sent, down minus up
+    int pageDowns = 0;
+
+    bool ScrollWheel(int x, int y, int notches) override {
+        if (!syntheticInput) return false;
+        inputAt.push_back({x, y});
+        wheelNotches += notches;
+        if (wheelScrolls) {
+            const int pixels =
+                wheelPixels ? (notches < 0 ? -wheelPixels(-notches) : wheelPixels(notches)) : notches * pixelsPerNotch;
+            MoveBy(pixels);
+        }
+        return true;
+    }
+    bool PressPageDown(int x, int y) override {
+        if (!syntheticInput) return false;
+        inputAt.push_back({x, y});
+        ++pageDowns;
+        MoveBy(pageStep);
+        return true;
+    }
+    void MoveBy(int rows) {
+        const int maxOffset = std::max(0, page.Height() - scrollArea.Height());
+        pendingOffset_ = std::clamp(scrollOffset + rows, 0, maxOffset);
+        lagLeft_ = lagGrabs;
+        if (lagLeft_ == 0) scrollOffset = pendingOffset_;
+    }
+
     clipvane::Rect PrimaryScreen() override { return screen; }
     bool Grab(const clipvane::Rect& rect, clipvane::PixelImage& image) override {
         grabs.push_back(rect);
+        if (grabsLeft == 0) return false;
+        if (grabsLeft > 0) --grabsLeft;
         if (rect.IsEmpty() || failGrabs) return false;
+        if (lagLeft_ > 0 && --lagLeft_ == 0) scrollOffset = pendingOffset_;
         clipvane::PixelImage out;
         out.Create(rect.Width(), rect.Height(), 24);
         for (int y = 0; y < rect.Height(); ++y) {
             for (int x = 0; x < rect.Width(); ++x) {
                 const int sx = rect.left + x, sy = rect.top + y;
                 const bool inside = sx >= screen.left && sx < screen.right && sy >= screen.top && sy < screen.bottom;
-                const uint32_t p = inside ? PixelAt(sx - screen.left, sy - screen.top) : 0;
+                uint32_t p = inside ? PixelAt(sx - screen.left, sy - screen.top) : 0;
+                if (!page.IsEmpty() && sx >= scrollArea.left && sx < scrollArea.right && sy >= scrollArea.top &&
+                    sy < scrollArea.bottom)
+                    p = page.GetPixel(sx - scrollArea.left, scrollOffset + sy - scrollArea.top);
                 uint8_t* d = out.PixelAddress(x, y);
                 d[0] = uint8_t(p), d[1] = uint8_t(p >> 8), d[2] = uint8_t(p >> 16);
             }
@@ -80,6 +133,10 @@ public:
     }
     bool KnowsWindows() override { return knowsWindows; }
     bool GrabsKeys() override { return grabsKeys; }
+
+private:
+    int pendingOffset_ = 0;
+    int lagLeft_ = 0;
 };
 
 class FakeHost : public clipvane::CaptureHost {

@@ -131,9 +131,14 @@ TEST_F(OverlayTest, WindowModeOutlinesTheWindowUnderTheCursor) {
 // box, whatever the font: the text was cut ("Left click to captur") when the
 // box had a fixed size.
 TEST_F(OverlayTest, TheHelpBoxFitsItsTextAtAnyFontSize) {
-    for (OverlayMode mode : {OverlayMode::Region, OverlayMode::WindowObject, OverlayMode::FixedRect}) {
+    // The fourth case is window picking with dragging allowed (the scrolling capture).
+    const OverlayMode modes[] = {OverlayMode::Region, OverlayMode::WindowObject, OverlayMode::FixedRect,
+                                 OverlayMode::WindowObject};
+    for (int variant = 0; variant < 4; ++variant) {
+        const OverlayMode mode = modes[variant];
         for (int pixels : {14, 22, 40}) {
             SelectionOverlay d(mode, platform_);
+            d.SetDragAllowed(variant == 3);
             QFont font = d.InfoFont();
             font.setPixelSize(pixels);
             d.SetInfoFont(font);
@@ -154,6 +159,7 @@ TEST_F(OverlayTest, TheHelpBoxFitsItsTextAtAnyFontSize) {
                     EXPECT_LE(fm.horizontalAdvance(word), line.rect.width()) << word.toStdString();
             }
             EXPECT_TRUE(d.HelpLines().back().text.startsWith(QStringLiteral("Mouse: x = 1919; y = 1079")));
+            EXPECT_EQ(d.HelpLines().size(), variant == 3 ? 4u : mode == OverlayMode::WindowObject ? 3u : 4u);
         }
     }
 }

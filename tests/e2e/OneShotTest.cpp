@@ -116,7 +116,7 @@ TEST_F(OneShotE2E, RunningProgramCapturesOverDBusAndFromASecondInstance) {
     }
     ASSERT_EQ(status, 0) << "the program did not register on the bus";
 
-    test::RunCommand(send + "Capture int32:4 >/dev/null", &status);  // does nothing
+    test::RunCommand(send + "Capture int32:5 >/dev/null", &status);  // does nothing
     EXPECT_EQ(status, 0);
     test::RunCommand(send + "Capture int32:0 >/dev/null", &status);
     EXPECT_EQ(status, 0);

@@ -150,6 +150,22 @@ TEST_F(ProfileFileTest, ALargeFileIsParsedOnceForAllKeys) {
     EXPECT_LT(us(end - first), us(first - start)) << "first load " << us(first - start) << " us";
 }
 
+TEST_F(ProfileFileTest, ScrollHeightLimitHasADefaultAndARange) {
+    CaptureSettings s;
+    std::ofstream(path_) << "[CaptureSet]\nFixRectWidth=10\n";
+    s.Load(ProfileFile(path_));
+    EXPECT_EQ(s.scrollMaxHeight, kDefaultScrollMaxHeight);
+    std::ofstream(path_) << "[CaptureSet]\nScrollMaxHeight=5\n";
+    s.Load(ProfileFile(path_));
+    EXPECT_EQ(s.scrollMaxHeight, kMinScrollMaxHeight);
+    std::ofstream(path_) << "[CaptureSet]\nScrollMaxHeight=99999999999\n";
+    s.Load(ProfileFile(path_));
+    EXPECT_EQ(s.scrollMaxHeight, kMaxScrollMaxHeight);
+    std::ofstream(path_) << "[CaptureSet]\nScrollMaxHeight=3000\n";
+    s.Load(ProfileFile(path_));
+    EXPECT_EQ(s.scrollMaxHeight, 3000);
+}
+
 TEST_F(ProfileFileTest, NumbersAreKeptWithinTheirRanges) {
     std::ofstream(path_) << "[CaptureSet]\nCapDelayTime=99999999999\nFixRectWidth=2147483647\nFixRectHeight=-50\n"
                             "[AudoSaveSet]\nStartNum=99999999999999999999\n"
