@@ -61,7 +61,9 @@ signals:
     void documentSaved(ImageDocument* doc);
 
 private:
-    DocumentWindow* AddFrame(ImageDocument* doc);
+    // `announce`: hand the document to onDocumentCreated first (false when
+    // that was done before it was loaded).
+    DocumentWindow* AddFrame(ImageDocument* doc, bool announce = true);
     // Saves with an error message on failure.
     bool SaveTo(ImageDocument* doc, const QString& path);
     void SetPathAndRemember(ImageDocument* doc, const QString& path);

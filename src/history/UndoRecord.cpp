@@ -68,10 +68,14 @@ void ObjectsUndoRecord::Redo(UndoDocument& document) {
 
 void ResizeUndoRecord::Do(UndoDocument& document, ImageEffect* /*effect*/, ProgressReporter* progress) {
     Snapshot(document.UndoImage(), document.UndoObjects());
+    Apply(document.UndoImage(), progress);
+}
+
+void ResizeUndoRecord::Apply(PixelImage& image, ProgressReporter* progress) const {
     if (quality == 0)
-        document.UndoImage().Resize(width, height);
+        image.Resize(width, height);
     else if (quality == 1)
-        document.UndoImage().ResizeSmooth(width, height, progress);
+        image.ResizeSmooth(width, height, progress);
 }
 
 }  // namespace clipvane

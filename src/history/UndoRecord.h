@@ -66,6 +66,9 @@ public:
     // Ignores `effect`: snapshot, then the nearest-neighbour resize for
     // quality 0 or the smooth one (with progress) for quality 1.
     void Do(UndoDocument& document, ImageEffect* effect, ProgressReporter* progress) override;
+    // The resize alone, on any image (the document resizes a copy off the
+    // user-interface thread and keeps the image before as the snapshot).
+    void Apply(PixelImage& image, ProgressReporter* progress) const;
 
     int width = 0;
     int height = 0;

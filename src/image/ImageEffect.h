@@ -58,7 +58,8 @@ inline constexpr int64_t kParallelPixels = 1 << 18;
 // progress 100 x rows done / height after rows. Several threads take groups
 // of rows when the effect allows it; `progress` is then called from the
 // calling thread only, between waves of rows while no other thread runs,
-// with values that go up and end at 100.
+// with values that go up and end at 100. Once `progress` says Cancelled, no
+// further row is started and the image is left half done.
 void ProcessEffectRows(ImageEffect& effect, PixelImage& image, ProgressReporter* progress);
 
 // An effect that may keep an unchanged copy of the image it works on.
