@@ -68,7 +68,14 @@ std::unique_ptr<ProgressReporter> ImageDocument::MakeProgress() {
 
 void ImageDocument::UpdateAllViews() {
     cache_->InvalidateBase();
+    DropUnneededComposite();
     emit changed();
+}
+
+void ImageDocument::DropUnneededComposite() {
+    // Without objects the views paint the image itself: a composite kept
+    // from earlier would be a second whole image at rest.
+    if (objects.empty()) cache_->ReleaseComposite();
 }
 
 void ImageDocument::StateRestored() {
@@ -307,6 +314,7 @@ void ImageDocument::SendToBack(const AnnotationObject* object) {
 
 void ImageDocument::ObjectsEdited() {
     modified = 1;
+    DropUnneededComposite();
     emit changed();
 }
 
@@ -318,6 +326,8 @@ void ImageDocument::ImageEdited() {
 // ---- drawing ---------------------------------------------------------------------
 
 const PixelImage& ImageDocument::Composite() { return cache_->Compose(image, objects); }
+
+size_t ImageDocument::RenderCacheBytes() const { return cache_->MemoryBytes(); }
 
 void ImageDocument::RenderObjects(PixelImage& target) { cache_->Render(target, objects); }
 
@@ -429,7 +439,14 @@ void ImageDocument::ApplyCapture(const PixelImage& captured, bool replace) {
         pendingCaptures_.emplace_back(captured, replace);
         return;
     }
-    if (replace) RecordUndo(image);
+    if (replace) {
+        // The image before becomes the step's snapshot: taken over, not copied.
+        addedObject_ = nullptr;
+        auto record = std::make_unique<UndoRecord>();
+        record->beforeImage = std::move(image);
+        CopyObjectList(record->beforeObjects, objects);
+        Push(std::move(record));
+    }
     image = captured;
     image.ConvertTo(32);
     if (transparent_) image.SetAlpha(255);  // a capture is opaque; the grab's fourth byte is not alpha

@@ -175,6 +175,8 @@ public:
     // The objects drawn into `target` (converted to 32 bits when it is not and
     // something is drawn), through the document's render cache.
     void RenderObjects(PixelImage& target);
+    // Bytes the render cache holds (object bitmaps and the composite).
+    size_t RenderCacheBytes() const;
     // Redraws every view; also drops the composite so it is rebuilt.
     void UpdateAllViews();
 
@@ -219,6 +221,7 @@ private:
     static void ApplyEffectList(PixelImage& work, const Rect& band, const std::vector<ImageEffect*>& effects,
                                 ProgressReporter& progress);
     void ApplyPendingCaptures();
+    void DropUnneededComposite();
 
     QString title_;
     QString pathName_;

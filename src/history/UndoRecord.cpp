@@ -16,14 +16,16 @@ void AssignImage(PixelImage& target, const PixelImage& source) {
 }
 
 // Swaps the document's state for the stored one, keeping the document's
-// current state in `keepImage`/`keepObjects`.
-void Exchange(UndoDocument& document, PixelImage& keepImage, ObjectList& keepObjects, const PixelImage& image,
+// current state in `keepImage`/`keepObjects`. The pixels are moved, not
+// copied: a step holds one image at any time (the state before it while it
+// can be undone, the state after it while it can be redone).
+void Exchange(UndoDocument& document, PixelImage& keepImage, ObjectList& keepObjects, PixelImage& image,
               const ObjectList& objects) {
     PixelImage& current = document.UndoImage();
     ObjectList& currentObjects = document.UndoObjects();
-    AssignImage(keepImage, current);
+    keepImage = std::move(current);
     CopyObjectList(keepObjects, currentObjects);
-    AssignImage(current, image);
+    current = std::move(image);
     currentObjects.clear();
     CopyObjectList(currentObjects, objects);
     document.StateRestored();

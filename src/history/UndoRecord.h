@@ -1,7 +1,8 @@
 #pragma once
 // One undoable step: whole-state snapshots of a document's image and objects
-// before the step and, once undone, after it. Records keep their copies, so
-// undo and redo can alternate any number of times.
+// before the step and, once undone, after it. Undo and redo exchange the
+// pixels with the document's (moved, never copied), so a record holds one
+// image at a time and undo and redo can alternate any number of times.
 #include <cstdint>
 
 #include "annotation/AnnotationObject.h"
