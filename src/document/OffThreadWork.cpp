@@ -4,10 +4,18 @@
 #include <QEventLoop>
 #include <QThread>
 
+#include <sys/resource.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
 #include <exception>
 #include <thread>
 
 namespace clipvane {
+
+namespace {
+constexpr int kWorkerNice = 5;
+}  // namespace
 
 void RunOffThread(const std::function<void()>& work, WorkProgress* progress) {
     QCoreApplication* app = QCoreApplication::instance();
@@ -19,6 +27,10 @@ void RunOffThread(const std::function<void()>& work, WorkProgress* progress) {
     std::atomic<bool> done{false};
     std::exception_ptr error;
     std::thread worker([&] {
+        // A little behind the user-interface thread when the processors are
+        // all busy, so that it still repaints and answers at once; the
+        // threads an effect starts from here inherit this.
+        setpriority(PRIO_PROCESS, id_t(syscall(SYS_gettid)), getpriority(PRIO_PROCESS, 0) + kWorkerNice);
         try {
             work();
         } catch (...) {
