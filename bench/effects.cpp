@@ -293,6 +293,23 @@ std::vector<Entry> Entries() {
                      return vips_linear(in, &out, a, b, 4, "uchar", TRUE, nullptr) ? nullptr : out;
                  },
                  [](Magick::Image& i) { i.autoLevel(); }, ""});
+    // The random filters, now on every thread: ImageMagick's uniform noise
+    // and spread are the nearest peers (libvips has no such operation).
+    e.push_back({"noise",
+                 [] { return std::make_unique<clipvane::ColourNoiseEffect>(100, 7u); },
+                 {},
+                 [](Magick::Image& i) { i.addNoise(Magick::UniformNoise); },
+                 "faster than magick"});
+    e.push_back({"blot",
+                 [] { return std::make_unique<clipvane::GreyNoiseEffect>(40, 7u); },
+                 {},
+                 [](Magick::Image& i) { i.addNoise(Magick::GaussianNoise); },
+                 "faster than magick"});
+    e.push_back({"splash9",
+                 [] { return std::make_unique<clipvane::SplashEffect>(9, 7u); },
+                 {},
+                 [](Magick::Image& i) { i.spread(4); },
+                 "faster than magick"});
     return e;
 }
 

@@ -62,8 +62,8 @@ DocumentWindow* DocumentManager::FindByPath(const QString& path) const {
     return nullptr;
 }
 
-DocumentWindow* DocumentManager::AddFrame(ImageDocument* doc) {
-    if (onDocumentCreated) onDocumentCreated(doc);
+DocumentWindow* DocumentManager::AddFrame(ImageDocument* doc, bool announce) {
+    if (announce && onDocumentCreated) onDocumentCreated(doc);
     auto* frame = new DocumentWindow(doc);
     frame->canClose = [this](DocumentWindow* f) { return CanClose(f); };
     area_->addSubWindow(frame);
@@ -118,12 +118,20 @@ DocumentWindow* DocumentManager::OpenPath(const QString& path, QString* error) {
         return fail(why.empty() ? QString::fromLatin1(general) : QString::fromStdString(why) + QLatin1Char('.'));
     };
     auto doc = std::make_unique<ImageDocument>();
-    if (!doc->OpenDocument(info.absoluteFilePath())) return failWith("the file cannot be read.");
+    // Connected before the load, so that its progress and Cancel show.
+    if (onDocumentCreated) onDocumentCreated(doc.get());
+    if (!doc->OpenDocument(info.absoluteFilePath())) {
+        if (doc->WorkCancelled()) {
+            if (error) *error = QStringLiteral("Opening \"%1\" was cancelled.").arg(ElidePath(path));
+            return nullptr;
+        }
+        return failWith("the file cannot be read.");
+    }
     if (doc->image.IsEmpty()) return failWith("it is not an image Clipvane can read, or it is damaged.");
     recent_.Add(info.absoluteFilePath());
     emit recentFilesChanged();
     const QString note = doc->OpenNote();
-    DocumentWindow* frame = AddFrame(doc.release());
+    DocumentWindow* frame = AddFrame(doc.release(), false);
     if (!note.isEmpty())
         emit message(QStringLiteral("Opened \"%1\" as a plain picture: %2. Its annotations are part of the pixels "
                                     "and cannot be edited.")

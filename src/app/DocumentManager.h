@@ -64,7 +64,9 @@ signals:
     void message(const QString& text);
 
 private:
-    DocumentWindow* AddFrame(ImageDocument* doc);
+    // `announce`: hand the document to onDocumentCreated first (false when
+    // that was done before it was loaded).
+    DocumentWindow* AddFrame(ImageDocument* doc, bool announce = true);
     // Saves with an error message on failure.
     bool SaveTo(ImageDocument* doc, const QString& path);
     // Saves to `path` as a plain file or as "PNG with editable annotations"

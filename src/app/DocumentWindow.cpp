@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QMenu>
+#include <QTimer>
 
 #include "document/ImageDocument.h"
 #include "editor/view/EditorView.h"
@@ -36,6 +37,16 @@ void DocumentWindow::CloseWithoutPrompt() {
 }
 
 void DocumentWindow::closeEvent(QCloseEvent* event) {
+    if (doc_->IsBusy()) {
+        // Work runs on the document: stop it, and close once it has ended
+        // (asking as usual then).
+        doc_->CancelWork();
+        event->ignore();
+        connect(
+            doc_, &ImageDocument::workFinished, this, [this] { QTimer::singleShot(0, this, [this] { close(); }); },
+            Qt::SingleShotConnection);
+        return;
+    }
     if (!confirmed_ && canClose && !canClose(this)) {
         event->ignore();
         return;

@@ -7,6 +7,7 @@
 #include <QMdiArea>
 #include <QMenu>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QStatusBar>
 #include <QTabBar>
 #include <QTimer>
@@ -21,6 +22,7 @@
 #include "app/TrayIcon.h"
 #include "base/TraceLog.h"
 #include "app/UserPrompts.h"
+#include "app/WorkInputGate.h"
 #include "capture/CaptureDriver.h"
 #include "capture/DesktopPlatform.h"
 #include "document/ImageDocument.h"
@@ -180,7 +182,42 @@ void MainWindow::CreateStatusBar() {
     progress_->setMaximumHeight(14);
     progress_->hide();
     row->addWidget(progress_, 1);
+    // Stops the document work in progress (as Esc does).
+    cancelButton_ = new QPushButton(QStringLiteral("Cancel"));
+    cancelButton_->setObjectName(QStringLiteral("cancelWork"));
+    cancelButton_->setFocusPolicy(Qt::NoFocus);
+    cancelButton_->hide();
+    connect(cancelButton_, &QPushButton::clicked, this, &MainWindow::CancelWork);
+    row->addWidget(cancelButton_);
     bar->addWidget(third, 1);
+    gate_ = new WorkInputGate(
+        cancelButton_, [this] { CancelWork(); }, this);
+}
+
+void MainWindow::CancelWork() {
+    for (const QPointer<ImageDocument>& doc : busyDocs_)
+        if (doc) doc->CancelWork();
+}
+
+void MainWindow::WorkStarted(ImageDocument* doc) {
+    busyDocs_.append(doc);
+    cancelButton_->setVisible(doc->WorkCancellable());
+    gate_->SetClosed(true);
+}
+
+void MainWindow::WorkFinished(ImageDocument* doc) {
+    busyDocs_.removeOne(doc);
+    busyDocs_.removeAll(nullptr);
+    bool cancellable = false;
+    for (const QPointer<ImageDocument>& d : busyDocs_) cancellable = cancellable || d->WorkCancellable();
+    cancelButton_->setVisible(cancellable);
+    if (!busyDocs_.isEmpty()) return;
+    gate_->SetClosed(false);
+    if (!running_ && !pending_.empty()) QTimer::singleShot(0, this, [this] { RunPending(); });
+    if (closeAfterWork_) {
+        closeAfterWork_ = false;
+        QTimer::singleShot(0, this, [this] { close(); });
+    }
 }
 
 void MainWindow::CreateParamBar() {
@@ -258,6 +295,8 @@ void MainWindow::ConnectDocument(ImageDocument* doc) {
     doc->SetProgressFactory([this]() -> std::unique_ptr<ProgressReporter> {
         return std::make_unique<StatusBarProgress>(panes_[2], progress_);
     });
+    connect(doc, &ImageDocument::workStarted, this, [this, doc] { WorkStarted(doc); });
+    connect(doc, &ImageDocument::workFinished, this, [this, doc] { WorkFinished(doc); });
     connect(doc, &ImageDocument::changed, this, [this, doc] {
         if (doc == ActiveDocument()) {
             RefreshStatusTexts();
@@ -415,9 +454,19 @@ bool MainWindow::PrepareToClose() {
 
 void MainWindow::closeEvent(QCloseEvent* event) {
     if (running_ && !closing_ && !exitCommand_) {
-        // A command (an effect, a dialog) is still running: close after it.
+        // A command (an effect, a dialog) is still running: its work stops,
+        // and the window closes after it.
+        CancelWork();
         event->ignore();
         pending_.push_back(ID_APP_EXIT);
+        return;
+    }
+    if (WorkRunning() && !closing_) {
+        // Work outside a command (a file opened from outside): stop it and
+        // close once it has ended.
+        CancelWork();
+        event->ignore();
+        closeAfterWork_ = true;
         return;
     }
     if (closing_ || !PrepareToClose()) {

@@ -20,6 +20,7 @@ class QLabel;
 class QMdiArea;
 class QMenu;
 class QProgressBar;
+class QPushButton;
 class QToolBar;
 
 namespace clipvane {
@@ -35,6 +36,7 @@ class ProfileFile;
 class ScreenPlatform;
 class TrayIcon;
 class UserPrompts;
+class WorkInputGate;
 
 class MainWindow : public QMainWindow, public CaptureHost {
     Q_OBJECT
@@ -81,6 +83,12 @@ public:
     void ToggleMainWindow();
 
     QLabel* StatusPane(int index) const { return panes_[index]; }
+    // The status bar's Cancel button, shown while a document's work runs.
+    QPushButton* CancelButton() const { return cancelButton_; }
+    // True while any document's work runs off the user-interface thread.
+    bool WorkRunning() const { return !busyDocs_.isEmpty(); }
+    // Asks every running piece of document work to stop (Cancel, Esc).
+    void CancelWork();
     QToolBar* MainToolBar() const { return mainBar_; }
     QToolBar* ToolsToolBar() const { return toolsBar_; }
     QDockWidget* ParamBar() const { return paramBar_; }
@@ -128,7 +136,11 @@ private:
     void ConnectViewCommands(EditorView* view);
     void RefreshStatusTexts();
     void ConnectDocument(ImageDocument* doc);
+    void WorkStarted(ImageDocument* doc);
+    void WorkFinished(ImageDocument* doc);
     void Run(unsigned id);
+    // Runs the commands that waited for document work outside a command.
+    void RunPending();
     void RunEffectCommand(unsigned id);
     void PrintSetup();
 
@@ -150,6 +162,11 @@ private:
     clipvane::ParamBar* params_ = nullptr;
     QLabel* panes_[3] = {};
     QProgressBar* progress_ = nullptr;
+    QPushButton* cancelButton_ = nullptr;
+    WorkInputGate* gate_ = nullptr;
+    // Documents whose work runs, innermost last.
+    QList<QPointer<ImageDocument>> busyDocs_;
+    bool closeAfterWork_ = false;
     CaptureDriver* capture_ = nullptr;
     std::unique_ptr<TrayIcon> tray_;
     bool trayMode_ = false;

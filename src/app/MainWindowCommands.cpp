@@ -227,7 +227,8 @@ bool MainWindow::Dispatch(unsigned id) {
     if (!action) return false;
     UpdateCommandStates();
     if (!action->isEnabled()) return false;
-    if (running_) {
+    if (running_ || WorkRunning()) {
+        // After the command or the document work under way, in order.
         pending_.push_back(id);
         return true;
     }
@@ -242,6 +243,13 @@ bool MainWindow::Dispatch(unsigned id) {
     UpdateCommandStates();
     emit commandFinished(id);
     return true;
+}
+
+void MainWindow::RunPending() {
+    if (running_ || WorkRunning() || pending_.empty()) return;
+    const unsigned next = pending_.front();
+    pending_.pop_front();
+    Dispatch(next);  // runs the rest of the queue after it
 }
 
 void MainWindow::Run(unsigned id) {

@@ -1,6 +1,5 @@
 #include "app/StatusBarProgress.h"
 
-#include <QCoreApplication>
 #include <QLabel>
 #include <QProgressBar>
 
@@ -36,8 +35,6 @@ void StatusBarProgress::SetPosition(int percent) {
         bar_->setValue(percent);
         bar_->show();
     }
-    // Keep the window painted while the step runs; user input waits.
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
 }  // namespace clipvane

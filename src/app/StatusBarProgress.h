@@ -1,7 +1,8 @@
 #pragma once
 // StatusBarProgress: the progress of a long image step, shown in the stretching
-// pane of the status bar while the step runs. Setting a position also lets
-// the window repaint, so the program does not look frozen.
+// pane of the status bar while the step runs. The step itself runs on a
+// worker thread (ImageDocument), so the window repaints on its own; the
+// position is set from the user-interface thread.
 #include <QPointer>
 #include <QString>
 

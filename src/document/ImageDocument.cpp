@@ -2,12 +2,15 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QTimer>
 
 #include <algorithm>
 
 #include "document/BandEffects.h"
 #include "document/EffectDialogs.h"
 #include "annotation/EditablePng.h"
+#include "document/OffThreadWork.h"
+#include "imagefile/FileError.h"
 #include "imagefile/AlphaFiles.h"
 #include "imagefile/ImageFile.h"
 #include "annotation/ObjectGeometry.h"
@@ -66,7 +69,14 @@ std::unique_ptr<ProgressReporter> ImageDocument::MakeProgress() {
 
 void ImageDocument::UpdateAllViews() {
     cache_->InvalidateBase();
+    DropUnneededComposite();
     emit changed();
+}
+
+void ImageDocument::DropUnneededComposite() {
+    // Without objects the views paint the image itself: a composite kept
+    // from earlier would be a second whole image at rest.
+    if (objects.empty()) cache_->ReleaseComposite();
 }
 
 void ImageDocument::StateRestored() {
@@ -95,58 +105,117 @@ private:
     ImageDocument& doc_;
 };
 
-void ImageDocument::RunEffectsInBand(const std::vector<ImageEffect*>& effects) {
-    auto record = std::make_unique<UndoRecord>();
-    record->Snapshot(image, objects);
-    {
-        auto progress = MakeProgress();
-        ApplyEffectsInBand(image, effectBand_, effects, progress.get());
+void ImageDocument::CancelWork() {
+    if (work_ && cancellable_) work_->Cancel();
+}
+
+bool ImageDocument::RunWork(const std::function<void(WorkProgress&)>& work, bool cancellable) {
+    WorkProgress progress;
+    std::unique_ptr<ProgressReporter> shown = MakeProgress();
+    shown->Reset();
+    work_ = &progress;
+    cancellable_ = cancellable;
+    emit workStarted(cancellable);
+    // The bar follows the worker's position; the window repaints meanwhile.
+    QTimer tick;
+    tick.setInterval(40);
+    connect(&tick, &QTimer::timeout, this, [&] { shown->SetPosition(progress.Position()); });
+    tick.start();
+    auto finish = [&] {
+        tick.stop();
+        work_ = nullptr;
+        shown.reset();
+        emit workFinished();
+        // Captures that arrived meanwhile, once the caller's step is complete.
+        if (!pendingCaptures_.empty()) QTimer::singleShot(0, this, [this] { ApplyPendingCaptures(); });
+    };
+    try {
+        RunOffThread([&] { work(progress); }, &progress);
+    } catch (...) {
+        finish();
+        throw;
     }
-    addedObject_ = nullptr;
-    Push(std::move(record));
+    if (!progress.Cancelled()) shown->SetPosition(100);
+    finish();
+    if (progress.Cancelled()) cancelled_ = true;
+    return !progress.Cancelled();
+}
+
+void ImageDocument::ApplyEffectList(PixelImage& work, const Rect& band, const std::vector<ImageEffect*>& effects,
+                                    ProgressReporter& progress) {
+    if (effects.empty()) return;
+    if (!band.IsEmpty()) {
+        ApplyEffectsInBand(work, band, effects, &progress);
+        return;
+    }
+    for (ImageEffect* effect : effects) {
+        if (progress.Cancelled()) return;
+        if (effect) work.ApplyEffect(*effect, &progress);
+    }
+}
+
+bool ImageDocument::RunOnCopy(const std::function<void(PixelImage&, ProgressReporter&)>& change,
+                              std::unique_ptr<UndoRecord> record) {
+    if (IsBusy()) return false;  // one piece of work per document at a time
+    PixelImage work;
+    const PixelImage& current = image;
+    const bool done = RunWork(
+        [&](WorkProgress& progress) {
+            work = current;  // the worker only reads the image
+            if (!progress.Cancelled()) change(work, progress);
+        },
+        true);
+    if (!done) return false;
+    if (record) {
+        // The image before is the step's snapshot: taken over, not copied.
+        record->beforeImage = std::move(image);
+        CopyObjectList(record->beforeObjects, objects);
+        addedObject_ = nullptr;
+        Push(std::move(record));
+    }
+    image = std::move(work);
     modified = 1;
     UpdateAllViews();
+    return true;
 }
 
 void ImageDocument::RunEffect(ImageEffect* effect) {
     if (!effect) return;
-    if (!effectBand_.IsEmpty()) {
-        RunEffectsInBand({effect});
-        return;
-    }
-    auto record = std::make_unique<UndoRecord>();
-    {
-        auto progress = MakeProgress();
-        record->Do(*this, effect, progress.get());
-    }
-    Push(std::move(record));
-    modified = 1;
-    UpdateAllViews();
+    const Rect band = effectBand_;
+    RunOnCopy([&](PixelImage& work, ProgressReporter& progress) { ApplyEffectList(work, band, {effect}, progress); },
+              std::make_unique<UndoRecord>());
 }
 
 void ImageDocument::RunEffects(const std::vector<std::unique_ptr<ImageEffect>>& effects) {
     if (effects.empty()) return;
-    if (!effectBand_.IsEmpty()) {
-        std::vector<ImageEffect*> list;
-        for (const auto& effect : effects) list.push_back(effect.get());
-        RunEffectsInBand(list);
-        return;
-    }
-    auto record = std::make_unique<UndoRecord>();
-    record->Snapshot(image, objects);
-    {
-        auto progress = MakeProgress();
-        for (const auto& effect : effects)
-            if (effect) image.ApplyEffect(*effect, progress.get());
-    }
-    addedObject_ = nullptr;
-    Push(std::move(record));
-    modified = 1;
-    UpdateAllViews();
+    std::vector<ImageEffect*> list;
+    for (const auto& effect : effects) list.push_back(effect.get());
+    const Rect band = effectBand_;
+    RunOnCopy([&](PixelImage& work, ProgressReporter& progress) { ApplyEffectList(work, band, list, progress); },
+              std::make_unique<UndoRecord>());
+}
+
+void ImageDocument::RunEffectNormalised(ImageEffect* effect) {
+    if (!effect) return;
+    const Rect band = effectBand_;
+    const bool normalise = !transparent_;
+    RunOnCopy(
+        [&](PixelImage& work, ProgressReporter& progress) {
+            work.ConvertTo(32);
+            ApplyEffectList(work, band, {effect}, progress);
+            if (normalise && !progress.Cancelled() && !work.IsEmpty() && work.Depth() != 24) NormaliseTo24(work);
+        },
+        std::make_unique<UndoRecord>());
 }
 
 void ImageDocument::RunRecord(std::unique_ptr<UndoRecord> record) {
     if (!record) return;
+    if (const auto* resize = dynamic_cast<const ResizeUndoRecord*>(record.get())) {
+        const ResizeUndoRecord change(resize->width, resize->height, resize->quality);
+        RunOnCopy([&](PixelImage& work, ProgressReporter& progress) { change.Apply(work, &progress); },
+                  std::move(record));
+        return;
+    }
     {
         auto progress = MakeProgress();
         record->Do(*this, nullptr, progress.get());
@@ -246,6 +315,7 @@ void ImageDocument::SendToBack(const AnnotationObject* object) {
 
 void ImageDocument::ObjectsEdited() {
     modified = 1;
+    DropUnneededComposite();
     emit changed();
 }
 
@@ -258,39 +328,64 @@ void ImageDocument::ImageEdited() {
 
 const PixelImage& ImageDocument::Composite() { return cache_->Compose(image, objects); }
 
+size_t ImageDocument::RenderCacheBytes() const { return cache_->MemoryBytes(); }
+
 void ImageDocument::RenderObjects(PixelImage& target) { cache_->Render(target, objects); }
 
 // ---- files and new images ---------------------------------------------------------
 
+namespace {
+// The file layer notes its reasons per thread: the worker's goes to the
+// calling thread, where the document's callers read it.
+void PassFileError(const std::string& reason) {
+    ClearFileError();
+    if (!reason.empty()) NoteFileError(reason);
+}
+}  // namespace
+
 bool ImageDocument::OpenDocument(const QString& path) {
     // Checked without waiting: a pipe or device is refused, not read.
     if (!CanOpenForReading(path.toStdString())) return false;
+    if (IsBusy()) return false;
+    cancelled_ = false;
+    const std::string file = path.toStdString();
+    PixelImage loaded;
+    bool read = false;
+    bool transparent = false;
+    std::string reason;
+    EditableContent editable;
+    EditableState state = EditableState::kPlain;
+    std::string why;
+    const bool done = RunWork(
+        [&](WorkProgress& progress) {
+            read = LoadFromFile(file, loaded);
+            reason = LastImageFileError();
+            if (!read || progress.Cancelled()) return;
+            if (TypeFromPath(file) == kFilePng) state = ReadEditablePng(file, &loaded, editable, why);
+            if (state == EditableState::kEditable) return;
+            transparent = TypeCanBeTransparent(TypeFromPath(file)) && HasTransparency(loaded);
+            loaded.ConvertTo(32);
+        },
+        true);
+    PassFileError(reason);
+    if (!done) return false;
     emit objectsAboutToBeReplaced();
     ClearObjects();
     ClearHistory();
-    PixelImage loaded;
-    transparent_ = false;
     savesEditable_ = false;
     openNote_.clear();
-    if (LoadFromFile(path.toStdString(), loaded)) {
-        EditableContent editable;
-        std::string why;
-        const EditableState state = TypeFromPath(path.toStdString()) == kFilePng
-                                        ? ReadEditablePng(path.toStdString(), &loaded, editable, why)
-                                        : EditableState::kPlain;
-        if (state == EditableState::kEditable) {
-            image = std::move(editable.image);
-            transparent_ = editable.transparent;
-            objects = std::move(editable.objects);
-            savesEditable_ = true;
-        } else {
-            if (state == EditableState::kDamaged) openNote_ = QString::fromStdString(why);
-            transparent_ = TypeCanBeTransparent(TypeFromPath(path.toStdString())) && HasTransparency(loaded);
-            image = std::move(loaded);
-            image.ConvertTo(32);
-        }
+    if (read && state == EditableState::kEditable) {
+        image = std::move(editable.image);
+        transparent_ = editable.transparent;
+        objects = std::move(editable.objects);
+        savesEditable_ = true;
     } else {
-        image.Destroy();
+        if (state == EditableState::kDamaged) openNote_ = QString::fromStdString(why);
+        transparent_ = read && transparent;
+        if (read)
+            image = std::move(loaded);
+        else
+            image.Destroy();
     }
     SetPathName(path);
     modified = 0;
@@ -299,19 +394,47 @@ bool ImageDocument::OpenDocument(const QString& path) {
 }
 
 bool ImageDocument::SaveDocument(const QString& path) {
-    PixelImage copy(image);
-    RenderObjects(copy);
-    // Objects are drawn on 32 bits; over a 24-bit image the result is opaque,
-    // so going back to 24 bits loses nothing and the file keeps the image's
-    // depth (a 24-bit BMP or TGA stays 24-bit).
-    if (image.Depth() == 24) copy.ConvertTo(24);
+    if (IsBusy()) return false;
     const std::string file = path.toStdString();
+    const bool alpha = transparent_;
+    const bool keepObjects = savesEditable_ && TypeFromPath(file) == kFilePng;
     int saved = 0;
-    if (savesEditable_ && TypeFromPath(file) == kFilePng)
-        // The same pixels as the plain save below writes, plus the chunk.
-        saved = SaveEditablePng(file, copy, transparent_, image, transparent_, objects) ? 1 : 0;
-    else
-        saved = transparent_ ? SaveImageFileWithAlpha(copy, file) : SaveImageFile(copy, file);
+    std::string reason;
+    auto write = [&](const PixelImage& picture) {
+        if (keepObjects)
+            // The same pixels as the plain save writes, plus the chunk.
+            saved = SaveEditablePng(file, picture, alpha, image, alpha, objects) ? 1 : 0;
+        else
+            saved = alpha ? SaveImageFileWithAlpha(picture, file) : SaveImageFile(picture, file);
+        reason = LastImageFileError();
+    };
+    // A save is not cancelled: once the file is being written it completes.
+    if (objects.empty()) {
+        // Nothing to draw: the image itself is written, read by the worker.
+        const PixelImage& current = image;
+        RunWork([&](WorkProgress&) { write(current); }, false);
+    } else {
+        // Objects are drawn on 32 bits; over a 24-bit image the result is
+        // opaque, so going back to 24 bits loses nothing and the file keeps
+        // the image's depth (a 24-bit BMP or TGA stays 24-bit).
+        const bool back24 = image.Depth() == 24;
+        PixelImage copy;
+        const PixelImage& current = image;
+        RunWork(
+            [&](WorkProgress&) {
+                copy = current;
+                copy.ConvertTo(32);
+            },
+            false);
+        RenderObjects(copy);
+        RunWork(
+            [&](WorkProgress&) {
+                if (back24) copy.ConvertTo(24);
+                write(copy);
+            },
+            false);
+    }
+    PassFileError(reason);
     if (saved == 0) return false;
     modified = 0;
     emit changed();
@@ -333,7 +456,18 @@ void ImageDocument::NewImage() {
 
 void ImageDocument::ApplyCapture(const PixelImage& captured, bool replace) {
     if (captured.IsEmpty()) return;  // a failed grab delivers nothing
-    if (replace) RecordUndo(image);
+    if (IsBusy()) {
+        pendingCaptures_.emplace_back(captured, replace);
+        return;
+    }
+    if (replace) {
+        // The image before becomes the step's snapshot: taken over, not copied.
+        addedObject_ = nullptr;
+        auto record = std::make_unique<UndoRecord>();
+        record->beforeImage = std::move(image);
+        CopyObjectList(record->beforeObjects, objects);
+        Push(std::move(record));
+    }
     image = captured;
     image.ConvertTo(32);
     if (transparent_) image.SetAlpha(255);  // a capture is opaque; the grab's fourth byte is not alpha
@@ -341,23 +475,26 @@ void ImageDocument::ApplyCapture(const PixelImage& captured, bool replace) {
     UpdateAllViews();
 }
 
+void ImageDocument::ApplyPendingCaptures() {
+    if (IsBusy()) return;  // more work began: its end applies them
+    auto captures = std::move(pendingCaptures_);
+    pendingCaptures_.clear();
+    for (auto& [captured, replace] : captures) ApplyCapture(captured, replace);
+}
+
 // ---- Image and Filter commands ------------------------------------------------------
 
-void ImageDocument::RunNormalised(ImageEffect* effect) {
-    // Without an effect a 24-bit image would go to 32 bits and straight back,
-    // which gives the same bytes: skip both conversions.
-    if (!effect && image.Depth() == 24) return;
-    image.ConvertTo(32);
-    RunEffect(effect);
-    // A transparent image stays 32 bits: normalising would drop its alpha.
-    if (!transparent_ && !image.IsEmpty() && image.Depth() != 24) {
-        NormaliseTo24(image);
-        UpdateAllViews();
-    }
+void ImageDocument::NormaliseAfterCommand() {
+    // A 24-bit image would go to 32 bits and straight back, which gives the
+    // same bytes; a transparent image stays 32 bits, since normalising would
+    // drop its alpha; a cancelled command leaves the image as it was.
+    if (cancelled_ || transparent_ || image.IsEmpty() || image.Depth() == 24) return;
+    RunOnCopy([](PixelImage& work, ProgressReporter&) { NormaliseTo24(work); }, nullptr);
 }
 
 void ImageDocument::OnEffectCommand(int id, EffectDialogs* dialogs, const Rect& band) {
     if (id < kCmdFirstEffect || id > kCmdLastEffect) return;
+    cancelled_ = false;
     if (id == kCmdRedact) {
         Redact(band);
         return;
@@ -383,7 +520,7 @@ void ImageDocument::OnEffectCommand(int id, EffectDialogs* dialogs, const Rect& 
     }
     if (layout != 0) {
         if (dialogs) dialogs->RunEffectDialog(*this, layout);
-        RunNormalised(nullptr);
+        NormaliseAfterCommand();
         return;
     }
 
@@ -393,7 +530,7 @@ void ImageDocument::OnEffectCommand(int id, EffectDialogs* dialogs, const Rect& 
         if (dialogs && dialogs->RunResizeDialog(*this, width, height, quality))
             RunRecord(std::make_unique<ResizeUndoRecord>(width, height, quality));
         else
-            RunNormalised(nullptr);
+            NormaliseAfterCommand();
         return;
     }
     case kCmdBrightnessContrast:
@@ -408,7 +545,7 @@ void ImageDocument::OnEffectCommand(int id, EffectDialogs* dialogs, const Rect& 
     // Direct commands: the effect of the id (none for unlisted ids) through
     // the normalised path.
     if (PlanEffectCommand(id, EffectParams{}).effects.empty())
-        RunNormalised(nullptr);
+        NormaliseAfterCommand();
     else
         ApplyEffectCommand(id, EffectParams{}, nullptr, band);
 }
@@ -432,13 +569,26 @@ void ImageDocument::ApplyEffectCommand(int id, const EffectParams& params, const
     EffectCommandSteps steps = PlanEffectCommand(id, params, seed);
     if (!steps.known) return;
     const BandScope scope(*this, id, band);
-    if (steps.convertTo32) image.ConvertTo(32);
-    RunEffects(steps.effects);
-    if (steps.resize) RunRecord(std::make_unique<ResizeUndoRecord>(steps.width, steps.height, steps.quality));
-    if (steps.normaliseTo24 && !transparent_ && !image.IsEmpty() && image.Depth() != 24) {
-        NormaliseTo24(image);
-        UpdateAllViews();
-    }
+    cancelled_ = false;
+    if (image.IsEmpty()) return;
+    // The whole command, conversions included, is one piece of work on a
+    // copy: a cancelled command changes nothing, not even the depth.
+    const bool step = !steps.effects.empty() || steps.resize;
+    const bool normalise = steps.normaliseTo24 && !transparent_;
+    const int depth = normalise ? 24 : steps.convertTo32 ? 32 : image.Depth();
+    if (!step && image.Depth() == depth) return;
+    std::vector<ImageEffect*> effects;
+    for (const auto& effect : steps.effects) effects.push_back(effect.get());
+    const ResizeUndoRecord resize(steps.width, steps.height, steps.quality);
+    const Rect workBand = effectBand_;
+    RunOnCopy(
+        [&](PixelImage& work, ProgressReporter& progress) {
+            if (steps.convertTo32) work.ConvertTo(32);
+            ApplyEffectList(work, workBand, effects, progress);
+            if (steps.resize && !progress.Cancelled()) resize.Apply(work, &progress);
+            if (normalise && !progress.Cancelled() && !work.IsEmpty() && work.Depth() != 24) NormaliseTo24(work);
+        },
+        step ? std::make_unique<UndoRecord>() : nullptr);
 }
 
 }  // namespace clipvane

@@ -10,6 +10,13 @@
 // `modified` is raised by every change of image or objects (effects, object
 // edits, undo and redo included) and cleared only by a successful save or by
 // the user's choice not to save (`SetModified(false)`).
+//
+// Effects, loads and saves run on a worker thread (`IsBusy`) while the
+// caller waits in a nested event loop, so the window repaints. An effect
+// works on a copy of the image that replaces it, and becomes the undo step's
+// snapshot, only when the work ran to its end: views keep reading the image
+// untouched meanwhile, and a cancelled step (`CancelWork`) leaves image and
+// history exactly as they were.
 #include <QObject>
 #include <QString>
 
@@ -29,6 +36,7 @@ namespace clipvane {
 class EffectDialogs;
 class ImageEffect;
 class RenderCache;
+class WorkProgress;
 
 class ImageDocument : public QObject, public UndoHistory, public UndoDocument {
     Q_OBJECT
@@ -68,6 +76,10 @@ public:
     // one command (Brightness/Contrast) is one step however many effects it
     // takes. Nothing when `effects` is empty.
     void RunEffects(const std::vector<std::unique_ptr<ImageEffect>>& effects);
+    // The OK of an effect dialog: converts to 32 bits, applies `effect` (on
+    // the band while there is one), normalises to 24 bits unless the document
+    // is transparent; one step.
+    void RunEffectNormalised(ImageEffect* effect);
     // Runs a record that performs its own change (a resize) and pushes it.
     void RunRecord(std::unique_ptr<UndoRecord> record);
     // Pushes a step holding a copy of `before` and of the current objects;
@@ -84,6 +96,18 @@ public:
     void OnRedo();
     bool CanUndo() const { return UndoCount() > 0; }
     bool CanRedo() const { return RedoCount() > 0; }
+
+    // ---- work off the user-interface thread ------------------------------------
+    // True while an effect, load or save of this document runs.
+    bool IsBusy() const { return work_ != nullptr; }
+    // True when the running work stops on CancelWork (effects and loads;
+    // a save, once started, runs to its end).
+    bool WorkCancellable() const { return work_ && cancellable_; }
+    // Asks the running work to stop; it ends at its next row.
+    void CancelWork();
+    // True when work of the current command (or of the last open) was
+    // cancelled; what followed it in the command was then left out.
+    bool WorkCancelled() const { return cancelled_; }
 
     // ---- objects ----------------------------------------------------------------
     void ClearObjects();
@@ -127,8 +151,9 @@ public:
     // it works on the whole image. The effect dialogs read it.
     const Rect& EffectBand() const { return effectBand_; }
     // Opens a file into the image (32 bits). True even when no reader could
-    // decode it (the document then shows an empty image); false only when
-    // the file cannot be opened for reading. A PNG with editable annotations
+    // decode it (the document then shows an empty image); false when the
+    // file cannot be opened for reading or the load was cancelled (the
+    // document is then as it was). A PNG with editable annotations
     // (annotation/EditablePng.h) opens with its pixels as they were under
     // the objects, at their depth, and the objects editable; when its
     // editable data cannot be used it opens as the plain picture, and
@@ -151,7 +176,8 @@ public:
     void NewImage();
     // Receives a capture: in replace mode the previous state is recorded
     // first. The image becomes a 32-bit copy of `captured` (opaque in a
-    // transparent document, whose alpha is real).
+    // transparent document, whose alpha is real). While work runs it is kept
+    // and applied once the work has ended.
     void ApplyCapture(const PixelImage& captured, bool replace);
 
     // ---- drawing ----------------------------------------------------------------
@@ -162,6 +188,8 @@ public:
     // The objects drawn into `target` (converted to 32 bits when it is not and
     // something is drawn), through the document's render cache.
     void RenderObjects(PixelImage& target);
+    // Bytes the render cache holds (object bitmaps and the composite).
+    size_t RenderCacheBytes() const;
     // Redraws every view; also drops the composite so it is rebuilt.
     void UpdateAllViews();
 
@@ -171,6 +199,9 @@ public:
 
 signals:
     void changed();
+    // Work begins on a worker thread, and has ended (done or cancelled).
+    void workStarted(bool cancellable);
+    void workFinished();
     // Emitted before undo, redo or clearing replace the objects: views drop
     // their selection and drag state.
     void objectsAboutToBeReplaced();
@@ -187,10 +218,23 @@ private:
     std::unique_ptr<ProgressReporter> MakeProgress();
     // Sets EffectBand for command `id` until the returned guard goes.
     class BandScope;
-    // Snapshot, the effects on the band only, push, redraw.
-    void RunEffectsInBand(const std::vector<ImageEffect*>& effects);
-    // Convert to 32 bits, run `effect` as one step, normalise to 24 bits.
-    void RunNormalised(ImageEffect* effect);
+    // After a dialog command: normalise to 24 bits (no step), unless the
+    // command's work was cancelled.
+    void NormaliseAfterCommand();
+    // Runs `work` off the user-interface thread with status-bar progress;
+    // false when it was cancelled.
+    bool RunWork(const std::function<void(WorkProgress&)>& work, bool cancellable);
+    // Runs `change` off the user-interface thread on a copy of the image,
+    // which then becomes the image; with `record`, the image before becomes
+    // its snapshot and the step is pushed. False, with nothing changed, when
+    // cancelled.
+    bool RunOnCopy(const std::function<void(PixelImage&, ProgressReporter&)>& change,
+                   std::unique_ptr<UndoRecord> record);
+    // `effects` in order on `work` (on `band` when it is not empty), until cancelled.
+    static void ApplyEffectList(PixelImage& work, const Rect& band, const std::vector<ImageEffect*>& effects,
+                                ProgressReporter& progress);
+    void ApplyPendingCaptures();
+    void DropUnneededComposite();
 
     QString title_;
     QString pathName_;
@@ -203,6 +247,11 @@ private:
     const AnnotationObject* addedObject_ = nullptr;
     const UndoRecord* addedStep_ = nullptr;
     Rect effectBand_;
+    WorkProgress* work_ = nullptr;
+    bool cancellable_ = false;
+    bool cancelled_ = false;
+    // Captures delivered while work ran, in order, with their replace flag.
+    std::vector<std::pair<PixelImage, bool>> pendingCaptures_;
 };
 
 }  // namespace clipvane

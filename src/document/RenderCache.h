@@ -34,6 +34,11 @@ public:
     void InvalidateBase() { composed_ = false; }
     // Drops every bitmap and the composite.
     void Clear();
+    // Drops the composite alone (the next Compose builds it again).
+    void ReleaseComposite() {
+        composite_.Destroy();
+        composed_ = false;
+    }
 
     size_t BitmapCount() const { return bitmaps_.size(); }
     // Bytes held by the cached bitmaps and the composite.

@@ -16,14 +16,16 @@ void AssignImage(PixelImage& target, const PixelImage& source) {
 }
 
 // Swaps the document's state for the stored one, keeping the document's
-// current state in `keepImage`/`keepObjects`.
-void Exchange(UndoDocument& document, PixelImage& keepImage, ObjectList& keepObjects, const PixelImage& image,
+// current state in `keepImage`/`keepObjects`. The pixels are moved, not
+// copied: a step holds one image at any time (the state before it while it
+// can be undone, the state after it while it can be redone).
+void Exchange(UndoDocument& document, PixelImage& keepImage, ObjectList& keepObjects, PixelImage& image,
               const ObjectList& objects) {
     PixelImage& current = document.UndoImage();
     ObjectList& currentObjects = document.UndoObjects();
-    AssignImage(keepImage, current);
+    keepImage = std::move(current);
     CopyObjectList(keepObjects, currentObjects);
-    AssignImage(current, image);
+    current = std::move(image);
     currentObjects.clear();
     CopyObjectList(currentObjects, objects);
     document.StateRestored();
@@ -68,10 +70,14 @@ void ObjectsUndoRecord::Redo(UndoDocument& document) {
 
 void ResizeUndoRecord::Do(UndoDocument& document, ImageEffect* /*effect*/, ProgressReporter* progress) {
     Snapshot(document.UndoImage(), document.UndoObjects());
+    Apply(document.UndoImage(), progress);
+}
+
+void ResizeUndoRecord::Apply(PixelImage& image, ProgressReporter* progress) const {
     if (quality == 0)
-        document.UndoImage().Resize(width, height);
+        image.Resize(width, height);
     else if (quality == 1)
-        document.UndoImage().ResizeSmooth(width, height, progress);
+        image.ResizeSmooth(width, height, progress);
 }
 
 }  // namespace clipvane

@@ -1,7 +1,8 @@
 #pragma once
 // One undoable step: whole-state snapshots of a document's image and objects
-// before the step and, once undone, after it. Records keep their copies, so
-// undo and redo can alternate any number of times.
+// before the step and, once undone, after it. Undo and redo exchange the
+// pixels with the document's (moved, never copied), so a record holds one
+// image at a time and undo and redo can alternate any number of times.
 #include <cstdint>
 
 #include "annotation/AnnotationObject.h"
@@ -66,6 +67,9 @@ public:
     // Ignores `effect`: snapshot, then the nearest-neighbour resize for
     // quality 0 or the smooth one (with progress) for quality 1.
     void Do(UndoDocument& document, ImageEffect* effect, ProgressReporter* progress) override;
+    // The resize alone, on any image (the document resizes a copy off the
+    // user-interface thread and keeps the image before as the snapshot).
+    void Apply(PixelImage& image, ProgressReporter* progress) const;
 
     int width = 0;
     int height = 0;

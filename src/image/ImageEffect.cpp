@@ -85,20 +85,23 @@ int ThreadsFor(const ImageEffect& effect, const PixelImage& image) {
 // on the machine takes fewer.
 class RowShare {
 public:
-    RowShare(ImageEffect& effect, PixelImage& image, int first, int last, int64_t chunkRows)
+    RowShare(ImageEffect& effect, PixelImage& image, int first, int last, int64_t chunkRows,
+             const ProgressReporter* progress)
         : effect_(effect),
           image_(image),
           width_(image.Width()),
           first_(first),
           last_(last),
           chunkRows_(chunkRows),
-          chunks_((int64_t(last) - first + chunkRows - 1) / chunkRows) {}
+          chunks_((int64_t(last) - first + chunkRows - 1) / chunkRows),
+          progress_(progress) {}
 
     // Runs chunks until none is left or a thread failed.
     void Work() {
         try {
             for (;;) {
                 if (failed_.load(std::memory_order_relaxed)) return;
+                if (progress_ && progress_->Cancelled()) return;
                 const int64_t chunk = next_.fetch_add(1);
                 if (chunk >= chunks_) return;
                 const int y0 = int(first_ + chunk * chunkRows_);
@@ -125,6 +128,7 @@ private:
     const int last_;
     const int64_t chunkRows_;
     const int64_t chunks_;
+    const ProgressReporter* progress_;
     std::atomic<int64_t> next_{0};
     std::atomic<bool> failed_{false};
     std::mutex mutex_;
@@ -133,12 +137,13 @@ private:
 
 // Rows first..last-1 (whole row groups) on up to `threads` threads, the
 // calling thread among them; every thread has ended when it returns.
-void ProcessInParallel(ImageEffect& effect, PixelImage& image, int first, int last, int threads, int64_t group) {
+void ProcessInParallel(ImageEffect& effect, PixelImage& image, int first, int last, int threads, int64_t group,
+                       const ProgressReporter* progress) {
     // A few chunks per thread, so that the work evens out.
     const int64_t groups = (int64_t(last) - first + group - 1) / group;
     threads = int(std::min<int64_t>(threads, groups));
     const int64_t chunkGroups = std::max<int64_t>(groups / (int64_t(threads) * 4), 1);
-    RowShare share(effect, image, first, last, chunkGroups * group);
+    RowShare share(effect, image, first, last, chunkGroups * group, progress);
     std::vector<std::thread> workers;
     workers.reserve(size_t(std::max(threads - 1, 0)));
     for (int i = 1; i < threads; ++i) {
@@ -172,12 +177,14 @@ void ProcessEffectRows(ImageEffect& effect, PixelImage& image, ProgressReporter*
         const int64_t groupsPerWave = (groups + waves - 1) / waves;
         for (int64_t g = 0; g < groups; g += groupsPerWave) {
             const int last = int(std::min<int64_t>((g + groupsPerWave) * group, height));
-            ProcessInParallel(effect, image, int(g * group), last, threads, group);
+            ProcessInParallel(effect, image, int(g * group), last, threads, group, progress);
+            if (progress && progress->Cancelled()) return;
             if (progress) progress->SetPosition(int(100 * int64_t(last) / height));
         }
         return;
     }
     for (int y = 0; y < image.Height(); ++y) {
+        if (progress && progress->Cancelled()) return;
         effect.ProcessRow(image, y, image.Row(y), image.Width());
         if (progress) progress->SetPosition(int(100 * int64_t(y + 1) / image.Height()));
     }

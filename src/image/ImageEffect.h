@@ -58,7 +58,8 @@ inline constexpr int64_t kParallelPixels = 1 << 18;
 // progress 100 x rows done / height after rows. Several threads take groups
 // of rows when the effect allows it; `progress` is then called from the
 // calling thread only, between waves of rows while no other thread runs,
-// with values that go up and end at 100.
+// with values that go up and end at 100. Once `progress` says Cancelled, no
+// further row is started and the image is left half done.
 void ProcessEffectRows(ImageEffect& effect, PixelImage& image, ProgressReporter* progress);
 
 // An effect that may keep an unchanged copy of the image it works on.
@@ -107,12 +108,32 @@ public:
     explicit RandomGenerator(uint32_t seed = 1) : next_(seed) {}
     void Seed(uint32_t seed) { next_ = seed; }
     int Next() {
-        next_ = next_ * 1103515245u + 12345u;
+        next_ = next_ * kMultiplier + kIncrement;
         return int((next_ / 65536u) % 32768u);
+    }
+    uint32_t State() const { return next_; }
+    // Moves `steps` draws ahead, exactly as that many Next() calls would, in
+    // a few dozen multiplications: the step is x -> a x + c (mod 2^32), and
+    // its powers are composed by squaring. A band of rows can so start where
+    // the row-order run would be when it reaches the band.
+    void Jump(uint64_t steps) {
+        uint32_t a = kMultiplier, c = kIncrement;  // the step applied 2^i times
+        uint32_t ra = 1, rc = 0;                   // the steps taken so far
+        for (; steps != 0; steps >>= 1) {
+            if (steps & 1) {
+                ra *= a;
+                rc = rc * a + c;
+            }
+            c = c * a + c;
+            a *= a;
+        }
+        next_ = next_ * ra + rc;
     }
     static constexpr int kMax = 32767;
 
 private:
+    static constexpr uint32_t kMultiplier = 1103515245u;
+    static constexpr uint32_t kIncrement = 12345u;
     uint32_t next_;
 };
 

@@ -498,6 +498,7 @@ void PixelImage::ResizeSmooth(int width, int height, ProgressReporter* progress)
     }
     if (progress) progress->Reset();
     for (int y = 0; y < height; ++y) {
+        if (progress && progress->Cancelled()) return;
         int64_t sy = H * y / height, ny = H * y % height;
         if (sy >= H - 1) {
             sy = H - 2;

@@ -14,6 +14,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <system_error>
+#include <thread>
 
 #include "image/PixelImage.h"
 #include "platform/KeyMap.h"
@@ -64,6 +66,7 @@ public:
     }
 
     ~X11Platform() override {
+        WaitForSpare();
         ReleaseSegment();
         if (keySymbols_) xcb_key_symbols_free(keySymbols_);
         if (owned_) xcb_disconnect(c_);
@@ -87,15 +90,19 @@ public:
                 xcb_shm_get_image(c_, root_, int16_t(inside.left), int16_t(inside.top), uint16_t(inside.Width()),
                                   uint16_t(inside.Height()), ~0u, XCB_IMAGE_FORMAT_Z_PIXMAP, shmSeg_, 0);
             xcb_flush(c_);
-            // The new image's storage is set up while the server copies the pixels.
+            // The new image's storage is set up while the server copies the
+            // pixels: the spare made after the last grab when it fits.
             PixelImage fresh;
-            const bool created = reuse || CreateBlack(rect, fresh);
+            const bool created = reuse || TakeSpare(rect, fresh) || CreateBlack(rect, fresh);
             Reply<xcb_shm_get_image_reply_t> reply(xcb_shm_get_image_reply(c_, cookie, ErrorSink()));
             if (reply && created) {
                 PixelImage& out = reuse ? image : fresh;
                 if (reuse && !(inside == rect)) std::memset(out.Bits(), 0, out.ByteCount());
                 Convert(shmAddr_, size_t(inside.Width()) * size_t(bitsPerPixel_ / 8), inside, rect, out);
-                if (!reuse) image = std::move(fresh);
+                if (!reuse) {
+                    image = std::move(fresh);
+                    PrepareSpare(rect);
+                }
                 return true;
             }
             if (!created) return false;
@@ -345,8 +352,40 @@ private:
         shmSize_ = 0;
     }
 
-    // A new 24-bit image, black (PixelImage storage comes zeroed and, when
-    // large, already faulted in).
+    // The next capture's image, made on a thread after a grab gave its image
+    // away: zeroed and faulted in while nothing waits for it, so the next
+    // grab of that size converts straight into it instead of faulting in
+    // fresh pages, which is most of a new image's cost.
+    void PrepareSpare(const Rect& rect) {
+        WaitForSpare();
+        const int width = rect.Width(), height = rect.Height();
+        try {
+            spareMaker_ = std::thread([this, width, height] {
+                PixelImage spare;
+                if (spare.Create(width, height, 24)) {
+                    // Every page written once (zeros, as it already reads):
+                    // the kernel faults it in here rather than in the grab.
+                    uint8_t* bits = spare.Bits();
+                    const size_t bytes = spare.ByteCount(), page = size_t(sysconf(_SC_PAGESIZE));
+                    for (size_t at = 0; at < bytes; at += page) static_cast<volatile uint8_t*>(bits)[at] = 0;
+                }
+                spare_ = std::move(spare);
+            });
+        } catch (const std::system_error&) {
+            // No thread: the next grab makes its image itself.
+        }
+    }
+    void WaitForSpare() {
+        if (spareMaker_.joinable()) spareMaker_.join();
+    }
+    bool TakeSpare(const Rect& rect, PixelImage& image) {
+        WaitForSpare();
+        if (spare_.IsEmpty() || spare_.Width() != rect.Width() || spare_.Height() != rect.Height()) return false;
+        image = std::move(spare_);
+        return true;
+    }
+
+    // A new 24-bit image, black (PixelImage storage comes zeroed).
     static bool CreateBlack(const Rect& rect, PixelImage& image) {
         return image.Create(rect.Width(), rect.Height(), 24);
     }
@@ -501,6 +540,8 @@ private:
     xcb_shm_seg_t shmSeg_ = 0;
     uint8_t* shmAddr_ = nullptr;
     size_t shmSize_ = 0;
+    PixelImage spare_;
+    std::thread spareMaker_;
     xcb_key_symbols_t* keySymbols_ = nullptr;
     uint16_t numLockMask_ = 0;
 };

@@ -418,9 +418,11 @@ TEST(ImageDocumentCommands, DirectCommandsAndUnlistedIds) {
     EXPECT_EQ(At(doc.image, 1, 0), 0xE1EBF5u);  // 255-30, 255-20, 255-10
     EXPECT_EQ(doc.UndoCount(), 1);
     doc.OnUndo();
-    // The step was taken after the 32-bit conversion.
-    EXPECT_EQ(doc.image.Depth(), 32);
-    EXPECT_EQ(At(doc.image, 1, 0), 0xFF1E140Au);
+    // The step holds the image exactly as it was before the command: the
+    // 32-bit conversion is part of the command's work.
+    EXPECT_EQ(doc.image.Depth(), 24);
+    EXPECT_EQ(At(doc.image, 1, 0), 0x1E140Au);
+    doc.image.ConvertTo(32);
 
     doc.OnEffectCommand(20099, nullptr);  // unlisted: only the normalisation
     EXPECT_EQ(doc.image.Depth(), 24);

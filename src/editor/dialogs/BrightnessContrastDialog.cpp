@@ -29,9 +29,8 @@ EffectCommandSteps BrightnessContrastSteps(int brightness, int contrast) {
 BrightnessContrastDialog::BrightnessContrastDialog(EffectDocument& document, QWidget* parent)
     : QDialog(parent), document_(document) {
     setWindowTitle(QStringLiteral("Brightness/Contrast"));
-    backup_ = document_.Image();
     band_ = document_.Band();
-    EffectThumbnail thumb = MakeEffectThumbnail(backup_, band_, false);
+    EffectThumbnail thumb = MakeEffectThumbnail(document_.Image(), band_, false);
     thumbnail_ = std::move(thumb.image);
     thumbnailBand_ = thumb.band;
     scale_ = thumb.scale;
@@ -92,7 +91,7 @@ void BrightnessContrastDialog::Recompute() {
     apply(preview_, thumbnailBand_);
     NormaliseTo24(preview_);
     if (previewCheck_->isChecked()) {
-        document_.Image() = backup_;
+        RestoreForPreview();
         apply(document_.Image(), band_);
         document_.UpdateAllViews();
     }
@@ -101,8 +100,24 @@ void BrightnessContrastDialog::Recompute() {
     frame_->update();
 }
 
+void BrightnessContrastDialog::RestoreForPreview() {
+    // The copy is taken only once the document shows a preview.
+    if (backedUp_) {
+        document_.Image() = backup_;
+    } else {
+        backup_ = document_.Image();
+        backedUp_ = true;
+    }
+}
+
+void BrightnessContrastDialog::RestoreDocument() {
+    if (!backedUp_) return;
+    document_.Image() = std::move(backup_);
+    backedUp_ = false;
+}
+
 void BrightnessContrastDialog::accept() {
-    document_.Image() = backup_;
+    RestoreDocument();
     EffectCommandSteps steps = BrightnessContrastSteps(brightness, contrast);
     document_.RunEffects(steps.effects);
     document_.UpdateAllViews();
@@ -110,7 +125,7 @@ void BrightnessContrastDialog::accept() {
 }
 
 void BrightnessContrastDialog::reject() {
-    document_.Image() = backup_;
+    RestoreDocument();
     document_.UpdateAllViews();
     QDialog::reject();
 }

@@ -6,6 +6,7 @@
 
 #include "image/Bitmap.h"
 #include "image/ImageEffect.h"
+#include "image/effects/EffectCommands.h"
 #include "image/PixelImage.h"
 
 namespace clipvane {
@@ -16,6 +17,13 @@ public:
     virtual PixelImage& Image() = 0;
     // Applies `effect` to Image() as one undo step, with status-bar progress.
     virtual void RunEffect(ImageEffect& effect) = 0;
+    // A dialog's OK: converts Image() to 32 bits, applies `effect` as one
+    // undo step and normalises to 24 bits unless Transparent().
+    virtual void RunEffectNormalised(ImageEffect& effect) {
+        Image().ConvertTo(32);
+        RunEffect(effect);
+        if (!Transparent()) NormaliseTo24(Image());
+    }
     // Applies every effect in order to Image() as one undo step.
     virtual void RunEffects(const std::vector<std::unique_ptr<ImageEffect>>& effects) = 0;
     virtual void UpdateAllViews() = 0;

@@ -26,9 +26,8 @@ EffectPreviewDialog::EffectPreviewDialog(EffectDocument& document, int templateI
 
     // The thumbnail: the image at opening (or the band and its surroundings),
     // 24 bits, shrunk to the frame.
-    backup_ = document_.Image();
     band_ = document_.Band();
-    EffectThumbnail thumb = MakeEffectThumbnail(backup_, band_, true);
+    EffectThumbnail thumb = MakeEffectThumbnail(document_.Image(), band_, true);
     thumbnail_ = std::move(thumb.image);
     thumbnailBand_ = thumb.band;
     values_.scale = thumb.scale;
@@ -138,7 +137,7 @@ void EffectPreviewDialog::Recompute() {
         NormaliseTo24(preview_);
         if (previewCheck_->isChecked()) {
             if (std::unique_ptr<ImageEffect> full = BuildTemplateEffect(templateId_, ImageValues())) {
-                document_.Image() = backup_;
+                RestoreForPreview();
                 if (band_.IsEmpty())
                     document_.Image().ApplyEffect(*full);
                 else
@@ -151,19 +150,33 @@ void EffectPreviewDialog::Recompute() {
     frame_->SetImage(&preview_, templateId_ == kTplRotate, true);
 }
 
-void EffectPreviewDialog::accept() {
-    document_.Image() = backup_;
-    if (std::unique_ptr<ImageEffect> effect = BuildTemplateEffect(templateId_, ImageValues())) {
-        document_.Image().ConvertTo(32);
-        document_.RunEffect(*effect);
-        if (!document_.Transparent()) NormaliseTo24(document_.Image());
+void EffectPreviewDialog::RestoreForPreview() {
+    // The copy is taken only once the document shows a preview: a dialog
+    // confirmed without one costs no whole-image copy.
+    if (backedUp_) {
+        document_.Image() = backup_;
+    } else {
+        backup_ = document_.Image();
+        backedUp_ = true;
     }
+}
+
+void EffectPreviewDialog::RestoreDocument() {
+    if (!backedUp_) return;
+    document_.Image() = std::move(backup_);
+    backedUp_ = false;
+}
+
+void EffectPreviewDialog::accept() {
+    RestoreDocument();
+    if (std::unique_ptr<ImageEffect> effect = BuildTemplateEffect(templateId_, ImageValues()))
+        document_.RunEffectNormalised(*effect);
     document_.UpdateAllViews();
     QDialog::accept();
 }
 
 void EffectPreviewDialog::reject() {
-    document_.Image() = backup_;
+    RestoreDocument();
     document_.UpdateAllViews();
     QDialog::reject();
 }

@@ -62,7 +62,14 @@ private:
     EffectValues values_;
     PixelImage thumbnail_;
     PixelImage preview_;
+    // Puts the document's image back as it was at opening (taking that copy
+    // the first time), before a preview is applied to it.
+    void RestoreForPreview();
+    // The document's image as it was at opening, for OK and Cancel.
+    void RestoreDocument();
+    // The document's image at opening, once a preview changed it.
     PixelImage backup_;
+    bool backedUp_ = false;
     Rect band_;           // the document's band; empty: the whole image
     Rect thumbnailBand_;  // the band in the thumbnail
     PreviewFrame* frame_ = nullptr;

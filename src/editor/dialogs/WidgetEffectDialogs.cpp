@@ -9,6 +9,7 @@ namespace clipvane {
 
 PixelImage& DocumentEffectTarget::Image() { return doc_.image; }
 void DocumentEffectTarget::RunEffect(ImageEffect& effect) { doc_.RunEffect(&effect); }
+void DocumentEffectTarget::RunEffectNormalised(ImageEffect& effect) { doc_.RunEffectNormalised(&effect); }
 void DocumentEffectTarget::RunEffects(const std::vector<std::unique_ptr<ImageEffect>>& effects) {
     doc_.RunEffects(effects);
 }

@@ -25,6 +25,7 @@ public:
     explicit DocumentEffectTarget(ImageDocument& doc) : doc_(doc) {}
     PixelImage& Image() override;
     void RunEffect(ImageEffect& effect) override;
+    void RunEffectNormalised(ImageEffect& effect) override;
     void RunEffects(const std::vector<std::unique_ptr<ImageEffect>>& effects) override;
     void UpdateAllViews() override;
     bool Transparent() const override;

@@ -10,10 +10,11 @@ public:
     explicit SplashEffect(int spread, uint32_t seed = TimeSeed());
     void Begin(PixelImage& image) override;
     void ProcessPixel(PixelImage& image, int x, int y, uint8_t* pixel) override;
-    // Sequential: the random numbers are drawn in row order.
-    bool IndependentRows() const override { return false; }
+    // Reads only the copy taken in Begin.
+    void ProcessRow(PixelImage& image, int y, uint8_t* row, int width) override;
 
 private:
+    void Apply(RandomGenerator& generator, int x, int y, uint8_t* pixel, size_t bytes) const;
     int32_t spread;
 };
 
