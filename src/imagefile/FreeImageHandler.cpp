@@ -41,15 +41,6 @@ bool GifFrameAllowed(const uint8_t* p, size_t size) {
     return true;
 }
 
-// A grey PNG (colour type 0) opens as 24-bit colour: the encoder writes
-// images whose pixels are all grey so, and they come back as they were.
-void GreyPngToColour(const uint8_t* p, size_t size, std::deque<std::unique_ptr<PixelImage>>& frames) {
-    static const uint8_t kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-    if (size < 26 || std::memcmp(p, kSignature, 8) != 0 || std::memcmp(p + 12, "IHDR", 4) != 0 || p[25] != 0) return;
-    for (auto& frame : frames)
-        if (frame->Depth() <= 8) frame->ConvertTo(24);
-}
-
 }  // namespace
 
 bool FreeImageHandler::LoadFile(const std::string& path) {
@@ -73,16 +64,13 @@ bool FreeImageHandler::LoadFile(const std::string& path) {
     const std::string opened = access("/proc/self/fd", X_OK) == 0 ? "/proc/self/fd/" + std::to_string(fd) : path;
     const bool ok = DecodeIsolated(opened.c_str(), nullptr, 0, frames, firstFrameOnly ? 1 : 0);
     close(fd);
-    if (ok && got > 0) GreyPngToColour(head.data(), size_t(got), frames);
     return ok;
 }
 
 bool FreeImageHandler::LoadMemory(const uint8_t* bytes, size_t size) {
     if (!bytes || size == 0) return false;
     if (!GifFrameAllowed(bytes, size)) return false;
-    if (!DecodeIsolated(nullptr, bytes, size, frames, firstFrameOnly ? 1 : 0)) return false;
-    GreyPngToColour(bytes, size, frames);
-    return true;
+    return DecodeIsolated(nullptr, bytes, size, frames, firstFrameOnly ? 1 : 0);
 }
 
 }  // namespace clipvane

@@ -42,6 +42,14 @@ std::vector<uint8_t> EncodePngWithAlpha(const PixelImage& image);
 // EncodePng or EncodePngWithAlpha.
 std::vector<uint8_t> EncodePngImage(const PixelImage& image, bool withAlpha);
 
+// Decodes a PNG file held in memory into `image` (left as it was on
+// failure): palette images keep their indexes (2-bit ones widened to 8 bits)
+// unless a transparency chunk makes them 32-bit; everything else becomes
+// 24-bit, or 32-bit with straight alpha when the file has alpha or
+// transparency. 16-bit samples keep their high byte. The size is checked
+// against the pixel limit before anything is allocated.
+bool DecodePng(const uint8_t* bytes, size_t size, PixelImage& image);
+
 // For tests: the filtered bytes per piece (0 restores kPngPieceBytes), so
 // that small images are split too.
 void SetPngPieceBytes(size_t bytes);
