@@ -30,14 +30,17 @@ public:
 };
 
 // PNG through libpng and JPEG through libjpeg-turbo, decoded in this process
-// (Png.h, Jpeg.h): one frame.
+// (Png.h, Jpeg.h): one frame. Files are read through the descriptor in
+// blocks, not copied into memory whole.
 class PngHandler : public ImageFormatHandler {
 public:
+    bool LoadFile(const std::string& path) override;
     bool LoadMemory(const uint8_t* bytes, size_t size) override;
 };
 
 class JpegHandler : public ImageFormatHandler {
 public:
+    bool LoadFile(const std::string& path) override;
     bool LoadMemory(const uint8_t* bytes, size_t size) override;
 };
 

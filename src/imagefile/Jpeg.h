@@ -19,5 +19,7 @@ std::vector<uint8_t> EncodeJpeg(const PixelImage& image);
 // against the pixel limit before anything is allocated; progressive files of
 // more than 500 scans are refused.
 bool DecodeJpeg(const uint8_t* bytes, size_t size, PixelImage& image);
+// The same, reading the open file `fd` from its start in blocks.
+bool DecodeJpegFile(int fd, PixelImage& image);
 
 }  // namespace clipvane

@@ -2,9 +2,13 @@
 // the rows of a PixelImage. Errors leave by longjmp to the stage that set it;
 // the stages hold no C++ object a jump could skip, and the image is handed
 // over only when every row was read.
+#include <unistd.h>
+
+#include <cerrno>
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <vector>
 
 // jpeglib.h needs size_t and FILE declared first.
@@ -37,6 +41,47 @@ void NoMessage(j_common_ptr, int) {}
 void LimitScans(j_common_ptr info) {
     auto* d = reinterpret_cast<j_decompress_ptr>(info);
     if (d->is_decompressor && d->input_scan_number > kMaxScans) ErrorExit(info);
+}
+
+// A source that reads the file through its descriptor in blocks (no copy of
+// the whole file); at the end of the data it supplies an end-of-image
+// marker, as libjpeg's own sources do, so a cut-off file reads as far as it
+// goes.
+struct FileSource {
+    jpeg_source_mgr base;
+    int fd;
+    JOCTET buffer[1 << 16];
+};
+
+void InitSource(j_decompress_ptr) {}
+void TermSource(j_decompress_ptr) {}
+
+boolean FillBuffer(j_decompress_ptr info) {
+    auto* source = reinterpret_cast<FileSource*>(info->src);
+    ssize_t n;
+    do {
+        n = read(source->fd, source->buffer, sizeof source->buffer);
+    } while (n < 0 && errno == EINTR);
+    if (n <= 0) {
+        source->buffer[0] = 0xFF;
+        source->buffer[1] = JPEG_EOI;
+        n = 2;
+    }
+    source->base.next_input_byte = source->buffer;
+    source->base.bytes_in_buffer = size_t(n);
+    return TRUE;
+}
+
+void SkipData(j_decompress_ptr info, long count) {
+    jpeg_source_mgr* source = info->src;
+    while (count > long(source->bytes_in_buffer)) {
+        count -= long(source->bytes_in_buffer);
+        FillBuffer(info);
+    }
+    if (count > 0) {
+        source->next_input_byte += count;
+        source->bytes_in_buffer -= size_t(count);
+    }
 }
 
 struct Plan {
@@ -90,10 +135,9 @@ bool ReadRows(jpeg_decompress_struct* info, ErrorManager* errors, PixelImage* im
     return true;
 }
 
-}  // namespace
-
-bool DecodeJpeg(const uint8_t* bytes, size_t size, PixelImage& out) {
-    if (!bytes || size < 3 || bytes[0] != 0xFF || bytes[1] != 0xD8) return false;
+// Decodes from the source that `attach` sets on the decoder.
+template <typename Attach>
+bool Decode(Attach attach, PixelImage& out) {
     jpeg_decompress_struct info;
     ErrorManager errors;
     info.err = jpeg_std_error(&errors.base);
@@ -112,7 +156,7 @@ bool DecodeJpeg(const uint8_t* bytes, size_t size, PixelImage& out) {
     } destroy{&info};
     info.progress = &progress;
     info.mem->max_memory_to_use = kMaxDecoderMemory;
-    jpeg_mem_src(&info, bytes, static_cast<unsigned long>(size));
+    attach(&info);
     Plan plan;
     if (!ReadHeader(&info, &errors, &plan)) return false;
     PixelImage image;
@@ -129,6 +173,44 @@ bool DecodeJpeg(const uint8_t* bytes, size_t size, PixelImage& out) {
     if (!ReadRows(&info, &errors, &image, plan.cmyk ? scratch.data() : nullptr)) return false;
     out = std::move(image);
     return true;
+}
+
+}  // namespace
+
+bool DecodeJpeg(const uint8_t* bytes, size_t size, PixelImage& out) {
+    if (!bytes || size < 3 || bytes[0] != 0xFF || bytes[1] != 0xD8) return false;
+    return Decode([&](j_decompress_ptr info) { jpeg_mem_src(info, bytes, static_cast<unsigned long>(size)); }, out);
+}
+
+bool DecodeJpegFile(int fd, PixelImage& out) {
+    uint8_t head[2];
+    ssize_t n;
+    do {
+        n = pread(fd, head, 2, 0);
+    } while (n < 0 && errno == EINTR);
+    if (n != 2 || head[0] != 0xFF || head[1] != 0xD8) return false;
+    auto source = std::make_unique<FileSource>();
+    source->fd = fd;
+    source->base.init_source = InitSource;
+    source->base.fill_input_buffer = FillBuffer;
+    source->base.skip_input_data = SkipData;
+    source->base.resync_to_restart = jpeg_resync_to_restart;
+    source->base.term_source = TermSource;
+    source->base.bytes_in_buffer = 0;
+    source->base.next_input_byte = nullptr;
+    return Decode([&](j_decompress_ptr info) { info->src = &source->base; }, out);
+}
+
+bool JpegHandler::LoadFile(const std::string& path) {
+    off_t size = 0;
+    const int fd = OpenRegularFile(path, &size);
+    if (fd < 0) return false;
+    auto image = std::make_unique<PixelImage>();
+    const bool ok = size > 0 && DecodeJpegFile(fd, *image);
+    if (size <= 0) NoteFileError("the file is empty");
+    close(fd);
+    if (ok) frames.push_back(std::move(image));
+    return ok;
 }
 
 bool JpegHandler::LoadMemory(const uint8_t* bytes, size_t size) {

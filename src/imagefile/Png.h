@@ -49,6 +49,8 @@ std::vector<uint8_t> EncodePngImage(const PixelImage& image, bool withAlpha);
 // transparency. 16-bit samples keep their high byte. The size is checked
 // against the pixel limit before anything is allocated.
 bool DecodePng(const uint8_t* bytes, size_t size, PixelImage& image);
+// The same, reading the open file `fd` from its start in blocks.
+bool DecodePngFile(int fd, PixelImage& image);
 
 // For tests: the filtered bytes per piece (0 restores kPngPieceBytes), so
 // that small images are split too.

@@ -4,7 +4,12 @@
 // handed over only when every row was read.
 #include <png.h>
 
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
 #include <cstring>
+#include <memory>
 
 #include "imagefile/Handlers.h"
 #include "imagefile/Limits.h"
@@ -25,6 +30,33 @@ void ReadFromMemory(png_structp png, png_bytep out, size_t count) {
     if (count > reader->size - reader->pos) png_error(png, "the file ends early");
     std::memcpy(out, reader->data + reader->pos, count);
     reader->pos += count;
+}
+
+// Reads a file through its descriptor in blocks: no copy of the whole file.
+struct FileReader {
+    int fd;
+    size_t pos = 0, have = 0;
+    uint8_t buffer[1 << 16];
+};
+
+void ReadFromFile(png_structp png, png_bytep out, size_t count) {
+    auto* reader = static_cast<FileReader*>(png_get_io_ptr(png));
+    while (count) {
+        if (reader->pos == reader->have) {
+            ssize_t n;
+            do {
+                n = read(reader->fd, reader->buffer, sizeof reader->buffer);
+            } while (n < 0 && errno == EINTR);
+            if (n <= 0) png_error(png, "the file ends early");
+            reader->pos = 0;
+            reader->have = size_t(n);
+        }
+        const size_t part = std::min(count, reader->have - reader->pos);
+        std::memcpy(out, reader->buffer + reader->pos, part);
+        reader->pos += part;
+        out += part;
+        count -= part;
+    }
 }
 
 [[noreturn]] void OnError(png_structp png, png_const_charp) { png_longjmp(png, 1); }
@@ -91,10 +123,8 @@ bool ReadRows(png_structp png, PixelImage* image, int passes) {
     return true;
 }
 
-}  // namespace
-
-bool DecodePng(const uint8_t* bytes, size_t size, PixelImage& out) {
-    if (!bytes || size < 8 || png_sig_cmp(bytes, 0, 8) != 0) return false;
+// Decodes from whatever `read` reads through `io`.
+bool Decode(png_rw_ptr read, void* io, PixelImage& out) {
     png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, OnError, OnWarning);
     png_infop info = png ? png_create_info_struct(png) : nullptr;
     struct Destroy {
@@ -108,8 +138,7 @@ bool DecodePng(const uint8_t* bytes, size_t size, PixelImage& out) {
         NoteFileError("there is not enough memory");
         return false;
     }
-    MemoryReader reader{bytes, size, 0};
-    png_set_read_fn(png, &reader, ReadFromMemory);
+    png_set_read_fn(png, io, read);
     // The pixel limit decides sizes. Only the image's own chunks are read:
     // every other one (text, profiles, gamma) is skipped unread, so that a
     // chunk claiming gigabytes allocates nothing (libpng would allocate a
@@ -132,6 +161,38 @@ bool DecodePng(const uint8_t* bytes, size_t size, PixelImage& out) {
     if (!ReadRows(png, &image, plan.passes)) return false;
     out = std::move(image);
     return true;
+}
+
+}  // namespace
+
+bool DecodePng(const uint8_t* bytes, size_t size, PixelImage& out) {
+    if (!bytes || size < 8 || png_sig_cmp(bytes, 0, 8) != 0) return false;
+    MemoryReader reader{bytes, size, 0};
+    return Decode(ReadFromMemory, &reader, out);
+}
+
+bool DecodePngFile(int fd, PixelImage& out) {
+    auto reader = std::make_unique<FileReader>();
+    reader->fd = fd;
+    png_byte signature[8];
+    ssize_t n;
+    do {
+        n = pread(fd, signature, 8, 0);
+    } while (n < 0 && errno == EINTR);
+    if (n != 8 || png_sig_cmp(signature, 0, 8) != 0) return false;
+    return Decode(ReadFromFile, reader.get(), out);
+}
+
+bool PngHandler::LoadFile(const std::string& path) {
+    off_t size = 0;
+    const int fd = OpenRegularFile(path, &size);
+    if (fd < 0) return false;
+    auto image = std::make_unique<PixelImage>();
+    const bool ok = size > 0 && DecodePngFile(fd, *image);
+    if (size <= 0) NoteFileError("the file is empty");
+    close(fd);
+    if (ok) frames.push_back(std::move(image));
+    return ok;
 }
 
 bool PngHandler::LoadMemory(const uint8_t* bytes, size_t size) {

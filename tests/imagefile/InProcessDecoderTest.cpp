@@ -54,6 +54,11 @@ void ExpectSameAsFreeImage(const std::string& path, int depth = 0) {
     ASSERT_TRUE(theirs);
     EXPECT_EQ(ours.Depth(), depth ? depth : theirs->Depth());
     EXPECT_EQ(test::MaxDifference(test::ImagePixels(ours), test::ImagePixels(*theirs)), 0);
+    // The file layer reads the file in blocks: the same image.
+    PixelImage viaFile;
+    ASSERT_TRUE(clipvane::LoadFromFile(path, viaFile));
+    EXPECT_EQ(viaFile.Depth(), ours.Depth());
+    EXPECT_EQ(test::MaxDifference(test::ImagePixels(viaFile), test::ImagePixels(ours)), 0);
 }
 
 class InProcessDecode : public ::testing::Test {
