@@ -7,6 +7,7 @@
 #include <cstring>
 #include <memory>
 #include <mutex>
+#include <system_error>
 #include <thread>
 
 #include "image/ImageEffect.h"
@@ -284,7 +285,12 @@ bool CompressPieces(const PixelImage& image, const Layout& l, std::vector<Piece>
     };
     std::vector<std::thread> workers;
     const int started = int(std::min<size_t>(size_t(threads), count));
-    for (int t = 0; t < started; ++t) workers.emplace_back(work);
+    // Threads that cannot be started leave the work to those that were; with
+    // none, the calling thread does it all.
+    try {
+        for (int t = 0; t < started; ++t) workers.emplace_back(work);
+    } catch (const std::system_error&) {}
+    if (workers.empty()) return CompressPieces(image, l, pieces, 1, emit);
     bool ok = true;
     for (size_t i = 0; i < count && ok; ++i) {
         {
