@@ -84,8 +84,7 @@ int SaveImageFileWithAlpha(const PixelImage& image, const std::string& path) {
     if (!target.Ok()) return 0;
     bool written = false;
     if (type == kFilePng) {
-        const std::vector<uint8_t> data = EncodePngWithAlpha(image);
-        written = !data.empty() && WriteWholeFile(target.WritePath(), data.data(), data.size());
+        written = WritePngFile(image, true, target.WritePath());
     } else {
         FreeImageScope library;
         FreeImageBitmap bitmap(type == kFileTiff ? ToFreeImage(image) : GifWithTransparentIndex(image));

@@ -63,8 +63,9 @@ FIBITMAP* PrepareFor(FREE_IMAGE_FORMAT fif, const PixelImage& image) {
 bool EncoderHandler::SaveFile(const std::string& path, int) {
     const PixelImage* image = Target();
     if (!image) return false;
-    if (type_ == kFilePng || type_ == kFileJpeg) {
-        const std::vector<uint8_t> data = type_ == kFilePng ? EncodePng(*image) : EncodeJpeg(*image);
+    if (type_ == kFilePng) return WritePngFile(*image, false, path);
+    if (type_ == kFileJpeg) {
+        const std::vector<uint8_t> data = EncodeJpeg(*image);
         return !data.empty() && WriteWholeFile(path, data.data(), data.size());
     }
     FREE_IMAGE_FORMAT fif;

@@ -29,6 +29,21 @@ public:
     bool LoadMemory(const uint8_t* bytes, size_t size) override;
 };
 
+// PNG through libpng and JPEG through libjpeg-turbo, decoded in this process
+// (Png.h, Jpeg.h): one frame. Files are read through the descriptor in
+// blocks, not copied into memory whole.
+class PngHandler : public ImageFormatHandler {
+public:
+    bool LoadFile(const std::string& path) override;
+    bool LoadMemory(const uint8_t* bytes, size_t size) override;
+};
+
+class JpegHandler : public ImageFormatHandler {
+public:
+    bool LoadFile(const std::string& path) override;
+    bool LoadMemory(const uint8_t* bytes, size_t size) override;
+};
+
 // Writes JPEG, GIF, TIFF and PNG with default settings (type from the
 // destination path, given to the constructor).
 class EncoderHandler : public ImageFormatHandler {

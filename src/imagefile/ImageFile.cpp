@@ -100,7 +100,7 @@ std::unique_ptr<ImageFormatHandler> BasicHandlerFactory::CreateHandler(ImageFile
     switch (type) {
     case kFileBmp: return std::make_unique<BmpHandler>();
     case kFileTga: return std::make_unique<TgaHandler>();
-    case kFileJpeg:
+    case kFileJpeg: return std::make_unique<JpegHandler>();
     case kFileGif: return std::make_unique<FreeImageHandler>();
     default: return nullptr;
     }
@@ -111,10 +111,10 @@ std::unique_ptr<ImageFormatHandler> StandardHandlerFactory::CreateHandler(ImageF
     case kFileBmp: return std::make_unique<BmpHandler>();
     case kFileTga: return std::make_unique<TgaHandler>();
     case kFilePcx: return std::make_unique<PcxHandler>();
-    case kFileJpeg:
+    case kFileJpeg: return std::make_unique<JpegHandler>();
+    case kFilePng: return std::make_unique<PngHandler>();
     case kFileGif:
     case kFileTiff:
-    case kFilePng:
     case kFilePsd:
     case kFileIco:
     case kFileXpm: return std::make_unique<FreeImageHandler>();
@@ -191,15 +191,13 @@ bool LoadFromFile(const std::string& path, PixelImage& image) {
         NoteFileError("it is not an image file Clipvane can read, or it is damaged");
         return false;
     }
-    const PixelImage& first = *handler->Frames().front();
-    PixelImage copy(first);
-    if (copy.IsEmpty()) {
-        NoteFileError(PixelCountAllowed(first.Width(), first.Height())
-                          ? "there is not enough memory"
-                          : PixelCountMessage(first.Width(), first.Height()));
+    // The decoded frame is handed over, not copied.
+    PixelImage& first = *handler->frames.front();
+    if (first.IsEmpty()) {
+        NoteFileError("it is not an image file Clipvane can read, or it is damaged");
         return false;
     }
-    image = std::move(copy);
+    image = std::move(first);
     return true;
 }
 

@@ -53,14 +53,15 @@ public:
     virtual std::unique_ptr<ImageFormatHandler> CreateHandler(ImageFileType type) const = 0;
 };
 
-// BMP and TGA by the program's own code, JPEG and GIF through the isolated
-// FreeImage decoder; nothing else.
+// BMP and TGA by the program's own code, JPEG through libjpeg-turbo, GIF
+// through the isolated FreeImage decoder; nothing else.
 class BasicHandlerFactory : public ImageHandlerFactory {
 public:
     std::unique_ptr<ImageFormatHandler> CreateHandler(ImageFileType type) const override;
 };
 
-// Installed at start-up: BMP and TGA by the program's own code, every other
+// Installed at start-up: BMP, TGA and PCX by the program's own code, PNG and
+// JPEG through libpng and libjpeg-turbo in this process, every other
 // readable type through the isolated FreeImage decoder.
 class StandardHandlerFactory : public ImageHandlerFactory {
 public:

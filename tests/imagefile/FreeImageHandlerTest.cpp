@@ -237,23 +237,23 @@ void GreedyHook() {
 #endif
 
 TEST_F(FreeImageRead, ChildCrashIsAnOrdinaryFailure) {
-    ASSERT_TRUE(Magick(kPicture + " " + Quote(dir_ / "c.png")));
+    ASSERT_TRUE(Magick(kPicture + " " + Quote(dir_ / "c.tif")));
     clipvane::SetDecoderChildHook(CrashHook);
     PixelImage img;
-    EXPECT_FALSE(clipvane::LoadFromFile(dir_ / "c.png", img));
+    EXPECT_FALSE(clipvane::LoadFromFile(dir_ / "c.tif", img));
     clipvane::SetDecoderChildHook(nullptr);
-    EXPECT_TRUE(clipvane::LoadFromFile(dir_ / "c.png", img));  // and the program carries on
+    EXPECT_TRUE(clipvane::LoadFromFile(dir_ / "c.tif", img));  // and the program carries on
 }
 
 TEST_F(FreeImageRead, ChildHangEndsAtTheTimeLimit) {
-    ASSERT_TRUE(Magick(kPicture + " " + Quote(dir_ / "h.png")));
+    ASSERT_TRUE(Magick(kPicture + " " + Quote(dir_ / "h.tif")));
     clipvane::DecoderLimits limits;
     limits.timeoutMs = 300;
     clipvane::SetDecoderLimits(limits);
     clipvane::SetDecoderChildHook(HangHook);
     PixelImage img;
     const auto start = std::chrono::steady_clock::now();
-    EXPECT_FALSE(clipvane::LoadFromFile(dir_ / "h.png", img));
+    EXPECT_FALSE(clipvane::LoadFromFile(dir_ / "h.tif", img));
     const auto ms =
         std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count();
     EXPECT_GE(ms, 250);
@@ -264,13 +264,13 @@ TEST_F(FreeImageRead, ChildMemoryLimit) {
 #ifdef FILES_TEST_ASAN
     GTEST_SKIP() << "the address-space limit is not set under AddressSanitizer";
 #else
-    ASSERT_TRUE(Magick(kPicture + " " + Quote(dir_ / "g.png")));
+    ASSERT_TRUE(Magick(kPicture + " " + Quote(dir_ / "g.tif")));
     clipvane::DecoderLimits limits;
     limits.memoryBytes = uint64_t(256) << 20;
     clipvane::SetDecoderLimits(limits);
     clipvane::SetDecoderChildHook(GreedyHook);
     PixelImage img;
-    EXPECT_FALSE(clipvane::LoadFromFile(dir_ / "g.png", img));
+    EXPECT_FALSE(clipvane::LoadFromFile(dir_ / "g.tif", img));
 #endif
 }
 

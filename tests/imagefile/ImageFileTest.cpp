@@ -64,14 +64,17 @@ TEST(HandlerRegistry, FactoryColumns) {
     clipvane::BasicHandlerFactory basic;
     EXPECT_TRUE(is(basic.CreateHandler(clipvane::kFileBmp), (clipvane::BmpHandler*)nullptr));
     EXPECT_TRUE(is(basic.CreateHandler(clipvane::kFileTga), (clipvane::TgaHandler*)nullptr));
-    EXPECT_TRUE(is(basic.CreateHandler(clipvane::kFileJpeg), (clipvane::FreeImageHandler*)nullptr));
+    EXPECT_TRUE(is(basic.CreateHandler(clipvane::kFileJpeg), (clipvane::JpegHandler*)nullptr));
+    EXPECT_TRUE(is(basic.CreateHandler(clipvane::kFileGif), (clipvane::FreeImageHandler*)nullptr));
     EXPECT_FALSE(basic.CreateHandler(clipvane::kFilePng));
     EXPECT_FALSE(basic.CreateHandler(clipvane::kFilePcx));
 
     clipvane::StandardHandlerFactory standard;
     EXPECT_TRUE(is(standard.CreateHandler(clipvane::kFilePcx), (clipvane::PcxHandler*)nullptr));
-    for (clipvane::ImageFileType t : {clipvane::kFileJpeg, clipvane::kFileGif, clipvane::kFileTiff, clipvane::kFilePng,
-                                      clipvane::kFilePsd, clipvane::kFileIco, clipvane::kFileXpm})
+    EXPECT_TRUE(is(standard.CreateHandler(clipvane::kFilePng), (clipvane::PngHandler*)nullptr));
+    EXPECT_TRUE(is(standard.CreateHandler(clipvane::kFileJpeg), (clipvane::JpegHandler*)nullptr));
+    for (clipvane::ImageFileType t :
+         {clipvane::kFileGif, clipvane::kFileTiff, clipvane::kFilePsd, clipvane::kFileIco, clipvane::kFileXpm})
         EXPECT_TRUE(is(standard.CreateHandler(t), (clipvane::FreeImageHandler*)nullptr)) << t;
     EXPECT_FALSE(standard.CreateHandler(clipvane::kFileNone));
 

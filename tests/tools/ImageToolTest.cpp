@@ -54,6 +54,28 @@ TEST_F(ImageTool, ConvertThenInfoAgree) {
     }
 }
 
+TEST_F(ImageTool, GreyPicturesSaveAsGreyPngsThatOpenAsTheSamePixels) {
+    // An RGB file whose pixels are all grey, and a large colour photo that
+    // the writer splits into pieces on several threads.
+    ASSERT_TRUE(test::Magick("-size 97x61 gradient:white-black -type TrueColor -depth 8 " +
+                             Quote("PNG24:" + (dir_ / "grey.png"))));
+    ASSERT_TRUE(
+        test::Magick("-size 1500x1200 -seed 3 plasma:fractal -depth 8 " + Quote("PNG24:" + (dir_ / "photo.png"))));
+    for (const char* name : {"grey.png", "photo.png"}) {
+        const std::string in = dir_ / name, out = dir_ / (std::string("out-") + name);
+        ASSERT_EQ(test::Run(Tool() + " convert " + Quote(in) + " " + Quote(out)), 0) << name;
+        // The same pixels back at 24 bits, as the program and ImageMagick see them.
+        EXPECT_EQ(test::Capture(Tool() + " info " + Quote(out)), test::Capture(Tool() + " info " + Quote(in))) << name;
+        EXPECT_EQ(test::Capture("compare -metric AE " + Quote(in) + " " + Quote(out) + " null: 2>&1"), "0") << name;
+        const std::vector<uint8_t> bytes = test::ReadBytes(out);
+        ASSERT_GT(bytes.size(), 26u);
+        EXPECT_EQ(bytes[25], std::string(name) == "grey.png" ? 0 : 2) << name << ": PNG colour type";
+        EXPECT_EQ(test::Run("pngcheck -q " + Quote(out) + " >/dev/null"), 0) << name;
+    }
+    // A grey file is a third of the RGB one's size or less.
+    EXPECT_LT(test::ReadBytes(dir_ / "out-grey.png").size() * 3, test::ReadBytes(dir_ / "grey.png").size() + 200);
+}
+
 TEST_F(ImageTool, FailuresExitWithStatusOne) {
     EXPECT_EQ(test::Run(Tool() + " info " + Quote(dir_ / "missing.png") + " 2>/dev/null"), 1);
     const std::string message = test::Capture(Tool() + " info " + Quote(dir_ / "missing.png") + " 2>&1");
