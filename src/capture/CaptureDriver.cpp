@@ -320,8 +320,7 @@ bool CaptureDriver::RefuseUnavailable(CaptureMode mode) {
     return true;
 }
 
-bool CaptureDriver::CaptureWindowObject() {
-    if (!platform_ || RefuseUnavailable(CaptureMode::WindowObject)) return false;
+Rect CaptureDriver::PrepareWindowPick(WindowGrid& grid) {
     const WindowId main = MainWindowId();
     const WindowId next = WindowBelowMain();
     HideMain();  // whatever the settings say: the main window must not be picked
@@ -332,8 +331,14 @@ bool CaptureDriver::CaptureWindowObject() {
     for (const TopWindow& t : platform_->StackingOrder()) {
         if (t.id != main) windows.push_back(TopWindow{t.id, Offset(t.frame, -screen.left, -screen.top)});
     }
-    WindowGrid grid;
     grid.Build(windows, screen.Width(), screen.Height());
+    return screen;
+}
+
+bool CaptureDriver::CaptureWindowObject() {
+    if (!platform_ || RefuseUnavailable(CaptureMode::WindowObject)) return false;
+    WindowGrid grid;
+    PrepareWindowPick(grid);
 
     SelectionOverlay dialog(OverlayMode::WindowObject, *platform_);
     dialog.SetWindowGrid(&grid);
@@ -377,18 +382,8 @@ bool CaptureDriver::CaptureActiveWindow() {
 bool CaptureDriver::CaptureScrollingWindow() {
     if (RefuseUnavailable(CaptureMode::Scrolling)) return false;
     if (!platform_) return false;
-    const WindowId main = MainWindowId();
-    const WindowId next = WindowBelowMain();
-    HideMain();  // whatever the settings say, as for picking a window
-    if (next) platform_->Activate(next);
-
-    const Rect screen = ScreenRect();
-    std::vector<TopWindow> windows;
-    for (const TopWindow& t : platform_->StackingOrder()) {
-        if (t.id != main) windows.push_back(TopWindow{t.id, Offset(t.frame, -screen.left, -screen.top)});
-    }
     WindowGrid grid;
-    grid.Build(windows, screen.Width(), screen.Height());
+    const Rect screen = PrepareWindowPick(grid);
 
     auto dialog = std::make_unique<SelectionOverlay>(OverlayMode::WindowObject, *platform_);
     dialog->SetWindowGrid(&grid);

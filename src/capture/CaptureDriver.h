@@ -161,6 +161,9 @@ private:
     WindowId MainWindowId();
     WindowId WindowBelowMain();
     void HideMain();
+    // Hides the main window, activates the one below it and lays out the
+    // other windows in screen coordinates for picking; returns the screen.
+    Rect PrepareWindowPick(WindowGrid& grid);
     void ShowMainAfterCapture();  // SW_SHOW or SW_SHOWMINIMIZED
     void ShowMainNoActivate();
     void ShowMainInFront();  // brought to the foreground, then shown without activation
