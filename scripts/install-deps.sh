@@ -14,7 +14,7 @@ packages=(
   fonts-dejavu-core fonts-dejavu fonts-liberation2 fonts-noto-core
   librsvg2-bin desktop-file-utils appstream lintian man-db dpkg-dev file
   libwayland-dev libwayland-bin wayland-protocols libsystemd-dev qt6-wayland
-  sway grim pipewire xdg-desktop-portal xdg-desktop-portal-wlr xdg-desktop-portal-gtk
+  sway grim pipewire acl xdg-desktop-portal xdg-desktop-portal-wlr xdg-desktop-portal-gtk
 )
 
 missing=()

@@ -25,10 +25,27 @@ if [ "$(id -u)" -eq 0 ]; then
   if ! id "$user" >/dev/null 2>&1; then
     useradd --system --create-home --home-dir "/var/lib/$user" --shell /usr/sbin/nologin "$user"
   fi
-  # The user must reach the command (a build tree under /root, say, is
-  # closed to it): say so rather than fail somewhere inside.
+  # The user must reach this script, the command and the build and source
+  # trees. A tree below a closed folder (a clone under /root, say) is opened
+  # to this user alone: an access-list entry that lets it pass through each
+  # closed folder on the way, nothing more.
+  as_user() { setpriv --reuid="$user" --regid="$user" --init-groups -- "$@"; }
+  for path in "$0" "$(command -v "$1" || true)" "${CLIPVANE_BINARY_DIR:-}" "${CLIPVANE_SOURCE_DIR:-}"; do
+    [ -n "$path" ] || continue
+    dir=$(dirname "$(readlink -f "$path")")
+    [ -d "$path" ] && dir=$(readlink -f "$path")
+    walk=""
+    IFS=/ read -ra parts <<<"${dir#/}"
+    for part in "${parts[@]}"; do
+      walk="$walk/$part"
+      if ! as_user test -x "$walk" 2>/dev/null; then
+        setfacl -m "u:$user:x" "$walk" 2>/dev/null || break
+      fi
+    done
+  done
+  # Still closed (no access lists here): say so rather than fail inside.
   if ! setpriv --reuid="$user" --regid="$user" --init-groups -- test -x "$(command -v "$1")"; then
-    echo "wayland-session: $user cannot run $1; its folders must be open to other users (o+rx)" >&2
+    echo "wayland-session: $user cannot run $1; a folder on the way is closed to it and could not be opened (setfacl, package acl)" >&2
     exit 1
   fi
   # Keep the caller's environment (build paths, test filters); the session's
