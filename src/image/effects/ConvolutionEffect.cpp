@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <new>
 
 namespace clipvane {
 
@@ -21,26 +22,123 @@ ConvolutionEffect MakeBlurEffect() {
     return ConvolutionEffect(blur, 3, 16, 0);
 }
 
-void ConvolutionEffect::Begin(PixelImage& image) {
-    ready = false;
-    if (!valid) return;
-    const int half = size > 0 ? size / 2 : 0;
-    source = std::make_unique<PixelImage>();
-    ready = ExpandedCopy(image, half, *source);
+int ConvolutionEffect::RowGroup() const {
+    // Large enough that the boundary rows are a small part of the image,
+    // small enough that the groups even out across threads.
+    return int(std::clamp<int64_t>(int64_t(4) * size, 32, 1 << 20));
 }
 
-void ConvolutionEffect::ProcessPixel(PixelImage&, int x, int y, uint8_t* pixel) {
-    if (!ready) return;
-    const int step = source->Depth() / 8;
+void ConvolutionEffect::Begin(PixelImage& image) {
+    ready = false;
+    source.reset();
+    windows.clear();
+    boundaryRows.clear();
+    if (!valid || image.Depth() < 24) return;
+    half = size > 0 ? size / 2 : 0;
+    rowCount = std::max(size, 0);
+    imageHeight = image.Height();
+    imageWidth = image.Width();
+    pixelBytes = image.Depth() / 8;
+    const int64_t wide = int64_t(imageWidth) + 2 * int64_t(half);
+    if (wide > INT32_MAX) return;
+    wideBytes = size_t(wide) * size_t(pixelBytes);
+    const int group = RowGroup();
+    const size_t rowBytes = size_t(imageWidth) * size_t(pixelBytes);
+    const int saved = std::max(rowCount - 1, 0);
+    const int64_t boundaries = (int64_t(imageHeight) - 1) / group;
+    try {
+        windows.resize(size_t(boundaries + 1));
+        boundaryRows.resize(size_t(boundaries) * size_t(saved) * rowBytes);
+    } catch (const std::bad_alloc&) {
+        windows.clear();
+        boundaryRows.clear();
+        return;
+    }
+    uint8_t* d = boundaryRows.data();
+    for (int64_t k = 1; k <= boundaries; ++k)
+        for (int i = 0; i < saved; ++i, d += rowBytes) {
+            const int64_t r = k * group - half + i;
+            std::memcpy(d, image.Row(int(std::clamp<int64_t>(r, 0, imageHeight - 1))), rowBytes);
+        }
+    ready = true;
+}
+
+void ConvolutionEffect::End(PixelImage&) {
+    windows.clear();
+    windows.shrink_to_fit();
+    boundaryRows.clear();
+    boundaryRows.shrink_to_fit();
+}
+
+void ConvolutionEffect::FillSlot(PixelImage& image, Window& w, int r, int groupFirst) {
+    // Original row r (unclamped) into its ring slot: from the image when it is
+    // in the group (the group reaches it only after its current row, since
+    // the window moves on one row at a time), else from the rows saved at the
+    // group's boundary.
+    const int group = RowGroup();
+    const int groupEnd = int(std::min<int64_t>(int64_t(groupFirst) + group, imageHeight));
+    const int clamped = std::clamp(r, 0, imageHeight - 1);
+    const size_t rowBytes = size_t(imageWidth) * size_t(pixelBytes);
+    const size_t boundaryBytes = size_t(rowCount - 1) * rowBytes;
+    const uint8_t* s;
+    if (clamped >= groupFirst && clamped < groupEnd)
+        s = image.Row(clamped);
+    else if (clamped < groupFirst)  // above the group: saved at its first row
+        s = boundaryRows.data() + size_t(groupFirst / group - 1) * boundaryBytes +
+            size_t(r - (groupFirst - half)) * rowBytes;
+    else  // below the group: saved at the next group's first row
+        s = boundaryRows.data() + size_t(groupEnd / group - 1) * boundaryBytes +
+            size_t(r - (groupEnd - half)) * rowBytes;
+    uint8_t* d = w.ring.data() + size_t(r - (groupFirst - half)) % size_t(rowCount) * wideBytes;
+    const size_t bpp = size_t(pixelBytes);
+    for (int x = 0; x < half; ++x, d += bpp) std::memcpy(d, s, bpp);
+    std::memcpy(d, s, rowBytes);
+    d += rowBytes;
+    const uint8_t* last = s + rowBytes - bpp;
+    for (int x = 0; x < half; ++x, d += bpp) std::memcpy(d, last, bpp);
+}
+
+const uint8_t* const* ConvolutionEffect::Rows(PixelImage& image, int y) {
+    const int group = RowGroup();
+    Window& w = windows[size_t(y / group)];
+    if (w.y == y) return w.rows.data();
+    const int first = y - y % group;
+    if (w.y != y - 1 || w.ring.size() != size_t(rowCount) * wideBytes) {
+        w.ring.assign(size_t(rowCount) * wideBytes, 0);
+        w.rows.assign(size_t(rowCount), nullptr);
+        for (int i = 0; i < rowCount; ++i) FillSlot(image, w, y - half + i, first);
+    } else if (rowCount > 0) {
+        FillSlot(image, w, y - half + rowCount - 1, first);
+    }
+    for (int i = 0; i < rowCount; ++i)
+        w.rows[size_t(i)] = w.ring.data() + size_t(y - half + i - (first - half)) % size_t(rowCount) * wideBytes;
+    w.y = y;
+    return w.rows.data();
+}
+
+void ConvolutionEffect::Release(int y) {
+    const int group = RowGroup();
+    if (y % group != group - 1 && y != imageHeight - 1) return;
+    windows[size_t(y / group)] = Window();
+}
+
+void ConvolutionEffect::ConvolvePixel(const uint8_t* const* rows, int x, uint8_t* pixel) const {
+    const int step = pixelBytes;
     for (int c = 0; c < 3; ++c) {
         int64_t s = 0;
         for (int i = 0; i < size; ++i) {
-            const uint8_t* p = source->PixelAddress(x, y + i) + c;
+            const uint8_t* p = rows[i] + size_t(x) * step + c;
             for (int j = 0; j < size; ++j) s += int64_t(p[size_t(j) * step]) * kernel[size_t(i) * size + j];
         }
         const int64_t v = s / divisor + offset;
         pixel[c] = uint8_t(v < 0 ? 0 : v > 255 ? 255 : v);
     }
+}
+
+void ConvolutionEffect::ProcessPixel(PixelImage& image, int x, int y, uint8_t* pixel) {
+    if (!ready) return;
+    ConvolvePixel(Rows(image, y), x, pixel);
+    if (x == imageWidth - 1) Release(y);
 }
 
 namespace {
@@ -124,18 +222,20 @@ bool ExpandedCopy(const PixelImage& image, int margin, PixelImage& out) {
     return true;
 }
 
-bool ConvolutionEffect::FastRow(PixelImage& image, int y, uint8_t* row, int width) {
-    if (size != 3 || source->Depth() != image.Depth()) return false;
+bool ConvolutionEffect::FastRow(PixelImage& image, const uint8_t* const* rows, uint8_t* row, int width) {
+    if (size != 3) return false;
     int64_t weight = 0;
     for (int32_t v : kernel) weight += std::abs(int64_t(v));
     const int64_t maxSum = weight * 255;
     const int step = image.Depth() / 8;
     const size_t n = size_t(width) * size_t(step);
-    std::vector<uint8_t> buffer(n);
+    // Straight into a 24-bit row (the window holds the original pixels); a
+    // 32-bit row goes through a buffer that keeps the image's own alpha.
+    std::vector<uint8_t> buffer(step == 4 ? n : 0);
     const bool pow2 = std::has_single_bit(uint32_t(divisor));
     const int shift = pow2 ? std::countr_zero(uint32_t(divisor)) : 0;
-    const uint8_t *r0 = source->Row(y), *r1 = source->Row(y + 1), *r2 = source->Row(y + 2);
-    uint8_t* out = buffer.data();
+    const uint8_t *r0 = rows[0], *r1 = rows[1], *r2 = rows[2];
+    uint8_t* out = step == 4 ? buffer.data() : row;
     const int32_t* k = kernel.data();
     // 16-bit lanes when every partial sum, the quotient, the offset and the
     // divisor (or the rounding mask of its shift) fit.
@@ -165,15 +265,18 @@ bool ConvolutionEffect::FastRow(PixelImage& image, int y, uint8_t* row, int widt
             d = (d & 0xFF000000u) | (s & 0x00FFFFFFu);
             std::memcpy(row + size_t(x) * 4, &d, 4);
         }
-    } else {
-        std::memcpy(row, out, n);
     }
     return true;
 }
 
 void ConvolutionEffect::ProcessRow(PixelImage& image, int y, uint8_t* row, int width) {
     if (!ready) return;
-    if (!FastRow(image, y, row, width)) ImageEffect::ProcessRow(image, y, row, width);
+    const uint8_t* const* rows = Rows(image, y);
+    if (!FastRow(image, rows, row, width)) {
+        const int step = image.Depth() / 8;
+        for (int x = 0; x < width; ++x) ConvolvePixel(rows, x, row + size_t(x) * step);
+    }
+    Release(y);
 }
 
 }  // namespace clipvane

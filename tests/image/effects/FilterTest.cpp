@@ -3,9 +3,16 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <algorithm>
+#include <cstdint>
+#include <utility>
+#include <vector>
 
+#include "support/EffectThreadsScope.h"
 #include "support/ImageBuilders.h"
 #include "support/PixelChecks.h"
+#include "support/TestEffects.h"
+#include "image/ProgressReporter.h"
 #include "image/effects/Effects.h"
 
 namespace clipvane {
@@ -345,6 +352,93 @@ TEST(Convolution, NegativeSumsTruncateAndOddKernels) {
     PixelImage c = MakeImage(1, 1, 24, {0x0A0B0Cu});
     c.ApplyEffect(refused);
     EXPECT_EQ(At(c, 0, 0), 0x0A0B0Cu);
+}
+
+// The convolution as defined, on a whole edge-replicated copy.
+PixelImage ReferenceConvolution(const PixelImage& image, const std::vector<int32_t>& k, int size, int divisor,
+                                int offset) {
+    PixelImage wide, out = image;
+    EXPECT_TRUE(ExpandedCopy(image, size / 2, wide));
+    for (int y = 0; y < image.Height(); ++y)
+        for (int x = 0; x < image.Width(); ++x)
+            for (int c = 0; c < 3; ++c) {
+                int64_t s = 0;
+                for (int i = 0; i < size; ++i)
+                    for (int j = 0; j < size; ++j)
+                        s += int64_t(wide.PixelAddress(x + j, y + i)[c]) * k[size_t(i * size + j)];
+                out.PixelAddress(x, y)[c] = uint8_t(Clamp255(int(s / divisor + offset)));
+            }
+    return out;
+}
+
+TEST(Convolution, RowGroupBoundariesMatchAWholeCopy) {
+    // Heights around one and two row groups, tiny images and one-column
+    // images, with the 3 x 3 fast path (shift and division), the general path
+    // (5 x 5, 9 x 9 taller than the image), an even size and 1 x 1, at
+    // several thread counts and with progress waves.
+    struct Kernel {
+        int size, divisor, offset;
+    };
+    const Kernel kernels[] = {{3, 16, 0}, {3, 7, -13}, {5, 4, 20}, {2, 3, 1}, {1, 2, 5}, {9, 40, 0}};
+    for (const Kernel& kn : kernels) {
+        std::vector<int32_t> k(size_t(kn.size * kn.size));
+        for (size_t i = 0; i < k.size(); ++i) k[i] = int32_t((i * 7 + 3) % 6) - 1;
+        if (kn.size == 3 && kn.divisor == 16) k = {1, 2, 1, 2, 4, 2, 1, 2, 1};
+        const int g = ConvolutionEffect(k, kn.size, kn.divisor, kn.offset).RowGroup();
+        ASSERT_GE(g, 2);
+        for (int height : {1, 2, 3, g - 1, g, g + 1, 2 * g - 1, 2 * g, 2 * g + 1, 3 * g + 2})
+            for (int width : {1, 2, 13})
+                for (int depth : {24, 32}) {
+                    const PixelImage input = test::PhotoLike(width, height, depth, uint32_t(height * 31 + width));
+                    const PixelImage expected = ReferenceConvolution(input, k, kn.size, kn.divisor, kn.offset);
+                    for (int threads : {1, 2, 3, 7})
+                        for (bool waves : {false, true}) {
+                            test::EffectThreadsScope scope(threads);
+                            PixelImage result = input;
+                            ConvolutionEffect e(k, kn.size, kn.divisor, kn.offset);
+                            ProgressReporter progress;
+                            result.ApplyEffect(e, waves ? &progress : nullptr);
+                            EXPECT_TRUE(test::SamePixels(result, expected))
+                                << kn.size << " x " << kn.size << " / " << kn.divisor << " on " << width << " x "
+                                << height << " at " << depth << " bits, " << threads << " threads"
+                                << (waves ? ", progress" : "");
+                        }
+                }
+    }
+}
+
+TEST(Convolution, GroupsInAnyOrderMatchAWholeCopy) {
+    // The framework may run the groups in any order: last group first (its
+    // neighbours' rows already changed) and the first group last, each in row
+    // order, through the fast and the general row path.
+    const std::vector<int32_t> blur = {1, 2, 1, 2, 4, 2, 1, 2, 1};
+    std::vector<int32_t> five(25);
+    for (size_t i = 0; i < five.size(); ++i) five[i] = int32_t(i % 4) - 1;
+    for (const auto& [k, size] : {std::pair{blur, 3}, std::pair{five, 5}})
+        for (int extra : {0, 1, 7}) {
+            ConvolutionEffect e(k, size, 16, 3);
+            const int g = e.RowGroup();
+            PixelImage image = test::PhotoLike(6, 3 * g + extra, 24, uint32_t(extra + size));
+            const PixelImage expected = ReferenceConvolution(image, k, size, 16, 3);
+            e.Begin(image);
+            for (int first = (image.Height() - 1) / g * g; first >= 0; first -= g)
+                for (int y = first; y < std::min(first + g, image.Height()); ++y)
+                    e.ProcessRow(image, y, image.Row(y), image.Width());
+            e.End(image);
+            EXPECT_TRUE(test::SamePixels(image, expected)) << size << " x " << size << ", " << extra;
+        }
+}
+
+TEST(Convolution, PixelPathAloneMatchesAWholeCopy) {
+    // ProcessPixel alone, row after row, keeps its own window as well.
+    const std::vector<int32_t> k = {0, -1, 0, -1, 5, -1, 0, -1, 0};
+    for (int height : {1, 33, 70}) {
+        PixelImage image = test::PhotoLike(5, height, 32, 3);
+        const PixelImage expected = ReferenceConvolution(image, k, 3, 1, 0);
+        ConvolutionEffect e(k, 3, 1, 0);
+        test::ApplyPlain(image, e);
+        EXPECT_TRUE(test::SamePixels(image, expected)) << height;
+    }
 }
 
 TEST(Grid, LinesInEachCell) {
