@@ -15,6 +15,7 @@
 #include "imagefile/ImageFile.h"
 #include "annotation/ObjectGeometry.h"
 #include "document/RenderCache.h"
+#include "image/ConvertedCopy.h"
 #include "image/ImageEffect.h"
 #include "image/effects/EffectCommands.h"
 #include "image/effects/FillEffect.h"
@@ -155,13 +156,18 @@ void ImageDocument::ApplyEffectList(PixelImage& work, const Rect& band, const st
 }
 
 bool ImageDocument::RunOnCopy(const std::function<void(PixelImage&, ProgressReporter&)>& change,
-                              std::unique_ptr<UndoRecord> record) {
+                              std::unique_ptr<UndoRecord> record, int depth) {
     if (IsBusy()) return false;  // one piece of work per document at a time
     PixelImage work;
     const PixelImage& current = image;
     const bool done = RunWork(
         [&](WorkProgress& progress) {
-            work = current;  // the worker only reads the image
+            // The worker only reads the image. A copy at another depth is
+            // converted as it is copied, on the effect threads.
+            if (depth == 0 || !ConvertedCopy(current, depth, work)) {
+                work = current;
+                if (depth != 0) work.ConvertTo(depth);
+            }
             if (!progress.Cancelled()) change(work, progress);
         },
         true);
@@ -201,11 +207,10 @@ void ImageDocument::RunEffectNormalised(ImageEffect* effect) {
     const bool normalise = !transparent_;
     RunOnCopy(
         [&](PixelImage& work, ProgressReporter& progress) {
-            work.ConvertTo(32);
             ApplyEffectList(work, band, {effect}, progress);
             if (normalise && !progress.Cancelled() && !work.IsEmpty() && work.Depth() != 24) NormaliseTo24(work);
         },
-        std::make_unique<UndoRecord>());
+        std::make_unique<UndoRecord>(), 32);
 }
 
 void ImageDocument::RunRecord(std::unique_ptr<UndoRecord> record) {
@@ -583,12 +588,11 @@ void ImageDocument::ApplyEffectCommand(int id, const EffectParams& params, const
     const Rect workBand = effectBand_;
     RunOnCopy(
         [&](PixelImage& work, ProgressReporter& progress) {
-            if (steps.convertTo32) work.ConvertTo(32);
             ApplyEffectList(work, workBand, effects, progress);
             if (steps.resize && !progress.Cancelled()) resize.Apply(work, &progress);
             if (normalise && !progress.Cancelled() && !work.IsEmpty() && work.Depth() != 24) NormaliseTo24(work);
         },
-        step ? std::make_unique<UndoRecord>() : nullptr);
+        step ? std::make_unique<UndoRecord>() : nullptr, steps.convertTo32 ? 32 : 0);
 }
 
 }  // namespace clipvane

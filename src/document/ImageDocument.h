@@ -226,10 +226,11 @@ private:
     bool RunWork(const std::function<void(WorkProgress&)>& work, bool cancellable);
     // Runs `change` off the user-interface thread on a copy of the image,
     // which then becomes the image; with `record`, the image before becomes
-    // its snapshot and the step is pushed. False, with nothing changed, when
-    // cancelled.
+    // its snapshot and the step is pushed. A `depth` other than 0 converts
+    // the copy to it (ConvertTo) before `change`. False, with nothing
+    // changed, when cancelled.
     bool RunOnCopy(const std::function<void(PixelImage&, ProgressReporter&)>& change,
-                   std::unique_ptr<UndoRecord> record);
+                   std::unique_ptr<UndoRecord> record, int depth = 0);
     // `effects` in order on `work` (on `band` when it is not empty), until cancelled.
     static void ApplyEffectList(PixelImage& work, const Rect& band, const std::vector<ImageEffect*>& effects,
                                 ProgressReporter& progress);

@@ -2,10 +2,15 @@
 
 #include <sys/mman.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstring>
 #include <new>
+#include <system_error>
+#include <thread>
+#include <vector>
 
+#include "image/ConvertedCopy.h"
 #include "image/ImageEffect.h"
 #include "image/PixelLimit.h"
 #include "image/ProgressReporter.h"
@@ -34,6 +39,58 @@ inline void CopyPixelBytes(uint8_t* d, const uint8_t* s, int bytes) {
     case 3: std::memcpy(d, s, 3); break;
     case 2: std::memcpy(d, s, 2); break;
     default: *d = *s; break;
+    }
+}
+
+// Storage rows first..last-1 from 32 to 24 bits within the storage, lowest
+// address first: row r moves to r x newStride, over rows it has read or
+// rows before it.
+void NarrowRows(uint8_t* bits, int64_t first, int64_t last, int w, int64_t oldStride, int64_t newStride) {
+    for (int64_t r = first; r < last; ++r) {
+        const uint8_t* sp = bits + r * oldStride;
+        uint8_t* d = bits + r * newStride;
+        for (int x = 0; x < w; ++x, sp += 4, d += 3) {
+            const uint8_t b = sp[0], g = sp[1], red = sp[2];
+            d[0] = b;
+            d[1] = g;
+            d[2] = red;
+        }
+        // Row padding is zero, as in a new image; it lies in this row's
+        // old pixels, which are all read.
+        std::memset(d, 0, size_t(newStride - int64_t(w) * 3));
+    }
+}
+
+// All h storage rows from 32 to 24 bits in place, on up to `threads`
+// threads. Rows a..b-1 whose new places all lie below row a's old place
+// (b x newStride <= a x oldStride) overwrite none of each other's pixels,
+// so such a wave is split among the threads; the first rows go in order,
+// and each wave reaches oldStride / newStride times as far as the last.
+void NarrowInPlace(uint8_t* bits, int64_t h, int w, int64_t oldStride, int64_t newStride, int threads) {
+    if (threads <= 1 || h < 2) {
+        NarrowRows(bits, 0, h, w, oldStride, newStride);
+        return;
+    }
+    int64_t a = newStride == oldStride ? 0 : std::max<int64_t>(h / 32, 1);
+    NarrowRows(bits, 0, a, w, oldStride, newStride);
+    while (a < h) {
+        // At least one row, which alone is safe in order.
+        const int64_t b = newStride == oldStride ? h : std::min(h, std::max(a * oldStride / newStride, a + 1));
+        const int parts = int(std::min<int64_t>(threads, b - a));
+        std::vector<std::thread> workers;
+        int64_t first = a;
+        for (int i = 0; i < parts - 1; ++i) {
+            const int64_t last = a + (b - a) * (i + 1) / parts;
+            try {
+                workers.emplace_back([=] { NarrowRows(bits, first, last, w, oldStride, newStride); });
+            } catch (const std::system_error&) {
+                break;  // no thread to be had: this thread takes the rest
+            }
+            first = last;
+        }
+        NarrowRows(bits, first, b, w, oldStride, newStride);
+        for (std::thread& t : workers) t.join();
+        a = b;
     }
 }
 
@@ -270,19 +327,7 @@ bool PixelImage::ConvertInPlace(int depth) {
             }
         }
     } else {
-        for (int64_t r = 0; r < h; ++r) {
-            const uint8_t* sp = bits + r * oldStride;
-            uint8_t* d = bits + r * newStride;
-            for (int x = 0; x < w; ++x, sp += 4, d += 3) {
-                const uint8_t b = sp[0], g = sp[1], red = sp[2];
-                d[0] = b;
-                d[1] = g;
-                d[2] = red;
-            }
-            // Row padding is zero, as in a new image; it lies in this row's
-            // old pixels, which are all read.
-            std::memset(d, 0, size_t(newStride - int64_t(w) * 3));
-        }
+        NarrowInPlace(bits, h, w, oldStride, newStride, ConversionThreads(int64_t(w) * h));
         void* shrunk = mremap(bits_, mapped_, newBytes, 0);
         if (shrunk == MAP_FAILED) {
             // Keep the longer mapping; its tail is unused.
