@@ -100,21 +100,9 @@ void BrightnessContrastDialog::Recompute() {
     frame_->update();
 }
 
-void BrightnessContrastDialog::RestoreForPreview() {
-    // The copy is taken only once the document shows a preview.
-    if (backedUp_) {
-        document_.Image() = backup_;
-    } else {
-        backup_ = document_.Image();
-        backedUp_ = true;
-    }
-}
+void BrightnessContrastDialog::RestoreForPreview() { backup_.RestoreForPreview(document_.Image()); }
 
-void BrightnessContrastDialog::RestoreDocument() {
-    if (!backedUp_) return;
-    document_.Image() = std::move(backup_);
-    backedUp_ = false;
-}
+void BrightnessContrastDialog::RestoreDocument() { backup_.Restore(document_.Image()); }
 
 void BrightnessContrastDialog::accept() {
     RestoreDocument();

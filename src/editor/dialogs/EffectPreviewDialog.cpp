@@ -150,22 +150,9 @@ void EffectPreviewDialog::Recompute() {
     frame_->SetImage(&preview_, templateId_ == kTplRotate, true);
 }
 
-void EffectPreviewDialog::RestoreForPreview() {
-    // The copy is taken only once the document shows a preview: a dialog
-    // confirmed without one costs no whole-image copy.
-    if (backedUp_) {
-        document_.Image() = backup_;
-    } else {
-        backup_ = document_.Image();
-        backedUp_ = true;
-    }
-}
+void EffectPreviewDialog::RestoreForPreview() { backup_.RestoreForPreview(document_.Image()); }
 
-void EffectPreviewDialog::RestoreDocument() {
-    if (!backedUp_) return;
-    document_.Image() = std::move(backup_);
-    backedUp_ = false;
-}
+void EffectPreviewDialog::RestoreDocument() { backup_.Restore(document_.Image()); }
 
 void EffectPreviewDialog::accept() {
     RestoreDocument();

@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "editor/dialogs/EffectTemplates.h"
+#include "editor/dialogs/PreviewBackup.h"
 #include "image/PixelImage.h"
 
 class QCheckBox;
@@ -67,11 +68,9 @@ private:
     void RestoreForPreview();
     // The document's image as it was at opening, for OK and Cancel.
     void RestoreDocument();
-    // The document's image at opening, once a preview changed it.
-    PixelImage backup_;
-    bool backedUp_ = false;
-    Rect band_;           // the document's band; empty: the whole image
-    Rect thumbnailBand_;  // the band in the thumbnail
+    PreviewBackup backup_;  // the document's image at opening
+    Rect band_;             // the document's band; empty: the whole image
+    Rect thumbnailBand_;    // the band in the thumbnail
     PreviewFrame* frame_ = nullptr;
     QSlider* sliders_[3] = {};
     QLabel* valueLabels_[3] = {};
