@@ -88,10 +88,8 @@ QString RemoteControl::ActiveDocumentPixels() {
 void RemoteControl::Capture(int mode) {
     CaptureDriver* c = frame_.Capture();
     if (!c) return;
-    const QString why = mode == 1   ? c->UnavailableReason(CaptureMode::WindowObject)
-                        : mode == 3 ? c->UnavailableReason(CaptureMode::ActiveWindow)
-                        : mode == 4 ? c->UnavailableReason(CaptureMode::Scrolling)
-                                    : QString();
+    CaptureMode m;
+    const QString why = CaptureModeFromRemote(mode, &m) ? c->UnavailableReason(m) : QString();
     if (!why.isEmpty() && calledFromDBus()) sendErrorReply(QString::fromLatin1(kNotAvailableError), why);
     c->RemoteCapture(mode);  // reports the reason in the status bar
 }
@@ -198,14 +196,11 @@ HandOver HandOverToRunningInstance(const QStringList& files, const QString& capt
     };
     CaptureMode mode;
     if (!captureName.isEmpty() && CaptureModeFromName(captureName, &mode)) {
-        // Modes beyond the four of Capture(int) go through their menu command.
-        switch (mode) {
-        case CaptureMode::FullScreen: send(QStringLiteral("Capture"), {0}); break;
-        case CaptureMode::WindowObject: send(QStringLiteral("Capture"), {1}); break;
-        case CaptureMode::Region: send(QStringLiteral("Capture"), {2}); break;
-        case CaptureMode::ActiveWindow: send(QStringLiteral("Capture"), {3}); break;
-        case CaptureMode::Scrolling: send(QStringLiteral("Command"), {uint(ID_CAPTURE_SCROLL)}); break;
-        case CaptureMode::FixedRect: send(QStringLiteral("Command"), {uint(ID_CAPTURE_FIXRECT)}); break;
+        // A mode without a Capture(int) number goes through its menu command.
+        if (const int number = RemoteCaptureNumber(mode); number >= 0) {
+            send(QStringLiteral("Capture"), {number});
+        } else {
+            send(QStringLiteral("Command"), {uint(ID_CAPTURE_FIXRECT)});
         }
     }
     if (files.isEmpty() && captureName.isEmpty()) send(QStringLiteral("Activate"), {});

@@ -1,7 +1,8 @@
 #pragma once
-// The capture driver: the six capture routines from command to outputs, the
-// outputs themselves (FinishCapture: clipboard, sound, editor, numbered file),
-// the remote-control entry points, the capture settings and the hotkeys.
+// The capture driver: the queue of capture requests, the remote-control entry
+// points, the capture settings and the hotkeys. A capture itself runs in the
+// CaptureSession (request to image) and its image goes out through the
+// CaptureDelivery (clipboard, sound, editor, numbered file).
 //
 // Wiring it into the application (the main frame owns one driver):
 //
@@ -25,10 +26,11 @@
 //   Hotkeys need nothing else: the driver installs its own native event filter.
 //
 //   D-Bus interface org.clipvane.Clipvane (the frame's adaptor forwards):
-//     Capture(int mode)                    RemoteCapture(mode)   0 full, 1 window, 2 region, 3 active, 4 scrolling
+//     Capture(int mode)                    RemoteCapture(mode)   (see CaptureModes.h)
 //     Highlight(uint64 window)             Highlight(window)
 //     CaptureWindow(int flag, uint64 window) CaptureWindow(flag, window)
 //   (pass the 64-bit id unchanged: ids that cannot be X11 windows are refused here)
+//   The mode numbers and names: CaptureModes.h.
 //   Command line `--capture NAME` on the running instance: CaptureModeFromName(NAME, &mode),
 //   then Request(mode). `--shot` does not need the frame at all: see OneShot.h.
 //
@@ -45,7 +47,6 @@
 //   modified flag when it shows exactly the saved image (no objects);
 //   ReportMessage() shows a tray balloon or status-bar message.
 #include <QObject>
-#include <QPointer>
 #include <QSet>
 #include <QString>
 
@@ -53,12 +54,14 @@
 #include <functional>
 #include <memory>
 
+#include "capture/CaptureDelivery.h"
 #include "capture/CaptureHost.h"
-#include "capture/OverlayGeometry.h"
+#include "capture/CaptureModes.h"
+#include "capture/CaptureSession.h"
 #include "capture/ScrollCapture.h"
+#include "platform/ScreenPlatform.h"
 #include "settings/CaptureSettings.h"
 #include "settings/ProfileFile.h"
-#include "platform/ScreenPlatform.h"
 
 class QWidget;
 
@@ -68,10 +71,6 @@ class SelectionOverlay;
 class GlobalShortcutsPortal;
 class HighlightFrame;
 class HotkeyManager;
-class PixelImage;
-
-// "full", "window", "region", "active", "scroll", "fixed".
-bool CaptureModeFromName(const QString& name, CaptureMode* mode);
 
 class CaptureDriver : public QObject {
     Q_OBJECT
@@ -81,7 +80,7 @@ public:
 
     // ---- commands: queued, run one after the other from the event loop
     void Request(CaptureMode mode);
-    // 0 full screen, 1 window / object, 2 region, 3 active window, 4 scrolling; others do nothing.
+    // A D-Bus mode number (CaptureModeFromRemote); unknown numbers do nothing.
     void RemoteCapture(int mode);
     // Marks a window with a black frame; a bad or vanished id (X11 ids have
     // at most 32 bits) is ignored.
@@ -95,17 +94,15 @@ public:
     // ---- the routines themselves, synchronous (they wait without freezing
     // the program); true when a capture was delivered
     bool Run(CaptureMode mode);
-    bool CaptureFullScreen();
-    bool CaptureRegion();
-    bool CaptureWindowObject();
-    bool CaptureActiveWindow();
-    // Picks a window or drags a region, scrolls it and stitches the views
-    // into one tall image (ScrollCapture); says why when it stopped early.
-    bool CaptureScrollingWindow();
+    bool CaptureFullScreen() { return session_->CaptureFullScreen(); }
+    bool CaptureRegion() { return session_->CaptureRegion(); }
+    bool CaptureWindowObject() { return session_->CaptureWindowObject(); }
+    bool CaptureActiveWindow() { return session_->CaptureActiveWindow(activeTarget_); }
+    bool CaptureScrollingWindow() { return session_->CaptureScrollingWindow(); }
     // How the last scrolling capture ended and how many steps moved.
-    ScrollEnd LastScrollEnd() const { return lastScrollEnd_; }
-    int LastScrollSteps() const { return lastScrollSteps_; }
-    bool CaptureFixedRect();
+    ScrollEnd LastScrollEnd() const { return session_->LastScrollEnd(); }
+    int LastScrollSteps() const { return session_->LastScrollSteps(); }
+    bool CaptureFixedRect() { return session_->CaptureFixedRect(); }
 
     // ---- settings
     // Reads config.ini (a missing file gives the defaults). A file that is
@@ -132,16 +129,16 @@ public:
     // places and the active window from programs), in words with the
     // suggestion of a region; empty when it can. A request for such a mode
     // reports this once and captures nothing.
-    QString UnavailableReason(CaptureMode mode) const;
+    QString UnavailableReason(CaptureMode mode) const { return session_->UnavailableReason(mode); }
     // The same for marking and capturing a window by its id (D-Bus
     // Highlight and CaptureWindow).
-    QString WindowIdsUnavailableReason() const;
+    QString WindowIdsUnavailableReason() const { return session_->WindowIdsUnavailableReason(); }
     WindowId HighlightedWindow() const { return highlighted_; }
 
     // Test seams: replace the waits (called with the milliseconds asked) and
     // the overlay's modal run (called with the prepared overlay).
-    void SetWaitFunction(std::function<void(int)> wait) { wait_ = std::move(wait); }
-    void SetOverlayRunner(std::function<int(SelectionOverlay&)> run) { runOverlay_ = std::move(run); }
+    void SetWaitFunction(std::function<void(int)> wait) { session_->SetWaitFunction(std::move(wait)); }
+    void SetOverlayRunner(std::function<int(SelectionOverlay&)> run) { session_->SetOverlayRunner(std::move(run)); }
 
 signals:
     void captureFinished(int mode, bool delivered);
@@ -154,34 +151,6 @@ signals:
 private:
     void Enqueue(std::function<void()> job);
     void RunPending();
-    void Wait(int ms);
-
-    // Main window handling around a capture.
-    bool IsOwnWindow(WindowId id);
-    WindowId MainWindowId();
-    WindowId WindowBelowMain();
-    void HideMain();
-    // Hides the main window, activates the one below it and lays out the
-    // other windows in screen coordinates for picking; returns the screen.
-    Rect PrepareWindowPick(WindowGrid& grid);
-    void ShowMainAfterCapture();  // SW_SHOW or SW_SHOWMINIMIZED
-    void ShowMainNoActivate();
-    void ShowMainInFront();  // brought to the foreground, then shown without activation
-    void RefreshMain();
-
-    bool RunRectOverlay(OverlayMode mode);
-    int ExecOverlay(SelectionOverlay& dialog);
-    // Delivers the chosen part of the overlay's frozen screen, or restores the
-    // main window when the overlay was cancelled.
-    bool FinishOverlay(int result, SelectionOverlay& dialog, const Rect& rect);
-    Rect ScreenRect();
-
-    // Reports UnavailableReason(mode) and returns true when there is one.
-    bool RefuseUnavailable(CaptureMode mode);
-
-    void FinishCapture(const PixelImage& image);
-    bool DeliverToEditor(const PixelImage& image);
-    void AutoSaveCapture(const PixelImage& image, bool toDocument);
     void RemoveHighlight();
 
     CaptureHost& host_;
@@ -193,6 +162,8 @@ private:
     CaptureSettings settings_;
     ProfileFile profile_;
     QSet<QString> reportedHotkeyFailures_;
+    std::unique_ptr<CaptureDelivery> delivery_;
+    std::unique_ptr<CaptureSession> session_;
 
     std::deque<std::function<void()>> pending_;
     bool busy_ = false;
@@ -203,11 +174,6 @@ private:
     // (0: read it after the wait).
     WindowId activeTarget_ = 0;
     std::unique_ptr<HighlightFrame> highlightFrame_;
-    ScrollEnd lastScrollEnd_ = ScrollEnd::EndOfPage;
-    int lastScrollSteps_ = 0;
-
-    std::function<void(int)> wait_;
-    std::function<int(SelectionOverlay&)> runOverlay_;
 };
 
 }  // namespace clipvane

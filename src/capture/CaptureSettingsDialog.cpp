@@ -50,16 +50,16 @@ void SetSettingsMessageForTesting(void (*show)(QWidget*, const QString&)) { g_me
 
 SaveSettingsPage::SaveSettingsPage(QWidget* parent) : QWidget(parent) {
     auto* group = new QGroupBox(tr("Copy captured image to"), this);
-    toClipboard = Named(new QCheckBox(QStringLiteral("To Clipboard"), group), "ctl1060");
-    toEditor = Named(new QCheckBox(QStringLiteral("To Editor / Viewer"), group), "ctl1006");
-    newWindow = Named(new QRadioButton(QStringLiteral("Create a new window"), group), "ctl1007");
-    replace = Named(new QRadioButton(QStringLiteral("Replace image in the window"), group), "ctl1008");
-    toFile = Named(new QCheckBox(QStringLiteral("To File"), group), "ctl1039");
+    toClipboard = Named(new QCheckBox(tr("To Clipboard"), group), "ctl1060");
+    toEditor = Named(new QCheckBox(tr("To Editor / Viewer"), group), "ctl1006");
+    newWindow = Named(new QRadioButton(tr("Create a new window"), group), "ctl1007");
+    replace = Named(new QRadioButton(tr("Replace image in the window"), group), "ctl1008");
+    toFile = Named(new QCheckBox(tr("To File"), group), "ctl1039");
     title = Named(new QLineEdit(group), "ctl1038");
     startAt = IntEdit("ctl1036", group);
     startAt->setRange(0, kMaxStartNum);
     path = Named(new QLineEdit(group), "ctl1005");
-    auto* select = Named(new QPushButton(QStringLiteral("Select"), group), "ctl1037");
+    auto* select = Named(new QPushButton(tr("Select"), group), "ctl1037");
     format = Named(new QComboBox(group), "ctl1035");
     for (const char* item : kFormatItems) format->addItem(QLatin1String(item));
 
@@ -73,13 +73,13 @@ SaveSettingsPage::SaveSettingsPage(QWidget* parent) : QWidget(parent) {
     layout->addLayout(radios);
     layout->addWidget(toFile);
     auto* form = new QFormLayout;
-    form->addRow(QStringLiteral("Title:"), title);
-    form->addRow(QStringLiteral("Start at:"), startAt);
+    form->addRow(tr("Title:"), title);
+    form->addRow(tr("Start at:"), startAt);
     auto* pathRow = new QHBoxLayout;
     pathRow->addWidget(path);
     pathRow->addWidget(select);
-    form->addRow(QStringLiteral("Image save path:"), pathRow);
-    form->addRow(QStringLiteral("Image Format:"), format);
+    form->addRow(tr("Image save path:"), pathRow);
+    form->addRow(tr("Image Format:"), format);
     layout->addLayout(form);
     auto* outer = new QVBoxLayout(this);
     outer->addWidget(group);
@@ -95,7 +95,7 @@ void SaveSettingsPage::Fill(const CaptureSettings& s) {
     toEditor->setChecked(editor);
     newWindow->setChecked(!editor || s.capAppViewMode != kViewReplace);
     replace->setChecked(editor && s.capAppViewMode == kViewReplace);
-    toFile->setChecked(s.isAudoSave);
+    toFile->setChecked(s.isAutoSave);
     path->setText(QString::fromStdString(s.imageSavePath));
     title->setText(QString::fromStdString(s.imageSaveTitle));
     startAt->setValue(s.startNum);
@@ -106,7 +106,7 @@ void SaveSettingsPage::Fill(const CaptureSettings& s) {
 void SaveSettingsPage::Take(CaptureSettings& s) const {
     s.copyToClipboard = toClipboard->isChecked();
     s.capAppViewMode = !toEditor->isChecked() ? kViewNone : replace->isChecked() ? kViewReplace : kViewNewWindow;
-    s.isAudoSave = toFile->isChecked();
+    s.isAutoSave = toFile->isChecked();
     s.imageSavePath = path->text().toStdString().substr(0, kMaxSavePathLength);
     // A file-name stem: a typed folder part would put captures elsewhere.
     s.imageSaveTitle = CaptureFileStem(title->text().toStdString()).substr(0, kMaxSaveTitleLength);
@@ -131,20 +131,20 @@ void SaveSettingsPage::UpdateEnabling() {
 }
 
 void SaveSettingsPage::ChooseFolder() {
-    const QString chosen =
-        g_folderChooser ? g_folderChooser(path->text())
-                        : QFileDialog::getExistingDirectory(nullptr, QStringLiteral("Select a folder."), path->text());
+    const QString chosen = g_folderChooser
+                               ? g_folderChooser(path->text())
+                               : QFileDialog::getExistingDirectory(nullptr, tr("Select a folder."), path->text());
     if (!chosen.isEmpty()) path->setText(chosen);  // what was typed into the other fields stays
 }
 
 BasicSettingsPage::BasicSettingsPage(QWidget* parent) : QWidget(parent) {
-    auto* capture = new QGroupBox(QStringLiteral("Capture Setting"), this);
+    auto* capture = new QGroupBox(tr("Capture Setting"), this);
     delay = IntEdit("ctl1005", capture);
-    hide = Named(new QCheckBox(QStringLiteral("Hide Clipvane window before capture"), capture), "ctl1004");
-    restore = Named(new QCheckBox(QStringLiteral("Restore Clipvane window after capture"), capture), "ctl1032");
-    sound = Named(new QCheckBox(QStringLiteral("Play sound when capture"), capture), "ctl1033");
+    hide = Named(new QCheckBox(tr("Hide Clipvane window before capture"), capture), "ctl1004");
+    restore = Named(new QCheckBox(tr("Restore Clipvane window after capture"), capture), "ctl1032");
+    sound = Named(new QCheckBox(tr("Play sound when capture"), capture), "ctl1033");
     auto* delayRow = new QHBoxLayout;
-    delayRow->addWidget(new QLabel(QStringLiteral("Delay time before the capture "), capture));
+    delayRow->addWidget(new QLabel(tr("Delay time before the capture "), capture));
     delayRow->addWidget(delay);
     delayRow->addWidget(new QLabel(QStringLiteral("milliseconds"), capture));
     auto* c = new QVBoxLayout(capture);
@@ -153,14 +153,14 @@ BasicSettingsPage::BasicSettingsPage(QWidget* parent) : QWidget(parent) {
     c->addWidget(restore);
     c->addWidget(sound);
 
-    auto* fixed = new QGroupBox(QStringLiteral("Fix rectangle setting"), this);
+    auto* fixed = new QGroupBox(tr("Fix rectangle setting"), this);
     width = IntEdit("ctl1006", fixed);
     height = IntEdit("ctl1007", fixed);
     auto* f = new QFormLayout(fixed);
-    f->addRow(QStringLiteral("Width:"), width);
-    f->addRow(QStringLiteral("Height:"), height);
+    f->addRow(tr("Width:"), width);
+    f->addRow(tr("Height:"), height);
 
-    everyCapture = Named(new QCheckBox(QStringLiteral("Copy every capture to clipboard"), this), "ctl1040");
+    everyCapture = Named(new QCheckBox(tr("Copy every capture to clipboard"), this), "ctl1040");
     auto* outer = new QVBoxLayout(this);
     outer->addWidget(capture);
     outer->addWidget(fixed);
@@ -169,9 +169,9 @@ BasicSettingsPage::BasicSettingsPage(QWidget* parent) : QWidget(parent) {
 
 void BasicSettingsPage::Fill(const CaptureSettings& s) {
     delay->setValue(s.capDelayTime);
-    hide->setChecked(s.hideWndBeforCap);
-    restore->setChecked(s.restoreWndAftCap);
-    sound->setChecked(s.playSoundWhenCap);
+    hide->setChecked(s.hideWindowBeforeCapture);
+    restore->setChecked(s.restoreWindowAfterCapture);
+    sound->setChecked(s.playSoundOnCapture);
     width->setValue(s.fixRectWidth);
     height->setValue(s.fixRectHeight);
     everyCapture->setChecked(s.copyToClipboard);
@@ -179,21 +179,21 @@ void BasicSettingsPage::Fill(const CaptureSettings& s) {
 
 void BasicSettingsPage::Take(CaptureSettings& s) const {
     s.capDelayTime = delay->value();
-    s.hideWndBeforCap = hide->isChecked();
-    s.restoreWndAftCap = restore->isChecked();
-    s.playSoundWhenCap = sound->isChecked();
+    s.hideWindowBeforeCapture = hide->isChecked();
+    s.restoreWindowAfterCapture = restore->isChecked();
+    s.playSoundOnCapture = sound->isChecked();
     s.fixRectWidth = width->value();
     s.fixRectHeight = height->value();
 }
 
 CaptureSettingsDialog::CaptureSettingsDialog(const CaptureSettings& settings, ProfileFile* file, QWidget* parent)
     : QDialog(parent), values_(settings), live_(settings), openedStartNum_(settings.startNum), file_(file) {
-    setWindowTitle(QStringLiteral("Capture Setting"));
+    setWindowTitle(tr("Capture Setting"));
     sheet_ = new QTabWidget(this);
     save_ = new SaveSettingsPage(sheet_);
     basic_ = new BasicSettingsPage(sheet_);
-    sheet_->addTab(save_, QStringLiteral("Capture to"));
-    sheet_->addTab(basic_, QStringLiteral("Other"));
+    sheet_->addTab(save_, tr("Capture to"));
+    sheet_->addTab(basic_, tr("Other"));
     save_->Fill(settings);
     basic_->Fill(settings);
     // The two clipboard check boxes name one setting.
@@ -211,7 +211,7 @@ void CaptureSettingsDialog::accept() {
     const int width = basic_->width->value(), height = basic_->height->value();
     if (width < 1 || height < 1 || width > kMaxFixRectSide || height > kMaxFixRectSide) {
         const QString text =
-            QStringLiteral("The fixed rectangle must be between 1 and %1 pixels wide and high.").arg(kMaxFixRectSide);
+            tr("The fixed rectangle must be between 1 and %1 pixels wide and high.").arg(kMaxFixRectSide);
         sheet_->setCurrentWidget(basic_);
         (width < 1 || width > kMaxFixRectSide ? basic_->width : basic_->height)->setFocus();
         if (g_message) {

@@ -7,6 +7,7 @@
 #include <QDBusObjectPath>
 #include <QDBusVariant>
 
+#include "capture/CaptureModes.h"
 #include "capture/HotkeyManager.h"
 #include "platform/ScreenPlatform.h"
 
@@ -49,8 +50,6 @@ const QDBusArgument& operator>>(const QDBusArgument& arg, Shortcut& s) {
     return arg;
 }
 
-const char* const kModeIds[kCaptureModeCount] = {"full", "window", "active", "region", "scroll", "fixed"};
-
 }  // namespace
 
 GlobalShortcutsPortal::GlobalShortcutsPortal(QDBusConnection bus, QObject* parent) : QObject(parent), bus_(bus) {
@@ -61,7 +60,7 @@ GlobalShortcutsPortal::GlobalShortcutsPortal(QDBusConnection bus, QObject* paren
 GlobalShortcutsPortal::~GlobalShortcutsPortal() { Close(); }
 
 QString GlobalShortcutsPortal::ShortcutId(CaptureMode mode) {
-    return QStringLiteral("capture-") + QLatin1String(kModeIds[int(mode)]);
+    return QStringLiteral("capture-") + QLatin1String(CaptureModeName(mode));
 }
 
 QString GlobalShortcutsPortal::Trigger(const HotkeyDef& hotkey) {

@@ -16,6 +16,7 @@
 #include <QStandardPaths>
 #include <QVBoxLayout>
 
+#include "capture/CaptureModes.h"
 #include "capture/HotkeyManager.h"
 #include "settings/ProfileFile.h"
 
@@ -42,12 +43,13 @@ constexpr KeyPair kNamedKeys[] = {
 };
 
 // Sub-dialog captions, in mode order.
-const char* const kCaptions[kCaptureModeCount] = {"Capture full screen",      "Capture Windows",
-                                                  "Capture Active Window",    "Capture Region",
-                                                  "Capture scrolling window", "Capture fix-size rectangle"};
+const char* const kCaptions[kCaptureModeCount] = {QT_TRANSLATE_NOOP("HotkeyListDialog", "Capture full screen"),
+                                                  QT_TRANSLATE_NOOP("HotkeyListDialog", "Capture Windows"),
+                                                  QT_TRANSLATE_NOOP("HotkeyListDialog", "Capture Active Window"),
+                                                  QT_TRANSLATE_NOOP("HotkeyListDialog", "Capture Region"),
+                                                  QT_TRANSLATE_NOOP("HotkeyListDialog", "Capture scrolling window"),
+                                                  QT_TRANSLATE_NOOP("HotkeyListDialog", "Capture fix-size rectangle")};
 const char* const kButtonIds[kCaptureModeCount] = {"ctl1025", "ctl1027", "ctl1028", "ctl1029", "ctl1031", "ctl1032"};
-// The names `--capture` takes, in mode order.
-const char* const kModeNames[kCaptureModeCount] = {"full", "window", "active", "region", "scroll", "fixed"};
 
 }  // namespace
 
@@ -60,7 +62,7 @@ QString CaptureCommand(const QString& program, CaptureMode mode) {
         quoted.replace(QLatin1Char('\''), QStringLiteral("'\\''"));
         quoted = QLatin1Char('\'') + quoted + QLatin1Char('\'');
     }
-    return quoted + QStringLiteral(" --capture ") + QLatin1String(kModeNames[int(mode)]);
+    return quoted + QStringLiteral(" --capture ") + QLatin1String(CaptureModeName(mode));
 }
 
 QString ProgramForCommands() {
@@ -114,9 +116,9 @@ HotkeyDef HotkeyFromSequence(const QKeySequence& sequence) {
 
 HotkeyDialog::HotkeyDialog(HotkeyDef& hotkey, const QString& caption, QWidget* parent)
     : QDialog(parent), hotkey_(hotkey) {
-    setWindowTitle(QStringLiteral("Set hot key"));
-    auto* prompt = new QLabel(QStringLiteral("Please press the combination that will set"), this);
-    caption_ = new QLabel(caption + QStringLiteral(" hot key!"), this);
+    setWindowTitle(tr("Set hot key"));
+    auto* prompt = new QLabel(tr("Please press the combination that will set"), this);
+    caption_ = new QLabel(caption + tr(" hot key!"), this);
     caption_->setObjectName(QStringLiteral("ctl1027"));
     edit_ = new QKeySequenceEdit(SequenceFromHotkey(hotkey), this);
     edit_->setObjectName(QStringLiteral("ctl1028"));
@@ -136,7 +138,7 @@ void HotkeyDialog::accept() {
 }
 
 HotkeyListDialog::HotkeyListDialog(ProfileFile& file, bool enabled, QWidget* parent) : QDialog(parent), file_(file) {
-    setWindowTitle(QStringLiteral("Define hot key"));
+    setWindowTitle(tr("Define hot key"));
     CaptureSettings fromFile;
     fromFile.Load(file_);
     hotkeys_ = fromFile.hotkeys;
@@ -152,11 +154,11 @@ HotkeyListDialog::HotkeyListDialog(ProfileFile& file, bool enabled, QWidget* par
         grid->addWidget(button, m, 1);
         connect(button, &QPushButton::clicked, this, [this, m] { Edit(CaptureMode(m)); });
     }
-    enable_ = new QCheckBox(QStringLiteral("Enable Hot Key"), this);
+    enable_ = new QCheckBox(tr("Enable Hot Key"), this);
     enable_->setObjectName(QStringLiteral("ctl1004"));
     enable_->setChecked(enabled);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    QPushButton* defaults = buttons->addButton(QStringLiteral("Default"), QDialogButtonBox::ResetRole);
+    QPushButton* defaults = buttons->addButton(tr("Default"), QDialogButtonBox::ResetRole);
     defaults->setObjectName(QStringLiteral("default"));
     connect(defaults, &QPushButton::clicked, this, &HotkeyListDialog::SetDefaults);
     connect(buttons, &QDialogButtonBox::accepted, this, &HotkeyListDialog::accept);
@@ -186,12 +188,12 @@ void HotkeyListDialog::ShowDesktopCommands(const QString& program) {
         grid->addWidget(new QLabel(HotkeyModeLabel(CaptureMode(m)), group), m + 1, 0);
         auto* line = new QLineEdit(command, group);
         line->setReadOnly(true);
-        line->setObjectName(QStringLiteral("command-") + QLatin1String(kModeNames[m]));
+        line->setObjectName(QStringLiteral("command-") + QLatin1String(CaptureModeName(CaptureMode(m))));
         line->setMinimumWidth(line->fontMetrics().horizontalAdvance(command) + 16);
         commands_[size_t(m)] = line;
         grid->addWidget(line, m + 1, 1);
         auto* copy = new QPushButton(tr("Copy"), group);
-        copy->setObjectName(QStringLiteral("copy-") + QLatin1String(kModeNames[m]));
+        copy->setObjectName(QStringLiteral("copy-") + QLatin1String(CaptureModeName(CaptureMode(m))));
         copy->setAutoDefault(false);
         copy->setToolTip(tr("Copy the command to the clipboard"));
         copyButtons_[size_t(m)] = copy;
@@ -215,7 +217,7 @@ void HotkeyListDialog::SetDefaults() {
 }
 
 void HotkeyListDialog::Edit(CaptureMode mode) {
-    HotkeyDialog input(hotkeys_[size_t(mode)], QLatin1String(kCaptions[int(mode)]), this);
+    HotkeyDialog input(hotkeys_[size_t(mode)], tr(kCaptions[int(mode)]), this);
     if (g_inputRunner) {
         g_inputRunner(input);
     } else {

@@ -7,10 +7,13 @@
 namespace clipvane {
 
 QString HotkeyModeLabel(CaptureMode mode) {
-    static const char* labels[kCaptureModeCount] = {"Capture full screen",      "Capture window / object",
-                                                    "Capture active Window",    "Capture rectangle region",
-                                                    "Capture scrolling window", "Capture fix-size Rectangle"};
-    return QString::fromLatin1(labels[int(mode)]);
+    static const char* labels[kCaptureModeCount] = {QT_TRANSLATE_NOOP("HotkeyManager", "Capture full screen"),
+                                                    QT_TRANSLATE_NOOP("HotkeyManager", "Capture window / object"),
+                                                    QT_TRANSLATE_NOOP("HotkeyManager", "Capture active Window"),
+                                                    QT_TRANSLATE_NOOP("HotkeyManager", "Capture rectangle region"),
+                                                    QT_TRANSLATE_NOOP("HotkeyManager", "Capture scrolling window"),
+                                                    QT_TRANSLATE_NOOP("HotkeyManager", "Capture fix-size Rectangle")};
+    return QCoreApplication::translate("HotkeyManager", labels[int(mode)]);
 }
 
 HotkeyManager::HotkeyManager(ScreenPlatform& platform, std::function<void(CaptureMode)> onHotkey)

@@ -71,9 +71,7 @@ void SelectionOverlay::SetInfoFont(const QFont& font) {
     LayoutHelp();
 }
 
-QString SelectionOverlay::MouseText() const {
-    return QStringLiteral("Mouse: x = %1; y = %2").arg(cursorX_).arg(cursorY_);
-}
+QString SelectionOverlay::MouseText() const { return tr("Mouse: x = %1; y = %2").arg(cursorX_).arg(cursorY_); }
 
 // The lines stack from below the magnifier (or the box's top in the window
 // mode), each as tall as its text wrapped to the box's inner width. The box
@@ -83,20 +81,18 @@ void SelectionOverlay::LayoutHelp() {
     const bool windowMode = mode_ == OverlayMode::WindowObject;
     std::vector<HelpLine> lines;
     if (windowMode) {
-        lines = {{QRect(), QStringLiteral("- Left click to capture"), false},
-                 {QRect(), QStringLiteral("- Right click or press [Esc] to cancel"), true}};
-        if (dragAllowed_)
-            lines.insert(lines.begin() + 1, {QRect(), QStringLiteral("- Or drag over the part that scrolls"), true});
+        lines = {{QRect(), tr("- Left click to capture"), false},
+                 {QRect(), tr("- Right click or press [Esc] to cancel"), true}};
+        if (dragAllowed_) lines.insert(lines.begin() + 1, {QRect(), tr("- Or drag over the part that scrolls"), true});
     } else {
-        lines = {
-            {QRect(), QStringLiteral("- Click and hold the left mouse button as you drag to select a region."), true},
-            {QRect(), QStringLiteral("- Release the button to capture."), true},
-            {QRect(), QStringLiteral("- Right click or press [Esc] to cancel."), true}};
+        lines = {{QRect(), tr("- Click and hold the left mouse button as you drag to select a region."), true},
+                 {QRect(), tr("- Release the button to capture."), true},
+                 {QRect(), tr("- Right click or press [Esc] to cancel."), true}};
     }
     lines.push_back({QRect(), QString(), false});  // the mouse position
     const QFontMetrics fm(infoFont_);
     const int digits = int(QString::number(std::max({screenW_, screenH_, 9999})).size()) + 1;  // room for a minus
-    const QString widestMouse = QStringLiteral("Mouse: x = %1; y = %1").arg(QString(digits, QLatin1Char('8')));
+    const QString widestMouse = tr("Mouse: x = %1; y = %1").arg(QString(digits, QLatin1Char('8')));
     int inner = std::max(kInfoBoxWidth - 2 * kBoxMargin, fm.horizontalAdvance(widestMouse) + 2);
     if (!windowMode) inner = std::max(inner, kMagnifierSize);
     for (const HelpLine& l : lines) {

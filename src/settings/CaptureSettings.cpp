@@ -83,9 +83,9 @@ void CaptureSettings::Load(const ProfileFile& f) {
         hotkeys[size_t(m)].key = f.GetClampedInt(kSections[m], "Hotkey", 0, 0, 255);
         hotkeys[size_t(m)].mask = f.GetClampedInt(kSections[m], "HotkeyMask", 0, 0, 7);
     }
-    hideWndBeforCap = f.GetBool("CaptureSet", "HideWndBeforCap", false);
-    restoreWndAftCap = f.GetBool("CaptureSet", "RestoreWndAftCap", false);
-    playSoundWhenCap = f.GetBool("CaptureSet", "PlaySoundWhenCap", false);
+    hideWindowBeforeCapture = f.GetBool("CaptureSet", "HideWndBeforCap", false);
+    restoreWindowAfterCapture = f.GetBool("CaptureSet", "RestoreWndAftCap", false);
+    playSoundOnCapture = f.GetBool("CaptureSet", "PlaySoundWhenCap", false);
     capAppViewMode = f.GetInt("CaptureSet", "CapAppViewMode", kViewNewWindow);
     copyToClipboard = f.GetBool("CaptureSet", "CopyToClipboard", false);
     capDelayTime = f.GetClampedInt("CaptureSet", "CapDelayTime", kMinCaptureDelay, kMinCaptureDelay, kMaxCaptureDelay);
@@ -94,7 +94,7 @@ void CaptureSettings::Load(const ProfileFile& f) {
     scrollMaxHeight = f.GetClampedInt("CaptureSet", "ScrollMaxHeight", kDefaultScrollMaxHeight, kMinScrollMaxHeight,
                                       kMaxScrollMaxHeight);
 
-    isAudoSave = f.GetBool("AudoSaveSet", "IsAudoSave", false);
+    isAutoSave = f.GetBool("AudoSaveSet", "IsAudoSave", false);
     imageFormat = f.GetInt("AudoSaveSet", "ImageFormat", kFormatBmp);
     const std::string storedPath = f.GetString("AudoSaveSet", "ImageSavePath", "");
     imageSavePath = UsableCaptureFolder(CutUtf8(storedPath, kMaxSavePathLength));
@@ -112,22 +112,22 @@ void CaptureSettings::Load(const ProfileFile& f) {
 }
 
 void CaptureSettings::ApplyFirstRunDefaults() {
-    hideWndBeforCap = true;
-    restoreWndAftCap = true;
+    hideWindowBeforeCapture = true;
+    restoreWindowAfterCapture = true;
     copyToClipboard = true;
     capAppViewMode = kViewNewWindow;
 }
 
 void CaptureSettings::SaveCaptureSet(ProfileFile& f) const {
-    f.WriteBool("CaptureSet", "HideWndBeforCap", hideWndBeforCap);
-    f.WriteBool("CaptureSet", "RestoreWndAftCap", restoreWndAftCap);
-    f.WriteBool("CaptureSet", "PlaySoundWhenCap", playSoundWhenCap);
+    f.WriteBool("CaptureSet", "HideWndBeforCap", hideWindowBeforeCapture);
+    f.WriteBool("CaptureSet", "RestoreWndAftCap", restoreWindowAfterCapture);
+    f.WriteBool("CaptureSet", "PlaySoundWhenCap", playSoundOnCapture);
     f.WriteInt("CaptureSet", "CapAppViewMode", capAppViewMode);
     f.WriteInt("CaptureSet", "CopyToClipboard", copyToClipboard ? 1 : 0);
     f.WriteInt("CaptureSet", "CapDelayTime", capDelayTime);
     f.WriteInt("CaptureSet", "FixRectWidth", fixRectWidth);
     f.WriteInt("CaptureSet", "FixRectHeight", fixRectHeight);
-    f.WriteBool("AudoSaveSet", "IsAudoSave", isAudoSave);
+    f.WriteBool("AudoSaveSet", "IsAudoSave", isAutoSave);
     f.WriteInt("AudoSaveSet", "ImageFormat", imageFormat);
     f.WriteString("AudoSaveSet", "ImageSavePath", imageSavePath.c_str());
     f.WriteString("AudoSaveSet", "ImageSaveTitle", imageSaveTitle.c_str());

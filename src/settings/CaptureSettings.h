@@ -52,9 +52,9 @@ enum ImageFormatIndex : int { kFormatBmp = 0, kFormatJpeg = 1, kFormatPng = 2, k
 
 struct CaptureSettings {
     // CaptureSet
-    bool hideWndBeforCap = false;
-    bool restoreWndAftCap = false;
-    bool playSoundWhenCap = false;
+    bool hideWindowBeforeCapture = false;
+    bool restoreWindowAfterCapture = false;
+    bool playSoundOnCapture = false;
     int capAppViewMode = kViewNewWindow;
     bool copyToClipboard = false;
     int capDelayTime = kMinCaptureDelay;
@@ -63,7 +63,7 @@ struct CaptureSettings {
     // Read only: no dialog writes it.
     int scrollMaxHeight = kDefaultScrollMaxHeight;
     // AudoSaveSet
-    bool isAudoSave = false;
+    bool isAutoSave = false;
     int imageFormat = kFormatBmp;
     std::string imageSavePath;
     std::string imageSaveTitle = "Snap";

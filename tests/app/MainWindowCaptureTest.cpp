@@ -20,11 +20,11 @@ struct CaptureFrameFixture : test::FrameFixture {
         frame = std::make_unique<MainWindow>(o);
         CaptureSettings& s = frame->Capture()->Settings();
         s.capAppViewMode = kViewReplace;
-        s.hideWndBeforCap = false;
-        s.restoreWndAftCap = false;
+        s.hideWindowBeforeCapture = false;
+        s.restoreWindowAfterCapture = false;
         s.copyToClipboard = false;
-        s.playSoundWhenCap = false;
-        s.isAudoSave = false;
+        s.playSoundOnCapture = false;
+        s.isAutoSave = false;
         QObject::connect(frame->Capture(), &CaptureDriver::captureFinished, [this] { ++finished; });
         return *frame;
     }

@@ -46,7 +46,7 @@ protected:
 TEST_F(DialogTest, SettingPagesAreFilledFromMemoryAndEnableByTheirChecks) {
     CaptureSettings s;
     s.capAppViewMode = kViewNone;
-    s.isAudoSave = false;
+    s.isAutoSave = false;
     s.startNum = 42;
     s.imageFormat = kFormatPng;
     s.capDelayTime = 1200;

@@ -88,7 +88,7 @@ TEST_F(DriverTest, ReplaceModeUsesTheActiveDocumentOrCreatesOne) {
 
 TEST_F(DriverTest, ViewModeTwoSkipsTheEditorButStillSavesTheFile) {
     Settings().capAppViewMode = kViewNone;
-    Settings().isAudoSave = true;
+    Settings().isAutoSave = true;
     ASSERT_TRUE(driver_->CaptureFullScreen());
     EXPECT_TRUE(host_.delivered.empty());
     EXPECT_TRUE(host_.events.isEmpty());  // no document, so no path either
@@ -96,7 +96,7 @@ TEST_F(DriverTest, ViewModeTwoSkipsTheEditorButStillSavesTheFile) {
 }
 
 TEST_F(DriverTest, NumberedFilesAdvanceTheCounterAndNameTheDocument) {
-    Settings().isAudoSave = true;
+    Settings().isAutoSave = true;
     Settings().imageSaveTitle = "Title";
     Settings().imageFormat = kFormatBmp;
     for (int i = 0; i < 3; ++i) ASSERT_TRUE(driver_->CaptureFullScreen());
@@ -112,7 +112,7 @@ TEST_F(DriverTest, NumberedFilesAdvanceTheCounterAndNameTheDocument) {
 }
 
 TEST_F(DriverTest, AFailedSaveIsReportedAndStillUsesTheNumber) {
-    Settings().isAudoSave = true;
+    Settings().isAutoSave = true;
     Settings().imageSavePath = (dir_ / "blocker" / "inside").string();
     std::ofstream(dir_ / "blocker") << "a file where the folder should be";
     ASSERT_TRUE(driver_->CaptureFullScreen());
@@ -123,7 +123,7 @@ TEST_F(DriverTest, AFailedSaveIsReportedAndStillUsesTheNumber) {
 }
 
 TEST_F(DriverTest, AFormatOutsideTheListWritesAFileWithoutExtension) {
-    Settings().isAudoSave = true;
+    Settings().isAutoSave = true;
     Settings().imageFormat = 5;
     driver_->CaptureFullScreen();
     EXPECT_EQ(Settings().startNum, 2);
@@ -169,8 +169,8 @@ TEST_F(DriverTest, MainWindowHiddenAndRestoredAsTheSettingsSay) {
     QWidget main;
     host_.window = &main;
     main.show();
-    Settings().hideWndBeforCap = true;
-    Settings().restoreWndAftCap = true;
+    Settings().hideWindowBeforeCapture = true;
+    Settings().restoreWindowAfterCapture = true;
     bool visibleDuringWait = true;
     driver_->SetWaitFunction([&](int) { visibleDuringWait = main.isVisible(); });
     ASSERT_TRUE(driver_->CaptureFullScreen());
@@ -178,7 +178,7 @@ TEST_F(DriverTest, MainWindowHiddenAndRestoredAsTheSettingsSay) {
     EXPECT_TRUE(main.isVisible());
     EXPECT_FALSE(main.isMinimized());
 
-    Settings().restoreWndAftCap = false;
+    Settings().restoreWindowAfterCapture = false;
     ASSERT_TRUE(driver_->CaptureFullScreen());
     EXPECT_TRUE(main.isMinimized());
 
@@ -191,7 +191,7 @@ TEST_F(DriverTest, MainWindowHiddenAndRestoredAsTheSettingsSay) {
 
     // With hiding off the main window stays up during the wait.
     main.showNormal();
-    Settings().hideWndBeforCap = false;
+    Settings().hideWindowBeforeCapture = false;
     ASSERT_TRUE(driver_->CaptureFullScreen());
     EXPECT_TRUE(visibleDuringWait);
 }
@@ -342,7 +342,7 @@ TEST_F(DriverTest, ScrollingPicksAWindowAndDeliversTheWholePage) {
     fake_->page = ScrollPage(700);
     fake_->scrollArea = Rect{20, 10, 140, 210};
     fake_->windows = {TopWindow{9, fake_->scrollArea}};
-    Settings().isAudoSave = true;
+    Settings().isAutoSave = true;
     Settings().imageFormat = kFormatPng;
     driver_->SetOverlayRunner([](SelectionOverlay& d) {
         return Drive(d, {{QEvent::MouseMove, Qt::NoButton, {60, 60}},
@@ -500,7 +500,7 @@ TEST_F(DriverTest, TheWindowBelowTheMainWindowComesToTheTopAndTheMainWindowIsNev
     fake_->windows = {TopWindow{mainId, Rect{0, 0, 320, 240}}, TopWindow{42, Rect{10, 10, 100, 100}},
                       TopWindow{43, Rect{0, 0, 320, 240}}};
     fake_->active = 42;
-    Settings().hideWndBeforCap = true;
+    Settings().hideWindowBeforeCapture = true;
     ASSERT_TRUE(driver_->CaptureActiveWindow());
     EXPECT_EQ(fake_->activated, std::vector<WindowId>{42});
     EXPECT_EQ(host_.delivered.back().Width(), 90);
@@ -534,7 +534,7 @@ TEST_F(DriverTest, WindowModesExplainThemselvesWhereWindowsAreUnknown) {
     QWidget main;
     main.show();
     host_.window = &main;
-    Settings().hideWndBeforCap = true;
+    Settings().hideWindowBeforeCapture = true;
     for (CaptureMode mode : {CaptureMode::WindowObject, CaptureMode::ActiveWindow, CaptureMode::Scrolling}) {
         host_.messages.clear();
         EXPECT_FALSE(driver_->Run(mode));

@@ -86,7 +86,7 @@ protected:
 
 TEST_F(SettingsFlowTest, AutoSaveTakesTheNextFreeNumberAndNeverReplacesAFile) {
     Load();
-    Settings().isAudoSave = true;
+    Settings().isAutoSave = true;
     fs::create_directories(dir_ / "shots");
     std::ofstream(dir_ / "shots" / "Snap1.bmp") << "earlier capture";
     std::ofstream(dir_ / "shots" / "Snap2.bmp") << "another one";
@@ -107,7 +107,7 @@ TEST_F(SettingsFlowTest, AutoSaveTakesTheNextFreeNumberAndNeverReplacesAFile) {
 
 TEST_F(SettingsFlowTest, TheCounterStopsAtItsLimitInsteadOfOverflowing) {
     Load();
-    Settings().isAudoSave = true;
+    Settings().isAutoSave = true;
     Settings().startNum = kMaxStartNum;
     ASSERT_TRUE(driver_->CaptureFullScreen());
     EXPECT_TRUE(fs::exists(dir_ / "shots" / ("Snap" + std::to_string(kMaxStartNum) + ".bmp")));
@@ -119,7 +119,7 @@ TEST_F(SettingsFlowTest, TheCounterStopsAtItsLimitInsteadOfOverflowing) {
 
 TEST_F(SettingsFlowTest, SettingsOkKeepsTheCounterThatCapturesAdvancedMeanwhile) {
     Load();
-    Settings().isAudoSave = true;
+    Settings().isAutoSave = true;
     Settings().startNum = 5;
     WhenShown<CaptureSettingsDialog>([this](CaptureSettingsDialog* dialog) {
         // A hotkey capture runs while the dialog is open.
@@ -161,8 +161,8 @@ TEST_F(SettingsFlowTest, NumbersTypedIntoTheDialogAreKeptInTheirRanges) {
 
 TEST_F(SettingsFlowTest, AFirstStartWritesTheFirstRunDefaultsAndAnExistingFileIsReadAsItIs) {
     Load(true);
-    EXPECT_TRUE(Settings().hideWndBeforCap);
-    EXPECT_TRUE(Settings().restoreWndAftCap);
+    EXPECT_TRUE(Settings().hideWindowBeforeCapture);
+    EXPECT_TRUE(Settings().restoreWindowAfterCapture);
     EXPECT_TRUE(Settings().copyToClipboard);
     EXPECT_EQ(Settings().capAppViewMode, kViewNewWindow);
     const std::string written = ReadFile(config_);
@@ -171,8 +171,8 @@ TEST_F(SettingsFlowTest, AFirstStartWritesTheFirstRunDefaultsAndAnExistingFileIs
 
     std::ofstream(config_) << "[CaptureSet]\nRestoreWndAftCap=1\n";
     Load(true);
-    EXPECT_FALSE(Settings().hideWndBeforCap);
-    EXPECT_TRUE(Settings().restoreWndAftCap);
+    EXPECT_FALSE(Settings().hideWindowBeforeCapture);
+    EXPECT_TRUE(Settings().restoreWindowAfterCapture);
     EXPECT_FALSE(Settings().copyToClipboard);
     EXPECT_EQ(ReadFile(config_), "[CaptureSet]\nRestoreWndAftCap=1\n");
 }
@@ -183,8 +183,8 @@ TEST_F(SettingsFlowTest, ARefusedConfigurationIsSaidAndLeftAlone) {
     Load(true);
     const std::string err = testing::internal::GetCapturedStderr();
     EXPECT_NE(err.find("not a regular file"), std::string::npos) << err;
-    EXPECT_FALSE(Settings().hideWndBeforCap);  // defaults, not first-run ones: the file exists
-    Settings().isAudoSave = true;
+    EXPECT_FALSE(Settings().hideWindowBeforeCapture);  // defaults, not first-run ones: the file exists
+    Settings().isAutoSave = true;
     ASSERT_TRUE(driver_->CaptureFullScreen());
     driver_->SaveOnClose();
     struct stat st {};
@@ -202,7 +202,7 @@ TEST_F(SettingsFlowTest, AHotkeyCapturesTheWindowThatWasActiveWhenItWasPressed) 
     fake_->windows = {TopWindow{42, Rect{10, 10, 100, 100}}, TopWindow{mainId, Rect{0, 0, 320, 240}},
                       TopWindow{43, Rect{0, 0, 320, 240}}};
     fake_->active = 42;
-    Settings().hideWndBeforCap = true;
+    Settings().hideWindowBeforeCapture = true;
     bool done = false;
     QObject::connect(driver_.get(), &CaptureDriver::captureFinished, [&](int, bool) { done = true; });
     driver_->Request(CaptureMode::ActiveWindow);

@@ -14,6 +14,7 @@
 #include "capture/DesktopPlatform.h"
 #include "capture/SelectionOverlay.h"
 #include "support/LiveDesktop.h"
+#include "support/OverlayPick.h"
 #include "imagefile/ImageFile.h"
 
 namespace {
@@ -48,23 +49,8 @@ protected:
         test::Spin(50);
     }
 
-    // Runs `action` once an overlay is open and painted.
     void WhenOverlayOpen(std::function<void(SelectionOverlay*)> action) {
-        auto* timer = new QTimer(driver_.get());
-        timer->setInterval(20);
-        QObject::connect(timer, &QTimer::timeout, [timer, action] {
-            for (QWidget* w : QApplication::topLevelWidgets()) {
-                auto* dialog = qobject_cast<SelectionOverlay*>(w);
-                if (dialog && dialog->isVisible() && dialog->FirstPaintMs() >= 0) {
-                    timer->stop();
-                    timer->deleteLater();
-                    test::Spin(150);  // the input grabs
-                    action(dialog);
-                    return;
-                }
-            }
-        });
-        timer->start();
+        test::WhenOverlayOpen(driver_.get(), std::move(action));
     }
 
     static void Xdotool(const std::string& args) {
@@ -86,12 +72,12 @@ TEST_F(CaptureE2E, FullScreenFindsTheWindowInTheSavedFileAndOnTheClipboard) {
     main_->show();
     test::Spin(300);
     CaptureSettings& s = driver_->Settings();
-    s.isAudoSave = true;
+    s.isAutoSave = true;
     s.imageFormat = kFormatPng;
     s.imageSaveTitle = "Full";
     s.copyToClipboard = true;
-    s.hideWndBeforCap = true;
-    s.restoreWndAftCap = true;
+    s.hideWindowBeforeCapture = true;
+    s.restoreWindowAfterCapture = true;
     ASSERT_TRUE(driver_->CaptureFullScreen());
     EXPECT_TRUE(main_->isVisible());
 
@@ -154,7 +140,7 @@ TEST_F(CaptureE2E, ActiveWindowCapturesTheForegroundFrame) {
     SolidWindow blue("1030D0", "250x150+900+500", "active target");
     Xdotool("windowactivate --sync " + blue.IdText());
     test::Spin(200);
-    driver_->Settings().hideWndBeforCap = false;
+    driver_->Settings().hideWindowBeforeCapture = false;
     const test::ScreenRectI f = blue.Frame();
     const test::ScreenRectI c = blue.Client();
     ASSERT_TRUE(driver_->CaptureActiveWindow());

@@ -19,6 +19,7 @@
 #include "capture/SelectionOverlay.h"
 #include "imagefile/ImageFile.h"
 #include "support/LiveDesktop.h"
+#include "support/OverlayPick.h"
 
 namespace {
 
@@ -128,22 +129,7 @@ protected:
     // Picks the window under (x, y) in the overlay with a click, as a user does,
     // and runs the capture; the delivered image, timed.
     const PixelImage* CaptureAt(int x, int y, qint64* ms) {
-        auto* timer = new QTimer(driver_.get());
-        timer->setInterval(20);
-        QObject::connect(timer, &QTimer::timeout, [timer, x, y] {
-            for (QWidget* w : QApplication::topLevelWidgets()) {
-                auto* dialog = qobject_cast<SelectionOverlay*>(w);
-                if (dialog && dialog->isVisible() && dialog->FirstPaintMs() >= 0) {
-                    timer->stop();
-                    timer->deleteLater();
-                    test::Spin(150);
-                    test::RunCommand("xdotool mousemove " + std::to_string(x) + " " + std::to_string(y) +
-                                     " sleep 0.1 click 1");
-                    return;
-                }
-            }
-        });
-        timer->start();
+        test::PickInOverlay(driver_.get(), x, y);
         QElapsedTimer t;
         t.start();
         const bool delivered = driver_->Run(CaptureMode::Scrolling);

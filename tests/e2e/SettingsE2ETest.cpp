@@ -142,8 +142,8 @@ TEST_F(SettingsE2E, ActiveWindowFromAHotkeyCapturesTheWindowActiveWhenAsked) {
 
     CaptureDriver driver(host, CreateDesktopPlatform());
     driver.LoadSettings(dir_.filePath(QStringLiteral("active.ini")));
-    driver.Settings().hideWndBeforCap = true;
-    driver.Settings().restoreWndAftCap = true;
+    driver.Settings().hideWindowBeforeCapture = true;
+    driver.Settings().restoreWindowAfterCapture = true;
     driver.Settings().copyToClipboard = false;
     bool done = false;
     QObject::connect(&driver, &CaptureDriver::captureFinished, [&](int, bool) { done = true; });

@@ -113,8 +113,8 @@ TEST_F(ProfileTest, FreshInstallationDefaults) {
     EXPECT_EQ(s.startNum, 1);
     EXPECT_EQ(s.imageFormat, kFormatBmp);
     EXPECT_EQ(s.capAppViewMode, kViewNewWindow);
-    EXPECT_FALSE(s.hideWndBeforCap || s.restoreWndAftCap || s.playSoundWhenCap || s.copyToClipboard || s.isAudoSave ||
-                 s.isTrayMode || s.isEnableHotkey);
+    EXPECT_FALSE(s.hideWindowBeforeCapture || s.restoreWindowAfterCapture || s.playSoundOnCapture ||
+                 s.copyToClipboard || s.isAutoSave || s.isTrayMode || s.isEnableHotkey);
     for (const HotkeyDef& h : s.hotkeys) EXPECT_EQ(h, HotkeyDef{});
 }
 
@@ -125,7 +125,7 @@ TEST_F(ProfileTest, LoadFixUps) {
     CaptureSettings s;
     s.Load(ProfileFile(path_));
     EXPECT_EQ(s.capDelayTime, 800);
-    EXPECT_TRUE(s.hideWndBeforCap);
+    EXPECT_TRUE(s.hideWindowBeforeCapture);
     EXPECT_EQ(s.imageSaveTitle, "Snap");
     EXPECT_EQ(s.imageSavePath, (dir_ / "Pictures" / "Clipvane images").string());
     EXPECT_TRUE(fs::is_directory(s.imageSavePath));  // an empty folder value has the default one made

@@ -216,11 +216,11 @@ TEST_F(ProfileFileTest, TheTitleIsAFileNameStem) {
 TEST_F(ProfileFileTest, FirstRunDefaultsShowCapturesAndKeepTheWindowOutOfThem) {
     CaptureSettings s;
     s.ApplyFirstRunDefaults();
-    EXPECT_TRUE(s.hideWndBeforCap);
-    EXPECT_TRUE(s.restoreWndAftCap);
+    EXPECT_TRUE(s.hideWindowBeforeCapture);
+    EXPECT_TRUE(s.restoreWindowAfterCapture);
     EXPECT_TRUE(s.copyToClipboard);
     EXPECT_EQ(s.capAppViewMode, kViewNewWindow);
-    EXPECT_FALSE(s.isAudoSave);
+    EXPECT_FALSE(s.isAutoSave);
 }
 
 }  // namespace
