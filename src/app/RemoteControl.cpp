@@ -39,6 +39,13 @@ bool RemoteControl::Register(QString* error) {
 }
 
 bool RemoteControl::Command(uint id) {
+    // While the overlay holds the keyboard and pointer, a command's dialog
+    // would wait under it for input it cannot get.
+    if (const QString busy = frame_.Capture() ? frame_.Capture()->BusyReason() : QString(); !busy.isEmpty()) {
+        if (calledFromDBus()) sendErrorReply(QString::fromLatin1(kBusyError), busy);
+        frame_.ReportMessage(busy);
+        return false;
+    }
     if (!frame_.CanRun(id)) return false;
     // Commands may open modal dialogs: run them after the reply has gone.
     QTimer::singleShot(0, &frame_, [this, id] { frame_.Dispatch(id); });
@@ -89,8 +96,13 @@ void RemoteControl::Capture(int mode) {
     CaptureDriver* c = frame_.Capture();
     if (!c) return;
     CaptureMode m;
-    const QString why = CaptureModeFromRemote(mode, &m) ? c->UnavailableReason(m) : QString();
-    if (!why.isEmpty() && calledFromDBus()) sendErrorReply(QString::fromLatin1(kNotAvailableError), why);
+    QString why = c->BusyReason();
+    const char* error = kBusyError;
+    if (why.isEmpty() && CaptureModeFromRemote(mode, &m)) {
+        why = c->UnavailableReason(m);
+        error = kNotAvailableError;
+    }
+    if (!why.isEmpty() && calledFromDBus()) sendErrorReply(QString::fromLatin1(error), why);
     c->RemoteCapture(mode);  // reports the reason in the status bar
 }
 

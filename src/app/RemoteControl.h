@@ -15,6 +15,8 @@ inline constexpr const char* kDBusService = "org.clipvane.Clipvane";
 inline constexpr const char* kDBusPath = "/Clipvane";
 inline constexpr const char* kDBusInterface = "org.clipvane.Clipvane";
 inline constexpr const char* kNotAvailableError = "org.clipvane.Clipvane.Error.NotAvailable";
+// A capture is choosing its area: Capture and Command wait for no one.
+inline constexpr const char* kBusyError = "org.clipvane.Clipvane.Error.Busy";
 
 class RemoteControl : public QObject, protected QDBusContext {
     Q_OBJECT
@@ -42,7 +44,9 @@ public slots:
     // its objects rendered over it at 32 bits, fingerprinted as
     // `clipvane-image info` does; empty without a document.
     QString ActiveDocumentPixels();
-    // 0 full screen, 1 window / object, 2 region, 3 active window. Where
+    // 0 full screen, 1 window / object, 2 region, 3 active window, 4 scrolling
+    // (CaptureModes.h). While a capture's overlay is open, this and Command
+    // answer kBusyError with the reason. Where
     // the desktop does not allow a mode (window and active window on
     // Wayland), the call answers with the error kNotAvailableError and the
     // reason in words, and the status bar says it too.

@@ -58,7 +58,18 @@ void CaptureDriver::RunPending() {
     }
 }
 
-void CaptureDriver::Request(CaptureMode mode) {
+QString CaptureDriver::BusyReason() const {
+    if (!session_->OverlayOpen()) return {};
+    return tr("A capture is in progress: finish it or press Esc to cancel it before asking for another one.");
+}
+
+bool CaptureDriver::Request(CaptureMode mode) {
+    // Asked again while the user is choosing (a hotkey pressed twice, a
+    // script): said, not run after the overlay closes.
+    if (const QString why = BusyReason(); !why.isEmpty()) {
+        host_.ReportMessage(why);
+        return false;
+    }
     // The active window is read when the command arrives: hiding the main
     // window later moves the focus. Clipvane's own windows do not count (a
     // menu command): the capture then takes the window below the main one.
@@ -72,6 +83,7 @@ void CaptureDriver::Request(CaptureMode mode) {
         Run(mode);
         activeTarget_ = 0;
     });
+    return true;
 }
 
 void CaptureDriver::RemoteCapture(int mode) {

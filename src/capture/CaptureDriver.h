@@ -79,7 +79,9 @@ public:
     ~CaptureDriver() override;
 
     // ---- commands: queued, run one after the other from the event loop
-    void Request(CaptureMode mode);
+    // Refused with BusyReason() in a message while the overlay is open (the
+    // user is choosing): false then.
+    bool Request(CaptureMode mode);
     // A D-Bus mode number (CaptureModeFromRemote); unknown numbers do nothing.
     void RemoteCapture(int mode);
     // Marks a window with a black frame; a bad or vanished id (X11 ids have
@@ -89,6 +91,9 @@ public:
     // screen at once (no hiding, no wait before the grab).
     void CaptureWindow(int flag, uint64_t window);
     bool Busy() const { return busy_; }
+    // Why a new request or command cannot be taken now (the selection overlay
+    // is open and holds the keyboard and pointer); empty when it can.
+    QString BusyReason() const;
     int Pending() const { return int(pending_.size()); }
 
     // ---- the routines themselves, synchronous (they wait without freezing

@@ -151,7 +151,9 @@ bool CaptureSession::CaptureRegion() { return RunRectOverlay(OverlayMode::Region
 bool CaptureSession::CaptureFixedRect() { return RunRectOverlay(OverlayMode::FixedRect); }
 
 int CaptureSession::ExecOverlay(SelectionOverlay& dialog) {
+    overlayOpen_ = true;
     const int result = runOverlay_ ? runOverlay_(dialog) : dialog.exec();
+    overlayOpen_ = false;
     if (dialog.FirstPaintMs() >= 0) emit overlayPainted(dialog.FirstPaintMs());
     return result;
 }

@@ -44,6 +44,8 @@ public:
     // Why `mode` cannot run on this desktop, empty when it can.
     QString UnavailableReason(CaptureMode mode) const;
     QString WindowIdsUnavailableReason() const;
+    // True while the selection overlay is up (it holds the keyboard and pointer).
+    bool OverlayOpen() const { return overlayOpen_; }
     // Clipvane's own windows (a menu command's active window).
     bool IsOwnWindow(WindowId id) const;
 
@@ -87,6 +89,7 @@ private:
     CaptureDelivery& delivery_;
     ScrollEnd lastScrollEnd_ = ScrollEnd::EndOfPage;
     int lastScrollSteps_ = 0;
+    bool overlayOpen_ = false;
     std::function<void(int)> wait_;
     std::function<int(SelectionOverlay&)> runOverlay_;
 };

@@ -468,6 +468,30 @@ TEST_F(DriverTest, QueuedCommandsRunInOrderAfterTheRunningCapture) {
                                        int(CaptureMode::Scrolling)}));
 }
 
+TEST_F(DriverTest, RequestsWhileTheOverlayIsOpenAreRefusedNotQueued) {
+    std::vector<int> order;
+    QObject::connect(driver_.get(), &CaptureDriver::captureFinished, [&](int mode, bool) { order.push_back(mode); });
+    bool refused = false;
+    driver_->SetOverlayRunner([&](SelectionOverlay&) {
+        EXPECT_FALSE(driver_->BusyReason().isEmpty());
+        // A hotkey pressed again, a script's D-Bus call.
+        refused = !driver_->Request(CaptureMode::FullScreen);
+        driver_->RemoteCapture(2);
+        for (int i = 0; i < 5; ++i) QCoreApplication::processEvents();
+        EXPECT_EQ(driver_->Pending(), 0);
+        return int(QDialog::Rejected);
+    });
+    ASSERT_TRUE(driver_->Request(CaptureMode::Region));
+    for (int i = 0; i < 20; ++i) QCoreApplication::processEvents();
+    EXPECT_TRUE(refused);
+    EXPECT_EQ(order, std::vector<int>{int(CaptureMode::Region)});
+    ASSERT_EQ(host_.messages.size(), 2);
+    EXPECT_TRUE(host_.messages[0].contains(QStringLiteral("in progress"))) << host_.messages[0].toStdString();
+    // Once the overlay has closed, requests are taken again.
+    EXPECT_TRUE(driver_->BusyReason().isEmpty());
+    EXPECT_TRUE(driver_->Request(CaptureMode::FullScreen));
+}
+
 TEST_F(DriverTest, RemoteWindowCaptureAndHighlightIgnoreBadWindows) {
     fake_->windows = {TopWindow{0x400001, Rect{10, 20, 110, 70}}};
     int finished = 0;

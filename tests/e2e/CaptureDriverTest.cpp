@@ -8,11 +8,13 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
+#include <fstream>
 #include <memory>
 
 #include "capture/CaptureDriver.h"
 #include "capture/DesktopPlatform.h"
 #include "capture/SelectionOverlay.h"
+#include "support/AppDriver.h"
 #include "support/LiveDesktop.h"
 #include "support/OverlayPick.h"
 #include "imagefile/ImageFile.h"
@@ -289,6 +291,54 @@ TEST_F(CaptureE2E, RemoteHighlightAndWindowCapture) {
     driver_->CaptureWindow(1, 0x7ffffff0);
     test::Spin(300);
     EXPECT_EQ(host_.delivered.size(), 1u);
+}
+
+}  // namespace
+
+namespace {
+
+// While the overlay is open, the running program takes no other capture or
+// command: each is refused at once with the reason (not run after the
+// overlay closes), and the overlay still answers Esc.
+TEST(CaptureBusyE2E, RequestsDuringTheOverlayAreRefusedAndEscStillWorks) {
+    std::string error;
+    if (!test::CaptureApp(&error)) GTEST_SKIP() << "no X server: " << error;
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const std::string shots = dir.filePath(QStringLiteral("shots")).toStdString();
+    const std::string config = dir.filePath(QStringLiteral("config.ini")).toStdString();
+    std::ofstream(config) << "[CaptureSet]\nCapAppViewMode=2\n[AudoSaveSet]\nIsAudoSave=1\nImageSavePath=" << shots
+                          << "\nImageSaveTitle=Busy\nStartNum=1\n";
+    test::ClipvaneProcess app(config);
+    ASSERT_TRUE(app.WaitForService()) << "the program did not register on the bus";
+    // A mode number that names nothing still meets the busy check first.
+    auto busy = [&](std::string* reply) {
+        return !app.Call("Capture", "int32:99", reply) && reply->find("Error.Busy") != std::string::npos;
+    };
+    std::string reply;
+    ASSERT_TRUE(app.Call("Capture", "int32:2", &reply)) << reply;  // the region overlay
+    ASSERT_TRUE(test::WaitFor([&] { return busy(&reply); }, 10000)) << reply;
+    EXPECT_NE(reply.find("in progress"), std::string::npos) << reply;
+
+    int status = -1;
+    const std::string text =
+        test::RunCommand(test::BinaryDir() + "/clipvane --config " + config + " --capture full 2>&1", &status);
+    EXPECT_EQ(status, 1) << text;
+    EXPECT_NE(text.find("in progress"), std::string::npos) << text;
+    EXPECT_FALSE(app.Call("Capture", "int32:0", &reply));
+    EXPECT_NE(reply.find("Error.Busy"), std::string::npos) << reply;
+    // Commands whose dialogs would wait under the overlay's grab.
+    for (unsigned id : {57664u, 32795u}) {  // About, Capture Setting
+        EXPECT_FALSE(app.Call("Command", "uint32:" + std::to_string(id), &reply)) << id;
+        EXPECT_NE(reply.find("Error.Busy"), std::string::npos) << reply;
+    }
+
+    test::RunCommand("xdotool key Escape");
+    EXPECT_TRUE(test::WaitFor([&] { return !busy(&reply); }, 5000)) << "the overlay did not close on Esc";
+    test::Spin(2000);  // longer than a capture's wait: nothing was queued
+    EXPECT_FALSE(QDir(QString::fromStdString(shots)).exists() &&
+                 !QDir(QString::fromStdString(shots)).entryList(QDir::Files).isEmpty());
+    EXPECT_TRUE(app.Call("ActiveDocumentInfo", "", &reply)) << reply;
 }
 
 }  // namespace
