@@ -1,5 +1,6 @@
 #include "capture/SelectionOverlay.h"
 
+#include <QApplication>
 #include <QCursor>
 #include <QFontMetrics>
 #include <QGuiApplication>
@@ -164,11 +165,31 @@ void SelectionOverlay::showEvent(QShowEvent* event) {
 // The keyboard and pointer grabs fail while the window is not yet viewable
 // or another client holds a grab; retry for a short while.
 void SelectionOverlay::TakeInput() {
-    if (!isVisible()) return;
+    // Wayland grants grabs to popups only (and says so on every attempt);
+    // the compositor gives the full-screen overlay the keyboard anyway.
+    if (!isVisible() || yieldsInput_ || QGuiApplication::platformName().startsWith(QLatin1String("wayland"))) return;
     QWindow* w = windowHandle();
     const bool keyboard = w && w->setKeyboardGrabEnabled(true);
     const bool mouse = w && w->setMouseGrabEnabled(true);
     if ((!keyboard || !mouse) && ++inputAttempts_ < 40) QTimer::singleShot(25, this, &SelectionOverlay::TakeInput);
+}
+
+void SelectionOverlay::FollowActivation() {
+    QWidget* active = QApplication::activeWindow();
+    const bool yield = isVisible() && active && active != this;
+    if (yield == yieldsInput_) return;
+    yieldsInput_ = yield;
+    if (yield) {
+        // A box over the overlay that waits for an answer would otherwise
+        // never get the keys and clicks the overlay holds.
+        if (QWindow* w = windowHandle()) {
+            w->setKeyboardGrabEnabled(false);
+            w->setMouseGrabEnabled(false);
+        }
+    } else {
+        inputAttempts_ = 0;
+        TakeInput();
+    }
 }
 
 void SelectionOverlay::MoveTo(int x, int y) {
@@ -378,6 +399,9 @@ bool SelectionOverlay::event(QEvent* event) {
         event->accept();
         return true;
     }
+    if (event->type() == QEvent::WindowActivate) FollowActivation();
+    // The new active window is known once the deactivation has been handled.
+    if (event->type() == QEvent::WindowDeactivate) QTimer::singleShot(0, this, &SelectionOverlay::FollowActivation);
     return QDialog::event(event);
 }
 

@@ -61,6 +61,9 @@ public:
     QSize BoxSize() const { return boxSize_; }
     // Milliseconds from exec() to the end of the first paint, -1 before it.
     qint64 FirstPaintMs() const { return firstPaintMs_; }
+    // True while another window of the program is active over the overlay
+    // (a message box): the keyboard and pointer are left to it meanwhile.
+    bool YieldsInput() const { return yieldsInput_; }
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -80,6 +83,9 @@ private:
     void PaintRectModes(QPainter& p);
     void PaintWindowMode(QPainter& p);
     void TakeInput();
+    // Gives the grabs up while another window of the program is active, and
+    // takes them again when the overlay is active once more.
+    void FollowActivation();
     // Sizes the box and places its lines for the font and the screen.
     void LayoutHelp();
     QString MouseText() const;
@@ -109,6 +115,7 @@ private:
     QElapsedTimer openTimer_;
     qint64 firstPaintMs_ = -1;
     int inputAttempts_ = 0;
+    bool yieldsInput_ = false;
 };
 
 }  // namespace clipvane

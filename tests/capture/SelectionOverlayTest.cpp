@@ -3,9 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QDialog>
+#include <QThread>
 #include <QMouseEvent>
 #include <QFontMetrics>
 #include <QPixmap>
+
+#include <functional>
 
 #include "FakeDesktop.h"
 #include "capture/SelectionOverlay.h"
@@ -173,6 +177,39 @@ TEST_F(OverlayTest, TheHelpFontFollowsTheFontDpi) {
     twice.setPointSizeF(d.InfoFont().pointSizeF() * 2);
     d.SetInfoFont(twice);
     EXPECT_GT(d.BoxSize().height(), normal.height());
+}
+
+}  // namespace
+
+namespace {
+
+bool SpinFor(const std::function<bool()>& done) {
+    for (int i = 0; i < 200 && !done(); ++i) {
+        QCoreApplication::processEvents();
+        QThread::msleep(5);
+    }
+    return done();
+}
+
+// A box of the program that opens over the overlay must get the keys and
+// clicks (the overlay's grabs would leave it waiting forever); the overlay
+// takes them back once it is active again.
+TEST_F(OverlayTest, AnotherWindowOfTheProgramGetsTheInputWhileItIsActive) {
+    SelectionOverlay overlay(OverlayMode::Region, platform_);
+    overlay.FreezeScreen();
+    overlay.show();
+    overlay.activateWindow();
+    if (!SpinFor([&] { return overlay.isActiveWindow(); })) GTEST_SKIP() << "no window activation here";
+    EXPECT_FALSE(overlay.YieldsInput());
+    {
+        QDialog box;
+        box.show();
+        box.activateWindow();
+        ASSERT_TRUE(SpinFor([&] { return box.isActiveWindow(); }));
+        EXPECT_TRUE(SpinFor([&] { return overlay.YieldsInput(); }));
+    }
+    overlay.activateWindow();
+    EXPECT_TRUE(SpinFor([&] { return !overlay.YieldsInput(); }));
 }
 
 }  // namespace
