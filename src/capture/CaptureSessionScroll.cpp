@@ -89,7 +89,9 @@ bool CaptureSession::RunScroll(const Rect& area, const Rect& screen, WindowId ta
     };
     Wait(kScrollStartMs);  // the window repaints where the overlay was
     const long startKiB = TraceEnabled() ? ResetPeakResident() : 0;
-    ScrollCaptureResult run = ScrollCapture(*platform_, area, settings_.scrollMaxHeight, std::move(hooks)).Run();
+    ScrollCapture scroll(*platform_, area, settings_.scrollMaxHeight, std::move(hooks));
+    scroll.SetStartAtTop(!settings_.scrollFromCurrent);
+    ScrollCaptureResult run = scroll.Run();
     lastScrollEnd_ = run.end;
     lastScrollSteps_ = run.steps;
     if (TraceEnabled()) {

@@ -146,12 +146,17 @@ BasicSettingsPage::BasicSettingsPage(QWidget* parent) : QWidget(parent) {
     auto* delayRow = new QHBoxLayout;
     delayRow->addWidget(new QLabel(tr("Delay time before the capture "), capture));
     delayRow->addWidget(delay);
-    delayRow->addWidget(new QLabel(QStringLiteral("milliseconds"), capture));
+    delayRow->addWidget(new QLabel(tr("milliseconds"), capture));
     auto* c = new QVBoxLayout(capture);
     c->addLayout(delayRow);
     c->addWidget(hide);
     c->addWidget(restore);
     c->addWidget(sound);
+    scrollFromCurrent =
+        Named(new QCheckBox(tr("Scrolling capture starts at the current position"), capture), "scrollFromCurrent");
+    scrollFromCurrent->setToolTip(
+        tr("Leave the area where it is scrolled to (a chat, a log) instead of scrolling it to its top first."));
+    c->addWidget(scrollFromCurrent);
 
     auto* fixed = new QGroupBox(tr("Fix rectangle setting"), this);
     width = IntEdit("ctl1006", fixed);
@@ -172,6 +177,7 @@ void BasicSettingsPage::Fill(const CaptureSettings& s) {
     hide->setChecked(s.hideWindowBeforeCapture);
     restore->setChecked(s.restoreWindowAfterCapture);
     sound->setChecked(s.playSoundOnCapture);
+    scrollFromCurrent->setChecked(s.scrollFromCurrent);
     width->setValue(s.fixRectWidth);
     height->setValue(s.fixRectHeight);
     everyCapture->setChecked(s.copyToClipboard);
@@ -182,6 +188,7 @@ void BasicSettingsPage::Take(CaptureSettings& s) const {
     s.hideWindowBeforeCapture = hide->isChecked();
     s.restoreWindowAfterCapture = restore->isChecked();
     s.playSoundOnCapture = sound->isChecked();
+    s.scrollFromCurrent = scrollFromCurrent->isChecked();
     s.fixRectWidth = width->value();
     s.fixRectHeight = height->value();
 }

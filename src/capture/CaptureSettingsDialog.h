@@ -48,10 +48,11 @@ public:
     void Fill(const CaptureSettings& s);
     void Take(CaptureSettings& s) const;
 
-    QSpinBox* delay;          // 1005
-    QCheckBox* hide;          // 1004
-    QCheckBox* restore;       // 1032
-    QCheckBox* sound;         // 1033
+    QSpinBox* delay;     // 1005
+    QCheckBox* hide;     // 1004
+    QCheckBox* restore;  // 1032
+    QCheckBox* sound;    // 1033
+    QCheckBox* scrollFromCurrent;
     QSpinBox* width;          // 1006
     QSpinBox* height;         // 1007
     QCheckBox* everyCapture;  // 1040, the same setting as "To Clipboard"

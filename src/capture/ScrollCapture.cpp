@@ -17,6 +17,9 @@ constexpr int kMaxNotches = 60;
 // A step that overshoots the overlap (or lands on repeated rows) is scrolled
 // back and tried with half the clicks, this many times in a row at most.
 constexpr int kMaxRetries = 4;
+// Scrolling to the top goes up in bursts of clicks until a burst moves
+// nothing; this many bursts at most, for a page that never ends upwards.
+constexpr int kMaxTopBursts = 400;
 
 bool SamePixels(const PixelImage& a, const PixelImage& b) {
     return a.Width() == b.Width() && a.Height() == b.Height() && a.Depth() == b.Depth() &&
@@ -79,8 +82,22 @@ bool ScrollCapture::Settle(const PixelImage* before, PixelImage& out) {
     }
 }
 
+void ScrollCapture::ScrollToTop() {
+    PixelImage before;
+    if (!Settle(nullptr, before)) return;
+    for (int burst = 0; burst < kMaxTopBursts; ++burst) {
+        if (hooks_.cancelled && hooks_.cancelled()) return;
+        // No synthetic input here: the run then says so and keeps the view.
+        if (!Input(false, -kMaxNotches)) return;
+        PixelImage now;
+        if (!Settle(&before, now) || SamePixels(now, before)) return;
+        before = std::move(now);
+    }
+}
+
 ScrollCaptureResult ScrollCapture::Run() {
     ScrollCaptureResult result;
+    if (startAtTop_) ScrollToTop();
     PixelImage first;
     ScrollStitcher stitcher;
     if (!Settle(nullptr, first) || !stitcher.Start(std::move(first), maxHeight_)) {

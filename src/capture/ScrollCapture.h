@@ -54,6 +54,10 @@ public:
     // `area` in root coordinates; the pointer is placed at its centre.
     ScrollCapture(ScreenPlatform& platform, const Rect& area, int maxHeight, Hooks hooks);
 
+    // Scrolls the area to its top (wheel up until nothing moves) before the
+    // first view is taken; off, the run starts where the area is.
+    void SetStartAtTop(bool top) { startAtTop_ = top; }
+
     ScrollCaptureResult Run();
 
 private:
@@ -61,12 +65,14 @@ private:
     // an area that has not started moving from one that has stopped.
     bool Settle(const PixelImage* before, PixelImage& out);
     bool Input(bool pageDown, int notches);
+    void ScrollToTop();
     void Wait(int ms);
 
     ScreenPlatform& platform_;
     Rect area_;
     int maxHeight_;
     Hooks hooks_;
+    bool startAtTop_ = false;
 };
 
 }  // namespace clipvane

@@ -93,6 +93,7 @@ void CaptureSettings::Load(const ProfileFile& f) {
     fixRectHeight = f.GetClampedInt("CaptureSet", "FixRectHeight", 100, 1, kMaxFixRectSide);
     scrollMaxHeight = f.GetClampedInt("CaptureSet", "ScrollMaxHeight", kDefaultScrollMaxHeight, kMinScrollMaxHeight,
                                       kMaxScrollMaxHeight);
+    scrollFromCurrent = f.GetBool("CaptureSet", "ScrollFromCurrent", false);
 
     isAutoSave = f.GetBool("AudoSaveSet", "IsAudoSave", false);
     imageFormat = f.GetInt("AudoSaveSet", "ImageFormat", kFormatBmp);
@@ -127,6 +128,9 @@ void CaptureSettings::SaveCaptureSet(ProfileFile& f) const {
     f.WriteInt("CaptureSet", "CapDelayTime", capDelayTime);
     f.WriteInt("CaptureSet", "FixRectWidth", fixRectWidth);
     f.WriteInt("CaptureSet", "FixRectHeight", fixRectHeight);
+    // Written once it was ever turned on, so files that never used it keep their layout.
+    if (scrollFromCurrent || f.HasKey("CaptureSet", "ScrollFromCurrent"))
+        f.WriteBool("CaptureSet", "ScrollFromCurrent", scrollFromCurrent);
     f.WriteBool("AudoSaveSet", "IsAudoSave", isAutoSave);
     f.WriteInt("AudoSaveSet", "ImageFormat", imageFormat);
     f.WriteString("AudoSaveSet", "ImageSavePath", imageSavePath.c_str());

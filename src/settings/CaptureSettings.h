@@ -62,6 +62,9 @@ struct CaptureSettings {
     int fixRectHeight = 100;
     // Read only: no dialog writes it.
     int scrollMaxHeight = kDefaultScrollMaxHeight;
+    // The scrolling capture starts where the area is scrolled to (a chat, a
+    // log) instead of scrolling it to its top first.
+    bool scrollFromCurrent = false;
     // AudoSaveSet
     bool isAutoSave = false;
     int imageFormat = kFormatBmp;

@@ -45,13 +45,15 @@ protected:
         fake_.scrollArea = kArea;
         fake_.page = Page(1000);
     }
-    ScrollCaptureResult Run(int maxHeight = 20000) {
+    ScrollCaptureResult Run(int maxHeight = 20000, bool fromTop = false) {
         ScrollCapture::Hooks hooks;
         hooks.wait = [this](int ms) { waited_ += ms; };
         hooks.cancelled = [this] { return cancel_ && cancel_(); };
         hooks.progress = [this](int height, int) { heights_.push_back(height); };
         hooks.focusTarget = [this] { ++focused_; };
-        return ScrollCapture(fake_, kArea, maxHeight, hooks).Run();
+        ScrollCapture scroll(fake_, kArea, maxHeight, hooks);
+        scroll.SetStartAtTop(fromTop);
+        return scroll.Run();
     }
 
     FakePlatform fake_;
@@ -112,6 +114,25 @@ TEST_F(ScrollRun, WindowThatDoesNotScrollGivesItsView) {
     EXPECT_TRUE(test::SamePixels(r.image, view));
     // An unchanged view is given time to start moving before it counts as the end.
     EXPECT_GE(waited_, 2 * kScrollNoMoveMs);
+}
+
+TEST_F(ScrollRun, StartsAtTheTopOrWhereTheAreaIsScrolledTo) {
+    // A page scrolled far down, longer than one burst of wheel clicks moves.
+    fake_.page = Page(6000);
+    fake_.scrollOffset = 5000;
+    const ScrollCaptureResult top = Run(20000, true);
+    EXPECT_EQ(top.end, ScrollEnd::EndOfPage);
+    EXPECT_TRUE(test::SamePixels(top.image, fake_.page));
+    // From the current position: the rows above it are not in the result.
+    fake_.scrollOffset = 5000;
+    const ScrollCaptureResult here = Run(20000, false);
+    EXPECT_EQ(here.image.Height(), 1000);
+    // A display without synthetic input still gives the view it shows.
+    fake_.syntheticInput = false;
+    fake_.scrollOffset = 300;
+    const ScrollCaptureResult view = Run(20000, true);
+    EXPECT_EQ(view.end, ScrollEnd::NoInput);
+    EXPECT_EQ(view.image.Height(), 200);
 }
 
 TEST_F(ScrollRun, DisplayWithoutSyntheticInputGivesTheView) {

@@ -176,6 +176,24 @@ TEST_F(ProfileTest, CaptureSetIsWrittenInItsOrder) {
     EXPECT_TRUE(back.copyToClipboard);
 }
 
+TEST_F(ProfileTest, ScrollFromCurrentIsWrittenOnceItWasTurnedOn) {
+    CaptureSettings s;
+    ProfileFile f(path_);
+    s.SaveCaptureSet(f);
+    EXPECT_EQ(Read().find("ScrollFromCurrent"), std::string::npos);  // off by default, not written
+    s.scrollFromCurrent = true;
+    s.SaveCaptureSet(f);
+    CaptureSettings back;
+    back.Load(f);
+    EXPECT_TRUE(back.scrollFromCurrent);
+    // Turned off again: the key stays and says so.
+    s.scrollFromCurrent = false;
+    s.SaveCaptureSet(f);
+    EXPECT_NE(Read().find("ScrollFromCurrent=0"), std::string::npos);
+    back.Load(f);
+    EXPECT_FALSE(back.scrollFromCurrent);
+}
+
 TEST_F(ProfileTest, HotkeysAreWrittenSectionBySection) {
     CaptureSettings s;
     for (int m = 0; m < kCaptureModeCount; ++m) s.hotkeys[size_t(m)] = DefaultHotkey(CaptureMode(m));
