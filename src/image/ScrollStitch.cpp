@@ -89,11 +89,14 @@ bool ScrollStitcher::Start(PixelImage first, int maxHeight) {
     }
     store_ = static_cast<uint8_t*>(p);
     madvise(store_, storeBytes_, MADV_HUGEPAGE);  // fewer faults while rows stream in; a refusal is harmless
-    // A frame wide enough to have one may hold a scroll bar in its rightmost
-    // columns: registration leaves them out, and they stay in the result
-    // only as long as they move with the content.
-    matchWidth_ = width_ > 4 * kScrollBarBand ? width_ - kScrollBarBand : width_;
-    contentWidth_ = width_;
+    // A frame wide enough to have one may hold a scroll bar in its leftmost
+    // or rightmost columns: registration leaves both bands out, and they stay
+    // in the result only as long as they move with the content.
+    const bool bands = width_ > 4 * kScrollBarBand;
+    matchLeft_ = bands ? kScrollBarBand : 0;
+    matchRight_ = bands ? width_ - kScrollBarBand : width_;
+    contentLeft_ = 0;
+    contentRight_ = width_;
     prev_ = std::move(first);
     HashFrame(prev_, prevHashes_);
     return true;
@@ -101,12 +104,15 @@ bool ScrollStitcher::Start(PixelImage first, int maxHeight) {
 
 void ScrollStitcher::HashFrame(const PixelImage& frame, std::vector<uint64_t>& hashes) const {
     hashes.resize(size_t(height_));
-    const size_t bytes = size_t(matchWidth_) * size_t(bytesPerPixel_);
-    for (int y = 0; y < height_; ++y) hashes[size_t(y)] = HashRow(frame.Row(y), bytes);
+    const size_t bytes = size_t(matchRight_ - matchLeft_) * size_t(bytesPerPixel_);
+    const size_t from = size_t(matchLeft_) * size_t(bytesPerPixel_);
+    for (int y = 0; y < height_; ++y) hashes[size_t(y)] = HashRow(frame.Row(y) + from, bytes);
 }
 
-bool ScrollStitcher::RowsEqual(const PixelImage& a, int ya, const PixelImage& b, int yb, size_t bytes) const {
-    return std::memcmp(a.Row(ya), b.Row(yb), bytes) == 0;
+bool ScrollStitcher::RowsEqual(const PixelImage& a, int ya, const PixelImage& b, int yb) const {
+    const size_t from = size_t(matchLeft_) * size_t(bytesPerPixel_);
+    const size_t bytes = size_t(matchRight_ - matchLeft_) * size_t(bytesPerPixel_);
+    return std::memcmp(a.Row(ya) + from, b.Row(yb) + from, bytes) == 0;
 }
 
 int ScrollStitcher::Height() const {
@@ -121,15 +127,21 @@ void ScrollStitcher::AppendRow(const uint8_t* row) {
 
 void ScrollStitcher::NarrowToMovingColumns(const PixelImage& cur, int top, int count, int shift) {
     // A column that does not follow the content in some overlapping row is
-    // not content: the result ends left of the leftmost such column.
-    const size_t from = size_t(matchWidth_) * size_t(bytesPerPixel_);
-    for (int y = top; y < top + count && contentWidth_ > matchWidth_; ++y) {
+    // not content: on the right the result ends left of the leftmost such
+    // column, on the left it starts right of the rightmost one.
+    const size_t bpp = size_t(bytesPerPixel_);
+    for (int y = top; y < top + count && (contentRight_ > matchRight_ || contentLeft_ < matchLeft_); ++y) {
         const uint8_t* a = cur.Row(y);
         const uint8_t* b = prev_.Row(y + shift);
-        const size_t to = size_t(contentWidth_) * size_t(bytesPerPixel_);
-        for (size_t i = from; i < to; ++i) {
+        for (size_t i = size_t(matchRight_) * bpp; i < size_t(contentRight_) * bpp; ++i) {
             if (a[i] != b[i]) {
-                contentWidth_ = int(i / size_t(bytesPerPixel_));
+                contentRight_ = int(i / bpp);
+                break;
+            }
+        }
+        for (size_t i = size_t(matchLeft_) * bpp; i > size_t(contentLeft_) * bpp; --i) {
+            if (a[i - 1] != b[i - 1]) {
+                contentLeft_ = int((i - 1) / bpp) + 1;
                 break;
             }
         }
@@ -143,17 +155,15 @@ StitchStep ScrollStitcher::Add(PixelImage frame) {
     if (rows_ >= maxHeight_) return StitchStep::LimitReached;
     std::vector<uint64_t> hashes;
     HashFrame(frame, hashes);
-    const size_t matchBytes = size_t(matchWidth_) * size_t(bytesPerPixel_);
     const int h = height_;
 
     // Rows that stay put in both frames: a header from the top, a footer from the bottom.
     int top = 0;
-    while (top < h && hashes[size_t(top)] == prevHashes_[size_t(top)] && RowsEqual(frame, top, prev_, top, matchBytes))
-        ++top;
+    while (top < h && hashes[size_t(top)] == prevHashes_[size_t(top)] && RowsEqual(frame, top, prev_, top)) ++top;
     if (top == h) return StitchStep::NoMovement;
     int bottom = 0;
     while (bottom < h - top && hashes[size_t(h - 1 - bottom)] == prevHashes_[size_t(h - 1 - bottom)] &&
-           RowsEqual(frame, h - 1 - bottom, prev_, h - 1 - bottom, matchBytes))
+           RowsEqual(frame, h - 1 - bottom, prev_, h - 1 - bottom))
         ++bottom;
     const int end = h - bottom;  // the moving rows are [top, end) in both frames
     const int span = end - top;
@@ -195,7 +205,7 @@ StitchStep ScrollStitcher::Add(PixelImage frame) {
     const int shift = pinned == 1 ? pinnedShift : looseShift;
     // Equal hashes are checked byte for byte: a collision is no match.
     for (int y = top; y < end - shift; ++y)
-        if (!RowsEqual(frame, y, prev_, y + shift, matchBytes)) return StitchStep::NoMatch;
+        if (!RowsEqual(frame, y, prev_, y + shift)) return StitchStep::NoMatch;
 
     NarrowToMovingColumns(frame, top, span - shift, shift);
 
@@ -226,21 +236,22 @@ bool ScrollStitcher::Finish(PixelImage& result) {
     if (!store_ || prev_.IsEmpty()) return false;
     const int total = Height();
     PixelImage out;
-    if (!out.Create(contentWidth_, total, bytesPerPixel_ * 8)) return false;
-    const size_t keep = size_t(contentWidth_) * size_t(bytesPerPixel_);
+    if (!out.Create(Width(), total, bytesPerPixel_ * 8)) return false;
+    const size_t keep = size_t(Width()) * size_t(bytesPerPixel_);
+    const size_t skip = size_t(contentLeft_) * size_t(bytesPerPixel_);
     // Copy in slices and give each slice's pages back once copied, so the
     // stitched rows and the result are not both held whole.
     const size_t page = size_t(sysconf(_SC_PAGESIZE));
     size_t released = 0;
     for (int y = 0; y < rows_ && y < total; ++y) {
-        std::memcpy(out.Row(y), store_ + size_t(y) * rowBytes_, keep);
+        std::memcpy(out.Row(y), store_ + size_t(y) * rowBytes_ + skip, keep);
         const size_t done = (size_t(y) + 1) * rowBytes_ / page * page;
         if (done - released >= kFinishSliceBytes) {
             madvise(store_ + released, done - released, MADV_DONTNEED);
             released = done;
         }
     }
-    for (int y = rows_, r = edge_; y < total; ++y, ++r) std::memcpy(out.Row(y), prev_.Row(r), keep);
+    for (int y = rows_, r = edge_; y < total; ++y, ++r) std::memcpy(out.Row(y), prev_.Row(r) + skip, keep);
     Release();
     prev_.Destroy();
     prevHashes_.clear();

@@ -8,8 +8,9 @@
 // over the whole overlap. A match is accepted only when exactly one scroll
 // distance fits; the rows that came into view are then appended. The result
 // holds the header once at its top, the content, and the last frame's footer
-// once at its bottom. Columns at the right edge that do not follow the
-// content's movement (a scroll bar) are left out of the result.
+// once at its bottom. Columns at either edge that do not follow the
+// content's movement (a scroll bar on the left or the right) are left out of
+// the result.
 //
 // Memory: the stitched rows (faulted in as they are written, up to the height
 // limit) and the previous frame; Finish hands the rows over to the result a
@@ -30,8 +31,8 @@ enum class StitchStep {
     LimitReached,  // the result reached the height limit; the rows past it are dropped
 };
 
-// The rightmost columns of a frame wider than four times this, where a scroll
-// bar may sit.
+// The leftmost and the rightmost columns of a frame wider than four times
+// this, where a scroll bar may sit.
 inline constexpr int kScrollBarBand = 32;
 
 class ScrollStitcher {
@@ -61,7 +62,7 @@ public:
     // Height of the result if Finish were called now.
     int Height() const;
     // The width the result will have.
-    int Width() const { return contentWidth_; }
+    int Width() const { return contentRight_ - contentLeft_; }
     int Steps() const { return steps_; }
     // Bytes held by the stitched rows so far (not counting the previous frame).
     size_t RowBytes() const { return size_t(rows_) * rowBytes_; }
@@ -77,7 +78,8 @@ private:
     bool Reserve(size_t rows);
     void Release();
     void HashFrame(const PixelImage& frame, std::vector<uint64_t>& hashes) const;
-    bool RowsEqual(const PixelImage& a, int ya, const PixelImage& b, int yb, size_t bytes) const;
+    // Compares the columns that registration uses.
+    bool RowsEqual(const PixelImage& a, int ya, const PixelImage& b, int yb) const;
     void NarrowToMovingColumns(const PixelImage& cur, int top, int count, int shift);
 
     PixelImage prev_;
@@ -86,9 +88,11 @@ private:
     int height_ = 0;
     int bytesPerPixel_ = 0;
     int maxHeight_ = 0;
-    int matchWidth_ = 0;    // columns that registration compares
-    int contentWidth_ = 0;  // columns the result keeps
-    int edge_ = 0;          // first row of prev_ not yet stitched
+    int matchLeft_ = 0;  // columns [matchLeft_, matchRight_) are compared by registration
+    int matchRight_ = 0;
+    int contentLeft_ = 0;  // columns [contentLeft_, contentRight_) are kept in the result
+    int contentRight_ = 0;
+    int edge_ = 0;  // first row of prev_ not yet stitched
     int lastShift_ = 0;
     int movingRows_ = 0;
     int steps_ = 0;

@@ -212,7 +212,14 @@ int CubeIndex(uint32_t rgb) {
     return 16 + 36 * idx[0] + 6 * idx[1] + idx[2];
 }
 
-TEST_F(ScrollE2E, XtermScrollback) {
+class XtermScroll : public ScrollE2E, public ::testing::WithParamInterface<std::vector<std::string>> {};
+
+// Without a scroll bar, with xterm's own on the left (-sb) and on the right.
+INSTANTIATE_TEST_SUITE_P(ScrollBars, XtermScroll,
+                         ::testing::Values(std::vector<std::string>{}, std::vector<std::string>{"-sb"},
+                                           std::vector<std::string>{"-sb", "-rightbar"}));
+
+TEST_P(XtermScroll, Scrollback) {
     // 300 lines whose first two cells have background colours from the
     // 256-colour cube that encode the line's number.
     const QString script = dir_.filePath(QStringLiteral("lines.sh"));
@@ -224,24 +231,27 @@ TEST_F(ScrollE2E, XtermScrollback) {
             "printf '\\033[48;5;%dm \\033[48;5;%dm \\033[0m line %03d\\n' $((17 + i / 200)) $((16 + i % 200)) $i; "
             "i=$((i + 1)); done; exec sleep 600\n");
     }
-    const unsigned long id = StartNamed({"xterm", "-title", "scroll xterm", "-geometry", "80x30+300+150", "-sl", "1000",
-                                         "-e", "sh", script.toStdString()},
-                                        "scroll xterm", 15000);
+    std::vector<std::string> argv = {"xterm", "-title", "scroll xterm", "-geometry", "80x30+300+150", "-sl", "1000"};
+    argv.insert(argv.end(), GetParam().begin(), GetParam().end());
+    argv.insert(argv.end(), {"-e", "sh", script.toStdString()});
+    const unsigned long id = StartNamed(argv, "scroll xterm", 15000);
     ASSERT_NE(id, 0u);
     test::Spin(800);
     const test::ScreenRectI c = ClientOf(id);
-    // Back to the top of the scrollback, as a user would before capturing.
-    test::RunCommand("xdotool mousemove " + std::to_string(c.x + 200) + " " + std::to_string(c.y + 100) +
-                     " click --repeat 120 --delay 5 4");
-    test::Spin(500);
+    // Left at the bottom of the scrollback: the capture scrolls to the top first.
     qint64 ms = 0;
     const PixelImage* image = CaptureAt(c.x + 200, c.y + 100, &ms);
     ASSERT_NE(image, nullptr) << host_.messages.join('\n').toStdString();
     EXPECT_EQ(driver_->LastScrollEnd(), ScrollEnd::EndOfPage);
-    Rect frame;
-    ASSERT_TRUE(driver_->Platform()->FrameRect(WindowId(id), &frame));
-    // The two colour cells start after xterm's inner border; sample the middle of each.
-    const int x0 = c.x - frame.left + 2 + 3, x1 = x0 + 6;
+    // The first colour cell: where a scroll bar on the left was left out, it
+    // is nearer the left edge. Sample the middle of each of the two cells.
+    int x0 = -1;
+    for (int x = 0; x < 80 && x0 < 0; ++x) {
+        const int hi = CubeIndex(test::Rgb(*image, x, image->Height() / 2));
+        if (hi == 17 || hi == 18) x0 = x + 3;
+    }
+    ASSERT_GE(x0, 0) << "no coloured line in the middle of the capture";
+    const int x1 = x0 + 6;
     // Decode a line from both cells, row by row.
     std::vector<ValueRun> lines;
     for (int y = 0; y < image->Height(); ++y) {
@@ -366,10 +376,11 @@ TEST(ScrollProgramE2E, CommandLineAndDBusCaptureToNumberedFiles) {
     {
         QFile config(dir.filePath(QStringLiteral("config.ini")));
         ASSERT_TRUE(config.open(QIODevice::WriteOnly));
-        config.write(("[CaptureSet]\nCapAppViewMode=2\nScrollMaxHeight=2000\n[AudoSaveSet]\nIsAudoSave=1\n"
-                      "ImageFormat=0\nImageSavePath=" +
-                      shots + "\nImageSaveTitle=Scroll\nStartNum=1\n")
-                         .c_str());
+        config.write(
+            ("[CaptureSet]\nCapAppViewMode=2\nScrollMaxHeight=2000\nScrollFromCurrent=1\n[AudoSaveSet]\nIsAudoSave=1\n"
+             "ImageFormat=0\nImageSavePath=" +
+             shots + "\nImageSaveTitle=Scroll\nStartNum=1\n")
+                .c_str());
     }
     setenv("QT_QPA_PLATFORM", "xcb", 1);
     // Its own recovery folder: no prompt about other runs' documents.
@@ -420,7 +431,7 @@ TEST(ScrollProgramE2E, CommandLineAndDBusCaptureToNumberedFiles) {
     EXPECT_EQ(from, 0);
     EXPECT_GT(to, 80);
     // Over D-Bus (mode 4): the list was left where the first run stopped, so
-    // this one goes on from there to the end.
+    // this one goes on from there to the end (ScrollFromCurrent).
     const PixelImage second = capture(send + "Capture int32:4 >/dev/null", "Scroll2.bmp");
     const auto [from2, to2] = CheckContiguousRows(Runs(second, x, DecodeRow), 20);
     EXPECT_GT(from2, 50);

@@ -47,13 +47,14 @@ PixelImage Band(int height, uint8_t value, int width = kW) {
 
 // The visible area: `header` on top, `footer` at the bottom, the page scrolled
 // to `offset` between them, and with `bar` columns a scroll bar at the right
-// whose thumb sits at a row that follows the offset.
+// (at the left with `barLeft`) whose thumb sits at a row that follows the offset.
 struct View {
     const PixelImage* page = nullptr;
     const PixelImage* header = nullptr;
     const PixelImage* footer = nullptr;
     int height = 100;
     int bar = 0;
+    bool barLeft = false;
 
     int Span() const { return height - (header ? header->Height() : 0) - (footer ? footer->Height() : 0); }
 
@@ -61,16 +62,17 @@ struct View {
         PixelImage v;
         EXPECT_TRUE(v.Create(page->Width() + bar, height, 24));
         const size_t pageBytes = size_t(page->Width()) * 3;
+        const size_t pageAt = barLeft ? size_t(bar) * 3 : 0, barAt = barLeft ? 0 : pageBytes;
         int y = 0;
         if (header)
-            for (int i = 0; i < header->Height(); ++i, ++y) std::memcpy(v.Row(y), header->Row(i), pageBytes);
-        for (int i = 0; i < Span(); ++i, ++y) std::memcpy(v.Row(y), page->Row(offset + i), pageBytes);
+            for (int i = 0; i < header->Height(); ++i, ++y) std::memcpy(v.Row(y) + pageAt, header->Row(i), pageBytes);
+        for (int i = 0; i < Span(); ++i, ++y) std::memcpy(v.Row(y) + pageAt, page->Row(offset + i), pageBytes);
         if (footer)
-            for (int i = 0; i < footer->Height(); ++i, ++y) std::memcpy(v.Row(y), footer->Row(i), pageBytes);
+            for (int i = 0; i < footer->Height(); ++i, ++y) std::memcpy(v.Row(y) + pageAt, footer->Row(i), pageBytes);
         const int thumb = offset * height / page->Height(), length = height * Span() / page->Height();
         for (int r = 0; r < height; ++r) {
             const uint8_t shade = r >= thumb && r < thumb + length ? 0x40 : 0xE0;
-            std::memset(v.Row(r) + pageBytes, shade, size_t(bar) * 3);
+            std::memset(v.Row(r) + barAt, shade, size_t(bar) * 3);
         }
         return v;
     }
@@ -177,13 +179,15 @@ TEST(ScrollStitchJoin, BlankRowsAtTheEdgesAreNotTakenForStickyBands) {
     EXPECT_TRUE(SamePixels(out, view.Truth(300)));
 }
 
-TEST(ScrollStitchBar, ScrollBarColumnsAreDropped) {
+TEST(ScrollStitchBar, ScrollBarColumnsAreDroppedOnEitherSide) {
     const PixelImage page = Page(600);
     const PixelImage header = Band(10, 0x30);
-    const View view{&page, &header, nullptr, 150, 14};
-    const PixelImage out = StitchAll(view, {0, 100, 200, 300, 400, 450});
-    EXPECT_EQ(out.Width(), kW);
-    EXPECT_TRUE(SamePixels(out, view.Truth(450)));
+    for (bool left : {false, true}) {
+        const View view{&page, &header, nullptr, 150, 14, left};
+        const PixelImage out = StitchAll(view, {0, 100, 200, 300, 400, 450});
+        EXPECT_EQ(out.Width(), kW) << "bar on the left: " << left;
+        EXPECT_TRUE(SamePixels(out, view.Truth(450))) << "bar on the left: " << left;
+    }
 }
 
 TEST(ScrollStitchRefuse, RepeatingPatternIsAmbiguousAndKeepsWhatWasStitched) {
