@@ -3,6 +3,8 @@
 // capturing over D-Bus. Run by tests/wayland/wayland-session.sh.
 #include <QTemporaryDir>
 
+#include <fstream>
+#include <iterator>
 #include <memory>
 
 #include "wayland/WaylandSession.h"
@@ -87,7 +89,8 @@ protected:
                                             "FixRectHeight=40\n[AudoSaveSet]\nIsAudoSave=1\nImageFormat=0\n"
                                             "ImageSavePath=" +
                                                 shots_ + "\nImageSaveTitle=Wl\nStartNum=1\n",
-                                            nullptr);  // as a user starts it: no QT_QPA_PLATFORM
+                                            nullptr,  // as a user starts it: no QT_QPA_PLATFORM
+                                            Path("stderr.txt"));
         ASSERT_TRUE(app_->WaitForService()) << "the program did not register on the bus";
         ASSERT_TRUE(pointer_.Ready());
     }
@@ -130,6 +133,10 @@ TEST_F(WaylandOverlay, RegionDraggedOverTheClientsCorner) {
     // The overlay is gone again (the main window comes back, not full screen).
     EXPECT_TRUE(PollFor([] { return SwayWindows("clipvane").find("fullscreen=1") == std::string::npos; }, 5000))
         << SwayWindows("clipvane");
+    // The overlay asks for no grabs Wayland grants to popups only.
+    std::ifstream errors(Path("stderr.txt"));
+    const std::string text((std::istreambuf_iterator<char>(errors)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(text.find("grabbing the mouse"), std::string::npos) << text;
 }
 
 TEST_F(WaylandOverlay, FixedRectangleAroundAClick) {
@@ -168,6 +175,9 @@ TEST_F(WaylandOverlay, WindowModesAnswerWithTheReasonAndCaptureNothing) {
     const std::string text = RunCommand(Binary("clipvane") + " --capture window 2>&1", &status);
     EXPECT_EQ(status, 1) << text;
     EXPECT_NE(text.find("Window / object capture is not possible"), std::string::npos) << text;
+    const std::string scroll = RunCommand(Binary("clipvane") + " --capture scroll 2>&1", &status);
+    EXPECT_EQ(status, 1) << scroll;
+    EXPECT_NE(scroll.find("Scrolling window capture is not possible"), std::string::npos) << scroll;
 
     // Still alive and answering; nothing was captured.
     EXPECT_TRUE(app_->Call("ActiveDocumentInfo"));

@@ -70,7 +70,9 @@ private:
 // ended with the object. Without `qpa` the program picks Qt's platform itself.
 class WaylandApp {
 public:
-    WaylandApp(const std::string& configPath, const std::string& configText, const char* qpa = "wayland") {
+    // With `stderrPath`, the program's standard error goes to that file.
+    WaylandApp(const std::string& configPath, const std::string& configText, const char* qpa = "wayland",
+               const std::string& stderrPath = std::string()) {
         if (FILE* f = std::fopen(configPath.c_str(), "w")) {
             std::fputs(configText.c_str(), f);
             std::fclose(f);
@@ -80,7 +82,12 @@ public:
         } else {
             unsetenv("QT_QPA_PLATFORM");
         }
-        pid_ = Spawn({Binary("clipvane"), "--config", configPath});
+        if (stderrPath.empty()) {
+            pid_ = Spawn({Binary("clipvane"), "--config", configPath});
+        } else {
+            pid_ = Spawn(
+                {"/bin/sh", "-c", "exec \"$0\" --config \"$1\" 2>\"$2\"", Binary("clipvane"), configPath, stderrPath});
+        }
     }
     ~WaylandApp() {
         if (pid_ > 0) Terminate(pid_);
