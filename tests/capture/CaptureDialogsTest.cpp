@@ -95,6 +95,19 @@ TEST_F(DialogTest, ConfirmingWritesTheFileInOrderWithTheDelayAsEntered) {
     EXPECT_TRUE(dlg.Values().copyToClipboard);
 }
 
+TEST_F(DialogTest, TheScrollStartChoiceIsShownAndStored) {
+    CaptureSettings s;
+    CaptureSettingsDialog dlg(s, &file_);
+    EXPECT_FALSE(dlg.BasicPage()->scrollFromCurrent->isChecked());
+    dlg.BasicPage()->scrollFromCurrent->setChecked(true);
+    dlg.accept();
+    EXPECT_TRUE(dlg.Values().scrollFromCurrent);
+    EXPECT_EQ(file_.GetInt("CaptureSet", "ScrollFromCurrent", 0), 1);
+    s.scrollFromCurrent = true;
+    CaptureSettingsDialog again(s, &file_);
+    EXPECT_TRUE(again.BasicPage()->scrollFromCurrent->isChecked());
+}
+
 TEST_F(DialogTest, AFormatOutsideTheListIsWrittenAsBmp) {
     CaptureSettings s;
     s.imageFormat = 9;
