@@ -25,7 +25,8 @@ QString SaveFailureReason(const QString& path) {
     const QFileInfo info(path);
     const ImageFileType type = TypeFromPath(path.toStdString());
     if (type == kFileNone || type == kFilePsd || type == kFileIco || type == kFileXpm)
-        return QStringLiteral("Clipvane cannot write files of type \"%1\". Choose BMP, JPEG, PNG, GIF, TIFF or PCX.")
+        return QStringLiteral(
+                   "Clipvane cannot write files of type \"%1\". Choose BMP, JPEG, PNG, GIF, TIFF, PCX or TGA.")
             .arg(info.suffix().isEmpty() ? QStringLiteral("(no extension)") : QStringLiteral(".") + info.suffix());
     const QFileInfo dir(info.absolutePath());
     if (!dir.exists()) return QStringLiteral("The folder \"%1\" does not exist.").arg(dir.absoluteFilePath());
