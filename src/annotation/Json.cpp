@@ -1,6 +1,7 @@
 #include "annotation/Json.h"
 
 #include <limits>
+#include <set>
 
 namespace clipvane {
 
@@ -71,12 +72,13 @@ void AppendUtf8(std::string& out, char32_t cp) {
 
 class Parser {
 public:
-    explicit Parser(std::string_view text) : s_(text) {}
+    Parser(std::string_view text, const JsonLimits& limits) : s_(text), limits_(limits) {}
 
     bool Parse(JsonValue& out, std::string& error) {
         SkipSpace();
         if (!Value(out, 0)) {
-            error = Where() + why_;
+            // A limit concerns the whole text, not a place in it.
+            error = (tooMany_.empty() ? Where() : std::string()) + why_;
             return false;
         }
         SkipSpace();
@@ -118,6 +120,12 @@ private:
 
     bool Value(JsonValue& v, int depth) {
         if (i_ >= s_.size()) return Fail("unexpected end of the text");
+        ++values_;
+        if (limits_.maxValues && values_ > limits_.maxValues) {
+            tooMany_ = "more than " + std::to_string(limits_.maxValues) + " values";
+            return Fail(tooMany_.c_str());
+        }
+        if (limits_.cancelled && values_ % 4096 == 0 && limits_.cancelled()) return Fail("cancelled");
         switch (s_[i_]) {
         case '{': return Object(v, depth + 1);
         case '[': return Array(v, depth + 1);
@@ -146,6 +154,10 @@ private:
         }
         for (;;) {
             SkipSpace();
+            if (depth == 1 && limits_.maxRootItems && v.items.size() >= limits_.maxRootItems) {
+                tooMany_ = "more than " + std::to_string(limits_.maxRootItems) + " elements";
+                return Fail(tooMany_.c_str());
+            }
             v.items.emplace_back();
             if (!Value(v.items.back(), depth)) return false;
             SkipSpace();
@@ -168,6 +180,10 @@ private:
             ++i_;
             return true;
         }
+        // Small objects compare keys directly; past a few members the keys go
+        // into an ordered set, so a huge object costs n log n, not n squared.
+        constexpr size_t kScanned = 16;
+        std::set<std::string> seen;
         for (;;) {
             SkipSpace();
             if (i_ >= s_.size() || s_[i_] != '"') return Fail("expected a key in double quotes");
@@ -175,11 +191,18 @@ private:
             std::u16string key16;
             if (!String(key16)) return false;
             std::string key = Utf16ToUtf8(key16);
-            for (const auto& member : v.members)
-                if (member.key == key) {
-                    i_ = keyStart;
-                    return Fail("this key appears twice in the object");
-                }
+            bool twice = false;
+            if (v.members.size() < kScanned) {
+                for (const auto& member : v.members) twice = twice || member.key == key;
+            } else {
+                if (seen.empty())
+                    for (const auto& member : v.members) seen.insert(member.key);
+                twice = !seen.insert(key).second;
+            }
+            if (twice) {
+                i_ = keyStart;
+                return Fail("this key appears twice in the object");
+            }
             SkipSpace();
             if (i_ >= s_.size() || s_[i_] != ':') return Fail("expected ':'");
             ++i_;
@@ -303,15 +326,22 @@ private:
     }
 
     std::string_view s_;
+    const JsonLimits& limits_;
     size_t i_ = 0;
+    size_t values_ = 0;
     const char* why_ = "";
+    std::string tooMany_;  // the text of a limit's message
 };
 
 }  // namespace
 
 bool ParseJson(std::string_view text, JsonValue& out, std::string& error) {
+    return ParseJson(text, out, error, JsonLimits());
+}
+
+bool ParseJson(std::string_view text, JsonValue& out, std::string& error, const JsonLimits& limits) {
     JsonValue parsed;
-    if (!Parser(text).Parse(parsed, error)) return false;
+    if (!Parser(text, limits).Parse(parsed, error)) return false;
     out = std::move(parsed);
     return true;
 }

@@ -1,10 +1,13 @@
 #pragma once
 // A small strict JSON reader and the string quoting of the writers: RFC 8259
 // only (no comments, no trailing commas, no NaN), UTF-8 checked byte by byte,
-// duplicate keys refused. Nesting depth is bounded, so hostile input cannot
-// exhaust the stack.
+// duplicate keys refused (in time linear in the keys, up to a log factor).
+// Nesting depth is bounded, so hostile input cannot exhaust the stack, and
+// optional limits on the number of values stop a parse before it builds a
+// tree past them.
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -35,9 +38,20 @@ struct JsonMember {
 // Arrays and objects nested deeper than this are refused.
 inline constexpr int kMaxJsonDepth = 32;
 
+// Bounds checked while parsing, before anything past them is built.
+struct JsonLimits {
+    // Most items of a top-level array (0: no bound).
+    size_t maxRootItems = 0;
+    // Most values in the whole text, at any depth (0: no bound).
+    size_t maxValues = 0;
+    // Asked every few thousand values; true stops the parse ("cancelled").
+    std::function<bool()> cancelled;
+};
+
 // Parses the whole of `text` into `out`. False with "line L, column C: why"
 // in `error` on the first fault.
 bool ParseJson(std::string_view text, JsonValue& out, std::string& error);
+bool ParseJson(std::string_view text, JsonValue& out, std::string& error, const JsonLimits& limits);
 
 // A JSON string literal, quotes included: control characters escaped, other
 // characters as UTF-8, and a lone surrogate as its \u escape.

@@ -270,13 +270,13 @@ bool ReadObjectsJson(std::string_view text, const StampLoader& loadStamp, Object
         return false;
     }
     JsonValue root;
-    if (!ParseJson(text, root, error)) return false;
+    // Bounded while parsing: a tree past the limits is never built.
+    JsonLimits limits;
+    limits.maxRootItems = kMaxObjectsJsonElements;
+    limits.maxValues = kMaxObjectsJsonElements * kMaxObjectsJsonValuesPerElement;
+    if (!ParseJson(text, root, error, limits)) return false;
     if (root.type != JsonValue::Type::Array) {
         error = "the description must be a JSON array of objects";
-        return false;
-    }
-    if (root.items.size() > kMaxObjectsJsonElements) {
-        error = "more than " + std::to_string(kMaxObjectsJsonElements) + " elements";
         return false;
     }
     // Every element is checked before any picture is loaded: a fault later

@@ -17,6 +17,9 @@ namespace clipvane {
 // Largest description read, in bytes, and most elements in it.
 inline constexpr size_t kMaxObjectsJsonBytes = size_t(16) << 20;
 inline constexpr size_t kMaxObjectsJsonElements = 10000;
+// JSON values an element may hold on average (its object, keys' values and
+// nested arrays); more in the whole description is refused while parsing.
+inline constexpr size_t kMaxObjectsJsonValuesPerElement = 64;
 // Coordinates lie within +-this: any pixel of the largest image fits, and
 // sums of coordinates cannot overflow.
 inline constexpr int32_t kMaxObjectCoordinate = int32_t(1) << 28;

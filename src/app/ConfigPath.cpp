@@ -9,11 +9,9 @@ namespace clipvane {
 QString ResolveConfigPath(const QString& override, const QString& executableDir) {
     if (!override.isEmpty()) return QFileInfo(override).absoluteFilePath();
     const QString beside = QDir(executableDir).filePath(QStringLiteral("config.ini"));
-    // An installed program (its data folder share/clipvane beside its own
-    // folder) keeps the settings per user: /usr/bin is writable to root, but
-    // no place for them.
-    const bool installed = QFileInfo(QDir(executableDir).filePath(QStringLiteral("../share/clipvane"))).isDir();
-    if (QFileInfo::exists(beside) || (!installed && QFileInfo(executableDir).isWritable())) return beside;
+    // Portable use only on purpose: a config.ini put beside the program. A
+    // merely writable folder (a build tree, /usr/bin to root) gets no file.
+    if (QFileInfo::exists(beside)) return beside;
     const QString dir = QDir(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation))
                             .filePath(QStringLiteral("clipvane"));
     QDir().mkpath(dir);

@@ -4,8 +4,7 @@
 namespace clipvane {
 
 // Where config.ini lives: `override` when given (--config PATH); else beside
-// the executable when that file exists or the folder is writable (portable
-// use) and no installed data folder (../share/clipvane) sits beside it; else
+// the executable when that file already exists there (portable use); else
 // $XDG_CONFIG_HOME/clipvane/config.ini (folder created).
 QString ResolveConfigPath(const QString& override, const QString& executableDir);
 

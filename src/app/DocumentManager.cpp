@@ -2,6 +2,8 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QMimeDatabase>
+#include <QMimeType>
 #include <QMdiArea>
 
 #include "app/DocumentWindow.h"
@@ -19,13 +21,24 @@ namespace {
 // The name a save dialog proposes: the document's path, else its title.
 QString ProposedName(const ImageDocument* doc) { return doc->PathName().isEmpty() ? doc->Title() : doc->PathName(); }
 
+// What the file's content looks like ("a PDF document") when it is known and
+// no picture; empty for pictures and for content nothing recognises.
+QString NonPictureKind(const QString& path) {
+    const QMimeType type = QMimeDatabase().mimeTypeForFile(path, QMimeDatabase::MatchContent);
+    if (!type.isValid() || type.isDefault() || type.name().startsWith(QLatin1String("image/"))) return {};
+    const QString comment = type.comment().isEmpty() ? type.name() : type.comment();
+    const bool vowel = QStringLiteral("aeiouAEIOU").contains(comment.front());
+    return (vowel ? QStringLiteral("an ") : QStringLiteral("a ")) + comment;
+}
+
 }  // namespace
 
 QString SaveFailureReason(const QString& path) {
     const QFileInfo info(path);
     const ImageFileType type = TypeFromPath(path.toStdString());
     if (type == kFileNone || type == kFilePsd || type == kFileIco || type == kFileXpm)
-        return QStringLiteral("Clipvane cannot write files of type \"%1\". Choose BMP, JPEG, PNG, GIF, TIFF or PCX.")
+        return QStringLiteral(
+                   "Clipvane cannot write files of type \"%1\". Choose BMP, JPEG, PNG, GIF, TIFF, PCX or TGA.")
             .arg(info.suffix().isEmpty() ? QStringLiteral("(no extension)") : QStringLiteral(".") + info.suffix());
     const QFileInfo dir(info.absolutePath());
     if (!dir.exists()) return QStringLiteral("The folder \"%1\" does not exist.").arg(dir.absoluteFilePath());
@@ -114,6 +127,10 @@ DocumentWindow* DocumentManager::OpenPath(const QString& path, QString* error) {
     // The file layer's own reason (a size limit, the system's error) when it
     // has one, else a general one.
     auto failWith = [&](const char* general) {
+        // A file of another kind (text, PDF) is named as such: the decoders'
+        // reasons would only puzzle.
+        if (const QString kind = NonPictureKind(info.absoluteFilePath()); !kind.isEmpty())
+            return fail(QStringLiteral("it is not a picture (it looks like %1).").arg(kind));
         const std::string why = LastImageFileError();
         return fail(why.empty() ? QString::fromLatin1(general) : QString::fromStdString(why) + QLatin1Char('.'));
     };

@@ -18,6 +18,7 @@
 #include "base/TraceLog.h"
 #include "document/ImageDocument.h"
 #include "imagefile/ImageFile.h"
+#include "recovery/RecoveryFolder.h"
 #include "recovery/RecoveryFormat.h"
 #include "recovery/SlicedCopy.h"
 
@@ -28,21 +29,15 @@ namespace {
 constexpr char kEntrySuffix[] = ".cvr";
 constexpr size_t kSliceBytes = 512 * 1024;
 
-QString LockPath(const QString& folder) { return folder + QStringLiteral("/lock"); }
+constexpr char kLockName[] = "lock";
+
+// The file name of a path (entries are named by path in the jobs).
+std::string BaseName(const std::string& path) { return path.substr(path.rfind('/') + 1); }
 
 std::u16string ToU16(const QString& s) {
     return std::u16string(reinterpret_cast<const char16_t*>(s.utf16()), s.size());
 }
 QString FromU16(const std::u16string& s) { return QString::fromUtf16(s.data(), qsizetype(s.size())); }
-
-// Removes the entries, the lock file and the folder; the caller holds the lock.
-void RemoveFolder(const QString& folder) {
-    QDir dir(folder);
-    for (const QString& name : dir.entryList(QDir::Files | QDir::Hidden | QDir::System))
-        if (name != QStringLiteral("lock")) dir.remove(name);
-    dir.remove(QStringLiteral("lock"));
-    QDir().rmdir(folder);
-}
 
 }  // namespace
 
@@ -67,7 +62,8 @@ RecoveryPrompts::Choice QtRecoveryPrompts::AskRestore(QWidget* parent, const QSt
 
 void QtRecoveryPrompts::ReportDamaged(QWidget* parent, const QStringList& entries) {
     QMessageBox::warning(parent, QStringLiteral("Damaged Recovery Files"),
-                         QStringLiteral("Clipvane skipped these recovery files, which are damaged or incomplete:\n\n%1")
+                         QStringLiteral("Clipvane skipped these recovery files, which are damaged or incomplete. "
+                                        "They are deleted when you press OK:\n\n%1")
                              .arg(entries.join(QLatin1Char('\n'))));
 }
 
@@ -84,11 +80,13 @@ struct RecoveryKeeper::Watched {
 RecoveryKeeper::RecoveryKeeper(DocumentManager& documents, const QString& root, RecoveryPrompts& prompts,
                                QWidget* dialogParent)
     : documents_(documents), prompts_(prompts), parent_(dialogParent), root_(root) {
-    folder_ = QStringLiteral("%1/%2-%3")
-                  .arg(root_)
-                  .arg(QCoreApplication::applicationPid())
-                  .arg(QDateTime::currentMSecsSinceEpoch());
-    if (!QDir().mkpath(folder_) || !lock_.TryAcquire(LockPath(folder_).toStdString())) {
+    const QString name =
+        QStringLiteral("%1-%2").arg(QCoreApplication::applicationPid()).arg(QDateTime::currentMSecsSinceEpoch());
+    folderName_ = name.toStdString();
+    folder_ = root_ + QLatin1Char('/') + name;
+    rootFd_ = OpenRecoveryRoot(QFile::encodeName(QDir(root_).absolutePath()).toStdString());
+    if (rootFd_ >= 0) folderFd_ = OpenOwnFolder(rootFd_, folderName_, true);
+    if (folderFd_ < 0 || !lock_.TryAcquireAt(folderFd_, kLockName)) {
         TraceLog("recovery folder %s not available: unsaved documents are not kept\n", qPrintable(folder_));
     }
     connect(&documents_, &DocumentManager::documentAdded, this, &RecoveryKeeper::Track);
@@ -106,9 +104,11 @@ RecoveryKeeper::~RecoveryKeeper() {
     wake_.notify_all();
     worker_.join();
     if (lock_.Held()) {
-        RemoveFolder(folder_);
+        RemoveInstanceFolder(rootFd_, folderName_, folderFd_);
         lock_.Release();
     }
+    if (folderFd_ >= 0) close(folderFd_);
+    if (rootFd_ >= 0) close(rootFd_);
 }
 
 QString RecoveryKeeper::DefaultRoot() {
@@ -241,10 +241,12 @@ void RecoveryKeeper::WorkerLoop() {
             // A stale snapshot, only to be freed.
         } else if (job.entry) {
             const bool pixels = !job.pixels || job.pixels->TakeImage(job.entry->image);
-            if (!pixels || !WriteRecoveryEntry(job.path, *job.entry))
+            // Made private first: the write that replaces it keeps its mode.
+            if (!pixels || !PrepareRecoveryEntry(folderFd_, BaseName(job.path)) ||
+                !WriteRecoveryEntry(job.path, *job.entry))
                 TraceLog("recovery: cannot write %s\n", job.path.c_str());
         } else {
-            unlink(job.path.c_str());
+            RemoveRecoveryEntry(folderFd_, BaseName(job.path));
         }
         job.entry.reset();
         job.pixels.reset();
@@ -266,34 +268,54 @@ int RecoveryKeeper::OfferRestore() {
         QString file;
         std::unique_ptr<RecoveryEntry> entry;
     };
-    std::vector<std::unique_ptr<RecoveryLock>> locks;
-    QStringList folders;
+    struct Folder {
+        std::string name;
+        int fd;
+        std::unique_ptr<RecoveryLock> lock;
+    };
+    std::vector<Folder> folders;
     std::vector<Found> found;
     QStringList damaged;
-    const QDir root(root_);
-    for (const QString& name : root.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name)) {
-        const QString folder = root.filePath(name);
-        if (QDir(folder) == QDir(folder_)) continue;
+    std::vector<std::pair<int, std::string>> damagedFiles;
+    if (rootFd_ < 0) return 0;
+    // Oldest instance first, each one's entries in the order of its documents.
+    for (const std::string& name : ListInstanceFolders(rootFd_)) {
+        if (name == folderName_) continue;
+        const int fd = OpenOwnFolder(rootFd_, name, false);
+        if (fd < 0) continue;
         auto lock = std::make_unique<RecoveryLock>();
         // A held lock: that instance still runs and keeps its own entries.
-        if (!lock->TryAcquire(LockPath(folder).toStdString())) continue;
-        const QDir dir(folder);
-        for (const QString& file :
-             dir.entryList({QStringLiteral("*") + QLatin1String(kEntrySuffix)}, QDir::Files, QDir::Name)) {
-            const QString path = dir.filePath(file);
+        if (!lock->TryAcquireAt(fd, kLockName)) {
+            close(fd);
+            continue;
+        }
+        const QString folder = root_ + QLatin1Char('/') + QFile::decodeName(name.c_str());
+        for (const std::string& file : ListRecoveryEntries(fd)) {
+            const QString path = folder + QLatin1Char('/') + QFile::decodeName(file.c_str());
             auto entry = std::make_unique<RecoveryEntry>();
-            std::string why;
-            if (ReadRecoveryEntry(QFile::encodeName(path).toStdString(), entry.get(), &why)) {
+            std::string why = "cannot be opened";
+            const int entryFd = OpenRecoveryEntry(fd, file);
+            if (entryFd >= 0 && ReadRecoveryEntry("/proc/self/fd/" + std::to_string(entryFd), entry.get(), &why)) {
                 found.push_back({path, std::move(entry)});
             } else {
                 damaged.append(QStringLiteral("%1 (%2)").arg(path, QString::fromStdString(why)));
+                damagedFiles.emplace_back(fd, file);
                 TraceLog("recovery: skipped %s: %s\n", qPrintable(path), why.c_str());
             }
+            if (entryFd >= 0) close(entryFd);
         }
-        folders.append(folder);
-        locks.push_back(std::move(lock));
+        folders.push_back({name, fd, std::move(lock)});
     }
-    if (!damaged.isEmpty()) prompts_.ReportDamaged(parent_, damaged);
+    const auto closeFolders = [&folders] {
+        for (Folder& f : folders) {
+            f.lock.reset();
+            close(f.fd);
+        }
+    };
+    if (!damaged.isEmpty()) {
+        prompts_.ReportDamaged(parent_, damaged);
+        for (const auto& [fd, file] : damagedFiles) RemoveRecoveryEntry(fd, file);
+    }
 
     RecoveryPrompts::Choice choice = RecoveryPrompts::kDiscard;  // nothing readable: clear the folders
     if (!found.empty()) {
@@ -301,7 +323,10 @@ int RecoveryKeeper::OfferRestore() {
         for (const Found& f : found) titles.append(FromU16(f.entry->title));
         choice = prompts_.AskRestore(parent_, titles);
     }
-    if (choice == RecoveryPrompts::kLater) return 0;  // the locks go, the folders stay
+    if (choice == RecoveryPrompts::kLater) {
+        closeFolders();  // the locks go, the folders stay
+        return 0;
+    }
     int restored = 0;
     if (choice == RecoveryPrompts::kRestore) {
         for (Found& f : found) {
@@ -332,7 +357,8 @@ int RecoveryKeeper::OfferRestore() {
         }
         WaitIdle();
     }
-    for (const QString& folder : folders) RemoveFolder(folder);
+    for (Folder& f : folders) RemoveInstanceFolder(rootFd_, f.name, f.fd);
+    closeFolders();
     return restored;
 }
 

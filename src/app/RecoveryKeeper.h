@@ -4,10 +4,14 @@
 // start after an abnormal end offers to restore what a crashed instance left.
 //
 // Folders: <root>/<pid>-<start time>/ per running instance, each guarded by a
-// flock on its "lock" file, one "doc-<n>.cvr" entry per document. Only the
-// holder of a folder's lock writes into it; the start-up offer takes only
-// folders whose lock is free (their instance has ended). A saved or closed
-// document loses its entry, and a clean exit removes the folder.
+// flock on its "lock" file, one "doc-<n>.cvr" entry per document (numbered in
+// the order the documents came, which is the order they are restored in).
+// Only the holder of a folder's lock writes into it; the start-up offer takes
+// only folders whose lock is free (their instance has ended). A saved or
+// closed document loses its entry, and a clean exit removes the folder. The
+// root and folders are private (0700, entries 0600), and nothing under the
+// root is reached through a link or removed unless it has a name Clipvane
+// writes and belongs to the user (recovery/RecoveryFolder.h).
 //
 // The user-interface thread only takes the snapshot: title, path, flag and
 // a copy of the objects at once, the pixels in slices of about 2 ms between
@@ -119,6 +123,9 @@ private:
     QWidget* parent_;
     QString root_;
     QString folder_;
+    std::string folderName_;
+    int rootFd_ = -1;
+    int folderFd_ = -1;
     RecoveryLock lock_;
     int delay_ = 1000;
     double sliceBudgetMs_ = 2.0;

@@ -20,6 +20,7 @@
 #include "base/TraceLog.h"
 #include "capture/CaptureDriver.h"
 #include "capture/CaptureSound.h"
+#include "document/Clipboard.h"
 #include "capture/OneShot.h"
 #include "editor/tools/StampLibrary.h"
 #include "imagefile/ImageHandler.h"
@@ -132,6 +133,9 @@ int main(int argc, char** argv) {
     options.configPath =
         clipvane::ResolveConfigPath(QString::fromStdString(cl.configPath), QApplication::applicationDirPath());
     clipvane::MainWindow frame(options);
+    // The window has read the pixel limit from the settings: Qt's decoders
+    // (drops, pastes from other programs) follow it instead of their 256 MB.
+    clipvane::SyncQtAllocationLimit();
     auto* remote = new clipvane::RemoteControl(frame);
     if (!busName.isEmpty() && !remote->Register(&busError))
         clipvane::TraceLog("D-Bus object not exported: %s\n", qPrintable(busError));

@@ -8,10 +8,13 @@
 #include <QMimeData>
 #include <QUrl>
 
+#include <algorithm>
+#include <climits>
 #include <cstring>
 
 #include "document/QImageBridge.h"
 #include "image/PixelImage.h"
+#include "image/PixelLimit.h"
 #include "imagefile/DibReader.h"
 #include "imagefile/ImageFile.h"
 
@@ -97,9 +100,27 @@ const QStringList& QtImageTypes() {
     return types;
 }
 
+QString& Refusal() {
+    thread_local QString reason;
+    return reason;
+}
+
 bool DecodeWithQt(const QByteArray& bytes, PixelImage& image) {
+    if (bytes.isEmpty()) return false;
+    SyncQtAllocationLimit();
+    QBuffer buffer;
+    buffer.setData(bytes);
+    QImageReader reader(&buffer);
+    const QSize size = reader.size();
+    if (size.isValid() && !PixelCountAllowed(size.width(), size.height())) {
+        Refusal() = QString::fromStdString(PixelCountMessage(size.width(), size.height()));
+        return false;
+    }
     QImage picture;
-    return !bytes.isEmpty() && picture.loadFromData(bytes) && FromQImage(picture, image);
+    if (reader.read(&picture) && FromQImage(picture, image)) return true;
+    if (reader.canRead() || size.isValid())
+        Refusal() = QStringLiteral("the picture could not be decoded: %1").arg(reader.errorString());
+    return false;
 }
 
 bool IsImageFile(const QString& path) {
@@ -157,7 +178,16 @@ bool MakeOpaque32(PixelImage& image) {
     return true;
 }
 
+QString ClipboardImageRefusal() { return Refusal(); }
+
+void SyncQtAllocationLimit() {
+    // At most four bytes a pixel, in whole MiB, and one more for rounding.
+    const uint64_t mib = MaxPixelCount() * 4 / (uint64_t(1) << 20) + 1;
+    QImageReader::setAllocationLimit(int(std::min<uint64_t>(mib, uint64_t(INT_MAX))));
+}
+
 bool ImageFromMimeData(const QMimeData& mime, PixelImage& image) {
+    Refusal().clear();
     if (const auto* own = dynamic_cast<const CaptureMimeData*>(&mime)) {
         PixelImage copy(own->Pixels());
         if (!MakeOpaque32(copy)) return false;
@@ -181,7 +211,9 @@ bool ImageFromMimeData(const QMimeData& mime, PixelImage& image) {
             image = std::move(loaded);
             return true;
         }
+        Refusal() = QString::fromStdString(LastImageFileError());
     }
+    SyncQtAllocationLimit();
     return mime.hasImage() && FromQImage(qvariant_cast<QImage>(mime.imageData()), image);
 }
 

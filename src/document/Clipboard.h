@@ -31,6 +31,15 @@ bool ClipboardHasImage();
 // LoadFromFile), Qt's own image.
 bool ImageFromMimeData(const QMimeData& mime, PixelImage& image);
 bool MimeDataHasImage(const QMimeData& mime);
+// Why the last ImageFromMimeData (or ReadClipboardImage) of this thread found
+// a picture but could not read it (too large, damaged); empty when it read
+// one or there was none.
+QString ClipboardImageRefusal();
+
+// Sets Qt's decoding allocation limit to match the pixel limit (PixelLimit.h):
+// Qt's own default of 256 MB would refuse a picture the program takes. Done
+// before every decode through Qt here, and once at start for the rest.
+void SyncQtAllocationLimit();
 
 // Makes a picture from outside 32 bits per pixel; one that had no alpha
 // becomes opaque. False (image unusable) when the conversion fails.

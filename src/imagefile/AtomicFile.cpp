@@ -7,12 +7,15 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <vector>
 
+#include "base/TraceLog.h"
 #include "imagefile/FileError.h"
 
 namespace clipvane {
@@ -73,6 +76,49 @@ bool WriteAllAt(int fd, const uint8_t* data, size_t size, off_t offset) {
     return true;
 }
 
+// Sets the file's size back; a failure leaves nothing better to do.
+void CutTo(int fd, size_t size) {
+    if (ftruncate(fd, off_t(size)) != 0) TraceLog("cannot cut a file back to %zu bytes\n", size);
+}
+
+// Copies the first `size` bytes of `from` over the start of `to`.
+bool CopyAll(int from, int to, size_t size) {
+    std::vector<uint8_t> buffer(std::min<size_t>(size, size_t(1) << 20));
+    for (size_t done = 0; done < size;) {
+        const size_t want = std::min(buffer.size(), size - done);
+        const ssize_t n = pread(from, buffer.data(), want, off_t(done));
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        if (!WriteAllAt(to, buffer.data(), size_t(n), off_t(done))) return false;
+        done += size_t(n);
+    }
+    return true;
+}
+
+// Makes sure `fd` (now `oldSize` bytes) has room for `size` bytes. Where the
+// file system cannot reserve, the bytes past the old end are written (zeros)
+// instead. On failure the file keeps its old size and content.
+bool Reserve(int fd, size_t oldSize, size_t size) {
+    if (size == 0) return true;
+    if (fallocate(fd, 0, 0, off_t(size)) == 0) return true;
+    const int error = errno;
+    if (error != EOPNOTSUPP && error != ENOSYS) {
+        CutTo(fd, oldSize);  // a partial reservation may have grown it
+        errno = error;
+        return false;
+    }
+    if (size <= oldSize) return true;  // cannot reserve; blocks already there are reused
+    const std::vector<uint8_t> zeros(std::min<size_t>(size - oldSize, size_t(1) << 20));
+    bool ok = true;
+    for (size_t at = oldSize; ok && at < size; at += zeros.size())
+        ok = WriteAllAt(fd, zeros.data(), std::min(zeros.size(), size - at), off_t(at));
+    if (ok && fsync(fd) == 0) return true;
+    const int failed = errno;
+    CutTo(fd, oldSize);
+    errno = failed;
+    return false;
+}
+
 }  // namespace
 
 void RemoveStaleTemporaries(const std::string& folder) {
@@ -128,7 +174,10 @@ AtomicFile::AtomicFile(const std::string& target) : target_(target) {
             const int error = errno;
             if (exists && (error == EACCES || error == EPERM)) {
                 // The folder takes no new file; the target may still be writable.
-                targetFd_ = open(target_.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+                // Read access too, to keep the old content until the new is in.
+                targetFd_ = open(target_.c_str(), O_RDWR | O_NONBLOCK | O_CLOEXEC);
+                if (targetFd_ < 0 && errno == EACCES)
+                    targetFd_ = open(target_.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
                 struct stat opened {};
                 if (targetFd_ < 0) {
                     NoteSystemError(errno);
@@ -195,21 +244,50 @@ bool AtomicFile::Commit() {
 }
 
 bool AtomicFile::CommitInPlace() {
-    struct stat st {};
-    if (fstat(memoryFd_, &st) != 0) {
+    struct stat st {
+    }, was{};
+    if (fstat(memoryFd_, &st) != 0 || fstat(targetFd_, &was) != 0) {
         NoteSystemError(errno);
         return false;
     }
     const size_t size = size_t(st.st_size);
+    const size_t oldSize = size_t(was.st_size);
+    // The old content, kept until the new one is complete: a write that fails
+    // half-way puts it back. A file that cannot be read is not kept (the
+    // reservation below still refuses a save that cannot fit).
+    int keptFd = -1;
+    if ((fcntl(targetFd_, F_GETFL) & O_ACCMODE) == O_RDWR) {
+        keptFd = memfd_create("clipvane-kept", MFD_CLOEXEC);
+        if (keptFd < 0 || !CopyAll(targetFd_, keptFd, oldSize)) {
+            NoteSystemError(errno);
+            if (keptFd >= 0) close(keptFd);
+            return false;
+        }
+    }
+    // Space for every new byte first: a full disk refuses the save here,
+    // before a byte of the old content is overwritten.
+    if (!Reserve(targetFd_, oldSize, size)) {
+        NoteSystemError(errno);
+        if (keptFd >= 0) close(keptFd);
+        return false;
+    }
     void* data = size ? mmap(nullptr, size, PROT_READ, MAP_PRIVATE, memoryFd_, 0) : nullptr;
     if (size && data == MAP_FAILED) {
         NoteSystemError(errno);
+        CutTo(targetFd_, oldSize);
+        if (keptFd >= 0) close(keptFd);
         return false;
     }
     const bool written = WriteAllAt(targetFd_, static_cast<const uint8_t*>(data), size, 0) &&
                          ftruncate(targetFd_, off_t(size)) == 0 && fsync(targetFd_) == 0;
-    if (!written) NoteSystemError(errno);
+    if (!written) {
+        NoteSystemError(errno);
+        // The reserved space takes the old bytes back.
+        if (keptFd >= 0 && CopyAll(keptFd, targetFd_, oldSize)) CutTo(targetFd_, oldSize);
+        fsync(targetFd_);
+    }
     if (size) munmap(data, size);
+    if (keptFd >= 0) close(keptFd);
     committed_ = written;
     return written;
 }

@@ -12,7 +12,10 @@
 // Only regular files are replaced: a target that exists as anything else (a
 // pipe, a device, a folder) is refused. When the folder cannot take a new
 // file but the target itself is writable, the content is written to memory
-// first and then over the target in place.
+// first and then over the target in place: room for all of it is reserved
+// before the first byte is overwritten (a full disk refuses the save and
+// leaves the file alone), and the old content is kept in memory and put back
+// if the write still fails.
 #include <cstddef>
 #include <cstdio>
 #include <string>

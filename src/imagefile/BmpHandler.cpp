@@ -15,7 +15,32 @@ constexpr size_t kFileHeader = 14;
 
 bool KnownInfoHeaderSize(uint32_t size) { return size == 40 || size == 52 || size == 56 || size == 108 || size == 124; }
 
+// The rows the header describes against the file's size: they must all be
+// there but for at most the last one (some writers leave out its padding, or
+// more; the missing bytes are left as created). `head` is the file's start, `fileSize` its whole length.
+bool RowsFit(const uint8_t* head, size_t headSize, uint64_t fileSize) {
+    if (headSize < kFileHeader + 40) return false;
+    const uint64_t offset = ReadLe32(head + 10);
+    const int64_t width = int32_t(ReadLe32(head + 18)), height = int32_t(ReadLe32(head + 22));
+    const int depth = ReadLe16(head + 28);
+    if (width <= 0 || height <= 0 || depth == 0 || depth > 32) return false;
+    if (!PixelStorageAllowed(width, height, depth)) return false;
+    const uint64_t stride = uint64_t(StrideFor(width, depth));
+    if (fileSize < offset || fileSize - offset + stride < stride * uint64_t(height)) {
+        NoteFileError("the file is shorter than the rows its header describes");
+        return false;
+    }
+    return true;
+}
+
 }  // namespace
+
+bool BmpHandler::HeadAllowed(const uint8_t* head, size_t headSize, uint64_t fileSize) {
+    if (headSize < kFileHeader + 40 || ReadLe16(head) != 0x4D42 || ReadLe32(head + 10) >= fileSize) return false;
+    const uint32_t compression = ReadLe32(head + 30);
+    return KnownInfoHeaderSize(ReadLe32(head + kFileHeader)) &&
+           (compression == kBiRgb || compression == kBiBitfields) && RowsFit(head, headSize, fileSize);
+}
 
 bool BmpHandler::LoadMemory(const uint8_t* bytes, size_t size) {
     if (!bytes || size <= kFileHeader) return false;
@@ -34,7 +59,7 @@ bool BmpHandler::LoadMemory(const uint8_t* bytes, size_t size) {
     if (h.biWidth <= 0 || h.biHeight <= 0) return false;
     if (h.biCompression != kBiRgb && h.biCompression != kBiBitfields) return false;
     if (h.biCompression == kBiBitfields && depth != 16 && depth != 32) return false;
-    if (!PixelStorageAllowed(h.biWidth, h.biHeight, depth)) return false;
+    if (!PixelStorageAllowed(h.biWidth, h.biHeight, depth) || !RowsFit(bytes, size, size)) return false;
 
     // Masks sit right after the first 40 bytes: inside the larger headers,
     // after the plain one.

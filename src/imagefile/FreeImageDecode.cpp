@@ -2,6 +2,10 @@
 
 #include <FreeImage.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cstring>
 
 #include "imagefile/Limits.h"
@@ -143,6 +147,18 @@ bool LoadPages(FREE_IMAGE_FORMAT fif, const char* path, const FrameSink& sink) {
     return true;
 }
 
+// PsdHeaderAllowed for the file at `path`.
+bool PsdFileAllowed(const char* path) {
+    const int fd = open(path, O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return true;  // the library reports it
+    uint8_t head[32];
+    struct stat st {};
+    const ssize_t got = pread(fd, head, sizeof head, 0);
+    const bool ok = fstat(fd, &st) != 0 || got <= 0 || PsdHeaderAllowed(head, size_t(got), uint64_t(st.st_size));
+    close(fd);
+    return ok;
+}
+
 }  // namespace
 
 FreeImageScope::FreeImageScope() {
@@ -151,6 +167,27 @@ FreeImageScope::FreeImageScope() {
 }
 
 FreeImageScope::~FreeImageScope() { FreeImage_DeInitialise(); }
+
+bool PsdHeaderAllowed(const uint8_t* head, size_t headSize, uint64_t fileSize) {
+    constexpr size_t kPsdHeader = 26;
+    if (headSize < kPsdHeader || std::memcmp(head, "8BPS", 4) != 0) return true;
+    const auto be16 = [head](size_t at) { return uint32_t(head[at] << 8 | head[at + 1]); };
+    const auto be32 = [&](size_t at) { return be16(at) << 16 | be16(at + 2); };
+    const uint64_t channels = be16(12), height = be32(14), width = be32(18), depth = be16(22);
+    if (channels == 0 || width == 0 || height == 0 || depth == 0) return true;  // the library refuses these
+    if (!PixelCountAllowed(int64_t(width), int64_t(height))) {
+        NoteFileError(PixelCountMessage(int64_t(width), int64_t(height)));
+        return false;
+    }
+    // The section lengths, then the composite image: deflate, the best coding
+    // it may use, packs at most 1032 bytes into one.
+    const uint64_t raw = (width * depth + 7) / 8 * height * channels;
+    if (fileSize < kPsdHeader + 14 + raw / 1032) {
+        NoteFileError("the file is shorter than the image its header describes");
+        return false;
+    }
+    return true;
+}
 
 std::unique_ptr<PixelImage> ToPixelImage(const DecodedFrame& frame) {
     auto image = std::make_unique<PixelImage>();
@@ -164,6 +201,7 @@ std::unique_ptr<PixelImage> ToPixelImage(const DecodedFrame& frame) {
 bool DecodeWithFreeImage(const char* path, const uint8_t* bytes, size_t size, const FrameSink& sink) {
     FreeImageScope library;
     if (path) {
+        if (!PsdFileAllowed(path)) return false;
         const FREE_IMAGE_FORMAT fif = FreeImage_GetFileType(path, 0);
         if (fif == FIF_UNKNOWN) return false;
         if (fif == FIF_TIFF || fif == FIF_GIF) return LoadPages(fif, path, sink);
@@ -174,6 +212,7 @@ bool DecodeWithFreeImage(const char* path, const uint8_t* bytes, size_t size, co
         return true;
     }
     if (!bytes || size == 0 || size > 0xFFFFFFFFu) return false;
+    if (!PsdHeaderAllowed(bytes, size, size)) return false;
     FIMEMORY* memory = FreeImage_OpenMemory(const_cast<BYTE*>(bytes), DWORD(size));
     if (!memory) return false;
     bool ok = false;

@@ -39,6 +39,13 @@ struct FreeImageScope {
 // A PixelImage holding the frame; null when it cannot be created.
 std::unique_ptr<PixelImage> ToPixelImage(const DecodedFrame& frame);
 
+// False, with the reason noted, when `head` (the first `headSize` bytes of
+// a file of `fileSize`) is a Photoshop header whose size is past the pixel
+// limit or needs more bytes than the file has (even at the best compression
+// the format allows); true for anything else. The library allocates the
+// whole image from the header before it reads a row.
+bool PsdHeaderAllowed(const uint8_t* head, size_t headSize, uint64_t fileSize);
+
 // Decodes the file at `path` (TIFF and GIF page by page) or, when `path` is
 // null, the `size` bytes at `bytes` (first image only), passing each frame to
 // `sink` in order; a sink that returns false stops the decoding. False when

@@ -6,6 +6,7 @@
 
 #include "image/PixelLimit.h"
 #include "imagefile/FileError.h"
+#include "imagefile/FreeImageDecode.h"
 #include "imagefile/Handlers.h"
 #include "imagefile/IsolatedDecoder.h"
 #include "imagefile/Limits.h"
@@ -54,7 +55,8 @@ bool FreeImageHandler::LoadFile(const std::string& path) {
     }
     std::vector<uint8_t> head(size_t(size < (1 << 20) ? size : (1 << 20)));
     const ssize_t got = pread(fd, head.data(), head.size(), 0);
-    if (got > 0 && !GifFrameAllowed(head.data(), size_t(got))) {
+    if (got > 0 &&
+        (!GifFrameAllowed(head.data(), size_t(got)) || !PsdHeaderAllowed(head.data(), size_t(got), uint64_t(size)))) {
         close(fd);
         return false;
     }
@@ -69,7 +71,7 @@ bool FreeImageHandler::LoadFile(const std::string& path) {
 
 bool FreeImageHandler::LoadMemory(const uint8_t* bytes, size_t size) {
     if (!bytes || size == 0) return false;
-    if (!GifFrameAllowed(bytes, size)) return false;
+    if (!GifFrameAllowed(bytes, size) || !PsdHeaderAllowed(bytes, size, size)) return false;
     return DecodeIsolated(nullptr, bytes, size, frames, firstFrameOnly ? 1 : 0);
 }
 

@@ -10,6 +10,7 @@ namespace clipvane {
 class BmpHandler : public ImageFormatHandler {
 public:
     bool LoadMemory(const uint8_t* bytes, size_t size) override;
+    bool HeadAllowed(const uint8_t* head, size_t headSize, uint64_t fileSize) override;
     bool SaveFile(const std::string& path, int param) override;
 };
 
@@ -18,6 +19,7 @@ public:
 class TgaHandler : public ImageFormatHandler {
 public:
     bool LoadMemory(const uint8_t* bytes, size_t size) override;
+    bool HeadAllowed(const uint8_t* head, size_t headSize, uint64_t fileSize) override;
     bool SaveFile(const std::string& path, int param) override;
 };
 
@@ -62,6 +64,7 @@ private:
 class PcxHandler : public ImageFormatHandler {
 public:
     bool LoadMemory(const uint8_t* bytes, size_t size) override;
+    bool HeadAllowed(const uint8_t* head, size_t headSize, uint64_t fileSize) override;
     bool SaveFile(const std::string& path, int param) override;
 };
 

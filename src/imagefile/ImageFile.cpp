@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <mutex>
@@ -63,6 +64,19 @@ bool ImageFormatHandler::LoadFile(const std::string& path) {
         close(fd);
         return false;
     }
+    // The header first: a file it shows to be unreadable is not read whole.
+    uint8_t head[kHeadBytes];
+    const size_t headSize = std::min(sizeof head, size_t(size));
+    if (pread(fd, head, headSize, 0) != ssize_t(headSize)) {
+        NoteFileError("the file could not be read whole");
+        close(fd);
+        return false;
+    }
+    if (!HeadAllowed(head, headSize, uint64_t(size))) {
+        if (FileError().empty()) NoteFileError("its header does not describe a picture this file can hold");
+        close(fd);
+        return false;
+    }
     std::vector<uint8_t> data(static_cast<size_t>(size));
     size_t got = 0;
     while (got < data.size()) {
@@ -81,6 +95,8 @@ bool ImageFormatHandler::LoadFile(const std::string& path) {
 }
 
 bool ImageFormatHandler::LoadMemory(const uint8_t*, size_t) { return false; }
+
+bool ImageFormatHandler::HeadAllowed(const uint8_t*, size_t, uint64_t) { return true; }
 
 bool ImageFormatHandler::SaveFile(const std::string&, int) { return false; }
 

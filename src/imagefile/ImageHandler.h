@@ -24,10 +24,17 @@ class ImageFormatHandler {
 public:
     virtual ~ImageFormatHandler() = default;
 
-    // Reads the whole file and hands it to LoadMemory; a file that cannot be
-    // opened, is empty or does not fit in memory gives false.
+    // Reads the file's head, asks HeadAllowed about it, then reads the whole
+    // file and hands it to LoadMemory; a file that cannot be opened, is
+    // empty, does not fit in memory or whose head is refused gives false.
     virtual bool LoadFile(const std::string& path);
     virtual bool LoadMemory(const uint8_t* bytes, size_t size);
+    // The first `headSize` bytes (up to kHeadBytes) of a file of `fileSize`
+    // bytes: false when the header alone shows the file cannot be read (a
+    // size past the limits, fewer bytes than the pixels need), so that a
+    // huge file is refused before it is read. Everything else is true.
+    virtual bool HeadAllowed(const uint8_t* head, size_t headSize, uint64_t fileSize);
+    static constexpr size_t kHeadBytes = 4096;
     // Writes targets.front() to `path` (the caller has made it a fresh file).
     virtual bool SaveFile(const std::string& path, int param);
 

@@ -33,6 +33,24 @@ uint16_t DotsPerInch(int32_t pelsPerMeter) {
     return uint16_t(dpi > 0xFFFF ? 0xFFFF : dpi);
 }
 
+// False when the header cannot be right, or (with the reason noted) when a
+// file of `fileSize` bytes cannot hold the scan lines it describes: raw, or
+// at best 63 bytes for every two coded ones, in any layout.
+bool ScanLinesFit(const uint8_t* head, size_t headSize, uint64_t fileSize) {
+    if (headSize < kHeader || head[0] != 0x0A || head[2] > 1 || head[65] < 1) return false;
+    const int xmin = ReadLe16(head + 4), ymin = ReadLe16(head + 6);
+    const int xmax = ReadLe16(head + 8), ymax = ReadLe16(head + 10);
+    if (xmax < xmin || ymax < ymin) return false;
+    if (!PixelStorageAllowed(xmax - xmin + 1, ymax - ymin + 1, 32)) return false;
+    const uint64_t total = uint64_t(ReadLe16(head + 66)) * head[65] * uint64_t(ymax - ymin + 1);
+    const uint64_t least = head[2] == 1 ? (total + 62) / 63 * 2 : total;
+    if (fileSize < kHeader + least) {
+        NoteFileError("the file is shorter than the rows its header describes");
+        return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 std::vector<uint8_t> EncodePcx(const PixelImage& source) {
@@ -108,7 +126,7 @@ PcxResult DecodePcx(const uint8_t* bytes, size_t size, PixelImage& out) {
     const int width = xmax - xmin + 1, height = ymax - ymin + 1;
     if (lineBytes < size_t(width)) return PcxResult::kRefused;
     const int depth = planes == 1 ? 8 : planes * 8;
-    if (!PixelStorageAllowed(width, height, depth)) return PcxResult::kRefused;
+    if (!PixelStorageAllowed(width, height, depth) || !ScanLinesFit(bytes, size, size)) return PcxResult::kRefused;
 
     PixelImage image;
     if (!image.Create(width, height, depth)) return PcxResult::kRefused;
@@ -158,6 +176,10 @@ PcxResult DecodePcx(const uint8_t* bytes, size_t size, PixelImage& out) {
     }
     out = std::move(image);
     return PcxResult::kDecoded;
+}
+
+bool PcxHandler::HeadAllowed(const uint8_t* head, size_t headSize, uint64_t fileSize) {
+    return ScanLinesFit(head, headSize, fileSize);
 }
 
 bool PcxHandler::LoadMemory(const uint8_t* bytes, size_t size) {

@@ -57,7 +57,32 @@ void RepackTo555(const uint8_t* row, int width, uint32_t red, uint32_t green, ui
     }
 }
 
+// The least a file with this header can hold: the header, id and colour map,
+// then every row, raw or at best run-length coded (128 pixels per packet).
+// False, with the reason noted, when `fileSize` is below that or the size is
+// past the limits.
+bool BodyFits(const uint8_t* head, size_t headSize, uint64_t fileSize) {
+    if (headSize < kHeader) return false;
+    const int width = ReadLe16(head + 12), height = ReadLe16(head + 14);
+    const int depth = head[16] == 15 ? 16 : head[16];
+    if (depth != 8 && depth != 16 && depth != 24 && depth != 32) return false;
+    if (!PixelStorageAllowed(width, height, depth)) return false;
+    const uint64_t pixelBytes = uint64_t(depth / 8);
+    const bool runLength = head[2] == 9 || head[2] == 10 || head[2] == 11;
+    const uint64_t row = runLength ? (uint64_t(width) + 127) / 128 * (1 + pixelBytes) : uint64_t(width) * pixelBytes;
+    const uint64_t map = head[1] == 1 ? uint64_t(ReadLe16(head + 5)) * (head[7] == 32 ? 4 : 3) : 0;
+    if (fileSize < kHeader + head[0] + map + row * uint64_t(height)) {
+        NoteFileError("the file is shorter than the rows its header describes");
+        return false;
+    }
+    return true;
+}
+
 }  // namespace
+
+bool TgaHandler::HeadAllowed(const uint8_t* head, size_t headSize, uint64_t fileSize) {
+    return BodyFits(head, headSize, fileSize);
+}
 
 bool TgaHandler::LoadMemory(const uint8_t* bytes, size_t size) {
     if (!bytes || size < kHeader) return false;
@@ -76,7 +101,7 @@ bool TgaHandler::LoadMemory(const uint8_t* bytes, size_t size) {
     const int depth = fileDepth == 15 ? 16 : fileDepth;
     // Pixels narrower than a byte have no TGA layout.
     if (depth != 8 && depth != 16 && depth != 24 && depth != 32) return false;
-    if (!PixelStorageAllowed(width, height, depth)) return false;
+    if (!PixelStorageAllowed(width, height, depth) || !BodyFits(bytes, size, size)) return false;
 
     const uint8_t* p = bytes + kHeader;
     const uint8_t* end = bytes + size;

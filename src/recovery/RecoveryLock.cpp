@@ -2,17 +2,22 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace clipvane {
 
 RecoveryLock::~RecoveryLock() { Release(); }
 
-bool RecoveryLock::TryAcquire(const std::string& path) {
+bool RecoveryLock::TryAcquire(const std::string& path) { return TryAcquireAt(AT_FDCWD, path); }
+
+bool RecoveryLock::TryAcquireAt(int folderFd, const std::string& name) {
     Release();
-    const int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    // Never through a link: a planted one would have a file made where it points.
+    const int fd = openat(folderFd, name.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);
     if (fd < 0) return false;
-    if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    struct stat st {};
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != geteuid() || flock(fd, LOCK_EX | LOCK_NB) != 0) {
         close(fd);
         return false;
     }

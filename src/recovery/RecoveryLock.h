@@ -13,9 +13,12 @@ public:
     RecoveryLock(const RecoveryLock&) = delete;
     RecoveryLock& operator=(const RecoveryLock&) = delete;
 
-    // Creates the file when missing and takes the lock without waiting.
-    // False when another holder has it or the file cannot be opened.
+    // Creates the file (mode 0600) when missing and takes the lock without
+    // waiting. False when another holder has it, or the file cannot be
+    // opened, is a symbolic link, not a regular file or another user's.
     bool TryAcquire(const std::string& path);
+    // The same for `name` in the folder open as `folderFd`.
+    bool TryAcquireAt(int folderFd, const std::string& name);
     void Release();
     bool Held() const { return fd_ >= 0; }
 

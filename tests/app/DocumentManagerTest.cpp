@@ -114,6 +114,21 @@ TEST_F(DocsFixture, UndecodableOrMissingFilesGiveAnErrorAndNoDocument) {
     EXPECT_TRUE(prompts.errors[1].contains(QStringLiteral("missing.png")));
     EXPECT_TRUE(docs->Frames().isEmpty());
     EXPECT_TRUE(recent.Entries().isEmpty());
+    // Other kinds of file are named as what they are, whatever their name says.
+    for (const auto& [name, content] : {std::pair{"paper.png", "%PDF-1.4\n%\xE2\xE3\xCF\xD3\n1 0 obj\n"},
+                                        std::pair{"notes.bmp", "plain words, line after line\n"}}) {
+        QFile other(Path(name));
+        ASSERT_TRUE(other.open(QIODevice::WriteOnly));
+        other.write(content);
+        other.close();
+        EXPECT_EQ(docs->OpenPath(Path(name)), nullptr);
+    }
+    ASSERT_EQ(prompts.errors.size(), 4);
+    EXPECT_TRUE(prompts.errors[2].contains(QStringLiteral("is not a picture (it looks like a PDF document)")))
+        << prompts.errors[2].toStdString();
+    EXPECT_TRUE(prompts.errors[3].contains(QStringLiteral("is not a picture (it looks like a plain text document)")))
+        << prompts.errors[3].toStdString();
+    EXPECT_TRUE(docs->Frames().isEmpty());
 }
 
 TEST_F(DocsFixture, FailedSaveIsReportedAndLeavesTheDocumentModified) {

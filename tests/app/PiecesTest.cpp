@@ -102,11 +102,21 @@ TEST(RemoteControl, AnswersForCommandsAndTheActiveDocument) {
     test::Settle();
 }
 
-TEST(ConfigPath, OverrideThenBesideTheProgram) {
-    QTemporaryDir dir;
+// A writable program folder (a build tree) gets no config.ini by itself;
+// only one already there makes the portable mode.
+TEST(ConfigPath, OverrideThenExistingFileBesideTheProgram) {
+    QTemporaryDir dir, home;
+    const QByteArray oldHome = qgetenv("XDG_CONFIG_HOME");
+    qputenv("XDG_CONFIG_HOME", home.path().toLocal8Bit());
     EXPECT_EQ(ResolveConfigPath(dir.filePath(QStringLiteral("x/my.ini")), dir.path()),
               dir.filePath(QStringLiteral("x/my.ini")));
-    EXPECT_EQ(ResolveConfigPath(QString(), dir.path()), QDir(dir.path()).filePath(QStringLiteral("config.ini")));
+    EXPECT_EQ(ResolveConfigPath(QString(), dir.path()),
+              QDir(home.path()).filePath(QStringLiteral("clipvane/config.ini")));
+    QFile beside(QDir(dir.path()).filePath(QStringLiteral("config.ini")));
+    ASSERT_TRUE(beside.open(QIODevice::WriteOnly));
+    beside.close();
+    EXPECT_EQ(ResolveConfigPath(QString(), dir.path()), beside.fileName());
+    qputenv("XDG_CONFIG_HOME", oldHome);
 }
 
 // The Open dialog lists every type Clipvane reads under its first filter;

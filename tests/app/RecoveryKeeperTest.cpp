@@ -252,5 +252,36 @@ TEST_F(RecoveryFixture, ASnapshotInSlicesStartsAgainWhenTheDocumentChanges) {
     EXPECT_EQ(std::memcmp(entry.image.Bits(), doc->image.Bits(), doc->image.ByteCount()), 0);
 }
 
+// Documents come back in the order they were opened, across instances too,
+// whatever the names sort as text; a link named like an instance folder is
+// neither read nor emptied, and damaged entries go once reported.
+TEST_F(RecoveryFixture, RestoreKeepsTheOrderAndTouchesNothingElse) {
+    RecoveryEntry entry = SampleEntry();
+    const QString older = CrashedFolder(QStringLiteral("900-5"), entry);
+    const QString newer = CrashedFolder(QStringLiteral("100-7"), entry);
+    for (const char* name : {"doc-2.cvr", "doc-10.cvr", "doc-9.cvr"}) {
+        entry.title = QString::fromLatin1(name).toStdU16String();
+        ASSERT_TRUE(WriteRecoveryEntry((newer + QLatin1Char('/') + QLatin1String(name)).toStdString(), entry));
+    }
+    QFile(newer + QStringLiteral("/doc-3.cvr")).open(QIODevice::WriteOnly);  // empty: damaged
+    QTemporaryDir outside;
+    ASSERT_TRUE(WriteRecoveryEntry(outside.filePath(QStringLiteral("doc-1.cvr")).toStdString(), SampleEntry()));
+    ASSERT_TRUE(QFile::link(outside.path(), Root() + QStringLiteral("/1-1")));
+    answers.answer = RecoveryPrompts::kRestore;
+    EXPECT_EQ(keeper->OfferRestore(), 5);
+    EXPECT_EQ(answers.asked,
+              (QStringList{QStringLiteral("shot ✓.png"), QStringLiteral("shot ✓.png"), QStringLiteral("doc-2.cvr"),
+                           QStringLiteral("doc-9.cvr"), QStringLiteral("doc-10.cvr")}));
+    ASSERT_EQ(answers.damaged.size(), 1);
+    EXPECT_TRUE(answers.damaged[0].contains(QStringLiteral("doc-3.cvr")));
+    EXPECT_FALSE(QDir(older).exists());
+    EXPECT_FALSE(QDir(newer).exists());
+    EXPECT_TRUE(QFile::exists(outside.filePath(QStringLiteral("doc-1.cvr"))));
+    // This instance's own entries are private.
+    ImageDocument* doc = docs->Frames().front()->Document();
+    EXPECT_EQ(QFile::permissions(keeper->EntryPath(doc)) & 0x0077, QFileDevice::Permissions());
+    EXPECT_EQ(QFile::permissions(Root()) & 0x0077, QFileDevice::Permissions());
+}
+
 }  // namespace
 }  // namespace clipvane

@@ -13,6 +13,7 @@
 
 #include "document/QImageBridge.h"
 #include "image/PixelImage.h"
+#include "image/PixelLimit.h"
 #include "imagefile/ImageFile.h"
 #include "imagefile/ImageHandler.h"
 #include "support/ImageBuilders.h"
@@ -156,6 +157,29 @@ TEST_F(ClipboardTest, ReadsOneCopiedImageFileThroughTheFileLayer) {
         EXPECT_FALSE(MimeDataHasImage(mime)) << list.constData();
         EXPECT_FALSE(ImageFromMimeData(mime, image)) << list.constData();
     }
+}
+
+// Qt refused pictures over its own 256 MB allocation limit, far below the
+// program's pixel limit: an 8000 x 8000 PNG pasted nothing and said nothing.
+// One over the pixel limit is refused with the reason.
+TEST_F(ClipboardTest, LargePicturesFollowThePixelLimitAndRefusalsSayWhy) {
+    QMimeData big;
+    {
+        QImage picture(8000, 8000, QImage::Format_RGB32);
+        picture.fill(0xFF336699u);
+        big.setData(QStringLiteral("image/png"), Encoded(picture, "PNG"));
+    }
+    PixelImage image;
+    ASSERT_TRUE(ImageFromMimeData(big, image)) << ClipboardImageRefusal().toStdString();
+    EXPECT_EQ(image.Width(), 8000);
+    EXPECT_EQ(At(image, 7999, 7999) & 0xFFFFFFu, 0x336699u);
+    EXPECT_TRUE(ClipboardImageRefusal().isEmpty());
+    image = PixelImage();
+    SetMaxPixelCount(1000);
+    EXPECT_FALSE(ImageFromMimeData(big, image));
+    SetMaxPixelCount(0);
+    EXPECT_TRUE(ClipboardImageRefusal().contains(QStringLiteral("8000 x 8000")))
+        << ClipboardImageRefusal().toStdString();
 }
 
 }  // namespace

@@ -142,6 +142,9 @@ TEST_F(HostileFiles, FailedSaveMessageSaysTheSystemsReason) {
     const QString message = clipvane::SaveFailureReason(QString::fromStdString(pipe_));
     EXPECT_EQ(message, QStringLiteral("The file could not be written: it is not a regular file."))
         << message.toStdString();
+    // A type it cannot write names every type it can, TGA included.
+    const QString type = clipvane::SaveFailureReason(QString::fromStdString((dir_ / "x.psd").string()));
+    EXPECT_TRUE(type.contains(QStringLiteral("PCX or TGA"))) << type.toStdString();
 }
 
 }  // namespace

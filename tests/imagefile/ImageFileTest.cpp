@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <dirent.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include "imagefile/Handlers.h"
@@ -326,6 +327,20 @@ TEST_F(SaveImage, ReadOnlyFolder) {
     if (geteuid() != 0) chmod(folder.c_str(), 0755);
 }
 
+// 200 x 200 at 24 bits, 120 000 bytes of BMP: more than a 64 KiB tmpfs. Noise,
+// so that no writer compresses it below that.
+PixelImage Noise() {
+    PixelImage big;
+    big.Create(200, 200, 24);
+    uint32_t seed = 1;
+    for (int y = 0; y < 200; ++y)
+        for (int x = 0; x < 600; ++x) {
+            seed = seed * 1103515245 + 12345;
+            big.Row(y)[x] = uint8_t(seed >> 16);
+        }
+    return big;
+}
+
 TEST_F(SaveImage, FullFileSystem) {
     const std::string folder = dir_ / "full";
     ASSERT_EQ(mkdir(folder.c_str(), 0755), 0);
@@ -333,16 +348,7 @@ TEST_F(SaveImage, FullFileSystem) {
     if (!mount.Mounted()) GTEST_SKIP() << "needs root to mount a tiny tmpfs";
     const std::string old = folder + "/shot.bmp";
     ASSERT_TRUE(test::WriteBytes(old, std::vector<uint8_t>(1000, 42)));
-    // 200 x 200 at 24 bits is 120 000 bytes of BMP: more than the 64 KiB.
-    PixelImage big;
-    ASSERT_TRUE(big.Create(200, 200, 24));
-    // Noise, so that no writer compresses it below the limit.
-    uint32_t seed = 1;
-    for (int y = 0; y < 200; ++y)
-        for (int x = 0; x < 600; ++x) {
-            seed = seed * 1103515245 + 12345;
-            big.Row(y)[x] = uint8_t(seed >> 16);
-        }
+    const PixelImage big = Noise();
     for (const char* name : {"shot.bmp", "shot.tga", "shot.pcx", "shot.png", "new.bmp"}) {
         EXPECT_EQ(clipvane::SaveImageFile(big, folder + "/" + name), 0) << name;
     }
@@ -356,6 +362,37 @@ TEST_F(SaveImage, FullFileSystem) {
     EXPECT_EQ(left, std::vector<std::string>{"shot.bmp"});
     // A small image still fits.
     EXPECT_NE(clipvane::SaveImageFile(Picture(8), folder + "/small.png"), 0);
+}
+
+// The folder takes no new file, so the save goes over the file in place; the
+// disk has no room for the new content. The save fails and the old content
+// stays whole (it was once cut to the bytes that fitted).
+TEST_F(SaveImage, FullDiskInPlaceKeepsTheOldFile) {
+    const std::string folder = dir_ / "inplace";
+    ASSERT_EQ(mkdir(folder.c_str(), 0755), 0);
+    Mount mount(folder, "size=64k");
+    if (!mount.Mounted()) GTEST_SKIP() << "needs root to mount a tiny tmpfs";
+    const std::string old = folder + "/shot.bmp";
+    ASSERT_TRUE(test::WriteBytes(old, std::vector<uint8_t>(1000, 42)));
+    ASSERT_EQ(chmod(old.c_str(), 0666), 0);
+    ASSERT_EQ(chmod(folder.c_str(), 0555), 0);
+    ASSERT_EQ(chmod(dir_.Path().c_str(), 0711), 0);
+    const PixelImage big = Noise();
+    // As another user, for whom only the file is writable.
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        if (setgid(65534) != 0 || setuid(65534) != 0) _exit(2);
+        const bool refused = clipvane::SaveImageFile(big, old) == 0;
+        const bool full = clipvane::LastImageFileError().find("No space") != std::string::npos;
+        if (!(refused && full)) std::fprintf(stderr, "%d %s\n", int(refused), clipvane::LastImageFileError().c_str());
+        _exit(refused && full ? 0 : 1);
+    }
+    int status = -1;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "the save did not fail for want of space";
+    EXPECT_EQ(test::ReadBytes(old), std::vector<uint8_t>(1000, 42));
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QMessageBox>
 #include <QMetaMethod>
 #include <QMouseEvent>
 #include <QPainter>
@@ -80,7 +81,14 @@ bool EditorView::Cut() {
 PasteResult EditorView::Paste() {
     if (!doc_) return PasteResult::Nothing;
     PixelImage picture;
-    if (!ReadClipboardImage(picture)) return PasteResult::Nothing;
+    if (!ReadClipboardImage(picture)) {
+        // A picture that is there but cannot be read is said so, not ignored.
+        const QString why = ClipboardImageRefusal();
+        if (!why.isEmpty())
+            QMessageBox::warning(this, QStringLiteral("Paste"),
+                                 QStringLiteral("The picture on the clipboard cannot be pasted: %1.").arg(why));
+        return PasteResult::Nothing;
+    }
     const PasteResult result =
         PasteImage(*doc_, picture, [] { return g_expandQuestion ? g_expandQuestion() : AskExpandImage(); });
     viewport()->update();
