@@ -11,7 +11,7 @@
 namespace clipvane {
 
 struct CommandInfo {
-    CommandId id;
+    unsigned id;
     const char* text;  // menu text with its & mnemonic
     const char* tip;   // tool tip and status-bar hint
     QList<QKeySequence> keys;

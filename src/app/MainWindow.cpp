@@ -242,7 +242,7 @@ void MainWindow::CreateParamBar() {
     // View / Param Setting, after the other bars: a closed bar comes back.
     if (viewMenu_) {
         const QList<QAction*> entries = viewMenu_->actions();
-        const int after = int(entries.indexOf(actions_.value(ID_VIEW_STATUS_BAR)));
+        const int after = int(entries.indexOf(actions_.value(kCmdViewStatusBar)));
         QAction* before = after >= 0 && after + 1 < entries.size() ? entries[after + 1] : nullptr;
         viewMenu_->insertAction(before, paramBar_->toggleViewAction());
     }
@@ -458,7 +458,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
         // and the window closes after it.
         CancelWork();
         event->ignore();
-        pending_.push_back(ID_APP_EXIT);
+        pending_.push_back(kCmdAppExit);
         return;
     }
     if (WorkRunning() && !closing_) {

@@ -36,15 +36,15 @@ struct ToolCommand {
     EditorTool tool;
 };
 constexpr ToolCommand kToolCommands[] = {
-    {ID_TOOL_MOVE, EditorTool::Move},   {ID_TOOL_SELECT, EditorTool::Select},       {ID_TOOL_CROP, EditorTool::Crop},
-    {ID_TOOL_ZOOM, EditorTool::Zoom},   {ID_TOOL_TEXT, EditorTool::Text},           {ID_TOOL_LINE, EditorTool::Line},
-    {ID_TOOL_SHAPE, EditorTool::Shape}, {ID_TOOL_HIGHLIGHT, EditorTool::Highlight}, {ID_TOOL_ARROW, EditorTool::Arrow},
-    {ID_TOOL_STAMP, EditorTool::Stamp},
+    {kCmdToolMove, EditorTool::Move},   {kCmdToolSelect, EditorTool::Select},       {kCmdToolCrop, EditorTool::Crop},
+    {kCmdToolZoom, EditorTool::Zoom},   {kCmdToolText, EditorTool::Text},           {kCmdToolLine, EditorTool::Line},
+    {kCmdToolShape, EditorTool::Shape}, {kCmdToolHighlight, EditorTool::Highlight}, {kCmdToolArrow, EditorTool::Arrow},
+    {kCmdToolStamp, EditorTool::Stamp},
 };
 
 // The object commands run in the editor view.
-constexpr CommandId kObjectCommands[] = {ID_OBJ_EDIT_TEXT, ID_OBJ_FLATTEN, ID_OBJ_BRING_FRONT,
-                                         ID_OBJ_SEND_BACK, ID_OBJ_DELETE,  ID_DELETE_OBJECT};
+constexpr CommandId kObjectCommands[] = {kCmdObjectEditText,   kCmdObjectFlatten, kCmdObjectBringToFront,
+                                         kCmdObjectSendToBack, kCmdObjectDelete,  kCmdDeleteObject};
 
 }  // namespace
 
@@ -70,23 +70,23 @@ const ToolCommand* FindTool(unsigned id) {
 
 bool IsCaptureCommand(unsigned id) {
     switch (id) {
-    case ID_CAPTURE_FULLSCREEN:
-    case ID_CAPTURE_REGION:
-    case ID_CAPTURE_WINDOW:
-    case ID_CAPTURE_ACTIVE:
-    case ID_CAPTURE_SCROLL:
-    case ID_CAPTURE_FIXRECT: return true;
+    case kCmdCaptureFullScreen:
+    case kCmdCaptureRegion:
+    case kCmdCaptureWindow:
+    case kCmdCaptureActive:
+    case kCmdCaptureScroll:
+    case kCmdCaptureFixedRect: return true;
     default: return false;
     }
 }
 
 CaptureMode ModeOf(unsigned id) {
     switch (id) {
-    case ID_CAPTURE_REGION: return CaptureMode::Region;
-    case ID_CAPTURE_WINDOW: return CaptureMode::WindowObject;
-    case ID_CAPTURE_ACTIVE: return CaptureMode::ActiveWindow;
-    case ID_CAPTURE_SCROLL: return CaptureMode::Scrolling;
-    case ID_CAPTURE_FIXRECT: return CaptureMode::FixedRect;
+    case kCmdCaptureRegion: return CaptureMode::Region;
+    case kCmdCaptureWindow: return CaptureMode::WindowObject;
+    case kCmdCaptureActive: return CaptureMode::ActiveWindow;
+    case kCmdCaptureScroll: return CaptureMode::Scrolling;
+    case kCmdCaptureFixedRect: return CaptureMode::FixedRect;
     default: return CaptureMode::FullScreen;
     }
 }
@@ -134,7 +134,7 @@ void MainWindow::CreateMenus() {
             }
         }
         connect(menu, &QMenu::aboutToShow, this, &MainWindow::UpdateCommandStates);
-        viewMenu_ = spec.entries.front() == ID_VIEW_TOOLBAR ? menu : viewMenu_;
+        viewMenu_ = spec.entries.front() == kCmdViewToolBar ? menu : viewMenu_;
     }
     RebuildRecentMenu();
 }
@@ -170,7 +170,7 @@ void MainWindow::RebuildRecentMenu() {
     recentActions_.clear();
     const QStringList& entries = recent_.Entries();
     for (int i = 0; i < entries.size(); ++i) {
-        const unsigned id = ID_FILE_MRU_FILE1 + unsigned(i);
+        const unsigned id = kCmdRecentFile1 + unsigned(i);
         auto* action = new QAction(QStringLiteral("&%1 %2").arg(i + 1).arg(QDir::toNativeSeparators(entries[i])), this);
         action->setData(id);
         action->setObjectName(QStringLiteral("action%1").arg(id));
@@ -192,27 +192,27 @@ void MainWindow::UpdateCommandStates() {
     auto check = [this](unsigned id, bool on) {
         if (QAction* a = actions_.value(id)) a->setChecked(on);
     };
-    for (unsigned id : {ID_FILE_CLOSE, ID_FILE_SAVE, ID_FILE_SAVE_AS}) enable(id, doc != nullptr);
-    enable(ID_EDIT_UNDO, doc && doc->CanUndo());
-    enable(ID_EDIT_REDO, doc && doc->CanRedo());
-    enable(ID_EDIT_COPY, hasImage);
-    enable(ID_EDIT_CUT, hasImage);
-    enable(ID_EDIT_PASTE, hasImage && ClipboardHasImage());
+    for (unsigned id : {kCmdFileClose, kCmdFileSave, kCmdFileSaveAs}) enable(id, doc != nullptr);
+    enable(kCmdEditUndo, doc && doc->CanUndo());
+    enable(kCmdEditRedo, doc && doc->CanRedo());
+    enable(kCmdEditCopy, hasImage);
+    enable(kCmdEditCut, hasImage);
+    enable(kCmdEditPaste, hasImage && ClipboardHasImage());
     for (unsigned id : kObjectCommands) enable(id, view && view->CanRunCommand(id));
-    enable(ID_ZOOM_IN, view && view->CanZoomIn());
-    enable(ID_ZOOM_OUT, view && view->CanZoomOut());
-    enable(ID_ZOOM_ACTUAL, view && view->CanZoomActual());
+    enable(kCmdZoomIn, view && view->CanZoomIn());
+    enable(kCmdZoomOut, view && view->CanZoomOut());
+    enable(kCmdZoomActual, view && view->CanZoomActual());
     for (const CommandInfo& info : CommandTable())
         if (IsEffectCommand(info.id)) enable(info.id, hasImage);
     for (const ToolCommand& t : kToolCommands) {
         enable(t.id, view != nullptr);
         check(t.id, view && view->Tools().CurrentTool() == t.tool);
     }
-    check(ID_VIEW_TOOLBAR, mainBar_ && !mainBar_->isHidden());
-    check(ID_VIEW_STATUS_BAR, statusBar() && !statusBar()->isHidden());
-    check(ID_TRAY_MODE, trayMode_);
-    check(ID_ENABLE_HOTKEY, capture_ && capture_->HotkeysEnabled());
-    for (unsigned id : {ID_CAPTURE_SETTING, ID_DEFINE_HOTKEY, ID_ENABLE_HOTKEY}) enable(id, capture_ != nullptr);
+    check(kCmdViewToolBar, mainBar_ && !mainBar_->isHidden());
+    check(kCmdViewStatusBar, statusBar() && !statusBar()->isHidden());
+    check(kCmdTrayMode, trayMode_);
+    check(kCmdEnableHotkey, capture_ && capture_->HotkeysEnabled());
+    for (unsigned id : {kCmdCaptureSetting, kCmdDefineHotkey, kCmdEnableHotkey}) enable(id, capture_ != nullptr);
 }
 
 bool MainWindow::CanRun(unsigned id) {
@@ -256,8 +256,8 @@ void MainWindow::Run(unsigned id) {
     DocumentWindow* frame = ActiveFrame();
     ImageDocument* doc = ActiveDocument();
     EditorView* view = ActiveView();
-    if (id >= ID_FILE_MRU_FILE1 && id <= ID_FILE_MRU_FILE4) {
-        const int index = int(id - ID_FILE_MRU_FILE1);
+    if (id >= kCmdRecentFile1 && id <= kCmdRecentFile4) {
+        const int index = int(id - kCmdRecentFile1);
         if (index < recent_.Entries().size()) {
             const QString path = recent_.Entries()[index];
             if (!OpenFile(path)) {
@@ -285,67 +285,67 @@ void MainWindow::Run(unsigned id) {
         return;
     }
     switch (id) {
-    case ID_FILE_NEW:
+    case kCmdFileNew:
         documents_->NewDocument();
         ShowToolPanel(int(EditorTool::Move));
         break;
-    case ID_FILE_OPEN: documents_->Open(); break;
-    case ID_FILE_CLOSE:
+    case kCmdFileOpen: documents_->Open(); break;
+    case kCmdFileClose:
         if (frame) frame->close();
         break;
-    case ID_FILE_SAVE: documents_->Save(frame); break;
-    case ID_FILE_SAVE_AS: documents_->SaveAs(frame); break;
-    case ID_FILE_PRINT_SETUP: PrintSetup(); break;
-    case ID_APP_EXIT:
+    case kCmdFileSave: documents_->Save(frame); break;
+    case kCmdFileSaveAs: documents_->SaveAs(frame); break;
+    case kCmdFilePrintSetup: PrintSetup(); break;
+    case kCmdAppExit:
         exitCommand_ = true;
         close();
         exitCommand_ = false;
         break;
-    case ID_EDIT_UNDO:
+    case kCmdEditUndo:
         if (doc) doc->OnUndo();
         break;
-    case ID_EDIT_REDO:
+    case kCmdEditRedo:
         if (doc) doc->OnRedo();
         break;
-    case ID_EDIT_COPY:
+    case kCmdEditCopy:
         if (view) view->Copy();
         break;
-    case ID_EDIT_CUT:
+    case kCmdEditCut:
         if (view) view->Cut();
         break;
-    case ID_EDIT_PASTE:
+    case kCmdEditPaste:
         if (view) view->Paste();
         break;
-    case ID_VIEW_TOOLBAR: mainBar_->setVisible(mainBar_->isHidden()); break;
-    case ID_VIEW_STATUS_BAR: statusBar()->setVisible(statusBar()->isHidden()); break;
-    case ID_ZOOM_IN:
+    case kCmdViewToolBar: mainBar_->setVisible(mainBar_->isHidden()); break;
+    case kCmdViewStatusBar: statusBar()->setVisible(statusBar()->isHidden()); break;
+    case kCmdZoomIn:
         if (view) view->ZoomIn();
         break;
-    case ID_ZOOM_OUT:
+    case kCmdZoomOut:
         if (view) view->ZoomOut();
         break;
-    case ID_ZOOM_ACTUAL:
+    case kCmdZoomActual:
         if (view) view->ZoomActual();
         break;
-    case ID_CAPTURE_SETTING:
+    case kCmdCaptureSetting:
         if (capture_) capture_->EditSettings(this);
         break;
-    case ID_DEFINE_HOTKEY:
+    case kCmdDefineHotkey:
         if (capture_) capture_->DefineHotkeys(this);
         break;
-    case ID_ENABLE_HOTKEY:
+    case kCmdEnableHotkey:
         if (capture_) capture_->ToggleHotkeys();
         break;
-    case ID_TRAY_MODE: SetTrayMode(!trayMode_); break;
-    case ID_SHOW_HIDE_MAIN: ToggleMainWindow(); break;
-    case ID_APP_ABOUT: {
+    case kCmdTrayMode: SetTrayMode(!trayMode_); break;
+    case kCmdShowHideMain: ToggleMainWindow(); break;
+    case kCmdAppAbout: {
         AboutDialog about(this);
         about.exec();
         break;
     }
-    case ID_ONLINE_HELP:
-    case ID_HOMEPAGE: {
-        const QString url = QString::fromLatin1(id == ID_ONLINE_HELP ? kOnlineHelpUrl : kHomePageUrl);
+    case kCmdOnlineHelp:
+    case kCmdHomepage: {
+        const QString url = QString::fromLatin1(id == kCmdOnlineHelp ? kOnlineHelpUrl : kHomePageUrl);
         if (!OpenInBrowser(url))
             prompts_->ShowError(this, QStringLiteral("Could not open %1: no web browser is set up.").arg(url));
         break;
@@ -364,7 +364,7 @@ void MainWindow::RunEffectCommand(unsigned id) {
         doc->OnEffectCommand(int(id), effectDialogs_.get());
         return;
     }
-    if (!view->RunEffectCommand(int(id), effectDialogs_.get()) && id == ID_FILTER_REDACT)
+    if (!view->RunEffectCommand(int(id), effectDialogs_.get()) && id == kCmdRedact)
         ReportMessage(QStringLiteral("Redact: draw a band with the Crop tool first"));
 }
 

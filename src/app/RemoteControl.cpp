@@ -204,8 +204,8 @@ HandOver HandOverToRunningInstance(const QStringList& files, const QString& capt
         case CaptureMode::WindowObject: send(QStringLiteral("Capture"), {1}); break;
         case CaptureMode::Region: send(QStringLiteral("Capture"), {2}); break;
         case CaptureMode::ActiveWindow: send(QStringLiteral("Capture"), {3}); break;
-        case CaptureMode::Scrolling: send(QStringLiteral("Command"), {uint(ID_CAPTURE_SCROLL)}); break;
-        case CaptureMode::FixedRect: send(QStringLiteral("Command"), {uint(ID_CAPTURE_FIXRECT)}); break;
+        case CaptureMode::Scrolling: send(QStringLiteral("Command"), {uint(kCmdCaptureScroll)}); break;
+        case CaptureMode::FixedRect: send(QStringLiteral("Command"), {uint(kCmdCaptureFixedRect)}); break;
         }
     }
     if (files.isEmpty() && captureName.isEmpty()) send(QStringLiteral("Activate"), {});

@@ -16,11 +16,11 @@ namespace {
 // The tray menu names its commands on their own, outside their menus.
 const char* TrayText(unsigned id) {
     switch (id) {
-    case ID_CAPTURE_FULLSCREEN: return "Capture Full screen";
-    case ID_CAPTURE_WINDOW: return "Capture Windows";
-    case ID_CAPTURE_REGION: return "Capture Region";
-    case ID_CAPTURE_ACTIVE: return "Capture Active window";
-    case ID_APP_EXIT: return "Exit Clipvane";
+    case kCmdCaptureFullScreen: return "Capture Full screen";
+    case kCmdCaptureWindow: return "Capture Windows";
+    case kCmdCaptureRegion: return "Capture Region";
+    case kCmdCaptureActive: return "Capture Active window";
+    case kCmdAppExit: return "Exit Clipvane";
     default: return nullptr;
     }
 }

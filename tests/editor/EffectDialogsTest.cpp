@@ -77,7 +77,7 @@ TEST_F(DialogFixture, EveryLayoutStartsWithItsRangesAndValues) {
     EXPECT_EQ(grid.Slider(1)->value(), 50);
     EffectPreviewDialog tone(target, 200);
     EXPECT_EQ(tone.windowTitle(), QStringLiteral("Color Tone"));
-    EXPECT_EQ(tone.Values().toneColour, 0xFFFEA821u);  // red 254, green 168, blue 33
+    EXPECT_EQ(tone.Values().toneColor, 0xFFFEA821u);  // red 254, green 168, blue 33
     EXPECT_NE(tone.Strip(), nullptr);
 }
 
@@ -196,8 +196,8 @@ TEST_F(DialogFixture, ToneStripPicksColoursAndRetintsThePreview) {
     EffectPreviewDialog dlg(target, 200);
     const PixelImage first = dlg.Preview();
     dlg.PickToneAt(40);
-    const QRgb picked = HueStripColour(40);
-    EXPECT_EQ(dlg.Values().toneColour & 0xFFFFFF,
+    const QRgb picked = HueStripColor(40);
+    EXPECT_EQ(dlg.Values().toneColor & 0xFFFFFF,
               uint32_t(qRed(picked)) << 16 | uint32_t(qGreen(picked)) << 8 | uint32_t(qBlue(picked)));
     EXPECT_FALSE(test::SamePixels(first, dlg.Preview()));
 }
@@ -320,10 +320,10 @@ TEST(HueStrip, SaturatedHuesFromCyanAroundTheCircle) {
         EXPECT_EQ(*std::max_element(channels, channels + 3), 254) << x;
         EXPECT_EQ(strip.pixel(x, 27), c);
     }
-    EXPECT_EQ(HueStripColour(0), qRgb(33, 254, 254));   // cyan
-    EXPECT_EQ(HueStripColour(130), qRgb(254, 33, 33));  // red half way
-    EXPECT_EQ(qBlue(HueStripColour(43)), 254);          // blue side first
-    EXPECT_EQ(qGreen(HueStripColour(217)), 254);        // green side last
+    EXPECT_EQ(HueStripColor(0), qRgb(33, 254, 254));   // cyan
+    EXPECT_EQ(HueStripColor(130), qRgb(254, 33, 33));  // red half way
+    EXPECT_EQ(qBlue(HueStripColor(43)), 254);          // blue side first
+    EXPECT_EQ(qGreen(HueStripColor(217)), 254);        // green side last
 }
 
 }  // namespace

@@ -74,7 +74,7 @@ EffectPreviewDialog::EffectPreviewDialog(EffectDocument& document, int templateI
         controls->addWidget(box);
     }
     if (templateId == kTplColorTone) {
-        values_.toneColour = kToneStartColour;
+        values_.toneColor = kToneStartColor;
         strip_ = new HueStripWidget;
         strip_->onPick = [this](int x) { PickToneAt(x); };
         controls->addWidget(new QLabel(QStringLiteral("Tone colour:")));
@@ -117,8 +117,8 @@ void EffectPreviewDialog::WriteLabels() {
 }
 
 void EffectPreviewDialog::PickToneAt(int x) {
-    const QRgb c = HueStripColour(x);
-    values_.toneColour = (0xFFu << 24) | (uint32_t(qRed(c)) << 16) | (uint32_t(qGreen(c)) << 8) | uint32_t(qBlue(c));
+    const QRgb c = HueStripColor(x);
+    values_.toneColor = (0xFFu << 24) | (uint32_t(qRed(c)) << 16) | (uint32_t(qGreen(c)) << 8) | uint32_t(qBlue(c));
     Recompute();
 }
 

@@ -62,7 +62,7 @@ std::unique_ptr<ImageEffect> BuildTemplateEffect(int templateId, const EffectVal
     case kTplMosaic: set({int32_t(v.value[0] * v.scale)}); break;
     case kTplColorTone: {
         // Stored as blue, green, red bytes; the command takes 0xBBGGRR.
-        const uint32_t b = v.toneColour & 0xFF, g = (v.toneColour >> 8) & 0xFF, r = (v.toneColour >> 16) & 0xFF;
+        const uint32_t b = v.toneColor & 0xFF, g = (v.toneColor >> 8) & 0xFF, r = (v.toneColor >> 16) & 0xFF;
         set({int32_t((b << 16) | (g << 8) | r)});
         break;
     }

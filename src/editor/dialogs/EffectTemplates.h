@@ -45,15 +45,15 @@ int TemplateForCommand(int command);
 // The values a dialog holds when it builds its effect.
 struct EffectValues {
     int value[3] = {0, 0, 0};
-    int channel = 0;          // Color Level radio: 0 RGB, 1 R, 2 G, 3 B
-    uint32_t toneColour = 0;  // Color Tone: bytes blue, green, red, alpha
-    double scale = 1.0;       // 1 for the image; thumbnail size / image size for the thumbnail
+    int channel = 0;         // Color Level radio: 0 RGB, 1 R, 2 G, 3 B
+    uint32_t toneColor = 0;  // Color Tone: bytes blue, green, red, alpha
+    double scale = 1.0;      // 1 for the image; thumbnail size / image size for the thumbnail
 };
 
 // Colour-level channel set for a radio index (RGB 7, R 1, G 2, B 4).
 int ChannelSetForRadio(int channel);
 // The colour tone's start colour: red 254, green 168, blue 33.
-inline constexpr uint32_t kToneStartColour = 0xFFFEA821u;
+inline constexpr uint32_t kToneStartColor = 0xFFFEA821u;
 
 // The effect of a layout for the given values; null for an unknown layout.
 // Oil paint, splash and mosaic sizes are multiplied by `scale` (truncated).

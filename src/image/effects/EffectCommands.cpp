@@ -10,7 +10,7 @@ uint32_t SeedOrClock(const uint32_t* seed) { return seed ? *seed : TimeSeed(); }
 
 // A colour given as 0xBBGGRR (red in the low byte) as the effects take it:
 // blue in the low byte.
-uint32_t ColourRefToPixel(uint32_t c) { return (c & 0xFF) << 16 | (c & 0xFF00) | (c >> 16 & 0xFF); }
+uint32_t ColorRefToPixel(uint32_t c) { return (c & 0xFF) << 16 | (c & 0xFF00) | (c >> 16 & 0xFF); }
 
 }  // namespace
 
@@ -45,7 +45,7 @@ EffectCommandSteps PlanEffectCommand(int id, const EffectParams& params, const u
     case kCmdHueSaturation: add(std::make_unique<HueSaturationEffect>(params.Get(0, 100), params.Get(1, 100))); break;
     case kCmdColorTone:
         // Default: the tone dialog's start colour, red 254, green 168, blue 33.
-        add(std::make_unique<ColorToneEffect>(ColourRefToPixel(uint32_t(params.Get(0, 0x21A8FE)))));
+        add(std::make_unique<ColorToneEffect>(ColorRefToPixel(uint32_t(params.Get(0, 0x21A8FE)))));
         break;
     case kCmdRgbValue:
         add(std::make_unique<RgbValueEffect>(params.Get(0, 0), params.Get(1, 0), params.Get(2, 0)));
@@ -55,7 +55,7 @@ EffectCommandSteps PlanEffectCommand(int id, const EffectParams& params, const u
         break;
     case kCmdGreyImage: add(std::make_unique<GreyEffect>()); break;
     case kCmdInvert: add(std::make_unique<InvertEffect>(7)); break;
-    case kCmdNoisy: add(std::make_unique<ColourNoiseEffect>(params.Get(0, 100), SeedOrClock(seed))); break;
+    case kCmdNoisy: add(std::make_unique<ColorNoiseEffect>(params.Get(0, 100), SeedOrClock(seed))); break;
     case kCmdBlot: add(std::make_unique<GreyNoiseEffect>(params.Get(0, 50), SeedOrClock(seed))); break;
     case kCmdEmboss: add(std::make_unique<EmbossEffect>(params.Get(0, 2))); break;
     case kCmdOilPaint: add(std::make_unique<OilPaintEffect>(params.Get(0, 2))); break;
