@@ -155,7 +155,8 @@ QMenu* MainWindow::CreateTabMenu(QWidget* parent) {
             menu->addSeparator();
             continue;
         }
-        QAction* action = menu->addAction(QString::fromLatin1(TabMenuText(id)));
+        const CommandInfo* info = FindCommand(id);
+        QAction* action = menu->addAction(QCoreApplication::translate(info->context, info->tabText));
         action->setData(id);
         connect(action, &QAction::triggered, this, [this, id] { Dispatch(id); });
     }

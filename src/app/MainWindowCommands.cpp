@@ -1,5 +1,6 @@
-// The main frame's actions, menus and tool bars, and the one dispatcher that
-// every command goes through.
+// The main frame's actions, menus and tool bars built from the command
+// table, the one dispatcher that every command goes through, and the
+// handlers the table names.
 #include <QAction>
 #include <QActionGroup>
 #include <QApplication>
@@ -26,27 +27,9 @@
 #include "app/AboutDialog.h"
 #include "editor/dialogs/WidgetEffectDialogs.h"
 #include "editor/view/EditorView.h"
+#include "image/effects/EffectRegistry.h"
 
 namespace clipvane {
-
-namespace {
-
-struct ToolCommand {
-    CommandId id;
-    EditorTool tool;
-};
-constexpr ToolCommand kToolCommands[] = {
-    {kCmdToolMove, EditorTool::Move},   {kCmdToolSelect, EditorTool::Select},       {kCmdToolCrop, EditorTool::Crop},
-    {kCmdToolZoom, EditorTool::Zoom},   {kCmdToolText, EditorTool::Text},           {kCmdToolLine, EditorTool::Line},
-    {kCmdToolShape, EditorTool::Shape}, {kCmdToolHighlight, EditorTool::Highlight}, {kCmdToolArrow, EditorTool::Arrow},
-    {kCmdToolStamp, EditorTool::Stamp},
-};
-
-// The object commands run in the editor view.
-constexpr CommandId kObjectCommands[] = {kCmdObjectEditText,   kCmdObjectFlatten, kCmdObjectBringToFront,
-                                         kCmdObjectSendToBack, kCmdObjectDelete,  kCmdDeleteObject};
-
-}  // namespace
 
 void MainWindow::ConnectViewCommands(EditorView* view) {
     // The view's context menu runs through the dispatcher like every command.
@@ -56,50 +39,18 @@ void MainWindow::ConnectViewCommands(EditorView* view) {
 
 QList<QAction*> MainWindow::ToolActions() const {
     QList<QAction*> list;
-    for (const ToolCommand& t : kToolCommands) list.append(actions_.value(t.id));
+    for (const CommandInfo& info : CommandTable())
+        if (info.check == CommandCheck::Tool) list.append(actions_.value(info.id));
     return list;
 }
 
-namespace {
-
-const ToolCommand* FindTool(unsigned id) {
-    for (const ToolCommand& t : kToolCommands)
-        if (t.id == id) return &t;
-    return nullptr;
-}
-
-bool IsCaptureCommand(unsigned id) {
-    switch (id) {
-    case kCmdCaptureFullScreen:
-    case kCmdCaptureRegion:
-    case kCmdCaptureWindow:
-    case kCmdCaptureActive:
-    case kCmdCaptureScroll:
-    case kCmdCaptureFixedRect: return true;
-    default: return false;
-    }
-}
-
-CaptureMode ModeOf(unsigned id) {
-    switch (id) {
-    case kCmdCaptureRegion: return CaptureMode::Region;
-    case kCmdCaptureWindow: return CaptureMode::WindowObject;
-    case kCmdCaptureActive: return CaptureMode::ActiveWindow;
-    case kCmdCaptureScroll: return CaptureMode::Scrolling;
-    case kCmdCaptureFixedRect: return CaptureMode::FixedRect;
-    default: return CaptureMode::FullScreen;
-    }
-}
-
-}  // namespace
-
 void MainWindow::CreateActions() {
     for (const CommandInfo& info : CommandTable()) {
-        auto* action = new QAction(QString::fromLatin1(info.text), this);
-        action->setObjectName(QStringLiteral("action%1").arg(unsigned(info.id)));
-        action->setData(unsigned(info.id));
-        action->setStatusTip(QString::fromLatin1(info.tip));
-        action->setToolTip(QString::fromLatin1(info.tip));
+        auto* action = new QAction(info.Text(), this);
+        action->setObjectName(QStringLiteral("action%1").arg(info.id));
+        action->setData(info.id);
+        action->setStatusTip(info.Tip());
+        action->setToolTip(info.Tip());
         action->setShortcuts(info.keys);
         action->setCheckable(info.checkable);
         const QIcon icon = CommandIcon(info.id);
@@ -113,15 +64,17 @@ void MainWindow::CreateActions() {
     if (QClipboard* clipboard = QApplication::clipboard())
         connect(clipboard, &QClipboard::dataChanged, this, &MainWindow::UpdateCommandStates);
     auto* tools = new QActionGroup(this);
-    for (const ToolCommand& t : kToolCommands) tools->addAction(actions_.value(t.id));
     // Single-letter tool keys apply only while an editor view has the focus
     // (each view carries the tool actions), never while typing elsewhere.
-    for (const ToolCommand& t : kToolCommands) actions_.value(t.id)->setShortcutContext(Qt::WidgetShortcut);
+    for (QAction* tool : ToolActions()) {
+        tools->addAction(tool);
+        tool->setShortcutContext(Qt::WidgetShortcut);
+    }
 }
 
 void MainWindow::CreateMenus() {
     for (const MenuSpec& spec : MenuBarLayout()) {
-        QMenu* menu = menuBar()->addMenu(QString::fromLatin1(spec.title));
+        QMenu* menu = menuBar()->addMenu(QCoreApplication::translate(kCommandTextContext, spec.title));
         for (unsigned id : spec.entries) {
             if (id == kSeparator) {
                 menu->addSeparator();
@@ -182,37 +135,49 @@ void MainWindow::RebuildRecentMenu() {
     recentSeparator_->setVisible(false);
 }
 
-void MainWindow::UpdateCommandStates() {
+bool MainWindow::CommandEnabled(const CommandInfo& info) const {
     ImageDocument* doc = ActiveDocument();
     EditorView* view = ActiveView();
     const bool hasImage = doc && !doc->image.IsEmpty();
-    auto enable = [this](unsigned id, bool on) {
-        if (QAction* a = actions_.value(id)) a->setEnabled(on);
-    };
-    auto check = [this](unsigned id, bool on) {
-        if (QAction* a = actions_.value(id)) a->setChecked(on);
-    };
-    for (unsigned id : {kCmdFileClose, kCmdFileSave, kCmdFileSaveAs}) enable(id, doc != nullptr);
-    enable(kCmdEditUndo, doc && doc->CanUndo());
-    enable(kCmdEditRedo, doc && doc->CanRedo());
-    enable(kCmdEditCopy, hasImage);
-    enable(kCmdEditCut, hasImage);
-    enable(kCmdEditPaste, hasImage && ClipboardHasImage());
-    for (unsigned id : kObjectCommands) enable(id, view && view->CanRunCommand(id));
-    enable(kCmdZoomIn, view && view->CanZoomIn());
-    enable(kCmdZoomOut, view && view->CanZoomOut());
-    enable(kCmdZoomActual, view && view->CanZoomActual());
-    for (const CommandInfo& info : CommandTable())
-        if (IsEffectCommand(info.id)) enable(info.id, hasImage);
-    for (const ToolCommand& t : kToolCommands) {
-        enable(t.id, view != nullptr);
-        check(t.id, view && view->Tools().CurrentTool() == t.tool);
+    switch (info.enable) {
+    case CommandEnable::Always: return true;
+    case CommandEnable::Document: return doc != nullptr;
+    case CommandEnable::Image: return hasImage;
+    case CommandEnable::View: return view != nullptr;
+    case CommandEnable::ViewCommand: return view && view->CanRunCommand(info.id);
+    case CommandEnable::Undo: return doc && doc->CanUndo();
+    case CommandEnable::Redo: return doc && doc->CanRedo();
+    case CommandEnable::Paste: return hasImage && ClipboardHasImage();
+    case CommandEnable::ZoomIn: return view && view->CanZoomIn();
+    case CommandEnable::ZoomOut: return view && view->CanZoomOut();
+    case CommandEnable::ZoomActual: return view && view->CanZoomActual();
+    case CommandEnable::Capture: return capture_ != nullptr;
     }
-    check(kCmdViewToolBar, mainBar_ && !mainBar_->isHidden());
-    check(kCmdViewStatusBar, statusBar() && !statusBar()->isHidden());
-    check(kCmdTrayMode, trayMode_);
-    check(kCmdEnableHotkey, capture_ && capture_->HotkeysEnabled());
-    for (unsigned id : {kCmdCaptureSetting, kCmdDefineHotkey, kCmdEnableHotkey}) enable(id, capture_ != nullptr);
+    return true;
+}
+
+bool MainWindow::CommandChecked(const CommandInfo& info) const {
+    switch (info.check) {
+    case CommandCheck::None: return false;
+    case CommandCheck::MainToolBar: return mainBar_ && !mainBar_->isHidden();
+    case CommandCheck::StatusBar: return statusBar() && !statusBar()->isHidden();
+    case CommandCheck::TrayMode: return trayMode_;
+    case CommandCheck::Hotkeys: return capture_ && capture_->HotkeysEnabled();
+    case CommandCheck::Tool: {
+        EditorView* view = ActiveView();
+        return view && view->Tools().CurrentTool() == EditorTool(info.arg);
+    }
+    }
+    return false;
+}
+
+void MainWindow::UpdateCommandStates() {
+    for (const CommandInfo& info : CommandTable()) {
+        QAction* action = actions_.value(info.id);
+        if (!action) continue;
+        action->setEnabled(CommandEnabled(info));
+        if (info.checkable) action->setChecked(CommandChecked(info));
+    }
 }
 
 bool MainWindow::CanRun(unsigned id) {
@@ -253,122 +218,136 @@ void MainWindow::RunPending() {
 }
 
 void MainWindow::Run(unsigned id) {
-    DocumentWindow* frame = ActiveFrame();
-    ImageDocument* doc = ActiveDocument();
-    EditorView* view = ActiveView();
     if (id >= kCmdRecentFile1 && id <= kCmdRecentFile4) {
-        const int index = int(id - kCmdRecentFile1);
-        if (index < recent_.Entries().size()) {
-            const QString path = recent_.Entries()[index];
-            if (!OpenFile(path)) {
-                recent_.Remove(path);
-                recent_.Save(Profile());
-                RebuildRecentMenu();
-            }
-        }
+        OpenRecent(int(id - kCmdRecentFile1));
         return;
     }
-    if (IsEffectCommand(id)) {
-        RunEffectCommand(id);
-        return;
-    }
-    if (const ToolCommand* t = FindTool(id)) {
-        if (view) view->Tools().SetTool(t->tool);
-        return;
-    }
-    if (IsCaptureCommand(id)) {
-        if (capture_) capture_->Request(ModeOf(id));
-        return;
-    }
-    if (EditorView::IsViewCommand(id)) {
-        if (view) view->RunCommand(id);
-        return;
-    }
-    switch (id) {
-    case kCmdFileNew:
-        documents_->NewDocument();
-        ShowToolPanel(int(EditorTool::Move));
-        break;
-    case kCmdFileOpen: documents_->Open(); break;
-    case kCmdFileClose:
-        if (frame) frame->close();
-        break;
-    case kCmdFileSave: documents_->Save(frame); break;
-    case kCmdFileSaveAs: documents_->SaveAs(frame); break;
-    case kCmdFilePrintSetup: PrintSetup(); break;
-    case kCmdAppExit:
-        exitCommand_ = true;
-        close();
-        exitCommand_ = false;
-        break;
-    case kCmdEditUndo:
-        if (doc) doc->OnUndo();
-        break;
-    case kCmdEditRedo:
-        if (doc) doc->OnRedo();
-        break;
-    case kCmdEditCopy:
-        if (view) view->Copy();
-        break;
-    case kCmdEditCut:
-        if (view) view->Cut();
-        break;
-    case kCmdEditPaste:
-        if (view) view->Paste();
-        break;
-    case kCmdViewToolBar: mainBar_->setVisible(mainBar_->isHidden()); break;
-    case kCmdViewStatusBar: statusBar()->setVisible(statusBar()->isHidden()); break;
-    case kCmdZoomIn:
-        if (view) view->ZoomIn();
-        break;
-    case kCmdZoomOut:
-        if (view) view->ZoomOut();
-        break;
-    case kCmdZoomActual:
-        if (view) view->ZoomActual();
-        break;
-    case kCmdCaptureSetting:
-        if (capture_) capture_->EditSettings(this);
-        break;
-    case kCmdDefineHotkey:
-        if (capture_) capture_->DefineHotkeys(this);
-        break;
-    case kCmdEnableHotkey:
-        if (capture_) capture_->ToggleHotkeys();
-        break;
-    case kCmdTrayMode: SetTrayMode(!trayMode_); break;
-    case kCmdShowHideMain: ToggleMainWindow(); break;
-    case kCmdAppAbout: {
-        AboutDialog about(this);
-        about.exec();
-        break;
-    }
-    case kCmdOnlineHelp:
-    case kCmdHomepage: {
-        const QString url = QString::fromLatin1(id == kCmdOnlineHelp ? kOnlineHelpUrl : kHomePageUrl);
-        if (!OpenInBrowser(url))
-            prompts_->ShowError(this, QStringLiteral("Could not open %1: no web browser is set up.").arg(url));
-        break;
-    }
-    default: break;
+    if (const CommandInfo* info = FindCommand(id); info && info->handler) (this->*info->handler)(*info);
+}
+
+void MainWindow::OpenRecent(int index) {
+    if (index >= recent_.Entries().size()) return;
+    const QString path = recent_.Entries()[index];
+    if (!OpenFile(path)) {
+        recent_.Remove(path);
+        recent_.Save(Profile());
+        RebuildRecentMenu();
     }
 }
 
-void MainWindow::RunEffectCommand(unsigned id) {
+// ---- command handlers (named by the command table) ------------------------------
+
+void MainWindow::FileNew(const CommandInfo&) {
+    documents_->NewDocument();
+    ShowToolPanel(int(EditorTool::Move));
+}
+
+void MainWindow::FileOpen(const CommandInfo&) { documents_->Open(); }
+
+void MainWindow::FileClose(const CommandInfo&) {
+    if (DocumentWindow* frame = ActiveFrame()) frame->close();
+}
+
+void MainWindow::FileSave(const CommandInfo&) { documents_->Save(ActiveFrame()); }
+void MainWindow::FileSaveAs(const CommandInfo&) { documents_->SaveAs(ActiveFrame()); }
+
+void MainWindow::AppExit(const CommandInfo&) {
+    exitCommand_ = true;
+    close();
+    exitCommand_ = false;
+}
+
+void MainWindow::EditUndo(const CommandInfo&) {
+    if (ImageDocument* doc = ActiveDocument()) doc->OnUndo();
+}
+
+void MainWindow::EditRedo(const CommandInfo&) {
+    if (ImageDocument* doc = ActiveDocument()) doc->OnRedo();
+}
+
+void MainWindow::EditCut(const CommandInfo&) {
+    if (EditorView* view = ActiveView()) view->Cut();
+}
+
+void MainWindow::EditCopy(const CommandInfo&) {
+    if (EditorView* view = ActiveView()) view->Copy();
+}
+
+void MainWindow::EditPaste(const CommandInfo&) {
+    if (EditorView* view = ActiveView()) view->Paste();
+}
+
+void MainWindow::ToggleToolBar(const CommandInfo&) { mainBar_->setVisible(mainBar_->isHidden()); }
+void MainWindow::ToggleStatusBar(const CommandInfo&) { statusBar()->setVisible(statusBar()->isHidden()); }
+
+void MainWindow::ZoomIn(const CommandInfo&) {
+    if (EditorView* view = ActiveView()) view->ZoomIn();
+}
+
+void MainWindow::ZoomOut(const CommandInfo&) {
+    if (EditorView* view = ActiveView()) view->ZoomOut();
+}
+
+void MainWindow::ZoomActual(const CommandInfo&) {
+    if (EditorView* view = ActiveView()) view->ZoomActual();
+}
+
+void MainWindow::CaptureCommand(const CommandInfo& info) {
+    if (capture_) capture_->Request(CaptureMode(info.arg));
+}
+
+void MainWindow::CaptureSettings(const CommandInfo&) {
+    if (capture_) capture_->EditSettings(this);
+}
+
+void MainWindow::DefineHotkeys(const CommandInfo&) {
+    if (capture_) capture_->DefineHotkeys(this);
+}
+
+void MainWindow::ToggleHotkeys(const CommandInfo&) {
+    if (capture_) capture_->ToggleHotkeys();
+}
+
+void MainWindow::ToggleTrayMode(const CommandInfo&) { SetTrayMode(!trayMode_); }
+void MainWindow::ShowHideMain(const CommandInfo&) { ToggleMainWindow(); }
+
+void MainWindow::About(const CommandInfo&) {
+    AboutDialog about(this);
+    about.exec();
+}
+
+void MainWindow::OpenLink(const CommandInfo& info) {
+    // arg 0: the online help; 1: the home page.
+    const QString url = QString::fromLatin1(info.arg == 0 ? kOnlineHelpUrl : kHomePageUrl);
+    if (!OpenInBrowser(url))
+        prompts_->ShowError(this, QStringLiteral("Could not open %1: no web browser is set up.").arg(url));
+}
+
+void MainWindow::SelectTool(const CommandInfo& info) {
+    if (EditorView* view = ActiveView()) view->Tools().SetTool(EditorTool(info.arg));
+}
+
+void MainWindow::ViewCommand(const CommandInfo& info) {
+    if (EditorView* view = ActiveView()) view->RunCommand(info.id);
+}
+
+void MainWindow::EffectCommand(const CommandInfo& info) {
     ImageDocument* doc = ActiveDocument();
     if (!doc) return;
+    const int id = int(info.id);
     // The view knows the Crop tool's band, which the commands that keep the
     // image's size work on.
     EditorView* view = ActiveView();
     if (!view) {
-        doc->OnEffectCommand(int(id), effectDialogs_.get());
+        doc->OnEffectCommand(id, effectDialogs_.get());
         return;
     }
-    if (!view->RunEffectCommand(int(id), effectDialogs_.get()) && id == kCmdRedact)
-        ReportMessage(QStringLiteral("Redact: draw a band with the Crop tool first"));
+    const EffectEntry* entry = FindEffect(id);
+    if (!view->RunEffectCommand(id, effectDialogs_.get()) && entry && entry->dialog == EffectDialog::Band)
+        ReportMessage(tr("%1: draw a band with the Crop tool first").arg(info.Text().remove(QLatin1Char('&'))));
 }
 
-void MainWindow::PrintSetup() {
+void MainWindow::PrintSetup(const CommandInfo&) {
     QPrinter printer;
     QPageSetupDialog dialog(&printer, this);
     dialog.exec();
