@@ -3,108 +3,81 @@
 // menu, hotkeys, the D-Bus interface and tests all name commands by these ids,
 // and the main frame runs them through one dispatcher.
 #include "editor/view/ViewCommands.h"
+#include "image/effects/EffectCommands.h"
 
 namespace clipvane {
 
 enum CommandId : unsigned {
     // File
-    ID_FILE_NEW = 57600,
-    ID_FILE_OPEN = 57601,
-    ID_FILE_CLOSE = 57602,
-    ID_FILE_SAVE = 57603,
-    ID_FILE_SAVE_AS = 57604,
-    ID_FILE_PRINT_SETUP = 57606,
-    ID_FILE_MRU_FILE1 = 57616,
-    ID_FILE_MRU_FILE2 = 57617,
-    ID_FILE_MRU_FILE3 = 57618,
-    ID_FILE_MRU_FILE4 = 57619,
-    ID_APP_EXIT = 57665,
+    kCmdFileNew = 57600,
+    kCmdFileOpen = 57601,
+    kCmdFileClose = 57602,
+    kCmdFileSave = 57603,
+    kCmdFileSaveAs = 57604,
+    kCmdFilePrintSetup = 57606,
+    kCmdRecentFile1 = 57616,
+    kCmdRecentFile2 = 57617,
+    kCmdRecentFile3 = 57618,
+    kCmdRecentFile4 = 57619,
+    kCmdAppExit = 57665,
 
     // Edit
-    ID_EDIT_COPY = 57634,
-    ID_EDIT_CUT = 57635,
-    ID_EDIT_PASTE = 57637,
-    ID_EDIT_UNDO = 57643,
-    ID_EDIT_REDO = 57644,
+    kCmdEditCopy = 57634,
+    kCmdEditCut = 57635,
+    kCmdEditPaste = 57637,
+    kCmdEditUndo = 57643,
+    kCmdEditRedo = 57644,
 
     // View
-    ID_VIEW_TOOLBAR = 59392,
-    ID_VIEW_STATUS_BAR = 59393,
-    ID_ZOOM_IN = 32830,
-    ID_ZOOM_OUT = 32831,
-    ID_ZOOM_ACTUAL = 32832,
+    kCmdViewToolBar = 59392,
+    kCmdViewStatusBar = 59393,
+    kCmdZoomIn = 32830,
+    kCmdZoomOut = 32831,
+    kCmdZoomActual = 32832,
 
     // Capture
-    ID_CAPTURE_FULLSCREEN = 32835,
-    ID_CAPTURE_REGION = 32792,
-    ID_CAPTURE_WINDOW = 32793,
-    ID_CAPTURE_ACTIVE = 32794,
-    ID_CAPTURE_SCROLL = 32921,
-    ID_CAPTURE_FIXRECT = 32929,
-    ID_CAPTURE_SETTING = 32795,
+    kCmdCaptureFullScreen = 32835,
+    kCmdCaptureRegion = 32792,
+    kCmdCaptureWindow = 32793,
+    kCmdCaptureActive = 32794,
+    kCmdCaptureScroll = 32921,
+    kCmdCaptureFixedRect = 32929,
+    kCmdCaptureSetting = 32795,
 
     // Setting
-    ID_DEFINE_HOTKEY = 32899,
-    ID_ENABLE_HOTKEY = 32900,
-    ID_TRAY_MODE = 32884,
-    ID_SHOW_HIDE_MAIN = 32891,
+    kCmdDefineHotkey = 32899,
+    kCmdEnableHotkey = 32900,
+    kCmdTrayMode = 32884,
+    kCmdShowHideMain = 32891,
 
     // Help
-    ID_APP_ABOUT = 57664,
-    ID_ONLINE_HELP = 32877,
-    ID_HOMEPAGE = 32878,
+    kCmdAppAbout = 57664,
+    kCmdOnlineHelp = 32877,
+    kCmdHomepage = 32878,
 
     // Tools
-    ID_TOOL_MOVE = 32836,
-    ID_TOOL_SELECT = 32809,
-    ID_TOOL_CROP = 32838,
-    ID_TOOL_ZOOM = 32859,
-    ID_TOOL_TEXT = 32812,
-    ID_TOOL_LINE = 32923,
-    ID_TOOL_SHAPE = 32943,
-    ID_TOOL_HIGHLIGHT = 32946,
-    ID_TOOL_ARROW = 32945,
-    ID_TOOL_STAMP = 32944,
-    ID_DELETE_OBJECT = kViewDeleteObject,
+    kCmdToolMove = 32836,
+    kCmdToolSelect = 32809,
+    kCmdToolCrop = 32838,
+    kCmdToolZoom = 32859,
+    kCmdToolText = 32812,
+    kCmdToolLine = 32923,
+    kCmdToolShape = 32943,
+    kCmdToolHighlight = 32946,
+    kCmdToolArrow = 32945,
+    kCmdToolStamp = 32944,
+    kCmdDeleteObject = kViewDeleteObject,
 
     // Object context menu (run by the editor view)
-    ID_OBJ_EDIT_TEXT = kViewEditText,
-    ID_OBJ_FLATTEN = kViewFlatten,
-    ID_OBJ_BRING_FRONT = kViewBringToFront,
-    ID_OBJ_SEND_BACK = kViewSendToBack,
-    ID_OBJ_DELETE = kViewDelete,
-
-    // Image and Filter menus (the document's effect commands, 20000..20100)
-    ID_IMAGE_ROTATE = 20002,
-    ID_IMAGE_ROTATE90 = 20004,
-    ID_IMAGE_FLIP_H = 20005,
-    ID_IMAGE_FLIP_V = 20006,
-    ID_IMAGE_ROTATE270 = 20007,
-    ID_IMAGE_RESIZE = 20009,
-    ID_IMAGE_BRIGHT_CONTRAST = 20010,
-    ID_IMAGE_HUE_SATURATION = 20012,
-    ID_IMAGE_COLOR_TONE = 20014,
-    ID_IMAGE_RGB_VALUE = 20016,
-    ID_IMAGE_COLOR_LEVEL = 20017,
-    ID_IMAGE_GRAY = 20019,
-    ID_IMAGE_INVERT = 20020,
-    ID_FILTER_NOISY = 20033,
-    ID_FILTER_BLOT = 20034,
-    ID_FILTER_EMBOSS = 20035,
-    ID_FILTER_OILPAINT = 20036,
-    ID_FILTER_SPLASH = 20037,
-    ID_FILTER_POSTERIZE = 20038,
-    ID_FILTER_MOSAIC = 20040,
-    ID_FILTER_HALFTONE = 20041,
-    ID_FILTER_BLUR = 20042,
-    ID_FILTER_REDACT = 20043,
-    ID_FILTER_GRID = 20050,
-    ID_IMAGE_AUTO_LEVEL = 20051,
+    kCmdObjectEditText = kViewEditText,
+    kCmdObjectFlatten = kViewFlatten,
+    kCmdObjectBringToFront = kViewBringToFront,
+    kCmdObjectSendToBack = kViewSendToBack,
+    kCmdObjectDelete = kViewDelete,
 };
 
-inline constexpr unsigned kEffectCommandFirst = 20000;
-inline constexpr unsigned kEffectCommandLast = 20100;
-
-inline bool IsEffectCommand(unsigned id) { return id >= kEffectCommandFirst && id <= kEffectCommandLast; }
+// The Image and Filter commands (kCmdFirstEffect..kCmdLastEffect) are the
+// effect commands of image/effects.
+inline bool IsEffectCommand(unsigned id) { return id >= unsigned(kCmdFirstEffect) && id <= unsigned(kCmdLastEffect); }
 
 }  // namespace clipvane

@@ -155,7 +155,8 @@ QMenu* MainWindow::CreateTabMenu(QWidget* parent) {
             menu->addSeparator();
             continue;
         }
-        QAction* action = menu->addAction(QString::fromLatin1(TabMenuText(id)));
+        const CommandInfo* info = FindCommand(id);
+        QAction* action = menu->addAction(QCoreApplication::translate(info->context, info->tabText));
         action->setData(id);
         connect(action, &QAction::triggered, this, [this, id] { Dispatch(id); });
     }
@@ -242,7 +243,7 @@ void MainWindow::CreateParamBar() {
     // View / Param Setting, after the other bars: a closed bar comes back.
     if (viewMenu_) {
         const QList<QAction*> entries = viewMenu_->actions();
-        const int after = int(entries.indexOf(actions_.value(ID_VIEW_STATUS_BAR)));
+        const int after = int(entries.indexOf(actions_.value(kCmdViewStatusBar)));
         QAction* before = after >= 0 && after + 1 < entries.size() ? entries[after + 1] : nullptr;
         viewMenu_->insertAction(before, paramBar_->toggleViewAction());
     }
@@ -458,7 +459,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
         // and the window closes after it.
         CancelWork();
         event->ignore();
-        pending_.push_back(ID_APP_EXIT);
+        pending_.push_back(kCmdAppExit);
         return;
     }
     if (WorkRunning() && !closing_) {

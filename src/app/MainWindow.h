@@ -27,6 +27,8 @@ namespace clipvane {
 
 class WidgetEffectDialogs;
 class CaptureDriver;
+struct CommandInfo;
+struct CommandTableRows;
 class DocumentWindow;
 class ImageDocument;
 class EditorView;
@@ -138,11 +140,44 @@ private:
     void ConnectDocument(ImageDocument* doc);
     void WorkStarted(ImageDocument* doc);
     void WorkFinished(ImageDocument* doc);
+    // Runs command `id` through the handler its table entry names.
     void Run(unsigned id);
     // Runs the commands that waited for document work outside a command.
     void RunPending();
-    void RunEffectCommand(unsigned id);
-    void PrintSetup();
+    bool CommandEnabled(const CommandInfo& info) const;
+    bool CommandChecked(const CommandInfo& info) const;
+    void OpenRecent(int index);
+
+    // The command handlers, named by the entries of the command table.
+    friend struct CommandTableRows;
+    void FileNew(const CommandInfo&);
+    void FileOpen(const CommandInfo&);
+    void FileClose(const CommandInfo&);
+    void FileSave(const CommandInfo&);
+    void FileSaveAs(const CommandInfo&);
+    void PrintSetup(const CommandInfo&);
+    void AppExit(const CommandInfo&);
+    void EditUndo(const CommandInfo&);
+    void EditRedo(const CommandInfo&);
+    void EditCut(const CommandInfo&);
+    void EditCopy(const CommandInfo&);
+    void EditPaste(const CommandInfo&);
+    void ToggleToolBar(const CommandInfo&);
+    void ToggleStatusBar(const CommandInfo&);
+    void ZoomIn(const CommandInfo&);
+    void ZoomOut(const CommandInfo&);
+    void ZoomActual(const CommandInfo&);
+    void CaptureCommand(const CommandInfo& info);  // the CaptureMode in info.arg
+    void CaptureSettings(const CommandInfo&);
+    void DefineHotkeys(const CommandInfo&);
+    void ToggleHotkeys(const CommandInfo&);
+    void ToggleTrayMode(const CommandInfo&);
+    void ShowHideMain(const CommandInfo&);
+    void About(const CommandInfo&);
+    void OpenLink(const CommandInfo& info);    // info.arg 0 online help, 1 home page
+    void SelectTool(const CommandInfo& info);  // the EditorTool in info.arg
+    void ViewCommand(const CommandInfo& info);
+    void EffectCommand(const CommandInfo& info);
 
     UserPrompts* prompts_;
     std::unique_ptr<UserPrompts> ownPrompts_;

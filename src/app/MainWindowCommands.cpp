@@ -1,5 +1,6 @@
-// The main frame's actions, menus and tool bars, and the one dispatcher that
-// every command goes through.
+// The main frame's actions, menus and tool bars built from the command
+// table, the one dispatcher that every command goes through, and the
+// handlers the table names.
 #include <QAction>
 #include <QActionGroup>
 #include <QApplication>
@@ -26,27 +27,9 @@
 #include "app/AboutDialog.h"
 #include "editor/dialogs/WidgetEffectDialogs.h"
 #include "editor/view/EditorView.h"
+#include "image/effects/EffectRegistry.h"
 
 namespace clipvane {
-
-namespace {
-
-struct ToolCommand {
-    CommandId id;
-    EditorTool tool;
-};
-constexpr ToolCommand kToolCommands[] = {
-    {ID_TOOL_MOVE, EditorTool::Move},   {ID_TOOL_SELECT, EditorTool::Select},       {ID_TOOL_CROP, EditorTool::Crop},
-    {ID_TOOL_ZOOM, EditorTool::Zoom},   {ID_TOOL_TEXT, EditorTool::Text},           {ID_TOOL_LINE, EditorTool::Line},
-    {ID_TOOL_SHAPE, EditorTool::Shape}, {ID_TOOL_HIGHLIGHT, EditorTool::Highlight}, {ID_TOOL_ARROW, EditorTool::Arrow},
-    {ID_TOOL_STAMP, EditorTool::Stamp},
-};
-
-// The object commands run in the editor view.
-constexpr CommandId kObjectCommands[] = {ID_OBJ_EDIT_TEXT, ID_OBJ_FLATTEN, ID_OBJ_BRING_FRONT,
-                                         ID_OBJ_SEND_BACK, ID_OBJ_DELETE,  ID_DELETE_OBJECT};
-
-}  // namespace
 
 void MainWindow::ConnectViewCommands(EditorView* view) {
     // The view's context menu runs through the dispatcher like every command.
@@ -56,50 +39,18 @@ void MainWindow::ConnectViewCommands(EditorView* view) {
 
 QList<QAction*> MainWindow::ToolActions() const {
     QList<QAction*> list;
-    for (const ToolCommand& t : kToolCommands) list.append(actions_.value(t.id));
+    for (const CommandInfo& info : CommandTable())
+        if (info.check == CommandCheck::Tool) list.append(actions_.value(info.id));
     return list;
 }
 
-namespace {
-
-const ToolCommand* FindTool(unsigned id) {
-    for (const ToolCommand& t : kToolCommands)
-        if (t.id == id) return &t;
-    return nullptr;
-}
-
-bool IsCaptureCommand(unsigned id) {
-    switch (id) {
-    case ID_CAPTURE_FULLSCREEN:
-    case ID_CAPTURE_REGION:
-    case ID_CAPTURE_WINDOW:
-    case ID_CAPTURE_ACTIVE:
-    case ID_CAPTURE_SCROLL:
-    case ID_CAPTURE_FIXRECT: return true;
-    default: return false;
-    }
-}
-
-CaptureMode ModeOf(unsigned id) {
-    switch (id) {
-    case ID_CAPTURE_REGION: return CaptureMode::Region;
-    case ID_CAPTURE_WINDOW: return CaptureMode::WindowObject;
-    case ID_CAPTURE_ACTIVE: return CaptureMode::ActiveWindow;
-    case ID_CAPTURE_SCROLL: return CaptureMode::Scrolling;
-    case ID_CAPTURE_FIXRECT: return CaptureMode::FixedRect;
-    default: return CaptureMode::FullScreen;
-    }
-}
-
-}  // namespace
-
 void MainWindow::CreateActions() {
     for (const CommandInfo& info : CommandTable()) {
-        auto* action = new QAction(QString::fromLatin1(info.text), this);
-        action->setObjectName(QStringLiteral("action%1").arg(unsigned(info.id)));
-        action->setData(unsigned(info.id));
-        action->setStatusTip(QString::fromLatin1(info.tip));
-        action->setToolTip(QString::fromLatin1(info.tip));
+        auto* action = new QAction(info.Text(), this);
+        action->setObjectName(QStringLiteral("action%1").arg(info.id));
+        action->setData(info.id);
+        action->setStatusTip(info.Tip());
+        action->setToolTip(info.Tip());
         action->setShortcuts(info.keys);
         action->setCheckable(info.checkable);
         const QIcon icon = CommandIcon(info.id);
@@ -113,15 +64,17 @@ void MainWindow::CreateActions() {
     if (QClipboard* clipboard = QApplication::clipboard())
         connect(clipboard, &QClipboard::dataChanged, this, &MainWindow::UpdateCommandStates);
     auto* tools = new QActionGroup(this);
-    for (const ToolCommand& t : kToolCommands) tools->addAction(actions_.value(t.id));
     // Single-letter tool keys apply only while an editor view has the focus
     // (each view carries the tool actions), never while typing elsewhere.
-    for (const ToolCommand& t : kToolCommands) actions_.value(t.id)->setShortcutContext(Qt::WidgetShortcut);
+    for (QAction* tool : ToolActions()) {
+        tools->addAction(tool);
+        tool->setShortcutContext(Qt::WidgetShortcut);
+    }
 }
 
 void MainWindow::CreateMenus() {
     for (const MenuSpec& spec : MenuBarLayout()) {
-        QMenu* menu = menuBar()->addMenu(QString::fromLatin1(spec.title));
+        QMenu* menu = menuBar()->addMenu(QCoreApplication::translate(kCommandTextContext, spec.title));
         for (unsigned id : spec.entries) {
             if (id == kSeparator) {
                 menu->addSeparator();
@@ -134,7 +87,7 @@ void MainWindow::CreateMenus() {
             }
         }
         connect(menu, &QMenu::aboutToShow, this, &MainWindow::UpdateCommandStates);
-        viewMenu_ = spec.entries.front() == ID_VIEW_TOOLBAR ? menu : viewMenu_;
+        viewMenu_ = spec.entries.front() == kCmdViewToolBar ? menu : viewMenu_;
     }
     RebuildRecentMenu();
 }
@@ -170,7 +123,7 @@ void MainWindow::RebuildRecentMenu() {
     recentActions_.clear();
     const QStringList& entries = recent_.Entries();
     for (int i = 0; i < entries.size(); ++i) {
-        const unsigned id = ID_FILE_MRU_FILE1 + unsigned(i);
+        const unsigned id = kCmdRecentFile1 + unsigned(i);
         auto* action = new QAction(QStringLiteral("&%1 %2").arg(i + 1).arg(QDir::toNativeSeparators(entries[i])), this);
         action->setData(id);
         action->setObjectName(QStringLiteral("action%1").arg(id));
@@ -182,37 +135,49 @@ void MainWindow::RebuildRecentMenu() {
     recentSeparator_->setVisible(false);
 }
 
-void MainWindow::UpdateCommandStates() {
+bool MainWindow::CommandEnabled(const CommandInfo& info) const {
     ImageDocument* doc = ActiveDocument();
     EditorView* view = ActiveView();
     const bool hasImage = doc && !doc->image.IsEmpty();
-    auto enable = [this](unsigned id, bool on) {
-        if (QAction* a = actions_.value(id)) a->setEnabled(on);
-    };
-    auto check = [this](unsigned id, bool on) {
-        if (QAction* a = actions_.value(id)) a->setChecked(on);
-    };
-    for (unsigned id : {ID_FILE_CLOSE, ID_FILE_SAVE, ID_FILE_SAVE_AS}) enable(id, doc != nullptr);
-    enable(ID_EDIT_UNDO, doc && doc->CanUndo());
-    enable(ID_EDIT_REDO, doc && doc->CanRedo());
-    enable(ID_EDIT_COPY, hasImage);
-    enable(ID_EDIT_CUT, hasImage);
-    enable(ID_EDIT_PASTE, hasImage && ClipboardHasImage());
-    for (unsigned id : kObjectCommands) enable(id, view && view->CanRunCommand(id));
-    enable(ID_ZOOM_IN, view && view->CanZoomIn());
-    enable(ID_ZOOM_OUT, view && view->CanZoomOut());
-    enable(ID_ZOOM_ACTUAL, view && view->CanZoomActual());
-    for (const CommandInfo& info : CommandTable())
-        if (IsEffectCommand(info.id)) enable(info.id, hasImage);
-    for (const ToolCommand& t : kToolCommands) {
-        enable(t.id, view != nullptr);
-        check(t.id, view && view->Tools().CurrentTool() == t.tool);
+    switch (info.enable) {
+    case CommandEnable::Always: return true;
+    case CommandEnable::Document: return doc != nullptr;
+    case CommandEnable::Image: return hasImage;
+    case CommandEnable::View: return view != nullptr;
+    case CommandEnable::ViewCommand: return view && view->CanRunCommand(info.id);
+    case CommandEnable::Undo: return doc && doc->CanUndo();
+    case CommandEnable::Redo: return doc && doc->CanRedo();
+    case CommandEnable::Paste: return hasImage && ClipboardHasImage();
+    case CommandEnable::ZoomIn: return view && view->CanZoomIn();
+    case CommandEnable::ZoomOut: return view && view->CanZoomOut();
+    case CommandEnable::ZoomActual: return view && view->CanZoomActual();
+    case CommandEnable::Capture: return capture_ != nullptr;
     }
-    check(ID_VIEW_TOOLBAR, mainBar_ && !mainBar_->isHidden());
-    check(ID_VIEW_STATUS_BAR, statusBar() && !statusBar()->isHidden());
-    check(ID_TRAY_MODE, trayMode_);
-    check(ID_ENABLE_HOTKEY, capture_ && capture_->HotkeysEnabled());
-    for (unsigned id : {ID_CAPTURE_SETTING, ID_DEFINE_HOTKEY, ID_ENABLE_HOTKEY}) enable(id, capture_ != nullptr);
+    return true;
+}
+
+bool MainWindow::CommandChecked(const CommandInfo& info) const {
+    switch (info.check) {
+    case CommandCheck::None: return false;
+    case CommandCheck::MainToolBar: return mainBar_ && !mainBar_->isHidden();
+    case CommandCheck::StatusBar: return statusBar() && !statusBar()->isHidden();
+    case CommandCheck::TrayMode: return trayMode_;
+    case CommandCheck::Hotkeys: return capture_ && capture_->HotkeysEnabled();
+    case CommandCheck::Tool: {
+        EditorView* view = ActiveView();
+        return view && view->Tools().CurrentTool() == EditorTool(info.arg);
+    }
+    }
+    return false;
+}
+
+void MainWindow::UpdateCommandStates() {
+    for (const CommandInfo& info : CommandTable()) {
+        QAction* action = actions_.value(info.id);
+        if (!action) continue;
+        action->setEnabled(CommandEnabled(info));
+        if (info.checkable) action->setChecked(CommandChecked(info));
+    }
 }
 
 bool MainWindow::CanRun(unsigned id) {
@@ -253,122 +218,136 @@ void MainWindow::RunPending() {
 }
 
 void MainWindow::Run(unsigned id) {
-    DocumentWindow* frame = ActiveFrame();
-    ImageDocument* doc = ActiveDocument();
-    EditorView* view = ActiveView();
-    if (id >= ID_FILE_MRU_FILE1 && id <= ID_FILE_MRU_FILE4) {
-        const int index = int(id - ID_FILE_MRU_FILE1);
-        if (index < recent_.Entries().size()) {
-            const QString path = recent_.Entries()[index];
-            if (!OpenFile(path)) {
-                recent_.Remove(path);
-                recent_.Save(Profile());
-                RebuildRecentMenu();
-            }
-        }
+    if (id >= kCmdRecentFile1 && id <= kCmdRecentFile4) {
+        OpenRecent(int(id - kCmdRecentFile1));
         return;
     }
-    if (IsEffectCommand(id)) {
-        RunEffectCommand(id);
-        return;
-    }
-    if (const ToolCommand* t = FindTool(id)) {
-        if (view) view->Tools().SetTool(t->tool);
-        return;
-    }
-    if (IsCaptureCommand(id)) {
-        if (capture_) capture_->Request(ModeOf(id));
-        return;
-    }
-    if (EditorView::IsViewCommand(id)) {
-        if (view) view->RunCommand(id);
-        return;
-    }
-    switch (id) {
-    case ID_FILE_NEW:
-        documents_->NewDocument();
-        ShowToolPanel(int(EditorTool::Move));
-        break;
-    case ID_FILE_OPEN: documents_->Open(); break;
-    case ID_FILE_CLOSE:
-        if (frame) frame->close();
-        break;
-    case ID_FILE_SAVE: documents_->Save(frame); break;
-    case ID_FILE_SAVE_AS: documents_->SaveAs(frame); break;
-    case ID_FILE_PRINT_SETUP: PrintSetup(); break;
-    case ID_APP_EXIT:
-        exitCommand_ = true;
-        close();
-        exitCommand_ = false;
-        break;
-    case ID_EDIT_UNDO:
-        if (doc) doc->OnUndo();
-        break;
-    case ID_EDIT_REDO:
-        if (doc) doc->OnRedo();
-        break;
-    case ID_EDIT_COPY:
-        if (view) view->Copy();
-        break;
-    case ID_EDIT_CUT:
-        if (view) view->Cut();
-        break;
-    case ID_EDIT_PASTE:
-        if (view) view->Paste();
-        break;
-    case ID_VIEW_TOOLBAR: mainBar_->setVisible(mainBar_->isHidden()); break;
-    case ID_VIEW_STATUS_BAR: statusBar()->setVisible(statusBar()->isHidden()); break;
-    case ID_ZOOM_IN:
-        if (view) view->ZoomIn();
-        break;
-    case ID_ZOOM_OUT:
-        if (view) view->ZoomOut();
-        break;
-    case ID_ZOOM_ACTUAL:
-        if (view) view->ZoomActual();
-        break;
-    case ID_CAPTURE_SETTING:
-        if (capture_) capture_->EditSettings(this);
-        break;
-    case ID_DEFINE_HOTKEY:
-        if (capture_) capture_->DefineHotkeys(this);
-        break;
-    case ID_ENABLE_HOTKEY:
-        if (capture_) capture_->ToggleHotkeys();
-        break;
-    case ID_TRAY_MODE: SetTrayMode(!trayMode_); break;
-    case ID_SHOW_HIDE_MAIN: ToggleMainWindow(); break;
-    case ID_APP_ABOUT: {
-        AboutDialog about(this);
-        about.exec();
-        break;
-    }
-    case ID_ONLINE_HELP:
-    case ID_HOMEPAGE: {
-        const QString url = QString::fromLatin1(id == ID_ONLINE_HELP ? kOnlineHelpUrl : kHomePageUrl);
-        if (!OpenInBrowser(url))
-            prompts_->ShowError(this, QStringLiteral("Could not open %1: no web browser is set up.").arg(url));
-        break;
-    }
-    default: break;
+    if (const CommandInfo* info = FindCommand(id); info && info->handler) (this->*info->handler)(*info);
+}
+
+void MainWindow::OpenRecent(int index) {
+    if (index >= recent_.Entries().size()) return;
+    const QString path = recent_.Entries()[index];
+    if (!OpenFile(path)) {
+        recent_.Remove(path);
+        recent_.Save(Profile());
+        RebuildRecentMenu();
     }
 }
 
-void MainWindow::RunEffectCommand(unsigned id) {
+// ---- command handlers (named by the command table) ------------------------------
+
+void MainWindow::FileNew(const CommandInfo&) {
+    documents_->NewDocument();
+    ShowToolPanel(int(EditorTool::Move));
+}
+
+void MainWindow::FileOpen(const CommandInfo&) { documents_->Open(); }
+
+void MainWindow::FileClose(const CommandInfo&) {
+    if (DocumentWindow* frame = ActiveFrame()) frame->close();
+}
+
+void MainWindow::FileSave(const CommandInfo&) { documents_->Save(ActiveFrame()); }
+void MainWindow::FileSaveAs(const CommandInfo&) { documents_->SaveAs(ActiveFrame()); }
+
+void MainWindow::AppExit(const CommandInfo&) {
+    exitCommand_ = true;
+    close();
+    exitCommand_ = false;
+}
+
+void MainWindow::EditUndo(const CommandInfo&) {
+    if (ImageDocument* doc = ActiveDocument()) doc->OnUndo();
+}
+
+void MainWindow::EditRedo(const CommandInfo&) {
+    if (ImageDocument* doc = ActiveDocument()) doc->OnRedo();
+}
+
+void MainWindow::EditCut(const CommandInfo&) {
+    if (EditorView* view = ActiveView()) view->Cut();
+}
+
+void MainWindow::EditCopy(const CommandInfo&) {
+    if (EditorView* view = ActiveView()) view->Copy();
+}
+
+void MainWindow::EditPaste(const CommandInfo&) {
+    if (EditorView* view = ActiveView()) view->Paste();
+}
+
+void MainWindow::ToggleToolBar(const CommandInfo&) { mainBar_->setVisible(mainBar_->isHidden()); }
+void MainWindow::ToggleStatusBar(const CommandInfo&) { statusBar()->setVisible(statusBar()->isHidden()); }
+
+void MainWindow::ZoomIn(const CommandInfo&) {
+    if (EditorView* view = ActiveView()) view->ZoomIn();
+}
+
+void MainWindow::ZoomOut(const CommandInfo&) {
+    if (EditorView* view = ActiveView()) view->ZoomOut();
+}
+
+void MainWindow::ZoomActual(const CommandInfo&) {
+    if (EditorView* view = ActiveView()) view->ZoomActual();
+}
+
+void MainWindow::CaptureCommand(const CommandInfo& info) {
+    if (capture_) capture_->Request(CaptureMode(info.arg));
+}
+
+void MainWindow::CaptureSettings(const CommandInfo&) {
+    if (capture_) capture_->EditSettings(this);
+}
+
+void MainWindow::DefineHotkeys(const CommandInfo&) {
+    if (capture_) capture_->DefineHotkeys(this);
+}
+
+void MainWindow::ToggleHotkeys(const CommandInfo&) {
+    if (capture_) capture_->ToggleHotkeys();
+}
+
+void MainWindow::ToggleTrayMode(const CommandInfo&) { SetTrayMode(!trayMode_); }
+void MainWindow::ShowHideMain(const CommandInfo&) { ToggleMainWindow(); }
+
+void MainWindow::About(const CommandInfo&) {
+    AboutDialog about(this);
+    about.exec();
+}
+
+void MainWindow::OpenLink(const CommandInfo& info) {
+    // arg 0: the online help; 1: the home page.
+    const QString url = QString::fromLatin1(info.arg == 0 ? kOnlineHelpUrl : kHomePageUrl);
+    if (!OpenInBrowser(url))
+        prompts_->ShowError(this, QStringLiteral("Could not open %1: no web browser is set up.").arg(url));
+}
+
+void MainWindow::SelectTool(const CommandInfo& info) {
+    if (EditorView* view = ActiveView()) view->Tools().SetTool(EditorTool(info.arg));
+}
+
+void MainWindow::ViewCommand(const CommandInfo& info) {
+    if (EditorView* view = ActiveView()) view->RunCommand(info.id);
+}
+
+void MainWindow::EffectCommand(const CommandInfo& info) {
     ImageDocument* doc = ActiveDocument();
     if (!doc) return;
+    const int id = int(info.id);
     // The view knows the Crop tool's band, which the commands that keep the
     // image's size work on.
     EditorView* view = ActiveView();
     if (!view) {
-        doc->OnEffectCommand(int(id), effectDialogs_.get());
+        doc->OnEffectCommand(id, effectDialogs_.get());
         return;
     }
-    if (!view->RunEffectCommand(int(id), effectDialogs_.get()) && id == ID_FILTER_REDACT)
-        ReportMessage(QStringLiteral("Redact: draw a band with the Crop tool first"));
+    const EffectEntry* entry = FindEffect(id);
+    if (!view->RunEffectCommand(id, effectDialogs_.get()) && entry && entry->dialog == EffectDialog::Band)
+        ReportMessage(tr("%1: draw a band with the Crop tool first").arg(info.Text().remove(QLatin1Char('&'))));
 }
 
-void MainWindow::PrintSetup() {
+void MainWindow::PrintSetup(const CommandInfo&) {
     QPrinter printer;
     QPageSetupDialog dialog(&printer, this);
     dialog.exec();

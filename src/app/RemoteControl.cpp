@@ -212,7 +212,7 @@ HandOver HandOverToRunningInstance(const QStringList& files, const QString& capt
         if (const int number = RemoteCaptureNumber(mode); number >= 0) {
             send(QStringLiteral("Capture"), {number});
         } else {
-            send(QStringLiteral("Command"), {uint(ID_CAPTURE_FIXRECT)});
+            send(QStringLiteral("Command"), {uint(kCmdCaptureFixedRect)});
         }
     }
     if (files.isEmpty() && captureName.isEmpty()) send(QStringLiteral("Activate"), {});

@@ -1,6 +1,7 @@
 #include "app/TrayIcon.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QMenu>
 #include <QSystemTrayIcon>
 
@@ -10,22 +11,6 @@
 #include "base/TraceLog.h"
 
 namespace clipvane {
-
-namespace {
-
-// The tray menu names its commands on their own, outside their menus.
-const char* TrayText(unsigned id) {
-    switch (id) {
-    case ID_CAPTURE_FULLSCREEN: return "Capture Full screen";
-    case ID_CAPTURE_WINDOW: return "Capture Windows";
-    case ID_CAPTURE_REGION: return "Capture Region";
-    case ID_CAPTURE_ACTIVE: return "Capture Active window";
-    case ID_APP_EXIT: return "Exit Clipvane";
-    default: return nullptr;
-    }
-}
-
-}  // namespace
 
 TrayIcon::TrayIcon(MainWindow& frame) : frame_(frame), menu_(std::make_unique<QMenu>()) {
     for (unsigned id : TrayMenuLayout())
@@ -43,11 +28,10 @@ TrayIcon::~TrayIcon() { Hide(); }
 
 void TrayIcon::SwapTexts(bool trayTexts) {
     for (unsigned id : TrayMenuLayout()) {
-        const char* tray = TrayText(id);
         const CommandInfo* info = FindCommand(id);
         QAction* action = frame_.Action(id);
-        if (!tray || !info || !action) continue;
-        action->setText(QString::fromLatin1(trayTexts ? tray : info->text));
+        if (!info || !info->trayText || !action) continue;
+        action->setText(trayTexts ? QCoreApplication::translate(info->context, info->trayText) : info->Text());
     }
 }
 

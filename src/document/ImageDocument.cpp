@@ -17,7 +17,7 @@
 #include "document/RenderCache.h"
 #include "image/ConvertedCopy.h"
 #include "image/ImageEffect.h"
-#include "image/effects/EffectCommands.h"
+#include "image/effects/EffectRegistry.h"
 #include "image/effects/FillEffect.h"
 
 namespace clipvane {
@@ -500,59 +500,41 @@ void ImageDocument::NormaliseAfterCommand() {
 void ImageDocument::OnEffectCommand(int id, EffectDialogs* dialogs, const Rect& band) {
     if (id < kCmdFirstEffect || id > kCmdLastEffect) return;
     cancelled_ = false;
-    if (id == kCmdRedact) {
+    const EffectEntry* entry = FindEffect(id);
+    const EffectDialog dialog = entry ? entry->dialog : EffectDialog::None;
+    if (dialog == EffectDialog::Band) {
         Redact(band);
         return;
     }
     const BandScope scope(*this, id, band);
-
-    // Dialog layouts of the commands whose dialog applies the effect itself.
-    int layout = 0;
-    switch (id) {
-    case kCmdRotate: layout = kLayoutRotate; break;
-    case kCmdColorTone: layout = kLayoutColorTone; break;
-    case kCmdRgbValue: layout = kLayoutRgbValue; break;
-    case kCmdColorLevel: layout = kLayoutColorLevel; break;
-    case kCmdNoisy: layout = kLayoutNoise; break;
-    case kCmdBlot: layout = kLayoutBlot; break;
-    case kCmdEmboss: layout = kLayoutEmboss; break;
-    case kCmdOilPaint: layout = kLayoutOilPaint; break;
-    case kCmdSplash: layout = kLayoutSplash; break;
-    case kCmdPosterize: layout = kLayoutPosterize; break;
-    case kCmdMosaic: layout = kLayoutMosaic; break;
-    case kCmdGrid: layout = kLayoutGrid; break;
-    default: break;
-    }
-    if (layout != 0) {
-        if (dialogs) dialogs->RunEffectDialog(*this, layout);
-        NormaliseAfterCommand();
-        return;
-    }
-
-    switch (id) {
-    case kCmdResize: {
-        int width = image.Width(), height = image.Height(), quality = 0;
-        if (dialogs && dialogs->RunResizeDialog(*this, width, height, quality))
-            RunRecord(std::make_unique<ResizeUndoRecord>(width, height, quality));
-        else
-            NormaliseAfterCommand();
-        return;
-    }
-    case kCmdBrightnessContrast:
+    switch (dialog) {
+    case EffectDialog::Sliders:
+    case EffectDialog::ColorLevel:
+    case EffectDialog::ColorTone:
+        // The dialog applies the effect itself.
+        if (dialogs) dialogs->RunEffectDialog(*this, id);
+        break;
+    case EffectDialog::BrightnessContrast:
         if (dialogs) dialogs->RunBrightnessContrastDialog(*this);
-        return;
-    case kCmdHueSaturation:
-        if (dialogs) dialogs->RunEffectDialog(*this, kLayoutHueSaturation);
-        return;
-    default: break;
+        break;
+    case EffectDialog::Resize: {
+        int width = image.Width(), height = image.Height(), quality = 0;
+        if (dialogs && dialogs->RunResizeDialog(*this, width, height, quality)) {
+            RunRecord(std::make_unique<ResizeUndoRecord>(width, height, quality));
+            return;
+        }
+        break;
     }
-
-    // Direct commands: the effect of the id (none for unlisted ids) through
-    // the normalised path.
-    if (PlanEffectCommand(id, EffectParams{}).effects.empty())
-        NormaliseAfterCommand();
-    else
-        ApplyEffectCommand(id, EffectParams{}, nullptr, band);
+    default:
+        // Direct commands: the effect of the id (none for ids without an
+        // entry) through the normalised path.
+        if (!PlanEffectCommand(id, EffectParams{}).effects.empty()) {
+            ApplyEffectCommand(id, EffectParams{}, nullptr, band);
+            return;
+        }
+        break;
+    }
+    if (!entry || !entry->keepsDepth) NormaliseAfterCommand();
 }
 
 bool ImageDocument::Redact(const Rect& band) {
@@ -567,7 +549,7 @@ bool ImageDocument::Redact(const Rect& band) {
 }
 
 void ImageDocument::ApplyEffectCommand(int id, const EffectParams& params, const uint32_t* seed, const Rect& band) {
-    if (id == kCmdRedact) {
+    if (const EffectEntry* entry = FindEffect(id); entry && entry->dialog == EffectDialog::Band) {
         Redact(band);
         return;
     }

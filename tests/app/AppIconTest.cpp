@@ -21,11 +21,11 @@ namespace {
 
 // Every command that carries the program's own drawing.
 constexpr unsigned kDrawnCommands[] = {
-    ID_FILE_NEW,       ID_FILE_OPEN,      ID_FILE_SAVE,     ID_CAPTURE_FULLSCREEN, ID_CAPTURE_REGION,
-    ID_CAPTURE_WINDOW, ID_CAPTURE_ACTIVE, ID_EDIT_UNDO,     ID_EDIT_REDO,          ID_ZOOM_IN,
-    ID_ZOOM_OUT,       ID_ZOOM_ACTUAL,    ID_TOOL_ZOOM,     ID_TOOL_MOVE,          ID_TOOL_SELECT,
-    ID_TOOL_CROP,      ID_TOOL_TEXT,      ID_TOOL_LINE,     ID_TOOL_ARROW,         ID_TOOL_SHAPE,
-    ID_TOOL_HIGHLIGHT, ID_TOOL_STAMP,     ID_DELETE_OBJECT, ID_OBJ_DELETE,         ID_FILTER_REDACT,
+    kCmdFileNew,       kCmdFileOpen,      kCmdFileSave,     kCmdCaptureFullScreen, kCmdCaptureRegion,
+    kCmdCaptureWindow, kCmdCaptureActive, kCmdEditUndo,     kCmdEditRedo,          kCmdZoomIn,
+    kCmdZoomOut,       kCmdZoomActual,    kCmdToolZoom,     kCmdToolMove,          kCmdToolSelect,
+    kCmdToolCrop,      kCmdToolText,      kCmdToolLine,     kCmdToolArrow,         kCmdToolShape,
+    kCmdToolHighlight, kCmdToolStamp,     kCmdDeleteObject, kCmdObjectDelete,      kCmdRedact,
 };
 
 int OpaquePixels(const QImage& image) {
@@ -123,25 +123,25 @@ TEST_F(IconThemeFixture, CommandsWithoutADrawingHaveNoIconWithoutATheme) {
 TEST_F(IconThemeFixture, ThemeIconWinsWhereItHasTheName) {
     UseFakeTheme({QStringLiteral("document-save"), QStringLiteral("edit-cut"), QStringLiteral("zoom-in")});
     const QRgb magenta = qRgb(255, 0, 255);
-    EXPECT_EQ(Render(CommandIcon(ID_FILE_SAVE), 16).pixel(8, 8), magenta);
-    EXPECT_EQ(Render(CommandIcon(ID_ZOOM_IN), 16).pixel(8, 8), magenta);
+    EXPECT_EQ(Render(CommandIcon(kCmdFileSave), 16).pixel(8, 8), magenta);
+    EXPECT_EQ(Render(CommandIcon(kCmdZoomIn), 16).pixel(8, 8), magenta);
     // Theme-only command: the theme gives it an icon.
-    ASSERT_FALSE(CommandIcon(ID_EDIT_CUT).isNull());
-    EXPECT_EQ(Render(CommandIcon(ID_EDIT_CUT), 16).pixel(0, 0), magenta);
+    ASSERT_FALSE(CommandIcon(kCmdEditCut).isNull());
+    EXPECT_EQ(Render(CommandIcon(kCmdEditCut), 16).pixel(0, 0), magenta);
     // The zoom tool keeps the program's magnifier although the theme has zoom-in.
-    EXPECT_NE(Render(CommandIcon(ID_TOOL_ZOOM), 16).pixel(8, 8), magenta);
+    EXPECT_NE(Render(CommandIcon(kCmdToolZoom), 16).pixel(8, 8), magenta);
     // Names the theme lacks fall back to the program's own drawing.
-    const QImage open = Render(CommandIcon(ID_FILE_OPEN), 24);
+    const QImage open = Render(CommandIcon(kCmdFileOpen), 24);
     EXPECT_GT(OpaquePixels(open), 24 * 24 / 4);
     EXPECT_NE(open.pixel(12, 14), magenta);
-    EXPECT_TRUE(CommandIcon(ID_EDIT_COPY).isNull());
+    EXPECT_TRUE(CommandIcon(kCmdEditCopy).isNull());
     // The application icon is always the program's own.
     EXPECT_NE(Render(ApplicationIcon(), 16).pixel(8, 8), magenta);
 }
 
 TEST_F(IconThemeFixture, DisabledIconsLoseTheirColour) {
     UseNoTheme();
-    for (unsigned id : {unsigned(ID_FILE_SAVE), unsigned(ID_CAPTURE_ACTIVE), unsigned(ID_EDIT_UNDO)}) {
+    for (unsigned id : {unsigned(kCmdFileSave), unsigned(kCmdCaptureActive), unsigned(kCmdEditUndo)}) {
         const QIcon icon = CommandIcon(id);
         EXPECT_GT(VividPixels(Render(icon, 24)), 20) << id;
         const QImage disabled = Render(icon, 24, QIcon::Disabled);

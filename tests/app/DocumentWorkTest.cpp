@@ -90,8 +90,8 @@ TEST_F(WorkFixture, TheCancelButtonStopsTheWorkAndCommandsRunAfterItInOrder) {
     QTimer::singleShot(5, [&] {
         // Two commands from outside (D-Bus, a shortcut) while the work runs:
         // accepted, and run afterwards.
-        EXPECT_TRUE(frame.Dispatch(ID_IMAGE_INVERT));
-        EXPECT_TRUE(frame.Dispatch(ID_IMAGE_INVERT));
+        EXPECT_TRUE(frame.Dispatch(kCmdInvert));
+        EXPECT_TRUE(frame.Dispatch(kCmdInvert));
         EXPECT_EQ(doc->UndoCount(), 0);
         Click(frame.CancelButton());
         effect.release = true;

@@ -40,18 +40,18 @@ struct CaptureFrameFixture : test::FrameFixture {
 // tab) take the front.
 TEST_F(CaptureFrameFixture, ReplacingCaptureLandsInTheDocumentActiveWhenItStarted) {
     MainWindow& f = MakeWithCapture();
-    ASSERT_TRUE(f.Dispatch(ID_FILE_NEW));
+    ASSERT_TRUE(f.Dispatch(kCmdFileNew));
     ImageDocument* target = f.ActiveDocument();
     ASSERT_NE(target, nullptr);
     bool asked = false;
     f.Capture()->SetWaitFunction([&](int) {
         if (!asked) {
             asked = true;
-            f.Dispatch(ID_FILE_NEW);
+            f.Dispatch(kCmdFileNew);
         }
         QCoreApplication::processEvents();
     });
-    ASSERT_TRUE(f.Dispatch(ID_CAPTURE_FULLSCREEN));
+    ASSERT_TRUE(f.Dispatch(kCmdCaptureFullScreen));
     ASSERT_TRUE(WaitForCaptures(1));
     ASSERT_TRUE(asked);
     ASSERT_EQ(f.Documents().Frames().size(), 2);
@@ -66,7 +66,7 @@ TEST_F(CaptureFrameFixture, ReplacingCaptureLandsInTheDocumentActiveWhenItStarte
     // The next capture follows the tab now in front.
     f.Capture()->SetWaitFunction([](int) { QCoreApplication::processEvents(); });
     ASSERT_EQ(f.ActiveDocument(), added);
-    ASSERT_TRUE(f.Dispatch(ID_CAPTURE_FULLSCREEN));
+    ASSERT_TRUE(f.Dispatch(kCmdCaptureFullScreen));
     ASSERT_TRUE(WaitForCaptures(2));
     EXPECT_EQ(added->image.Width(), 320);
     EXPECT_EQ(added->UndoCount(), 1);
@@ -77,8 +77,8 @@ TEST_F(CaptureFrameFixture, ReplacingCaptureLandsInTheDocumentActiveWhenItStarte
 // capture opens a new document instead of replacing another one.
 TEST_F(CaptureFrameFixture, ReplacingCaptureWhoseDocumentClosedOpensANewOne) {
     MainWindow& f = MakeWithCapture();
-    ASSERT_TRUE(f.Dispatch(ID_FILE_NEW));
-    ASSERT_TRUE(f.Dispatch(ID_FILE_NEW));
+    ASSERT_TRUE(f.Dispatch(kCmdFileNew));
+    ASSERT_TRUE(f.Dispatch(kCmdFileNew));
     ImageDocument* other = f.Documents().Frames().front()->Document();
     DocumentWindow* closing = f.ActiveFrame();
     bool asked = false;
@@ -91,7 +91,7 @@ TEST_F(CaptureFrameFixture, ReplacingCaptureWhoseDocumentClosedOpensANewOne) {
         }
         QCoreApplication::processEvents();
     });
-    ASSERT_TRUE(f.Dispatch(ID_CAPTURE_FULLSCREEN));
+    ASSERT_TRUE(f.Dispatch(kCmdCaptureFullScreen));
     ASSERT_TRUE(WaitForCaptures(1));
     test::Settle();
     ASSERT_EQ(f.Documents().Frames().size(), 2);

@@ -27,7 +27,7 @@ struct ParamBarFrameFixture : test::FrameFixture {
 
 TEST_F(ParamBarFrameFixture, TheSelectedLineIsLoadedAndFollowsTheSliderWithoutUndo) {
     MainWindow& f = Make();
-    ASSERT_TRUE(f.Dispatch(ID_FILE_NEW));
+    ASSERT_TRUE(f.Dispatch(kCmdFileNew));
     ImageDocument* doc = f.ActiveDocument();
     EditorView* view = f.ActiveView();
     auto made = test::MakeLine(2, 2, 50, 40, 5);
@@ -61,10 +61,10 @@ TEST_F(ParamBarFrameFixture, TheSelectedLineIsLoadedAndFollowsTheSliderWithoutUn
 
 TEST_F(ParamBarFrameFixture, TabsShowTheirOwnToolAndChangesReachOnlyTheActiveView) {
     MainWindow& f = Make();
-    ASSERT_TRUE(f.Dispatch(ID_FILE_NEW));
+    ASSERT_TRUE(f.Dispatch(kCmdFileNew));
     DocumentWindow* first = f.ActiveFrame();
-    ASSERT_TRUE(f.Dispatch(ID_TOOL_SHAPE));
-    ASSERT_TRUE(f.Dispatch(ID_FILE_NEW));
+    ASSERT_TRUE(f.Dispatch(kCmdToolShape));
+    ASSERT_TRUE(f.Dispatch(kCmdFileNew));
     DocumentWindow* second = f.ActiveFrame();
     ASSERT_NE(first, second);
     EXPECT_EQ(PanelTool(), EditorTool::Move);  // a new view starts with Move
@@ -94,7 +94,7 @@ TEST_F(ParamBarFrameFixture, ChangesWithoutADocumentWindowGoNowhere) {
     EXPECT_EQ(f.ParamPanels()->Style().transparency, 40);
 
     // The last document closed: the bar still takes changes.
-    ASSERT_TRUE(f.Dispatch(ID_FILE_NEW));
+    ASSERT_TRUE(f.Dispatch(kCmdFileNew));
     f.ActiveFrame()->Document()->SetModified(false);
     f.ActiveFrame()->close();
     test::Settle();

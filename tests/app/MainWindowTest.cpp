@@ -47,7 +47,7 @@ TEST_F(FrameFixture, EveryCommandHasOneActionAndUnknownIdsAreRefused) {
         }
     }
     EXPECT_FALSE(f.Dispatch(12345));
-    EXPECT_FALSE(f.Dispatch(ID_FILE_MRU_FILE1));  // no recent files yet
+    EXPECT_FALSE(f.Dispatch(kCmdRecentFile1));  // no recent files yet
     EXPECT_EQ(f.MainToolBar()->iconSize(), QSize(32, 32));
     EXPECT_EQ(f.ToolsToolBar()->iconSize(), QSize(24, 24));
     EXPECT_EQ(f.ToolsToolBar()->orientation(), Qt::Vertical);
@@ -62,17 +62,17 @@ TEST_F(FrameFixture, EveryCommandHasOneActionAndUnknownIdsAreRefused) {
 
 TEST_F(FrameFixture, MenuTextsAreSpelledRight) {
     MainWindow& f = Make();
-    EXPECT_EQ(f.Action(ID_IMAGE_FLIP_H)->text(), QStringLiteral("Flip Horizontally"));
-    EXPECT_EQ(f.Action(ID_IMAGE_FLIP_V)->text(), QStringLiteral("Flip Vertically"));
-    EXPECT_EQ(f.Action(ID_ZOOM_ACTUAL)->text(), QStringLiteral("&Actual"));
+    EXPECT_EQ(f.Action(kCmdFlipHorizontal)->text(), QStringLiteral("Flip Horizontally"));
+    EXPECT_EQ(f.Action(kCmdFlipVertical)->text(), QStringLiteral("Flip Vertically"));
+    EXPECT_EQ(f.Action(kCmdZoomActual)->text(), QStringLiteral("&Actual"));
     // The other entries keep their own wording, without added ellipses.
-    EXPECT_EQ(f.Action(ID_APP_ABOUT)->text(), QStringLiteral("&About..."));
-    EXPECT_EQ(f.Action(ID_CAPTURE_FIXRECT)->text(), QStringLiteral("Fixed Rectangle"));
-    EXPECT_EQ(f.Action(ID_IMAGE_RESIZE)->text(), QStringLiteral("Resize..."));
-    EXPECT_EQ(f.Action(ID_IMAGE_BRIGHT_CONTRAST)->text(), QStringLiteral("Brightness/Contrast"));
-    EXPECT_EQ(f.Action(ID_IMAGE_RGB_VALUE)->text(), QStringLiteral("&RGB Value"));
-    EXPECT_EQ(f.Action(ID_FILTER_NOISY)->text(), QStringLiteral("Noisy"));
-    EXPECT_EQ(f.Action(ID_FILTER_GRID)->text(), QStringLiteral("3D Grid"));
+    EXPECT_EQ(f.Action(kCmdAppAbout)->text(), QStringLiteral("&About..."));
+    EXPECT_EQ(f.Action(kCmdCaptureFixedRect)->text(), QStringLiteral("Fixed Rectangle"));
+    EXPECT_EQ(f.Action(kCmdResize)->text(), QStringLiteral("Resize..."));
+    EXPECT_EQ(f.Action(kCmdBrightnessContrast)->text(), QStringLiteral("Brightness/Contrast"));
+    EXPECT_EQ(f.Action(kCmdRgbValue)->text(), QStringLiteral("&RGB Value"));
+    EXPECT_EQ(f.Action(kCmdNoisy)->text(), QStringLiteral("Noisy"));
+    EXPECT_EQ(f.Action(kCmdGrid)->text(), QStringLiteral("3D Grid"));
     QStringList titles;
     for (QAction* menu : f.menuBar()->actions()) titles.append(menu->text());
     EXPECT_EQ(titles,
@@ -81,7 +81,7 @@ TEST_F(FrameFixture, MenuTextsAreSpelledRight) {
 
 TEST_F(FrameFixture, TabMenuHasItsOwnWordingAndRunsTheCommands) {
     MainWindow& f = Make();
-    f.Dispatch(ID_FILE_NEW);
+    f.Dispatch(kCmdFileNew);
     std::unique_ptr<QMenu> menu(f.CreateTabMenu(nullptr));
     QStringList texts;
     for (QAction* a : menu->actions()) texts.append(a->isSeparator() ? QStringLiteral("-") : a->text());
@@ -95,75 +95,75 @@ TEST_F(FrameFixture, TabMenuHasItsOwnWordingAndRunsTheCommands) {
 TEST_F(FrameFixture, StatusPanesStartEmptyAndFollowTheActiveView) {
     MainWindow& f = Make();
     EXPECT_TRUE(f.StatusPane(0)->text().startsWith(QStringLiteral("  Size: 0 x 0")));
-    ASSERT_TRUE(f.Dispatch(ID_FILE_NEW));
+    ASSERT_TRUE(f.Dispatch(kCmdFileNew));
     EXPECT_EQ(f.StatusPane(0)->text(), QStringLiteral("  Size: 640 x 480"));
     EXPECT_EQ(f.StatusPane(1)->text(), QStringLiteral("Zoom: 100%"));
-    ASSERT_TRUE(f.Dispatch(ID_ZOOM_IN));
+    ASSERT_TRUE(f.Dispatch(kCmdZoomIn));
     EXPECT_EQ(f.StatusPane(1)->text(), QStringLiteral("Zoom: 150%"));
-    EXPECT_TRUE(Enabled(ID_ZOOM_ACTUAL));
-    ASSERT_TRUE(f.Dispatch(ID_ZOOM_ACTUAL));
-    EXPECT_FALSE(Enabled(ID_ZOOM_ACTUAL));
-    EXPECT_FALSE(f.Dispatch(ID_ZOOM_ACTUAL));  // disabled: refused
+    EXPECT_TRUE(Enabled(kCmdZoomActual));
+    ASSERT_TRUE(f.Dispatch(kCmdZoomActual));
+    EXPECT_FALSE(Enabled(kCmdZoomActual));
+    EXPECT_FALSE(f.Dispatch(kCmdZoomActual));  // disabled: refused
 }
 
 TEST_F(FrameFixture, DocumentCommandsAreDisabledWithoutADocument) {
     Make();
-    for (unsigned id : {ID_FILE_SAVE, ID_FILE_SAVE_AS, ID_FILE_CLOSE, ID_EDIT_UNDO, ID_EDIT_REDO, ID_ZOOM_IN,
-                        ID_IMAGE_INVERT, ID_FILTER_BLUR, ID_TOOL_CROP})
+    for (unsigned id : {kCmdFileSave, kCmdFileSaveAs, kCmdFileClose, kCmdEditUndo, kCmdEditRedo, kCmdZoomIn, kCmdInvert,
+                        kCmdBlur, kCmdToolCrop})
         EXPECT_FALSE(Enabled(id)) << id;
-    EXPECT_TRUE(Enabled(ID_FILE_NEW));
-    EXPECT_TRUE(Enabled(ID_FILE_OPEN));
+    EXPECT_TRUE(Enabled(kCmdFileNew));
+    EXPECT_TRUE(Enabled(kCmdFileOpen));
 }
 
 TEST_F(FrameFixture, UndoAndRedoFollowTheHistory) {
     MainWindow& f = Make();
-    f.Dispatch(ID_FILE_NEW);
-    EXPECT_FALSE(Enabled(ID_EDIT_UNDO));
-    ASSERT_TRUE(f.Dispatch(ID_IMAGE_INVERT));
+    f.Dispatch(kCmdFileNew);
+    EXPECT_FALSE(Enabled(kCmdEditUndo));
+    ASSERT_TRUE(f.Dispatch(kCmdInvert));
     ImageDocument* doc = f.ActiveDocument();
     EXPECT_EQ(doc->image.PixelAddress(0, 0)[0], 0);  // white inverted
-    EXPECT_TRUE(Enabled(ID_EDIT_UNDO));
-    EXPECT_FALSE(Enabled(ID_EDIT_REDO));
-    ASSERT_TRUE(f.Dispatch(ID_EDIT_UNDO));
+    EXPECT_TRUE(Enabled(kCmdEditUndo));
+    EXPECT_FALSE(Enabled(kCmdEditRedo));
+    ASSERT_TRUE(f.Dispatch(kCmdEditUndo));
     EXPECT_EQ(doc->image.PixelAddress(0, 0)[0], 255);
-    EXPECT_FALSE(Enabled(ID_EDIT_UNDO));
-    EXPECT_TRUE(Enabled(ID_EDIT_REDO));
-    ASSERT_TRUE(f.Dispatch(ID_EDIT_REDO));
+    EXPECT_FALSE(Enabled(kCmdEditUndo));
+    EXPECT_TRUE(Enabled(kCmdEditRedo));
+    ASSERT_TRUE(f.Dispatch(kCmdEditRedo));
     EXPECT_EQ(doc->image.PixelAddress(0, 0)[0], 0);
 }
 
 TEST_F(FrameFixture, ToolCommandsSwitchTheActiveViewsTool) {
     MainWindow& f = Make();
-    f.Dispatch(ID_FILE_NEW);
-    EXPECT_TRUE(f.Action(ID_TOOL_MOVE)->isChecked());
-    ASSERT_TRUE(f.Dispatch(ID_TOOL_CROP));
+    f.Dispatch(kCmdFileNew);
+    EXPECT_TRUE(f.Action(kCmdToolMove)->isChecked());
+    ASSERT_TRUE(f.Dispatch(kCmdToolCrop));
     EXPECT_EQ(f.ActiveView()->Tools().CurrentTool(), EditorTool::Crop);
-    EXPECT_TRUE(f.Action(ID_TOOL_CROP)->isChecked());
-    EXPECT_FALSE(f.Action(ID_TOOL_MOVE)->isChecked());
+    EXPECT_TRUE(f.Action(kCmdToolCrop)->isChecked());
+    EXPECT_FALSE(f.Action(kCmdToolMove)->isChecked());
 }
 
 TEST_F(FrameFixture, ObjectCommandsRunThroughTheDispatcherWithASelection) {
     MainWindow& f = Make();
-    f.Dispatch(ID_FILE_NEW);
+    f.Dispatch(kCmdFileNew);
     EditorView* view = f.ActiveView();
     ImageDocument* doc = view->Document();
     doc->objects.push_back(test::MakeShape(10, 10, 50, 50));
     doc->objects.push_back(test::MakeShape(100, 100, 150, 150));
-    for (unsigned id :
-         {ID_OBJ_EDIT_TEXT, ID_OBJ_FLATTEN, ID_OBJ_BRING_FRONT, ID_OBJ_SEND_BACK, ID_OBJ_DELETE, ID_DELETE_OBJECT}) {
+    for (unsigned id : {kCmdObjectEditText, kCmdObjectFlatten, kCmdObjectBringToFront, kCmdObjectSendToBack,
+                        kCmdObjectDelete, kCmdDeleteObject}) {
         ASSERT_NE(f.Action(id), nullptr) << id;
         EXPECT_FALSE(Enabled(id)) << id;
     }
-    ASSERT_TRUE(f.Dispatch(ID_TOOL_SELECT));
+    ASSERT_TRUE(f.Dispatch(kCmdToolSelect));
     view->Tools().Press(20, 20);
     view->Tools().Release(20, 20);
-    EXPECT_TRUE(f.Action(ID_DELETE_OBJECT)->isEnabled());  // refreshed by the selection change
-    EXPECT_FALSE(Enabled(ID_OBJ_EDIT_TEXT));               // a box, not a text
-    ASSERT_TRUE(f.Dispatch(ID_OBJ_BRING_FRONT));
+    EXPECT_TRUE(f.Action(kCmdDeleteObject)->isEnabled());  // refreshed by the selection change
+    EXPECT_FALSE(Enabled(kCmdObjectEditText));             // a box, not a text
+    ASSERT_TRUE(f.Dispatch(kCmdObjectBringToFront));
     EXPECT_EQ(ObjectRect(*doc->objects.back()), (Rect{10, 10, 50, 50}));
-    ASSERT_TRUE(f.Dispatch(ID_DELETE_OBJECT));
+    ASSERT_TRUE(f.Dispatch(kCmdDeleteObject));
     EXPECT_EQ(doc->objects.size(), 1u);
-    EXPECT_FALSE(f.Dispatch(ID_OBJ_DELETE));  // nothing selected now
+    EXPECT_FALSE(f.Dispatch(kCmdObjectDelete));  // nothing selected now
 
     // The context menu's items reach the same dispatcher.
     view->Tools().Press(120, 120);
@@ -173,15 +173,15 @@ TEST_F(FrameFixture, ObjectCommandsRunThroughTheDispatcherWithASelection) {
     std::unique_ptr<QMenu> menu(view->CreateObjectMenu(nullptr));
     for (QAction* a : menu->actions())
         if (a->text() == QStringLiteral("Flatten")) a->trigger();
-    EXPECT_EQ(finished, std::vector<unsigned>{ID_OBJ_FLATTEN});
+    EXPECT_EQ(finished, std::vector<unsigned>{kCmdObjectFlatten});
     EXPECT_TRUE(doc->objects.empty());
 }
 
 TEST_F(FrameFixture, ProgressBarShowsDuringLongStepsAndRestoresThePane) {
     MainWindow& f = Make();
-    f.Dispatch(ID_FILE_NEW);
+    f.Dispatch(kCmdFileNew);
     f.StatusPane(2)->setText(QStringLiteral("before"));
-    ASSERT_TRUE(f.Dispatch(ID_FILTER_BLUR));
+    ASSERT_TRUE(f.Dispatch(kCmdBlur));
     EXPECT_EQ(f.StatusPane(2)->text(), QStringLiteral("before"));
 }
 
@@ -197,7 +197,7 @@ TEST_F(FrameFixture, RecentFilesAreCappedAtFourAndKeptInConfig) {
         }
         EXPECT_EQ(f.RecentFiles().Entries().size(), 4);
         EXPECT_TRUE(f.RecentFiles().Entries().front().endsWith(QStringLiteral("r5.bmp")));
-        EXPECT_NE(f.Action(ID_FILE_MRU_FILE4), nullptr);
+        EXPECT_NE(f.Action(kCmdRecentFile4), nullptr);
         for (DocumentWindow* c : f.Documents().Frames()) c->Document()->SetModified(false);
         ASSERT_TRUE(f.PrepareToClose());
         frame.reset();
@@ -209,7 +209,7 @@ TEST_F(FrameFixture, RecentFilesAreCappedAtFourAndKeptInConfig) {
     EXPECT_EQ(again.RecentFiles().Entries().size(), 4);
     // A recent file that has gone is reported and dropped from the list.
     QFile::remove(again.RecentFiles().Entries()[1]);
-    EXPECT_TRUE(again.Dispatch(ID_FILE_MRU_FILE2));
+    EXPECT_TRUE(again.Dispatch(kCmdRecentFile2));
     EXPECT_EQ(again.RecentFiles().Entries().size(), 3);
     EXPECT_EQ(prompts.errors.size(), 1);
 }
@@ -242,10 +242,10 @@ TEST_F(FrameFixture, TrayModeAndBarLayoutSurviveARestart) {
     {
         MainWindow& f = Make();
         EXPECT_FALSE(f.TrayMode());
-        ASSERT_TRUE(f.Dispatch(ID_TRAY_MODE));
+        ASSERT_TRUE(f.Dispatch(kCmdTrayMode));
         EXPECT_TRUE(f.TrayMode());
-        EXPECT_TRUE(f.Action(ID_TRAY_MODE)->isChecked());
-        ASSERT_TRUE(f.Dispatch(ID_VIEW_TOOLBAR));
+        EXPECT_TRUE(f.Action(kCmdTrayMode)->isChecked());
+        ASSERT_TRUE(f.Dispatch(kCmdViewToolBar));
         EXPECT_TRUE(f.MainToolBar()->isHidden());
         ASSERT_TRUE(f.PrepareToClose());
         frame.reset();
@@ -255,14 +255,14 @@ TEST_F(FrameFixture, TrayModeAndBarLayoutSurviveARestart) {
     MainWindow& again = Make();
     EXPECT_TRUE(again.TrayMode());
     EXPECT_TRUE(again.MainToolBar()->isHidden());
-    again.Dispatch(ID_TRAY_MODE);
+    again.Dispatch(kCmdTrayMode);
     EXPECT_FALSE(again.TrayMode());
 }
 
 TEST_F(FrameFixture, ExitPromptStopsTheCloseAndKeepsTheConfigUntouched) {
     MainWindow& f = Make();
-    f.Dispatch(ID_FILE_NEW);
-    f.Dispatch(ID_TRAY_MODE);
+    f.Dispatch(kCmdFileNew);
+    f.Dispatch(kCmdTrayMode);
     prompts.exitAnswers = {1003};
     EXPECT_FALSE(f.PrepareToClose());
     EXPECT_FALSE(QFile::exists(Config()));
@@ -273,8 +273,8 @@ TEST_F(FrameFixture, ExitPromptStopsTheCloseAndKeepsTheConfigUntouched) {
 // share (the document windows' own Close included) runs neither.
 TEST_F(FrameFixture, NoTwoActionsShareAKeySequence) {
     MainWindow& f = Make();
-    f.Dispatch(ID_FILE_NEW);
-    f.Dispatch(ID_FILE_NEW);
+    f.Dispatch(kCmdFileNew);
+    f.Dispatch(kCmdFileNew);
     QHash<QString, QSet<QAction*>> owners;
     for (QAction* action : f.findChildren<QAction*>()) {
         for (const QKeySequence& key : action->shortcuts())
@@ -287,7 +287,7 @@ TEST_F(FrameFixture, NoTwoActionsShareAKeySequence) {
         EXPECT_EQ(it.value().size(), 1) << it.key().toStdString() << ": "
                                         << names.join(QStringLiteral(", ")).toStdString();
     }
-    EXPECT_TRUE(f.Action(ID_FILE_CLOSE)->shortcuts().contains(QKeySequence(QStringLiteral("Ctrl+W"))));
+    EXPECT_TRUE(f.Action(kCmdFileClose)->shortcuts().contains(QKeySequence(QStringLiteral("Ctrl+W"))));
 }
 
 // A closed "Param Setting" bar comes back from the View menu.
@@ -316,7 +316,7 @@ TEST_F(FrameFixture, BarLayoutHasItsOwnSectionAndTheOldOneIsStillRead) {
     std::string state;
     {
         MainWindow& f = Make();
-        ASSERT_TRUE(f.Dispatch(ID_VIEW_TOOLBAR));
+        ASSERT_TRUE(f.Dispatch(kCmdViewToolBar));
         ASSERT_TRUE(f.PrepareToClose());
         frame.reset();
         ProfileFile profile(Config().toStdString());

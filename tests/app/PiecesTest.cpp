@@ -83,8 +83,8 @@ TEST(RemoteControl, AnswersForCommandsAndTheActiveDocument) {
     RemoteControl remote(frame);
     EXPECT_EQ(remote.ActiveDocumentInfo(), QString());
     EXPECT_FALSE(remote.Command(4242));          // unknown
-    EXPECT_FALSE(remote.Command(ID_EDIT_UNDO));  // disabled
-    EXPECT_TRUE(remote.Command(ID_FILE_NEW));
+    EXPECT_FALSE(remote.Command(kCmdEditUndo));  // disabled
+    EXPECT_TRUE(remote.Command(kCmdFileNew));
     QCoreApplication::processEvents();  // the command runs after the reply
     EXPECT_EQ(remote.ActiveDocumentInfo(),
               QStringLiteral("title=Clipvane1;size=640x480;modified=1;undo=0;redo=0;objects=0"));
@@ -208,9 +208,9 @@ TEST(MainWindow, GoesAwayCleanlyWithDocumentsStillOpen) {
     o.prompts = &prompts;
     o.withCaptureDriver = false;
     auto frame = std::make_unique<MainWindow>(o);
-    frame->Dispatch(ID_FILE_NEW);
-    frame->Dispatch(ID_FILE_NEW);
-    frame->Dispatch(ID_TOOL_CROP);
+    frame->Dispatch(kCmdFileNew);
+    frame->Dispatch(kCmdFileNew);
+    frame->Dispatch(kCmdToolCrop);
     frame.reset();
     test::Settle();
     EXPECT_TRUE(prompts.exitQuestions.isEmpty());

@@ -20,7 +20,7 @@ using test::FrameFixture;
 
 TEST_F(FrameFixture, RedactIsInTheFilterMenuTheToolsBarAndOnCtrlShiftX) {
     MainWindow& f = Make();
-    QAction* redact = f.Action(ID_FILTER_REDACT);
+    QAction* redact = f.Action(kCmdRedact);
     ASSERT_NE(redact, nullptr);
     EXPECT_EQ(redact->text(), QStringLiteral("Redact"));
     EXPECT_TRUE(redact->shortcuts().contains(QKeySequence(QStringLiteral("Ctrl+Shift+X"))));
@@ -29,39 +29,39 @@ TEST_F(FrameFixture, RedactIsInTheFilterMenuTheToolsBarAndOnCtrlShiftX) {
     bool inFilterMenu = false;
     for (const MenuSpec& menu : MenuBarLayout())
         if (std::strcmp(menu.title, "F&ilter") == 0)
-            for (unsigned id : menu.entries) inFilterMenu |= id == ID_FILTER_REDACT;
+            for (unsigned id : menu.entries) inFilterMenu |= id == kCmdRedact;
     EXPECT_TRUE(inFilterMenu);
 }
 
 TEST_F(FrameFixture, RedactWithoutABandAsksForOneInTheStatusBar) {
     MainWindow& f = Make();
-    ASSERT_TRUE(f.Dispatch(ID_FILE_NEW));
+    ASSERT_TRUE(f.Dispatch(kCmdFileNew));
     ImageDocument* doc = f.ActiveDocument();
     ASSERT_NE(doc, nullptr);
     const int steps = doc->UndoCount();
-    ASSERT_TRUE(f.Dispatch(ID_FILTER_REDACT));
+    ASSERT_TRUE(f.Dispatch(kCmdRedact));
     EXPECT_EQ(f.statusBar()->currentMessage(), QStringLiteral("Redact: draw a band with the Crop tool first"));
     EXPECT_EQ(doc->UndoCount(), steps);
 }
 
 TEST_F(FrameFixture, CommandsByIdWorkOnTheCropBand) {
     MainWindow& f = Make();
-    ASSERT_TRUE(f.Dispatch(ID_FILE_NEW));
+    ASSERT_TRUE(f.Dispatch(kCmdFileNew));
     ImageDocument* doc = f.ActiveDocument();
     EditorView* view = f.ActiveView();
     ASSERT_TRUE(doc && view);
     doc->image = test::Gradient(120, 90, 24);
     doc->UpdateAllViews();
     const PixelImage original = doc->image;
-    ASSERT_TRUE(f.Dispatch(ID_TOOL_CROP));
+    ASSERT_TRUE(f.Dispatch(kCmdToolCrop));
     view->Tools().Press(20, 30);
     view->Tools().Move(80, 50);
     view->Tools().Release(80, 50);
     const Rect band{20, 30, 80, 50};
     ASSERT_EQ(view->EffectBand(), band);
 
-    ASSERT_TRUE(f.Dispatch(ID_IMAGE_INVERT));
-    ASSERT_TRUE(f.Dispatch(ID_FILTER_REDACT));
+    ASSERT_TRUE(f.Dispatch(kCmdInvert));
+    ASSERT_TRUE(f.Dispatch(kCmdRedact));
     EXPECT_EQ(doc->UndoCount(), 2);
     for (int y = 0; y < 90; ++y)
         for (int x = 0; x < 120; ++x) {

@@ -3,10 +3,12 @@
 // Each confirmed command leaves its undo steps; the program stays responsive.
 #include <algorithm>
 
+#include "app/CommandIds.h"
 #include "support/AppDriver.h"
 
 namespace {
 
+using namespace clipvane;
 using namespace clipvane::test;
 
 struct EffectCase {
@@ -16,12 +18,30 @@ struct EffectCase {
 };
 
 const EffectCase kCases[] = {
-    {20004, nullptr, 1},          {20007, nullptr, 1},      {20005, nullptr, 1},     {20006, nullptr, 1},
-    {20019, nullptr, 1},          {20020, nullptr, 1},      {20041, nullptr, 1},     {20042, nullptr, 1},
-    {20051, nullptr, 1},          {20002, "Rotate", 1},     {20009, "Resize", 1},    {20010, "Brightness/Contrast", 1},
-    {20012, "Hue/Saturation", 1}, {20014, "Color Tone", 1}, {20016, "RGB Value", 1}, {20017, "Color level", 1},
-    {20033, "Noisy", 1},          {20034, "Blot", 1},       {20035, "Emboss", 1},    {20036, "Oil Paint", 1},
-    {20037, "Splash", 1},         {20038, "Posterize", 1},  {20040, "Mosaic", 1},    {20050, "3D Grid", 1},
+    {kCmdRotate90, nullptr, 1},
+    {kCmdRotate270, nullptr, 1},
+    {kCmdFlipHorizontal, nullptr, 1},
+    {kCmdFlipVertical, nullptr, 1},
+    {kCmdGreyImage, nullptr, 1},
+    {kCmdInvert, nullptr, 1},
+    {kCmdHalftone, nullptr, 1},
+    {kCmdBlur, nullptr, 1},
+    {kCmdAutoColorLevel, nullptr, 1},
+    {kCmdRotate, "Rotate", 1},
+    {kCmdResize, "Resize", 1},
+    {kCmdBrightnessContrast, "Brightness/Contrast", 1},
+    {kCmdHueSaturation, "Hue/Saturation", 1},
+    {kCmdColorTone, "Color Tone", 1},
+    {kCmdRgbValue, "RGB Value", 1},
+    {kCmdColorLevel, "Color level", 1},
+    {kCmdNoisy, "Noisy", 1},
+    {kCmdBlot, "Blot", 1},
+    {kCmdEmboss, "Emboss", 1},
+    {kCmdOilPaint, "Oil Paint", 1},
+    {kCmdSplash, "Splash", 1},
+    {kCmdPosterize, "Posterize", 1},
+    {kCmdMosaic, "Mosaic", 1},
+    {kCmdGrid, "3D Grid", 1},
 };
 
 int UndoCount(const std::string& info) {
@@ -54,10 +74,10 @@ TEST(AppEffects, EveryImageAndFilterCommandRuns) {
     const std::string info = app.Info();
     EXPECT_EQ(info.find("size=0x0"), std::string::npos) << info;
     std::string reply;
-    ASSERT_TRUE(app.Command(57603));  // Save back to in.png
+    ASSERT_TRUE(app.Command(kCmdFileSave));  // Save back to in.png
     ASSERT_TRUE(WaitFor([&] { return app.Info().find("modified=0") != std::string::npos; })) << app.Info();
     EXPECT_NE(ImageInfo(dir + "/in.png").find("x"), std::string::npos);
-    ASSERT_TRUE(app.Command(57665));
+    ASSERT_TRUE(app.Command(kCmdAppExit));
     EXPECT_EQ(app.WaitExit(10000), 0);
     RunCommand("rm -rf " + dir);
 }

@@ -10,14 +10,14 @@
 #include <memory>
 #include <set>
 
+#include "app/CommandIds.h"
 #include "support/AppDriver.h"
 
 namespace {
 
+using namespace clipvane;
 using namespace clipvane::test;
 using Clock = std::chrono::steady_clock;
-
-constexpr unsigned kClose = 57602, kExit = 57665, kOnlineHelp = 32877;
 
 struct AppFixes : ::testing::Test {
     void SetUp() override {
@@ -43,7 +43,7 @@ struct AppFixes : ::testing::Test {
             const std::string info = app.Info();
             if (info.empty() || info == "?") break;
             titles.insert(info.substr(0, info.find(';')));
-            if (!app.Command(kClose)) break;
+            if (!app.Command(kCmdFileClose)) break;
             WaitFor([&] { return app.Info() != info; }, 5000);
         }
         return titles;
@@ -98,7 +98,7 @@ TEST_F(AppFixes, ProgramsStartedTogetherEndAsOneInstanceWithEveryFile) {
     ASSERT_TRUE(WaitFor([&] { return running->Info().find("title=") != std::string::npos; }));
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     EXPECT_EQ(CloseAll(*running), expected);
-    ASSERT_TRUE(running->Command(kExit));
+    ASSERT_TRUE(running->Command(kCmdAppExit));
     EXPECT_EQ(running->WaitExit(10000), 0);
     std::printf("[ figures  ] six programs started together settled in %.1f s\n",
                 std::chrono::duration<double>(Clock::now() - start).count());
@@ -192,7 +192,7 @@ TEST_F(AppFixes, OnlineHelpWithoutABrowserSaysSo) {
     setenv("PATH", oldPath.c_str(), 1);
     ASSERT_TRUE(app.WaitForService());
     ASSERT_FALSE(FindWindow("Clipvane").empty());
-    ASSERT_TRUE(app.Command(kOnlineHelp));
+    ASSERT_TRUE(app.Command(kCmdOnlineHelp));
     ASSERT_TRUE(WaitFor([&] { return std::filesystem::exists(Path("bin/asked")); }, 5000));
     // The main window and the message box, both called "Clipvane".
     EXPECT_TRUE(WaitFor(

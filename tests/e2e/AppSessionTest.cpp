@@ -5,14 +5,13 @@
 #include <filesystem>
 #include <fstream>
 
+#include "app/CommandIds.h"
 #include "support/AppDriver.h"
 
 namespace {
 
+using namespace clipvane;
 using namespace clipvane::test;
-
-constexpr unsigned kNew = 57600, kClose = 57602, kSaveAs = 57604, kExit = 57665;
-constexpr unsigned kUndo = 57643, kRedo = 57644, kInvert = 20020, kMosaic = 20040;
 
 TEST(AppSession, NewEffectSaveOpenUndoRedoClose) {
     std::string error;
@@ -28,23 +27,23 @@ TEST(AppSession, NewEffectSaveOpenUndoRedoClose) {
     ASSERT_FALSE(main.empty());
     EXPECT_EQ(app.Info(), "");
 
-    ASSERT_TRUE(app.Command(kNew));
+    ASSERT_TRUE(app.Command(kCmdFileNew));
     ASSERT_TRUE(WaitFor([&] {
         return app.Info() == "title=Clipvane1;size=640x480;modified=1;undo=0;redo=0;objects=0";
     })) << app.Info();
 
-    ASSERT_TRUE(app.Command(kInvert));
+    ASSERT_TRUE(app.Command(kCmdInvert));
     ASSERT_TRUE(WaitFor([&] { return app.Info().find("undo=1") != std::string::npos; })) << app.Info();
 
     // Mosaic through its dialog, confirmed with Enter.
-    ASSERT_TRUE(app.Command(kMosaic));
+    ASSERT_TRUE(app.Command(kCmdMosaic));
     const std::string mosaic = FindWindow("Mosaic");
     ASSERT_FALSE(mosaic.empty()) << "no Mosaic dialog";
     Keys(mosaic, "Return");
     ASSERT_TRUE(WaitFor([&] { return app.Info().find("undo=2") != std::string::npos; })) << app.Info();
 
     // Save As: type the path into the file dialog.
-    ASSERT_TRUE(app.Command(kSaveAs));
+    ASSERT_TRUE(app.Command(kCmdFileSaveAs));
     const std::string saveDialog = FindWindow("Save As");
     ASSERT_FALSE(saveDialog.empty()) << "no Save As dialog";
     Keys(saveDialog, "ctrl+a");
@@ -59,7 +58,7 @@ TEST(AppSession, NewEffectSaveOpenUndoRedoClose) {
     RunCommand("import -window root '" + ArtifactDir() + "/app_main_window.png' 2>/dev/null");
 
     // Close (unmodified: no question), then open the file again.
-    ASSERT_TRUE(app.Command(kClose));
+    ASSERT_TRUE(app.Command(kCmdFileClose));
     ASSERT_TRUE(WaitFor([&] { return app.Info().empty(); })) << app.Info();
     std::string reply;
     ASSERT_TRUE(app.Call("Open", "string:" + saved, &reply)) << reply;
@@ -67,16 +66,16 @@ TEST(AppSession, NewEffectSaveOpenUndoRedoClose) {
     EXPECT_EQ(app.Info(), "title=session.png;size=640x480;modified=0;undo=0;redo=0;objects=0");
 
     // Undo and Redo of an effect on the opened file.
-    ASSERT_TRUE(app.Command(kInvert));
+    ASSERT_TRUE(app.Command(kCmdInvert));
     ASSERT_TRUE(WaitFor([&] { return app.Info().find("undo=1;redo=0") != std::string::npos; })) << app.Info();
-    ASSERT_TRUE(app.Command(kUndo));
+    ASSERT_TRUE(app.Command(kCmdEditUndo));
     ASSERT_TRUE(WaitFor([&] { return app.Info().find("undo=0;redo=1") != std::string::npos; })) << app.Info();
-    EXPECT_FALSE(app.Command(kUndo)) << "Undo must be disabled with an empty history";
-    ASSERT_TRUE(app.Command(kRedo));
+    EXPECT_FALSE(app.Command(kCmdEditUndo)) << "Undo must be disabled with an empty history";
+    ASSERT_TRUE(app.Command(kCmdEditRedo));
     ASSERT_TRUE(WaitFor([&] { return app.Info().find("undo=1;redo=0") != std::string::npos; })) << app.Info();
 
     // Close with the prompt: answer No; the file on disk stays as saved.
-    ASSERT_TRUE(app.Command(kClose));
+    ASSERT_TRUE(app.Command(kCmdFileClose));
     const std::string prompt = FindWindow("Clipvane", 5000);
     std::string question;
     WaitFor([&] {
@@ -89,7 +88,7 @@ TEST(AppSession, NewEffectSaveOpenUndoRedoClose) {
     EXPECT_EQ(ImageInfo(saved), info);
 
     // Exit with no document left: the program ends by itself.
-    ASSERT_TRUE(app.Command(kExit));
+    ASSERT_TRUE(app.Command(kCmdAppExit));
     EXPECT_EQ(app.WaitExit(10000), 0);
     std::filesystem::remove_all(dir);
 }
@@ -142,9 +141,9 @@ TEST(AppSession, CropWithTheMouseAndUndo) {
     ASSERT_TRUE(app.WaitForService());
     const std::string main = FindWindow("Clipvane");
     ASSERT_FALSE(main.empty());
-    ASSERT_TRUE(app.Command(kNew));
+    ASSERT_TRUE(app.Command(kCmdFileNew));
     ASSERT_TRUE(WaitFor([&] { return app.Info().find("size=640x480") != std::string::npos; }));
-    ASSERT_TRUE(app.Command(32838));  // Crop tool
+    ASSERT_TRUE(app.Command(kCmdToolCrop));  // Crop tool
 
     // The window's position once the window manager has placed it; the
     // image starts below the bars, right of the Tools bar.
@@ -174,9 +173,9 @@ TEST(AppSession, CropWithTheMouseAndUndo) {
     ASSERT_TRUE(WaitFor([&] { return app.Info().find("size=200x120") != std::string::npos; })) << app.Info();
     // The press and the crop are one step: one Undo restores the size, and
     // nothing is left to undo.
-    ASSERT_TRUE(app.Command(kUndo));
+    ASSERT_TRUE(app.Command(kCmdEditUndo));
     ASSERT_TRUE(WaitFor([&] { return app.Info().find("size=640x480") != std::string::npos; })) << app.Info();
-    EXPECT_FALSE(app.Command(kUndo)) << "the press left a step of its own";
+    EXPECT_FALSE(app.Command(kCmdEditUndo)) << "the press left a step of its own";
     std::filesystem::remove_all(dir);
 }
 
@@ -196,7 +195,7 @@ TEST(AppSession, WindowCloseRunsTheExitPrompt) {
     ASSERT_TRUE(app.WaitForService());
     const std::string main = FindWindow("Clipvane");
     ASSERT_FALSE(main.empty());
-    ASSERT_TRUE(app.Command(kNew));
+    ASSERT_TRUE(app.Command(kCmdFileNew));
     ASSERT_TRUE(WaitFor([&] { return app.Info().find("modified=1") != std::string::npos; }));
     Keys(main, "alt+F4");
     const std::string prompt = FindWindow("Save image");

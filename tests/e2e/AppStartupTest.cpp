@@ -7,10 +7,12 @@
 #include <fstream>
 #include <sstream>
 
+#include "app/CommandIds.h"
 #include "support/AppDriver.h"
 
 namespace {
 
+using namespace clipvane;
 using namespace clipvane::test;
 using Clock = std::chrono::steady_clock;
 
@@ -74,7 +76,7 @@ TEST(AppStartup, MainWindowMappedQuicklyAndIdleMemorySmall) {
             std::this_thread::sleep_for(std::chrono::milliseconds(1500));
             rss = ResidentKb(app.Pid());
         }
-        ASSERT_TRUE(app.Command(57665));
+        ASSERT_TRUE(app.Command(kCmdAppExit));
         EXPECT_EQ(app.WaitExit(10000), 0);
         WaitFor([&] { return !MainWindowMapped(c, root); }, 5000);
     }

@@ -4,13 +4,13 @@
 #include <fstream>
 #include <sstream>
 
+#include "app/CommandIds.h"
 #include "support/AppDriver.h"
 
 namespace {
 
+using namespace clipvane;
 using namespace clipvane::test;
-
-constexpr unsigned kTrayMode = 32884, kExit = 57665;
 
 // The window id of trayer's panel, "" when it is not there.
 std::string Panel() { return Trim(RunCommand("xdotool search --name '^panel$' 2>/dev/null | head -1")); }
@@ -106,9 +106,9 @@ TEST(AppTray, IconTogglesTheWindowAndGoesAwayWhenTrayModeEnds) {
         ASSERT_TRUE(WaitFor([&] { return MainVisible(main); }));
 
         // Tray mode off: the icon leaves the panel at once.
-        ASSERT_TRUE(app.Command(kTrayMode));
+        ASSERT_TRUE(app.Command(kCmdTrayMode));
         ASSERT_TRUE(WaitFor([&] { return TrayIconAt(panel).empty(); })) << "the icon stayed";
-        ASSERT_TRUE(app.Command(kExit));
+        ASSERT_TRUE(app.Command(kCmdAppExit));
         EXPECT_EQ(app.WaitExit(10000), 0);
     }
     std::ifstream in(config);

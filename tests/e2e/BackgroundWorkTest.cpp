@@ -9,13 +9,13 @@
 #include <filesystem>
 #include <string>
 
+#include "app/CommandIds.h"
 #include "support/AppDriver.h"
 
 namespace {
 
+using namespace clipvane;
 using namespace clipvane::test;
-
-constexpr unsigned kSave = 57603;
 
 int UndoCount(const std::string& info) {
     const size_t at = info.find("undo=");
@@ -98,8 +98,8 @@ TEST(BackgroundWork, AnEffectLeftToFinishGivesTheCommandLinesBytes) {
     ASSERT_NE(XServerHarness::Get(&error), nullptr) << error;
     BigImage session;
     // The same command through the runner of clipvane-image, for comparison.
-    RunCommand(BinaryDir() + "/clipvane-image apply 20019 '" + session.Path("big.bmp") + "' '" +
-               session.Path("expected.bmp") + "'");
+    RunCommand(BinaryDir() + "/clipvane-image apply " + std::to_string(kCmdGreyImage) + " '" + session.Path("big.bmp") +
+               "' '" + session.Path("expected.bmp") + "'");
     const std::string expected = ImageInfo(session.Path("expected.bmp"));
     ASSERT_NE(expected.find("4000x3000 24"), std::string::npos) << expected;
     ASSERT_TRUE(session.Start());
@@ -108,7 +108,7 @@ TEST(BackgroundWork, AnEffectLeftToFinishGivesTheCommandLinesBytes) {
     // Image / Gray Image, then save over the opened file.
     session.ImageMenu("g");
     ASSERT_TRUE(WaitFor([&] { return UndoCount(app.Info()) == 1; }, 20000)) << app.Info();
-    ASSERT_TRUE(app.Command(kSave));
+    ASSERT_TRUE(app.Command(kCmdFileSave));
     ASSERT_TRUE(WaitFor([&] { return app.Info().find("modified=0") != std::string::npos; }, 20000)) << app.Info();
     EXPECT_EQ(ImageInfo(session.Path("big.bmp")), expected);
 }

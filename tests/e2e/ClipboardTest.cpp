@@ -15,14 +15,14 @@
 #include "imagefile/ImageFile.h"
 #include "imagefile/ImageHandler.h"
 #include "imagefile/Sha256.h"
+#include "app/CommandIds.h"
 #include "support/AppDriver.h"
 
 namespace {
 
+using namespace clipvane;
 using namespace clipvane::test;
 namespace fs = std::filesystem;
-
-constexpr unsigned kCopy = 57634, kPaste = 57637, kUndo = 57643, kExit = 57665, kCrop = 32838;
 
 // Every pixel differs from its neighbours: red is x, green is y, blue 200;
 // the top-left pixel is the marker that finds the picture on the screen.
@@ -115,7 +115,7 @@ TEST_F(ClipboardE2E, CopiesTheWholeImageAndTheCropBandAsPng) {
     ASSERT_TRUE(app.Call("Open", "string:" + picture, &reply)) << reply;
 
     // No band: the whole image.
-    ASSERT_TRUE(app.Command(kCopy));
+    ASSERT_TRUE(app.Command(kCmdEditCopy));
     clipvane::PixelImage copied;
     ASSERT_TRUE(WaitFor([&] { return ReadClipboardPng(copied); }, 5000));
     ASSERT_EQ(copied.Width(), 200);
@@ -146,7 +146,7 @@ TEST_F(ClipboardE2E, CopiesTheWholeImageAndTheCropBandAsPng) {
             return false;
         },
         10000));
-    ASSERT_TRUE(app.Command(kCrop));
+    ASSERT_TRUE(app.Command(kCmdToolCrop));
     auto step = [](const std::string& command) {
         RunCommand("xdotool " + command);
         std::this_thread::sleep_for(std::chrono::milliseconds(80));
@@ -180,13 +180,13 @@ TEST_F(ClipboardE2E, CopiesTheWholeImageAndTheCropBandAsPng) {
     EXPECT_TRUE(SameColours(copied, source, left, top));
     EXPECT_NE(app.Info().find("undo=1"), std::string::npos) << app.Info();  // the cut (the press burned nothing)
     Keys(main, "Escape");
-    ASSERT_TRUE(app.Command(kCopy));
+    ASSERT_TRUE(app.Command(kCmdEditCopy));
     ASSERT_TRUE(WaitFor([&] { return ReadClipboardPng(copied) && copied.Width() == 200; }, 5000));
     clipvane::PixelImage expected(source);
     const uint8_t white[3] = {255, 255, 255};
     expected.FillRect(clipvane::Rect{left, top, left + w, top + h}, white);
     EXPECT_TRUE(SameColours(copied, expected, 0, 0));
-    ASSERT_TRUE(app.Command(kUndo));
+    ASSERT_TRUE(app.Command(kCmdEditUndo));
     EXPECT_TRUE(WaitFor([&] { return Pixels(app) == before; }, 5000))
         << Pixels(app) << " " << app.Info() << " was " << before;
 }
@@ -216,18 +216,18 @@ TEST_F(ClipboardE2E, PastesPngBmpAndCopiedFilesFromOtherPrograms) {
     };
     for (const Case& c : cases) {
         c.offer();
-        ASSERT_TRUE(WaitFor([&] { return app.Command(kPaste); }, 5000)) << c.what << ": Paste stays disabled";
+        ASSERT_TRUE(WaitFor([&] { return app.Command(kCmdEditPaste); }, 5000)) << c.what << ": Paste stays disabled";
         EXPECT_TRUE(WaitFor([&] { return Pixels(app).find(want) != std::string::npos; }, 5000))
             << c.what << ": " << Pixels(app);
         EXPECT_NE(app.Info().find("modified=1"), std::string::npos) << c.what;
-        ASSERT_TRUE(app.Command(kUndo));
+        ASSERT_TRUE(app.Command(kCmdEditUndo));
         EXPECT_TRUE(WaitFor([&] { return Pixels(app) == original; }, 5000)) << c.what << ": undo";
     }
 
     // Text is no picture: Paste is refused and nothing changes.
     OfferText("text/plain", "hello", Path("text.txt"));
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
-    EXPECT_FALSE(app.Command(kPaste));
+    EXPECT_FALSE(app.Command(kCmdEditPaste));
     EXPECT_EQ(Pixels(app), original);
 }
 
@@ -248,8 +248,8 @@ TEST_F(ClipboardE2E, ExitHandsTheCopyToAClipboardManagerAndIsQuickWithoutOne) {
         ASSERT_TRUE(app.WaitForService());
         std::string reply;
         ASSERT_TRUE(app.Call("Open", "string:" + picture, &reply)) << reply;
-        ASSERT_TRUE(app.Command(kCopy));
-        ASSERT_TRUE(app.Command(kExit));
+        ASSERT_TRUE(app.Command(kCmdEditCopy));
+        ASSERT_TRUE(app.Command(kCmdAppExit));
         EXPECT_EQ(app.WaitExit(10000), 0);
     }
     // Clipvane is gone; the manager kept the picture.
@@ -265,9 +265,9 @@ TEST_F(ClipboardE2E, ExitHandsTheCopyToAClipboardManagerAndIsQuickWithoutOne) {
     ASSERT_TRUE(app.WaitForService());
     std::string reply;
     ASSERT_TRUE(app.Call("Open", "string:" + picture, &reply)) << reply;
-    ASSERT_TRUE(app.Command(kCopy));
+    ASSERT_TRUE(app.Command(kCmdEditCopy));
     const auto start = std::chrono::steady_clock::now();
-    ASSERT_TRUE(app.Command(kExit));
+    ASSERT_TRUE(app.Command(kCmdAppExit));
     EXPECT_EQ(app.WaitExit(10000), 0);
     const auto ms =
         std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count();

@@ -17,15 +17,13 @@
 #include "image/PixelImage.h"
 #include "imagefile/ImageFile.h"
 #include "imagefile/ImageHandler.h"
+#include "app/CommandIds.h"
 #include "support/AppDriver.h"
 
 namespace {
 
+using namespace clipvane;
 using namespace clipvane::test;
-
-constexpr unsigned kSaveAs = 57604, kUndo = 57643, kRedo = 57644;
-constexpr unsigned kSelect = 32809, kText = 32812, kLine = 32923, kShape = 32943, kStamp = 32944, kArrow = 32945,
-                   kHighlight = 32946;
 
 // The marker pixel at the picture's top-left, found on the screen to learn
 // where the picture is shown.
@@ -93,9 +91,9 @@ public:
     // Undo gives back exactly `before`, Redo exactly what was there.
     void ExpectUndoRestores(const std::string& before, const char* what) {
         const std::string after = Pixels();
-        ASSERT_TRUE(app_.Command(kUndo)) << what;
+        ASSERT_TRUE(app_.Command(kCmdEditUndo)) << what;
         EXPECT_TRUE(WaitFor([&] { return Pixels() == before; }, 5000)) << what << ": undo gave " << Pixels();
-        ASSERT_TRUE(app_.Command(kRedo)) << what;
+        ASSERT_TRUE(app_.Command(kCmdEditRedo)) << what;
         EXPECT_TRUE(WaitFor([&] { return Pixels() == after; }, 5000)) << what << ": redo gave " << Pixels();
     }
 
@@ -160,11 +158,11 @@ TEST(Drawing, EveryToolDrawsSelectsMovesDeletesAndUndoes) {
         const char* name;
         unsigned tool;
         int x1, y1, x2, y2;
-    } drags[] = {{"line", kLine, 40, 40, 240, 40},
-                 {"arrow", kArrow, 40, 100, 240, 100},
-                 {"shape", kShape, 300, 40, 400, 120},
-                 {"highlight", kHighlight, 440, 40, 540, 120},
-                 {"stamp", kStamp, 40, 200, 104, 248}};
+    } drags[] = {{"line", kCmdToolLine, 40, 40, 240, 40},
+                 {"arrow", kCmdToolArrow, 40, 100, 240, 100},
+                 {"shape", kCmdToolShape, 300, 40, 400, 120},
+                 {"highlight", kCmdToolHighlight, 440, 40, 540, 120},
+                 {"stamp", kCmdToolStamp, 40, 200, 104, 248}};
     int count = 0;
     for (const auto& d : drags) {
         ASSERT_TRUE(app.Command(d.tool)) << d.name;
@@ -176,7 +174,7 @@ TEST(Drawing, EveryToolDrawsSelectsMovesDeletesAndUndoes) {
 
     // A click with the Text tool makes a 100 x 50 box and opens the dialog;
     // the text holds a character outside ASCII.
-    ASSERT_TRUE(app.Command(kText));
+    ASSERT_TRUE(app.Command(kCmdToolText));
     pointer.Click(300, 200);
     const std::string dialog = FindWindow("Edit Text");
     ASSERT_FALSE(dialog.empty()) << "no Edit Text dialog";
@@ -193,7 +191,7 @@ TEST(Drawing, EveryToolDrawsSelectsMovesDeletesAndUndoes) {
     session.ExpectUndoRestores(before, "text");
 
     // Each object selected in turn, for the record.
-    ASSERT_TRUE(app.Command(kSelect));
+    ASSERT_TRUE(app.Command(kCmdToolSelect));
     const struct {
         const char* name;
         int x, y;
@@ -216,7 +214,7 @@ TEST(Drawing, EveryToolDrawsSelectsMovesDeletesAndUndoes) {
     ASSERT_TRUE(session.WaitObjects(5)) << session.Pixels();
 
     // Save As PNG and check the pixels where each object must be.
-    ASSERT_TRUE(app.Command(kSaveAs));
+    ASSERT_TRUE(app.Command(kCmdFileSaveAs));
     const std::string saveDialog = FindWindow("Save As");
     ASSERT_FALSE(saveDialog.empty()) << "no Save As dialog";
     Keys(saveDialog, "ctrl+a");

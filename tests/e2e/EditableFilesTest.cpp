@@ -19,13 +19,13 @@
 #include "image/PixelImage.h"
 #include "imagefile/ImageFile.h"
 #include "imagefile/ImageHandler.h"
+#include "app/CommandIds.h"
 #include "support/AppDriver.h"
 
 namespace {
 
+using namespace clipvane;
 using namespace clipvane::test;
-
-constexpr unsigned kClose = 57602, kSaveAs = 57604, kSelect = 32809, kShape = 32943, kHighlight = 32946;
 
 // Where the picture's marker pixel (1, 254, 3) is on the screen.
 bool FindMarker(const std::string& shot, int* x, int* y) {
@@ -82,7 +82,7 @@ protected:
     // Save As through the dialog: the type list (one Tab from the name)
     // moved by `typeKeys`, then the path typed and confirmed.
     void SaveAs(ClipvaneProcess& app, const std::string& typeKeys, const std::string& path) {
-        ASSERT_TRUE(app.Command(kSaveAs));
+        ASSERT_TRUE(app.Command(kCmdFileSaveAs));
         const std::string dialog = FindWindow("Save As");
         ASSERT_FALSE(dialog.empty()) << "no Save As dialog";
         Keys(dialog, "Tab " + typeKeys + " shift+Tab ctrl+a");
@@ -133,10 +133,10 @@ TEST_F(EditableFiles, SaveEditableReopenSelectDeleteSavePlainAndDamaged) {
         Pointer("mousemove " + std::to_string(ox + x) + " " + std::to_string(oy + y));
         Pointer("click 1");
     };
-    ASSERT_TRUE(app.Command(kShape));
+    ASSERT_TRUE(app.Command(kCmdToolShape));
     drag(40, 40, 160, 120);
     ASSERT_TRUE(WaitObjects(app, 1)) << Pixels(app);
-    ASSERT_TRUE(app.Command(kHighlight));
+    ASSERT_TRUE(app.Command(kCmdToolHighlight));
     drag(220, 60, 360, 110);
     ASSERT_TRUE(WaitObjects(app, 2)) << Pixels(app);
     const std::string drawn = Pixels(app);
@@ -146,7 +146,7 @@ TEST_F(EditableFiles, SaveEditableReopenSelectDeleteSavePlainAndDamaged) {
     SaveAs(app, "Down", notes);
     ASSERT_NE(app.Info().find("title=notes.png"), std::string::npos) << app.Info();
     const std::string flattenedInfo = FilePixels(notes);
-    ASSERT_TRUE(app.Command(kClose));
+    ASSERT_TRUE(app.Command(kCmdFileClose));
     ASSERT_TRUE(WaitFor([&] { return app.Info().empty(); })) << app.Info();
 
     // Reopened: the same picture with both objects, no undo history.
@@ -156,14 +156,14 @@ TEST_F(EditableFiles, SaveEditableReopenSelectDeleteSavePlainAndDamaged) {
     // A click selects the shape by its border; Delete removes it; Ctrl+S
     // writes the editable form again without a dialog.
     RunCommand("xdotool windowactivate --sync " + main);
-    ASSERT_TRUE(app.Command(kSelect));
+    ASSERT_TRUE(app.Command(kCmdToolSelect));
     click(40, 80);
     Keys(main, "Delete");
     ASSERT_TRUE(WaitObjects(app, 1)) << Pixels(app);
     const std::string oneObject = Pixels(app);
     Keys(main, "ctrl+s");
     ASSERT_TRUE(WaitFor([&] { return app.Info().find("modified=0") != std::string::npos; })) << app.Info();
-    ASSERT_TRUE(app.Command(kClose));
+    ASSERT_TRUE(app.Command(kCmdFileClose));
     ASSERT_TRUE(WaitFor([&] { return app.Info().empty(); })) << app.Info();
     ASSERT_TRUE(Open(app, notes));
     EXPECT_EQ(Pixels(app), oneObject);
@@ -174,7 +174,7 @@ TEST_F(EditableFiles, SaveEditableReopenSelectDeleteSavePlainAndDamaged) {
     SaveAs(app, "Up", flat);
     EXPECT_EQ(FilePixels(flat), FilePixels(notes));
     EXPECT_NE(FilePixels(notes), flattenedInfo);  // the shape is gone from the pixels
-    ASSERT_TRUE(app.Command(kClose));
+    ASSERT_TRUE(app.Command(kCmdFileClose));
     ASSERT_TRUE(WaitFor([&] { return app.Info().empty(); })) << app.Info();
     ASSERT_TRUE(Open(app, flat));
     EXPECT_NE(Pixels(app).find(" objects=0 "), std::string::npos) << Pixels(app);

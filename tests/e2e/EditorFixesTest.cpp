@@ -12,14 +12,14 @@
 #include "image/PixelImage.h"
 #include "imagefile/ImageFile.h"
 #include "imagefile/ImageHandler.h"
+#include "app/CommandIds.h"
 #include "support/AppDriver.h"
 #include "support/MagickFiles.h"
 
 namespace {
 
+using namespace clipvane;
 using namespace clipvane::test;
-
-constexpr unsigned kSaveAs = 57604, kUndo = 57643, kCrop = 32838, kFlipHorizontal = 20005;
 
 // The opaque marker pixel at each picture's top-left, found on the screen.
 constexpr int kMarkerRed = 1, kMarkerGreen = 254, kMarkerBlue = 3;
@@ -98,9 +98,9 @@ TEST(EditorFixes, IdleCropClicksLeaveAFlipUndoable) {
     ASSERT_TRUE(s.FindMarker(&ox, &oy)) << "the picture is not on the screen";
     const std::string original = s.Pixels();
 
-    ASSERT_TRUE(s.app->Command(kFlipHorizontal));
+    ASSERT_TRUE(s.app->Command(kCmdFlipHorizontal));
     ASSERT_TRUE(WaitFor([&] { return s.app->Info().find("undo=1;") != std::string::npos; })) << s.app->Info();
-    ASSERT_TRUE(s.app->Command(kCrop));
+    ASSERT_TRUE(s.app->Command(kCmdToolCrop));
     for (int i = 0; i < 10; ++i) Click(ox + 40 + 20 * i, oy + 60 + 10 * i);
     // Ten presses with nothing to burn in record nothing.
     EXPECT_NE(s.app->Info().find("undo=1;"), std::string::npos) << s.app->Info();
@@ -113,8 +113,8 @@ TEST(EditorFixes, IdleCropClicksLeaveAFlipUndoable) {
     ASSERT_TRUE(WaitFor([&] { return s.app->Info().find("size=100x80;") != std::string::npos; }, 5000))
         << s.app->Info();
     EXPECT_NE(s.app->Info().find("undo=2;"), std::string::npos) << s.app->Info();
-    ASSERT_TRUE(s.app->Command(kUndo));
-    ASSERT_TRUE(s.app->Command(kUndo));
+    ASSERT_TRUE(s.app->Command(kCmdEditUndo));
+    ASSERT_TRUE(s.app->Command(kCmdEditUndo));
     EXPECT_TRUE(WaitFor([&] { return s.Pixels() == original; }, 5000)) << s.Pixels();
 }
 
@@ -137,7 +137,7 @@ TEST(EditorFixes, TransparentPngShowsACheckerboardAndSavesItsAlpha) {
     EXPECT_EQ(light[0] + light[1] + light[2], 3 * 255);
     EXPECT_EQ(dark[0] + dark[1] + dark[2], 3 * 204);
 
-    ASSERT_TRUE(s.app->Command(kSaveAs));
+    ASSERT_TRUE(s.app->Command(kCmdFileSaveAs));
     const std::string dialog = FindWindow("Save As");
     ASSERT_FALSE(dialog.empty()) << "no Save As dialog";
     Keys(dialog, "ctrl+a");

@@ -13,10 +13,12 @@
 #include "app/DocumentManager.h"
 #include "image/PixelImage.h"
 #include "imagefile/ImageFile.h"
+#include "app/CommandIds.h"
 #include "support/AppDriver.h"
 
 namespace {
 
+using namespace clipvane;
 using namespace clipvane::test;
 using Clock = std::chrono::steady_clock;
 namespace fs = std::filesystem;
@@ -70,7 +72,7 @@ TEST_F(HostileFiles, PipeOnTheCommandLineAndThroughOpenDoesNotHang) {
     EXPECT_LT(Clock::now() - start, std::chrono::seconds(5));
     // Still answering, with no document from the pipe.
     EXPECT_EQ(app.Info().find("pipe.png"), std::string::npos) << app.Info();
-    EXPECT_TRUE(app.Command(57600));  // File / New
+    EXPECT_TRUE(app.Command(kCmdFileNew));  // File / New
     EXPECT_TRUE(WaitFor([&] { return !app.Info().empty(); }, 5000));
     EXPECT_TRUE(IsPipe());
 }

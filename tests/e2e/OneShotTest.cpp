@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "capture/OneShot.h"
+#include "app/CommandIds.h"
 #include "support/LiveDesktop.h"
 #include "imagefile/ImageFile.h"
 
@@ -187,7 +188,7 @@ TEST_F(OneShotE2E, ReplaceModeWithoutADocumentRecordsTheUndoStepInTheNewOne) {
     ASSERT_TRUE(waitFor("size=1920x1080;modified=1;undo=1;redo=0")) << info();
 
     // Undo takes the new document back to its empty image.
-    test::RunCommand(send + "Command uint32:57643 >/dev/null", &status);
+    test::RunCommand(send + "Command uint32:" + std::to_string(kCmdEditUndo) + " >/dev/null", &status);
     EXPECT_TRUE(waitFor("size=0x0;modified=1;undo=0;redo=1")) << info();
 }
 

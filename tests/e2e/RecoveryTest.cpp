@@ -11,14 +11,14 @@
 #include <string>
 #include <thread>
 
+#include "app/CommandIds.h"
 #include "support/AppDriver.h"
 
 namespace {
 
+using namespace clipvane;
 using namespace clipvane::test;
 namespace fs = std::filesystem;
-
-constexpr unsigned kSave = 57603, kExit = 57665, kArrow = 32945, kInvert = 20020;
 
 std::string Pixels(ClipvaneProcess& app) {
     std::string reply;
@@ -70,13 +70,13 @@ TEST(Recovery, UnsavedDocumentsComeBackAfterAKill) {
         RunCommand("xdotool windowactivate --sync " + main);
         std::this_thread::sleep_for(std::chrono::milliseconds(500));
         // An arrow dragged across the middle of the picture, which fills the view.
-        ASSERT_TRUE(app.Command(kArrow));
+        ASSERT_TRUE(app.Command(kCmdToolArrow));
         RunCommand("xdotool mousemove 500 450 mousedown 1 mousemove 600 480 mousemove 800 520 mouseup 1");
         ASSERT_TRUE(WaitFor([&] { return Contains(Pixels(app), "objects=1"); }, 5000)) << Pixels(app);
         pixelsB = Pixels(app);
 
         ASSERT_TRUE(Activate(app, a, "plasma.png"));
-        ASSERT_TRUE(app.Command(kInvert));
+        ASSERT_TRUE(app.Command(kCmdInvert));
         ASSERT_TRUE(WaitFor([&] { return Contains(app.Info(), "modified=1"); })) << app.Info();
         pixelsA = Pixels(app);
 
@@ -97,13 +97,13 @@ TEST(Recovery, UnsavedDocumentsComeBackAfterAKill) {
     ASSERT_TRUE(Activate(app, b, "white.png"));
     EXPECT_TRUE(Contains(app.Info(), "modified=1")) << app.Info();
     EXPECT_EQ(Pixels(app), pixelsB);
-    ASSERT_TRUE(app.Command(kSave));
+    ASSERT_TRUE(app.Command(kCmdFileSave));
     ASSERT_TRUE(WaitFor([&] { return Contains(app.Info(), "modified=0"); })) << app.Info();
 
     ASSERT_TRUE(Activate(app, a, "plasma.png"));
     EXPECT_TRUE(Contains(app.Info(), "modified=1")) << app.Info();
     EXPECT_EQ(Pixels(app), pixelsA);
-    ASSERT_TRUE(app.Command(kSave));
+    ASSERT_TRUE(app.Command(kCmdFileSave));
     ASSERT_TRUE(WaitFor([&] { return Contains(app.Info(), "modified=0"); })) << app.Info();
 
     // The saved files: the inverted picture exactly, the arrow drawn in.
@@ -112,7 +112,7 @@ TEST(Recovery, UnsavedDocumentsComeBackAfterAKill) {
         Trim(RunCommand("compare -metric AE '" + b + "' '" + dir + "/original.png' null: 2>&1"));
     EXPECT_NE(changed, "0");
 
-    ASSERT_TRUE(app.Command(kExit));
+    ASSERT_TRUE(app.Command(kCmdAppExit));
     EXPECT_EQ(app.WaitExit(10000), 0);
     // A clean exit leaves neither entries nor folders.
     EXPECT_EQ(CountEntries(state), 0);
@@ -141,7 +141,7 @@ TEST(Recovery, DamagedEntriesAreReportedAndRestoreNothing) {
     Keys(report, "Return");
     EXPECT_TRUE(WaitFor([&] { return !fs::exists(folder); }, 5000));
     EXPECT_FALSE(Contains(app.Info(), "title=")) << app.Info();
-    ASSERT_TRUE(app.Command(kExit));
+    ASSERT_TRUE(app.Command(kCmdAppExit));
     EXPECT_EQ(app.WaitExit(10000), 0);
     fs::remove_all(dir);
 }

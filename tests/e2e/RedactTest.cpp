@@ -16,15 +16,15 @@
 #include "image/PixelImage.h"
 #include "imagefile/ImageFile.h"
 #include "imagefile/ImageHandler.h"
+#include "app/CommandIds.h"
 #include "support/AppDriver.h"
 
 namespace {
 
+using namespace clipvane;
 using namespace clipvane::test;
 using clipvane::PixelImage;
 using clipvane::Rect;
-
-constexpr unsigned kCrop = 32838, kSave = 57603;
 
 // Green text on white: the terminal's text pixels are the strongly green
 // ones, which nothing else on the captured frame (title bar, icon) is.
@@ -142,11 +142,11 @@ TEST(Redact, ShortcutPixelatesTheCropBandOverATerminalCapture) {
         8000))
         << "the capture is not on the screen";
 
-    ASSERT_TRUE(app->Command(kCrop));
+    ASSERT_TRUE(app->Command(kCmdToolCrop));
     RunCommand(Drag(ox + band.left, oy + band.top, ox + band.right, oy + band.bottom));
     Keys(main, "ctrl+shift+x");
     ASSERT_TRUE(WaitFor([&] { return app->Info().find("undo=1;") != std::string::npos; }, 5000)) << app->Info();
-    ASSERT_TRUE(app->Command(kSave));
+    ASSERT_TRUE(app->Command(kCmdFileSave));
     ASSERT_TRUE(WaitFor([&] { return app->Info().find("modified=0;") != std::string::npos; }, 5000)) << app->Info();
 
     PixelImage saved;

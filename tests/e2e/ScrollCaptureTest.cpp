@@ -18,6 +18,7 @@
 #include "capture/DesktopPlatform.h"
 #include "capture/SelectionOverlay.h"
 #include "imagefile/ImageFile.h"
+#include "app/CommandIds.h"
 #include "support/LiveDesktop.h"
 #include "support/OverlayPick.h"
 
@@ -437,7 +438,7 @@ TEST(ScrollProgramE2E, CommandLineAndDBusCaptureToNumberedFiles) {
     EXPECT_GT(from2, 50);
     EXPECT_LE(from2, to + 1);
     EXPECT_EQ(to2, 149);
-    test::RunCommand(send + "Command uint32:57665 >/dev/null 2>&1");  // File / Exit
+    test::RunCommand(send + "Command uint32:" + std::to_string(kCmdAppExit) + " >/dev/null 2>&1");  // File / Exit
     if (test::Terminate(app) < 0) ADD_FAILURE() << "clipvane did not end";
     test::Terminate(list);
 }

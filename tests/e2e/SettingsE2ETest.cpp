@@ -14,6 +14,7 @@
 
 #include "capture/CaptureDriver.h"
 #include "capture/DesktopPlatform.h"
+#include "app/CommandIds.h"
 #include "support/AppDriver.h"
 #include "support/LiveDesktop.h"
 
@@ -70,7 +71,8 @@ protected:
         const long kb = ResidentKb(pid);
         test::RunCommand(
             "dbus-send --session --print-reply --dest=org.clipvane.Clipvane /Clipvane org.clipvane.Clipvane.Command "
-            "uint32:57665 >/dev/null 2>&1");
+            "uint32:" +
+            std::to_string(kCmdAppExit) + " >/dev/null 2>&1");
         int status = 0;
         const bool ended = test::WaitFor([&] { return waitpid(pid, &status, WNOHANG) == pid; }, 10000);
         if (!ended) test::Terminate(pid);
@@ -109,7 +111,7 @@ TEST_F(SettingsE2E, AFirstStartWritesTheFirstRunDefaults) {
         text << std::ifstream(config).rdbuf();
         EXPECT_NE(text.str().find("HideWndBeforCap=1\nRestoreWndAftCap=1\n"), std::string::npos) << text.str();
         EXPECT_NE(text.str().find("CapAppViewMode=0\nCopyToClipboard=1\n"), std::string::npos) << text.str();
-        ASSERT_TRUE(app.Command(57665));
+        ASSERT_TRUE(app.Command(kCmdAppExit));
         EXPECT_EQ(app.WaitExit(10000), 0);
     }
     // A file that exists is read as it is: nothing is added to it at start.

@@ -36,7 +36,7 @@ struct DialogFixture : ::testing::Test {
 };
 
 struct SliderExpectation {
-    int templateId;
+    int command;
     const char* title;
     int sliders;
     int min1, max1, start1;
@@ -44,22 +44,22 @@ struct SliderExpectation {
 
 TEST_F(DialogFixture, EveryLayoutStartsWithItsRangesAndValues) {
     const SliderExpectation cases[] = {
-        {172, "Color level", 2, 0, 255, 0},
-        {173, "RGB Value", 3, -128, 128, 0},
-        {174, "Hue/Saturation", 2, 0, 200, 100},
-        {190, "Noisy", 1, 1, 200, 100},
-        {191, "Blot", 1, 1, 100, 50},
-        {192, "Emboss", 1, 1, 10, 2},
-        {193, "Oil Paint", 1, 1, 15, 2},
-        {194, "Splash", 1, 3, 64, 5},
-        {195, "Posterize", 1, 2, 20, 3},
-        {196, "Mosaic", 1, 2, 200, 10},
-        {197, "3D Grid", 2, 0, 100, 64},
-        {201, "Rotate", 1, 0, 360, 45},
+        {kCmdColorLevel, "Color level", 2, 0, 255, 0},
+        {kCmdRgbValue, "RGB Value", 3, -128, 128, 0},
+        {kCmdHueSaturation, "Hue/Saturation", 2, 0, 200, 100},
+        {kCmdNoisy, "Noisy", 1, 1, 200, 100},
+        {kCmdBlot, "Blot", 1, 1, 100, 50},
+        {kCmdEmboss, "Emboss", 1, 1, 10, 2},
+        {kCmdOilPaint, "Oil Paint", 1, 1, 15, 2},
+        {kCmdSplash, "Splash", 1, 3, 64, 5},
+        {kCmdPosterize, "Posterize", 1, 2, 20, 3},
+        {kCmdMosaic, "Mosaic", 1, 2, 200, 10},
+        {kCmdGrid, "3D Grid", 2, 0, 100, 64},
+        {kCmdRotate, "Rotate", 1, 0, 360, 45},
     };
     for (const SliderExpectation& c : cases) {
-        SCOPED_TRACE(c.templateId);
-        EffectPreviewDialog dlg(target, c.templateId);
+        SCOPED_TRACE(c.command);
+        EffectPreviewDialog dlg(target, c.command);
         EXPECT_EQ(dlg.windowTitle(), QString::fromLatin1(c.title));
         for (int i = 0; i < 3; ++i) EXPECT_EQ(dlg.Slider(i) != nullptr, i < c.sliders);
         EXPECT_EQ(dlg.Slider(0)->minimum(), c.min1);
@@ -70,24 +70,24 @@ TEST_F(DialogFixture, EveryLayoutStartsWithItsRangesAndValues) {
         // Opening alone never touches the document.
         EXPECT_TRUE(test::SamePixels(doc.image, original));
     }
-    EffectPreviewDialog level(target, 172);
+    EffectPreviewDialog level(target, kCmdColorLevel);
     EXPECT_EQ(level.Slider(1)->value(), 255);
     EXPECT_TRUE(level.ChannelRadio(0)->isChecked());
-    EffectPreviewDialog grid(target, 197);
+    EffectPreviewDialog grid(target, kCmdGrid);
     EXPECT_EQ(grid.Slider(1)->value(), 50);
-    EffectPreviewDialog tone(target, 200);
+    EffectPreviewDialog tone(target, kCmdColorTone);
     EXPECT_EQ(tone.windowTitle(), QStringLiteral("Color Tone"));
-    EXPECT_EQ(tone.Values().toneColour, 0xFFFEA821u);  // red 254, green 168, blue 33
+    EXPECT_EQ(tone.Values().toneColor, 0xFFFEA821u);  // red 254, green 168, blue 33
     EXPECT_NE(tone.Strip(), nullptr);
 }
 
 TEST_F(DialogFixture, SmallImagesPreviewAtFullSizeLargeOnesScaled) {
-    EffectPreviewDialog small(target, 196);
+    EffectPreviewDialog small(target, kCmdMosaic);
     EXPECT_EQ(small.Scale(), 1.0);
     EXPECT_EQ(small.Thumbnail().Width(), 120);
     EXPECT_EQ(small.Thumbnail().Depth(), 24);
     doc.image = test::Gradient(880, 330);
-    EffectPreviewDialog large(target, 196);
+    EffectPreviewDialog large(target, kCmdMosaic);
     EXPECT_DOUBLE_EQ(large.Scale(), 0.25);  // 220 / 880 beats 165 / 330
     EXPECT_EQ(large.Thumbnail().Width(), 220);
     EXPECT_EQ(large.Thumbnail().Height(), 82);
@@ -98,8 +98,8 @@ TEST_F(DialogFixture, SmallImagesPreviewAtFullSizeLargeOnesScaled) {
 TEST_F(DialogFixture, SizeSlidersApplyTheChosenValueToALargeImage) {
     doc.image = test::PhotoLike(880, 330, 32, 7);
     original = doc.image;
-    for (auto [templateId, command, value] : {std::tuple{196, kCmdMosaic, 10}, std::tuple{193, kCmdOilPaint, 3}}) {
-        SCOPED_TRACE(templateId);
+    for (auto [command, value] : {std::pair{kCmdMosaic, 10}, std::pair{kCmdOilPaint, 3}}) {
+        SCOPED_TRACE(command);
         ImageDocument scripted;
         scripted.image = original;
         EffectParams params;
@@ -108,7 +108,7 @@ TEST_F(DialogFixture, SizeSlidersApplyTheChosenValueToALargeImage) {
         scripted.ApplyEffectCommand(command, params);
 
         doc.image = original;
-        EffectPreviewDialog dlg(target, templateId);
+        EffectPreviewDialog dlg(target, command);
         ASSERT_DOUBLE_EQ(dlg.Scale(), 0.25);
         dlg.Slider(0)->setValue(value);
         dlg.PreviewCheck()->setChecked(true);
@@ -117,7 +117,7 @@ TEST_F(DialogFixture, SizeSlidersApplyTheChosenValueToALargeImage) {
         EXPECT_TRUE(test::SamePixels(live, scripted.image));
         dlg.accept();
         EXPECT_TRUE(test::SamePixels(doc.image, scripted.image));
-        if (templateId == 196) {  // blocks of 10 x 10 pixels, not 2 x 2
+        if (command == kCmdMosaic) {  // blocks of 10 x 10 pixels, not 2 x 2
             EXPECT_EQ(test::At(doc.image, 0, 0), test::At(doc.image, 9, 9));
             EXPECT_NE(test::At(doc.image, 9, 0), test::At(doc.image, 10, 0));
         }
@@ -125,7 +125,7 @@ TEST_F(DialogFixture, SizeSlidersApplyTheChosenValueToALargeImage) {
 
     // Splash 40 moves pixels up to 20 columns (10 would have moved them 5 at most).
     doc.image = test::Gradient(880, 330);
-    EffectPreviewDialog splash(target, 194);
+    EffectPreviewDialog splash(target, kCmdSplash);
     splash.Slider(0)->setValue(40);
     splash.accept();
     int farthest = 0;
@@ -136,7 +136,7 @@ TEST_F(DialogFixture, SizeSlidersApplyTheChosenValueToALargeImage) {
 }
 
 TEST_F(DialogFixture, OkAppliesOneUndoStepWithTheSliderValues) {
-    EffectPreviewDialog dlg(target, 173);
+    EffectPreviewDialog dlg(target, kCmdRgbValue);
     dlg.Slider(0)->setValue(20);
     dlg.Slider(2)->setValue(-30);
     EXPECT_EQ(dlg.ValueLabel(0)->text(), QStringLiteral("20"));
@@ -153,7 +153,7 @@ TEST_F(DialogFixture, OkAppliesOneUndoStepWithTheSliderValues) {
 }
 
 TEST_F(DialogFixture, CancelAfterLivePreviewsRestoresTheImageExactly) {
-    EffectPreviewDialog dlg(target, 174);
+    EffectPreviewDialog dlg(target, kCmdHueSaturation);
     dlg.PreviewCheck()->setChecked(true);
     dlg.Slider(0)->setValue(150);
     EXPECT_FALSE(test::SamePixels(doc.image, original));  // live preview on the document
@@ -169,7 +169,7 @@ TEST_F(DialogFixture, CancelAfterLivePreviewsRestoresTheImageExactly) {
 }
 
 TEST_F(DialogFixture, PreviewsNeverAccumulate) {
-    EffectPreviewDialog dlg(target, 173);
+    EffectPreviewDialog dlg(target, kCmdRgbValue);
     dlg.Slider(0)->setValue(10);
     dlg.Slider(0)->setValue(20);
     dlg.Slider(0)->setValue(10);
@@ -178,7 +178,7 @@ TEST_F(DialogFixture, PreviewsNeverAccumulate) {
 }
 
 TEST_F(DialogFixture, ColourLevelRadiosPickTheChannelSet) {
-    EffectPreviewDialog dlg(target, 172);
+    EffectPreviewDialog dlg(target, kCmdColorLevel);
     dlg.Slider(0)->setValue(100);
     dlg.ChannelRadio(1)->click();  // R only
     EXPECT_EQ(dlg.Values().channel, 1);
@@ -193,11 +193,11 @@ TEST_F(DialogFixture, ColourLevelRadiosPickTheChannelSet) {
 }
 
 TEST_F(DialogFixture, ToneStripPicksColoursAndRetintsThePreview) {
-    EffectPreviewDialog dlg(target, 200);
+    EffectPreviewDialog dlg(target, kCmdColorTone);
     const PixelImage first = dlg.Preview();
     dlg.PickToneAt(40);
-    const QRgb picked = HueStripColour(40);
-    EXPECT_EQ(dlg.Values().toneColour & 0xFFFFFF,
+    const QRgb picked = HueStripColor(40);
+    EXPECT_EQ(dlg.Values().toneColor & 0xFFFFFF,
               uint32_t(qRed(picked)) << 16 | uint32_t(qGreen(picked)) << 8 | uint32_t(qBlue(picked)));
     EXPECT_FALSE(test::SamePixels(first, dlg.Preview()));
 }
@@ -229,7 +229,7 @@ TEST_F(DialogFixture, BrightnessContrastOkIsOneStepThatUndoesBoth) {
 }
 
 TEST_F(DialogFixture, TickingPreviewShowsTheResultAtOnce) {
-    EffectPreviewDialog mosaic(target, 196);
+    EffectPreviewDialog mosaic(target, kCmdMosaic);
     mosaic.PreviewCheck()->setChecked(true);  // no slider moved
     EXPECT_FALSE(test::SamePixels(doc.image, original));
     mosaic.reject();
@@ -264,7 +264,7 @@ TEST(EffectDialogsTransparency, OkKeepsTheAlphaOfATransparentDocument) {
     ASSERT_TRUE(doc.OpenDocument(QString::fromStdString(dir / "half.png")));
     ASSERT_TRUE(doc.Transparent());
     DocumentEffectTarget target(doc);
-    EffectPreviewDialog mosaic(target, 196);
+    EffectPreviewDialog mosaic(target, kCmdMosaic);
     mosaic.accept();
     ASSERT_EQ(doc.image.Depth(), 32);
     EXPECT_EQ(doc.image.PixelAddress(2, 2)[3], 0);
@@ -320,10 +320,10 @@ TEST(HueStrip, SaturatedHuesFromCyanAroundTheCircle) {
         EXPECT_EQ(*std::max_element(channels, channels + 3), 254) << x;
         EXPECT_EQ(strip.pixel(x, 27), c);
     }
-    EXPECT_EQ(HueStripColour(0), qRgb(33, 254, 254));   // cyan
-    EXPECT_EQ(HueStripColour(130), qRgb(254, 33, 33));  // red half way
-    EXPECT_EQ(qBlue(HueStripColour(43)), 254);          // blue side first
-    EXPECT_EQ(qGreen(HueStripColour(217)), 254);        // green side last
+    EXPECT_EQ(HueStripColor(0), qRgb(33, 254, 254));   // cyan
+    EXPECT_EQ(HueStripColor(130), qRgb(254, 33, 33));  // red half way
+    EXPECT_EQ(qBlue(HueStripColor(43)), 254);          // blue side first
+    EXPECT_EQ(qGreen(HueStripColor(217)), 254);        // green side last
 }
 
 }  // namespace

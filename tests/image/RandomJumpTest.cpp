@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "image/ImageEffect.h"
-#include "image/effects/Noise.h"
+#include "image/effects/NoiseEffect.h"
 #include "image/effects/SplashEffect.h"
 #include "support/EffectThreadsScope.h"
 #include "support/ImageBuilders.h"
@@ -62,7 +62,7 @@ void CheckLikeRowOrder(int arg, int depth) {
 
 TEST(RandomJump, NoiseBlotAndSplashGiveTheRowOrderBytesOnEveryThreadCount) {
     for (int depth : {24, 32}) {
-        CheckLikeRowOrder<ColourNoiseEffect>(120, depth);
+        CheckLikeRowOrder<ColorNoiseEffect>(120, depth);
         CheckLikeRowOrder<GreyNoiseEffect>(60, depth);
         CheckLikeRowOrder<SplashEffect>(11, depth);
     }

@@ -8,12 +8,13 @@
 #include <chrono>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "support/ImageBuilders.h"
 #include "support/MagickFiles.h"
 #include "support/PixelChecks.h"
 #include "imagefile/ImageFile.h"
-#include "image/effects/EffectCommands.h"
+#include "image/effects/EffectRegistry.h"
 
 namespace clipvane {
 namespace {
@@ -143,6 +144,27 @@ TEST_F(ApplyTool, RefusesParametersOutsideTheDialogRanges) {
     EXPECT_EQ(Run("20036:15 " + In() + " " + Out("a.bmp")), 0);
     EXPECT_EQ(Run("20016:-128,128,0 " + In() + " " + Out("b.bmp")), 0);
     EXPECT_EQ(Run("20017:0,255,7 " + In() + " " + Out("c.bmp")), 0);
+}
+
+TEST_F(ApplyTool, ListPrintsEveryCommandWithItsRanges) {
+    const std::string list = test::Capture(Quote(tool) + " list");
+    std::vector<std::string> lines;
+    for (size_t at = 0, end; (end = list.find('\n', at)) != std::string::npos; at = end + 1)
+        lines.push_back(list.substr(at, end - at));
+    ASSERT_EQ(lines.size(), EffectRegistry().size()) << list;
+    for (size_t i = 0; i < lines.size(); ++i) {
+        const EffectEntry& e = EffectRegistry()[i];
+        EXPECT_EQ(lines[i].rfind(std::to_string(e.id) + " " + e.name, 0), 0u) << lines[i];
+    }
+    // What apply accepts, with the start value it uses when left out.
+    EXPECT_NE(list.find("\n20036 oil-paint radius=2 (1..15 px)\n"), std::string::npos) << list;
+    EXPECT_NE(list.find("\n20020 invert\n"), std::string::npos) << list;
+    EXPECT_NE(list.find("\n20014 color-tone colour=0x21A8FE (0x000000..0xFFFFFF)\n"), std::string::npos) << list;
+    EXPECT_NE(list.find("\n20016 rgb-value red=0 (-128..128), green=0 (-128..128), blue=0 (-128..128)\n"),
+              std::string::npos)
+        << list;
+    EXPECT_EQ(test::Run(Quote(tool) + " list extra 2>/dev/null"), 2);
+    EXPECT_NE(test::Capture(Quote(tool) + " --help").find("list"), std::string::npos);
 }
 
 }  // namespace

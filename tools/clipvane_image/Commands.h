@@ -9,6 +9,8 @@ class PixelImage;
 int CommandInfo(int argc, char** argv);
 int CommandConvert(int argc, char** argv);
 int CommandApply(int argc, char** argv);
+// Prints the commands `apply` runs with their parameters.
+int CommandList(int argc, char** argv);
 // Links the document layer (QtGui) and starts Qt on the offscreen platform.
 int CommandAnnotate(int argc, char** argv);
 

@@ -13,7 +13,7 @@ const clipvane::HelpPage kPage{
     "clipvane-image",
     "image file information, conversion and effects with Clipvane's image core",
     {"info FILE", "convert IN OUT", "apply [--seed N] ID[:P1[,P2[,P3]]] IN OUT",
-     "annotate [--keep-objects] IN OBJECTS.json OUT"},
+     "annotate [--keep-objects] IN OBJECTS.json OUT", "list"},
     "Loads, converts and changes image files exactly as the Clipvane editor does, for scripts, tests and "
     "benchmarks. The file type is taken from the extension: bmp, tga, jpg/jpeg, gif, tif/tiff, png and pcx in any "
     "letter case are written; those and psd, ico and xpm are read.",
@@ -26,8 +26,12 @@ const clipvane::HelpPage kPage{
         {"convert IN OUT", "load IN and save OUT the way the editor saves"},
         {"apply [--seed N] ID[:P1[,P2[,P3]]] IN OUT",
          "load IN, run the Image or Filter menu command ID (20000 to 20100) with up to three parameters, each in "
-         "the range its dialog offers, and save OUT; for example 20009:800,600,1 resizes to 800x600 smoothly. "
+         "the range its dialog offers (see list), and save OUT; for example 20009:800,600,1 resizes to 800x600 "
+         "smoothly. "
          "--seed N makes the random effects reproducible; -- ends the options"},
+        {"list",
+         "print the Image and Filter menu commands that apply runs, one a line: the id, a short name and each "
+         "parameter as NAME=DEFAULT (MINIMUM..MAXIMUM UNIT), in the order apply takes them"},
         {"annotate [--keep-objects] IN OBJECTS.json OUT",
          "open IN as the editor does, add the annotation objects of the JSON description OBJECTS.json and save OUT "
          "as the editor's Save does; --keep-objects writes a PNG with editable annotations"},
@@ -47,7 +51,8 @@ void Usage() {
                  "usage: clipvane-image info FILE\n"
                  "       clipvane-image convert IN OUT\n"
                  "       clipvane-image apply [--seed N] ID[:P1[,P2[,P3]]] IN OUT\n"
-                 "       clipvane-image annotate [--keep-objects] IN OBJECTS.json OUT\n");
+                 "       clipvane-image annotate [--keep-objects] IN OBJECTS.json OUT\n"
+                 "       clipvane-image list\n");
 }
 
 }  // namespace
@@ -73,8 +78,11 @@ int main(int argc, char** argv) {
         const char* name;
         int (*run)(int, char**);
     };
-    static const Entry commands[] = {
-        {"info", CommandInfo}, {"convert", CommandConvert}, {"apply", CommandApply}, {"annotate", CommandAnnotate}};
+    static const Entry commands[] = {{"info", CommandInfo},
+                                     {"convert", CommandConvert},
+                                     {"apply", CommandApply},
+                                     {"annotate", CommandAnnotate},
+                                     {"list", CommandList}};
     for (const Entry& e : commands)
         if (std::strcmp(argv[1], e.name) == 0) return e.run(argc - 2, argv + 2);
     Usage();

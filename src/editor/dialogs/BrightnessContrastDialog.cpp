@@ -1,6 +1,7 @@
 #include "editor/dialogs/BrightnessContrastDialog.h"
 
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -10,7 +11,7 @@
 #include "document/BandEffects.h"
 #include "editor/dialogs/EffectDocument.h"
 #include "editor/dialogs/PreviewFrame.h"
-#include "image/effects/EffectCommands.h"
+#include "image/effects/EffectRegistry.h"
 
 namespace clipvane {
 
@@ -24,11 +25,14 @@ EffectCommandSteps BrightnessContrastSteps(int brightness, int contrast) {
     return PlanEffectCommand(kCmdBrightnessContrast, params);
 }
 
+QString Tr(const char* text) { return QCoreApplication::translate(kEffectTextContext, text); }
+
 }  // namespace
 
 BrightnessContrastDialog::BrightnessContrastDialog(EffectDocument& document, QWidget* parent)
     : QDialog(parent), document_(document) {
-    setWindowTitle(QStringLiteral("Brightness/Contrast"));
+    const EffectEntry& entry = *FindEffect(kCmdBrightnessContrast);
+    setWindowTitle(Tr(entry.title));
     band_ = document_.Band();
     EffectThumbnail thumb = MakeEffectThumbnail(document_.Image(), band_, false);
     thumbnail_ = std::move(thumb.image);
@@ -39,18 +43,19 @@ BrightnessContrastDialog::BrightnessContrastDialog(EffectDocument& document, QWi
     frame_ = new PreviewFrame;
     brightnessSlider_ = new QSlider(Qt::Horizontal);
     contrastSlider_ = new QSlider(Qt::Horizontal);
-    brightnessLabel_ = new QLabel(QStringLiteral("100"));
-    contrastLabel_ = new QLabel(QStringLiteral("100"));
+    brightnessLabel_ = new QLabel;
+    contrastLabel_ = new QLabel;
     auto* grid = new QGridLayout;
     int row = 0;
-    for (auto [name, slider, label] : {std::tuple{"&Brightness:", brightnessSlider_, brightnessLabel_},
-                                       std::tuple{"&Contrast:", contrastSlider_, contrastLabel_}}) {
-        slider->setRange(0, 200);
-        slider->setValue(100);
+    for (auto [param, slider, label] : {std::tuple{&entry.params[0], brightnessSlider_, brightnessLabel_},
+                                        std::tuple{&entry.params[1], contrastSlider_, contrastLabel_}}) {
+        slider->setRange(param->minimum, param->maximum);
+        slider->setValue(param->start);
+        label->setText(QString::number(param->start));
         slider->setMinimumWidth(180);
         label->setMinimumWidth(32);
         label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        auto* caption = new QLabel(QString::fromLatin1(name));
+        auto* caption = new QLabel(Tr(param->label) + QStringLiteral(":"));
         caption->setBuddy(slider);
         grid->addWidget(caption, row, 0);
         grid->addWidget(slider, row, 1);

@@ -1,6 +1,7 @@
 #include "editor/dialogs/EffectPreviewDialog.h"
 
 #include <QButtonGroup>
+#include <QCoreApplication>
 #include <QCheckBox>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -15,14 +16,19 @@
 #include "editor/dialogs/HueStrip.h"
 #include "editor/dialogs/HueStripWidget.h"
 #include "editor/dialogs/PreviewFrame.h"
-#include "image/effects/EffectCommands.h"
+#include "image/effects/EffectRegistry.h"
 
 namespace clipvane {
 
-EffectPreviewDialog::EffectPreviewDialog(EffectDocument& document, int templateId, QWidget* parent)
-    : QDialog(parent), document_(document), templateId_(templateId) {
-    const EffectTemplate* tpl = FindEffectTemplate(templateId);
-    setWindowTitle(QString::fromLatin1(tpl ? tpl->title : "Effect"));
+namespace {
+
+QString Tr(const char* text) { return QCoreApplication::translate(kEffectTextContext, text); }
+
+}  // namespace
+
+EffectPreviewDialog::EffectPreviewDialog(EffectDocument& document, int command, QWidget* parent)
+    : QDialog(parent), document_(document), command_(command), entry_(FindEffect(command)) {
+    setWindowTitle(entry_ && entry_->title ? Tr(entry_->title) : tr("Effect"));
 
     // The thumbnail: the image at opening (or the band and its surroundings),
     // 24 bits, shrunk to the frame.
@@ -37,9 +43,9 @@ EffectPreviewDialog::EffectPreviewDialog(EffectDocument& document, int templateI
     auto* controls = new QVBoxLayout;
     auto* grid = new QGridLayout;
     for (int i = 0; i < 3; ++i) {
-        const SliderSpec spec = tpl ? tpl->sliders[i] : SliderSpec{};
+        const EffectParam spec = entry_ ? entry_->params[i] : EffectParam{};
         if (!spec.label) continue;
-        auto* name = new QLabel(QString::fromLatin1(spec.label) + QStringLiteral(":"));
+        auto* name = new QLabel(Tr(spec.label) + QStringLiteral(":"));
         auto* slider = new QSlider(Qt::Horizontal);
         slider->setObjectName(QStringLiteral("slider%1").arg(i + 1));
         slider->setRange(spec.minimum, spec.maximum);
@@ -59,7 +65,8 @@ EffectPreviewDialog::EffectPreviewDialog(EffectDocument& document, int templateI
     }
     controls->addLayout(grid);
 
-    if (templateId == kTplColorLevel) {
+    const EffectDialog kind = entry_ ? entry_->dialog : EffectDialog::None;
+    if (kind == EffectDialog::ColorLevel) {
         auto* box = new QGroupBox(QStringLiteral("Channel"));
         auto* row = new QHBoxLayout(box);
         auto* group = new QButtonGroup(this);
@@ -73,8 +80,8 @@ EffectPreviewDialog::EffectPreviewDialog(EffectDocument& document, int templateI
         connect(group, &QButtonGroup::idClicked, this, [this] { Recompute(); });
         controls->addWidget(box);
     }
-    if (templateId == kTplColorTone) {
-        values_.toneColour = kToneStartColour;
+    if (kind == EffectDialog::ColorTone) {
+        values_.toneColor = ToneStartColor();
         strip_ = new HueStripWidget;
         strip_->onPick = [this](int x) { PickToneAt(x); };
         controls->addWidget(new QLabel(QStringLiteral("Tone colour:")));
@@ -117,8 +124,8 @@ void EffectPreviewDialog::WriteLabels() {
 }
 
 void EffectPreviewDialog::PickToneAt(int x) {
-    const QRgb c = HueStripColour(x);
-    values_.toneColour = (0xFFu << 24) | (uint32_t(qRed(c)) << 16) | (uint32_t(qGreen(c)) << 8) | uint32_t(qBlue(c));
+    const QRgb c = HueStripColor(x);
+    values_.toneColor = (0xFFu << 24) | (uint32_t(qRed(c)) << 16) | (uint32_t(qGreen(c)) << 8) | uint32_t(qBlue(c));
     Recompute();
 }
 
@@ -127,7 +134,7 @@ void EffectPreviewDialog::Recompute() {
     preview_ = thumbnail_;
     preview_.ConvertTo(32);
     // The thumbnail takes sizes scaled to it; the document the values as set.
-    std::unique_ptr<ImageEffect> effect = BuildTemplateEffect(templateId_, values_);
+    std::unique_ptr<ImageEffect> effect = BuildDialogEffect(command_, values_);
     if (effect) {
         // With a band only the band changes, in the thumbnail and on the document.
         if (thumbnailBand_.IsEmpty())
@@ -136,7 +143,7 @@ void EffectPreviewDialog::Recompute() {
             ApplyEffectsInBand(preview_, thumbnailBand_, {effect.get()});
         NormaliseTo24(preview_);
         if (previewCheck_->isChecked()) {
-            if (std::unique_ptr<ImageEffect> full = BuildTemplateEffect(templateId_, ImageValues())) {
+            if (std::unique_ptr<ImageEffect> full = BuildDialogEffect(command_, ImageValues())) {
                 RestoreForPreview();
                 if (band_.IsEmpty())
                     document_.Image().ApplyEffect(*full);
@@ -147,7 +154,8 @@ void EffectPreviewDialog::Recompute() {
         }
     }
     WriteLabels();
-    frame_->SetImage(&preview_, templateId_ == kTplRotate, true);
+    // A preview that changes the size (Rotate) is fitted to the frame anew.
+    frame_->SetImage(&preview_, entry_ && !entry_->keepsSize, true);
 }
 
 void EffectPreviewDialog::RestoreForPreview() { backup_.RestoreForPreview(document_.Image()); }
@@ -156,7 +164,7 @@ void EffectPreviewDialog::RestoreDocument() { backup_.Restore(document_.Image())
 
 void EffectPreviewDialog::accept() {
     RestoreDocument();
-    if (std::unique_ptr<ImageEffect> effect = BuildTemplateEffect(templateId_, ImageValues()))
+    if (std::unique_ptr<ImageEffect> effect = BuildDialogEffect(command_, ImageValues()))
         document_.RunEffectNormalised(*effect);
     document_.UpdateAllViews();
     QDialog::accept();

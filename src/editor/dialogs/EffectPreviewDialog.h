@@ -1,5 +1,5 @@
 #pragma once
-// The effect dialog shared by thirteen layouts: sliders with value labels, a
+// The effect dialog shared by the commands with sliders: sliders with value labels, a
 // thumbnail of the result, and "Preview", which shows the result live on the
 // document. OK applies the effect to the document as one undo step; Cancel
 // puts back the image exactly as it was at opening. The values the user sets
@@ -19,16 +19,19 @@ class QSlider;
 namespace clipvane {
 
 class EffectDocument;
+struct EffectEntry;
 class HueStripWidget;
 class PreviewFrame;
 
 class EffectPreviewDialog : public QDialog {
     Q_OBJECT
 public:
-    EffectPreviewDialog(EffectDocument& document, int templateId, QWidget* parent = nullptr);
+    // The dialog of Image or Filter command `command` (its registry entry
+    // gives the title, the sliders and the effect).
+    EffectPreviewDialog(EffectDocument& document, int command, QWidget* parent = nullptr);
     ~EffectPreviewDialog() override;
 
-    int TemplateId() const { return templateId_; }
+    int Command() const { return command_; }
     // Thumbnail size / image size: sizes (Oil Paint, Splash, Mosaic) are
     // scaled by it for the thumbnail only.
     double Scale() const { return values_.scale; }
@@ -59,7 +62,8 @@ private:
     void Recompute();
 
     EffectDocument& document_;
-    int templateId_;
+    int command_;
+    const EffectEntry* entry_;  // null for an id without an entry
     EffectValues values_;
     PixelImage thumbnail_;
     PixelImage preview_;

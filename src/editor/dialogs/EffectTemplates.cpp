@@ -1,40 +1,8 @@
 #include "editor/dialogs/EffectTemplates.h"
 
-#include "image/effects/EffectCommands.h"
+#include "image/effects/EffectRegistry.h"
 
 namespace clipvane {
-
-namespace {
-
-const EffectTemplate kTemplates[] = {
-    {kTplColorLevel, "Color level", kCmdColorLevel, {{"Down", 0, 255, 0}, {"Up", 0, 255, 255}, {}}},
-    {kTplRgbValue, "RGB Value", kCmdRgbValue, {{"R", -128, 128, 0}, {"G", -128, 128, 0}, {"B", -128, 128, 0}}},
-    {kTplHueSaturation, "Hue/Saturation", kCmdHueSaturation, {{"Hue", 0, 200, 100}, {"Saturation", 0, 200, 100}, {}}},
-    {kTplNoisy, "Noisy", kCmdNoisy, {{"Amount", 1, 200, 100}, {}, {}}},
-    {kTplBlot, "Blot", kCmdBlot, {{"Amount", 1, 100, 50}, {}, {}}},
-    {kTplEmboss, "Emboss", kCmdEmboss, {{"Strength", 1, 10, 2}, {}, {}}},
-    {kTplOilPaint, "Oil Paint", kCmdOilPaint, {{"Radius", 1, 15, 2}, {}, {}}},
-    {kTplSplash, "Splash", kCmdSplash, {{"Spread", 3, 64, 5}, {}, {}}},
-    {kTplPosterize, "Posterize", kCmdPosterize, {{"Levels", 2, 20, 3}, {}, {}}},
-    {kTplMosaic, "Mosaic", kCmdMosaic, {{"Block size", 2, 200, 10}, {}, {}}},
-    {kTplGrid, "3D Grid", kCmdGrid, {{"Cell size", 0, 100, 64}, {"Depth", 0, 100, 50}, {}}},
-    {kTplColorTone, "Color Tone", kCmdColorTone, {{}, {}, {}}},
-    {kTplRotate, "Rotate", kCmdRotate, {{"Angle", 0, 360, 45}, {}, {}}},
-};
-
-}  // namespace
-
-const EffectTemplate* FindEffectTemplate(int templateId) {
-    for (const EffectTemplate& t : kTemplates)
-        if (t.templateId == templateId) return &t;
-    return nullptr;
-}
-
-int TemplateForCommand(int command) {
-    for (const EffectTemplate& t : kTemplates)
-        if (t.command == command) return t.templateId;
-    return 0;
-}
 
 int ChannelSetForRadio(int channel) {
     switch (channel) {
@@ -45,30 +13,35 @@ int ChannelSetForRadio(int channel) {
     }
 }
 
-std::unique_ptr<ImageEffect> BuildTemplateEffect(int templateId, const EffectValues& v) {
-    const EffectTemplate* t = FindEffectTemplate(templateId);
-    if (!t) return nullptr;
+uint32_t ToneStartColor() {
+    // The command takes 0xBBGGRR; the dialog holds blue, green, red, alpha.
+    const uint32_t c = uint32_t(FindEffect(kCmdColorTone)->params[0].start);
+    return 0xFF000000u | (c & 0xFF) << 16 | (c & 0xFF00) | (c >> 16 & 0xFF);
+}
+
+std::unique_ptr<ImageEffect> BuildDialogEffect(int command, const EffectValues& v) {
+    const EffectEntry* entry = FindEffect(command);
+    if (!entry) return nullptr;
     EffectParams params;
-    auto set = [&params](std::initializer_list<int32_t> values) {
-        for (int32_t x : values) params.values[params.count++] = x;
-    };
-    switch (templateId) {
-    case kTplColorLevel: set({v.value[0], v.value[1], ChannelSetForRadio(v.channel)}); break;
-    case kTplRgbValue: set({v.value[0], v.value[1], v.value[2]}); break;
-    case kTplHueSaturation:
-    case kTplGrid: set({v.value[0], v.value[1]}); break;
-    case kTplOilPaint:
-    case kTplSplash:
-    case kTplMosaic: set({int32_t(v.value[0] * v.scale)}); break;
-    case kTplColorTone: {
-        // Stored as blue, green, red bytes; the command takes 0xBBGGRR.
-        const uint32_t b = v.toneColour & 0xFF, g = (v.toneColour >> 8) & 0xFF, r = (v.toneColour >> 16) & 0xFF;
-        set({int32_t((b << 16) | (g << 8) | r)});
+    switch (entry->dialog) {
+    case EffectDialog::Sliders:
+        for (int i = 0; i < entry->ParamCount(); ++i) {
+            const bool scaled = entry->params[i].scalesWithImage;
+            params.values[params.count++] = scaled ? int32_t(v.value[i] * v.scale) : v.value[i];
+        }
+        break;
+    case EffectDialog::ColorLevel:
+        params = EffectParams{{v.value[0], v.value[1], ChannelSetForRadio(v.channel)}, 3};
+        break;
+    case EffectDialog::ColorTone: {
+        // Held as blue, green, red bytes; the command takes 0xBBGGRR.
+        const uint32_t b = v.toneColor & 0xFF, g = (v.toneColor >> 8) & 0xFF, r = (v.toneColor >> 16) & 0xFF;
+        params = EffectParams{{int32_t((b << 16) | (g << 8) | r)}, 1};
         break;
     }
-    default: set({v.value[0]}); break;
+    default: return nullptr;
     }
-    EffectCommandSteps steps = PlanEffectCommand(t->command, params);
+    EffectCommandSteps steps = PlanEffectCommand(command, params);
     if (steps.effects.empty()) return nullptr;
     return std::move(steps.effects.front());
 }

@@ -10,7 +10,7 @@ constexpr int kLow = 33;
 constexpr int kHigh = 254;
 }  // namespace
 
-QRgb HueStripColour(int x) {
+QRgb HueStripColor(int x) {
     x = std::clamp(x, 0, kHueStripWidth - 1);
     // Cyan is hue 180 degrees; the strip covers one turn from there.
     const double hue = std::fmod(180.0 + 360.0 * x / kHueStripWidth, 360.0);
@@ -31,7 +31,7 @@ QRgb HueStripColour(int x) {
 QImage HueStrip() {
     QImage strip(kHueStripWidth, kHueStripHeight, QImage::Format_RGB888);
     for (int x = 0; x < kHueStripWidth; ++x) {
-        const QRgb c = HueStripColour(x);
+        const QRgb c = HueStripColor(x);
         for (int y = 0; y < kHueStripHeight; ++y) strip.setPixel(x, y, c);
     }
     return strip;

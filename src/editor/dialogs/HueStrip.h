@@ -12,6 +12,6 @@ inline constexpr int kHueStripHeight = 28;
 
 QImage HueStrip();
 // The strip's colour at column x (clamped to the strip).
-QRgb HueStripColour(int x);
+QRgb HueStripColor(int x);
 
 }  // namespace clipvane

@@ -1,6 +1,7 @@
 #include "editor/dialogs/ResizeDialog.h"
 
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QGroupBox>
@@ -10,20 +11,19 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
-namespace clipvane {
+#include "image/effects/EffectRegistry.h"
 
-namespace {
-// Largest side the dialog offers; keeps the image within what the core can allocate.
-constexpr int kMaxSide = 30000;
-}  // namespace
+namespace clipvane {
 
 ResizeDialog::ResizeDialog(int w, int h, QWidget* parent)
     : QDialog(parent), width(w), height(h), imageWidth(w), imageHeight(h) {
-    setWindowTitle(QStringLiteral("Resize"));
+    const EffectEntry& entry = *FindEffect(kCmdResize);
+    setWindowTitle(QCoreApplication::translate(kEffectTextContext, entry.title));
     widthEdit_ = new QSpinBox;
     heightEdit_ = new QSpinBox;
-    for (QSpinBox* s : {widthEdit_, heightEdit_}) {
-        s->setRange(0, kMaxSide);
+    // The registry's largest side keeps the image within what the core can allocate.
+    for (auto [s, param] : {std::pair{widthEdit_, &entry.params[0]}, std::pair{heightEdit_, &entry.params[1]}}) {
+        s->setRange(param->minimum, param->maximum);
         s->setSuffix(QStringLiteral(" px"));
     }
     widthEdit_->setObjectName(QStringLiteral("edit1005"));
@@ -78,14 +78,14 @@ void ResizeDialog::Write() {
 void ResizeDialog::WidthChanged() {
     if (writing_) return;
     Read();
-    if (keepAspect) height = std::min(kMaxSide, ProportionalSide(width, imageWidth, imageHeight));
+    if (keepAspect) height = std::min(heightEdit_->maximum(), ProportionalSide(width, imageWidth, imageHeight));
     Write();
 }
 
 void ResizeDialog::HeightChanged() {
     if (writing_) return;
     Read();
-    if (keepAspect) width = std::min(kMaxSide, ProportionalSide(height, imageHeight, imageWidth));
+    if (keepAspect) width = std::min(widthEdit_->maximum(), ProportionalSide(height, imageHeight, imageWidth));
     Write();
 }
 

@@ -17,9 +17,9 @@ void DocumentEffectTarget::UpdateAllViews() { doc_.UpdateAllViews(); }
 bool DocumentEffectTarget::Transparent() const { return doc_.Transparent(); }
 Rect DocumentEffectTarget::Band() const { return doc_.EffectBand(); }
 
-void WidgetEffectDialogs::RunEffectDialog(ImageDocument& document, int layout) {
+void WidgetEffectDialogs::RunEffectDialog(ImageDocument& document, int command) {
     DocumentEffectTarget target(document);
-    EffectPreviewDialog dialog(target, layout, parent_);
+    EffectPreviewDialog dialog(target, command, parent_);
     dialog.exec();
 }
 

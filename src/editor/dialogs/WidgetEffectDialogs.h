@@ -11,7 +11,7 @@ namespace clipvane {
 class WidgetEffectDialogs : public EffectDialogs {
 public:
     explicit WidgetEffectDialogs(QWidget* parent) : parent_(parent) {}
-    void RunEffectDialog(ImageDocument& document, int layout) override;
+    void RunEffectDialog(ImageDocument& document, int command) override;
     void RunBrightnessContrastDialog(ImageDocument& document) override;
     bool RunResizeDialog(ImageDocument& document, int& width, int& height, int& quality) override;
 

@@ -13,7 +13,7 @@
 #include "document/ImageDocument.h"
 #include "editor/dialogs/TextEditDialog.h"
 #include "editor/tools/BandTool.h"
-#include "image/effects/EffectCommands.h"
+#include "image/effects/EffectRegistry.h"
 #include "editor/tools/StampLibrary.h"
 #include "editor/view/ViewCursors.h"
 #include "editor/view/ViewPainter.h"
@@ -48,7 +48,9 @@ Rect EditorView::EffectBand() {
 bool EditorView::RunEffectCommand(int id, EffectDialogs* dialogs) {
     if (!doc_) return false;
     Rect band = EffectBand();
-    if (id == kCmdRedact) return !band.IsEmpty() && doc_->Redact(band);
+    // A command on the band alone (Redact) does nothing without one.
+    const EffectEntry* entry = FindEffect(id);
+    if (entry && entry->dialog == EffectDialog::Band) return !band.IsEmpty() && doc_->Redact(band);
     if (!EffectCommandKeepsSize(id) && !band.IsEmpty()) {
         // A rotation, flip or resize moves the pixels the band was drawn over.
         static_cast<BandTool&>(tools_.Current()).ClearBand();

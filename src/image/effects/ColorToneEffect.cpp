@@ -1,6 +1,6 @@
 #include "image/effects/ColorToneEffect.h"
 
-#include "image/effects/ColourModel.h"
+#include "image/effects/ColorModel.h"
 
 namespace clipvane {
 

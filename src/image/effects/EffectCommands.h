@@ -1,5 +1,6 @@
 #pragma once
-// The Image and Filter menu commands (ids 20000..20100) as steps on an image.
+// The Image and Filter menu commands (ids 20000..20100) as steps on an image,
+// built from the entries of EffectRegistry.h.
 // The document's dispatcher and `clipvane-image apply` both go through here,
 // so the sequence for an id (depth conversion, effects in order, resize,
 // 24-bit normalisation) is written once.
@@ -44,7 +45,8 @@ enum EffectCommandId : int {
 };
 
 // Up to three numeric parameters of a command, in the order the dialogs
-// present them. Missing ones (index >= count) take the dialog's start value.
+// present them. Missing ones (index >= count) take the dialog's start value
+// (EffectRegistry.h lists each command's parameters).
 struct EffectParams {
     int32_t values[3] = {0, 0, 0};
     int count = 0;
@@ -56,11 +58,6 @@ struct EffectParams {
 //   2. apply each of `effects` in turn (the document records one undo step each);
 //   3. resize to `width` x `height` when `resize` (quality 0 nearest, 1 smooth);
 //   4. normalise to 24 bits per pixel when `normaliseTo24`.
-// Parameter meanings per id: 20002 angle; 20009 width, height, quality;
-// 20010 brightness, contrast percent; 20012 hue, saturation percent;
-// 20014 colour as 0xBBGGRR; 20016 red, green, blue offsets; 20017 low, high,
-// channel set (1 red, 2 green, 4 blue); 20033/20034 amount; 20035 strength;
-// 20036 radius; 20037 spread; 20038 levels; 20040 block; 20050 cell, depth.
 struct EffectCommandSteps {
     bool known = false;  // the id lies in 20000..20100
     bool convertTo32 = false;
@@ -80,22 +77,6 @@ EffectCommandSteps PlanEffectCommand(int id, const EffectParams& params, const u
 // False (image untouched) for ids outside 20000..20100.
 bool RunEffectCommand(int id, const EffectParams& params, PixelImage& image, ProgressReporter* progress = nullptr,
                       const uint32_t* seed = nullptr);
-
-// The range a parameter's dialog control offers.
-struct EffectParamRange {
-    const char* name = nullptr;  // null: no such parameter
-    int32_t minimum = 0;
-    int32_t maximum = 0;
-};
-
-// The parameters command `id` takes, in order, with the ranges of its dialog
-// (the effect dialogs and clipvane-image share this table). All three are
-// unnamed for commands that take none.
-struct EffectParamRanges {
-    EffectParamRange params[3];
-    int Count() const { return params[2].name ? 3 : params[1].name ? 2 : params[0].name ? 1 : 0; }
-};
-EffectParamRanges EffectCommandParamRanges(int id);
 
 // Empty when every given parameter of command `id` lies in its range; else a
 // message that names the first one outside and its range.

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "image/effects/ColourModel.h"
+#include "image/effects/ColorModel.h"
 
 namespace clipvane {
 

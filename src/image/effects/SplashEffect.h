@@ -1,7 +1,7 @@
 #pragma once
 // Splash: every pixel takes the colour of a random source pixel at most
 // spread / 2 away in each direction.
-#include "image/effects/Noise.h"
+#include "image/effects/NoiseEffect.h"
 
 namespace clipvane {
 

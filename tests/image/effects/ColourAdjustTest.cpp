@@ -62,7 +62,7 @@ TEST(Contrast, TableTruncatesTowardZero) {
     }
 }
 
-TEST(ColourModel, HslToRgbOnExactInputs) {
+TEST(ColorModel, HslToRgbOnExactInputs) {
     uint8_t bgr[3];
     // L 0.25, S 0.5: m2 = 0.375, m1 = 0.125; hue 0: red m2, green m1 + 0, blue (u = 4) m1.
     HslToRgb(0.0, 0.25, 0.5, bgr);
@@ -96,7 +96,7 @@ TEST(ColourModel, HslToRgbOnExactInputs) {
     EXPECT_EQ(bgr[0], 0);
 }
 
-TEST(ColourModel, RgbToHslHueSectors) {
+TEST(ColorModel, RgbToHslHueSectors) {
     // Pure colours: D = 1 and S = 1 in either lightness branch.
     Hsl red = RgbToHsl(0, 0, 255), green = RgbToHsl(0, 255, 0), blue = RgbToHsl(255, 0, 0);
     EXPECT_EQ(red.h, 0.0);

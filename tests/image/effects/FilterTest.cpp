@@ -29,14 +29,14 @@ TEST(ColourNoise, FirstPixelFromSeed) {
     // Offsets (r / 32767 - 0.5) x 100: 1.387 -> 1, -32.43 -> -32, -19.14 -> -19,
     // for blue, green and red in that order.
     PixelImage img = Uniform(2, 1, 32, 0x5A808080u);
-    ColourNoiseEffect e(100, 1);
+    ColorNoiseEffect e(100, 1);
     img.ApplyEffect(e);
     EXPECT_EQ(At(img, 0, 0), 0x5A6D6081u);  // red 109, green 96, blue 129, alpha kept
 }
 
 TEST(ColourNoise, OffsetsStayInRangeWithMeanZero) {
     PixelImage img = Uniform(200, 150, 24, 0x808080u);
-    ColourNoiseEffect e(100, 12345);
+    ColorNoiseEffect e(100, 12345);
     img.ApplyEffect(e);
     double sum = 0;
     int lo = 0, hi = 0;
@@ -57,7 +57,7 @@ TEST(ColourNoise, OffsetsStayInRangeWithMeanZero) {
 
 TEST(ColourNoise, SameSeedSameResultAndSequenceContinues) {
     PixelImage a = test::PhotoLike(31, 7, 32, 5), b = a, c = a;
-    ColourNoiseEffect e1(80, 99), e2(80, 99);
+    ColorNoiseEffect e1(80, 99), e2(80, 99);
     a.ApplyEffect(e1);
     b.ApplyEffect(e2);
     EXPECT_TRUE(test::SamePixels(a, b));

@@ -38,7 +38,7 @@ std::vector<Case> Cases() {
         {"grey", Make<GreyEffect>()},
         {"invert", Make<InvertEffect>(7)},
         {"invert-red", Make<InvertEffect>(1)},
-        {"noise", Make<ColourNoiseEffect>(150, 31u)},
+        {"noise", Make<ColorNoiseEffect>(150, 31u)},
         {"blot", Make<GreyNoiseEffect>(70, 32u)},
         {"emboss", Make<EmbossEffect>(3)},
         {"emboss-huge", Make<EmbossEffect>(5000000)},

@@ -1,4 +1,4 @@
-#include "image/effects/Grey.h"
+#include "image/effects/GreyEffect.h"
 
 #include <cstring>
 

@@ -1,4 +1,4 @@
-#include "image/effects/Flip.h"
+#include "image/effects/FlipEffect.h"
 
 #include <algorithm>
 #include <cstring>

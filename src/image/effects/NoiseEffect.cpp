@@ -1,4 +1,4 @@
-#include "image/effects/Noise.h"
+#include "image/effects/NoiseEffect.h"
 
 #include <algorithm>
 
@@ -32,11 +32,11 @@ RandomGenerator RandomEffect::RowGenerator(int y, int width) const {
     return generator;
 }
 
-int ColourNoiseEffect::Offset(RandomGenerator& generator) const {
+int ColorNoiseEffect::Offset(RandomGenerator& generator) const {
     return int(RoundWide((generator.Next() * 3.051850947599719e-5 - 0.5) * amount));
 }
 
-void ColourNoiseEffect::ProcessPixel(PixelImage&, int, int, uint8_t* pixel) {
+void ColorNoiseEffect::ProcessPixel(PixelImage&, int, int, uint8_t* pixel) {
     const int b = Offset(random);
     const int g = Offset(random);
     const int r = Offset(random);
@@ -45,7 +45,7 @@ void ColourNoiseEffect::ProcessPixel(PixelImage&, int, int, uint8_t* pixel) {
     pixel[2] = AddClamped(pixel[2], r);
 }
 
-void ColourNoiseEffect::ProcessRow(PixelImage& image, int y, uint8_t* row, int width) {
+void ColorNoiseEffect::ProcessRow(PixelImage& image, int y, uint8_t* row, int width) {
     RandomGenerator generator = RowGenerator(y, width);
     const int step = image.Depth() / 8;
     for (int x = 0; x < width; ++x, row += step) {

@@ -35,9 +35,9 @@ private:
 };
 
 // Each channel gets its own offset in -amount/2..+amount/2.
-class ColourNoiseEffect : public RandomEffect {
+class ColorNoiseEffect : public RandomEffect {
 public:
-    explicit ColourNoiseEffect(int amount, uint32_t seed = TimeSeed()) : RandomEffect(seed, 3), amount(amount) {}
+    explicit ColorNoiseEffect(int amount, uint32_t seed = TimeSeed()) : RandomEffect(seed, 3), amount(amount) {}
     void ProcessPixel(PixelImage& image, int x, int y, uint8_t* pixel) override;
     void ProcessRow(PixelImage& image, int y, uint8_t* row, int width) override;
 

@@ -1,4 +1,4 @@
-#include "image/effects/ColourModel.h"
+#include "image/effects/ColorModel.h"
 
 #include <algorithm>
 
