@@ -10,16 +10,13 @@
 #include <string>
 #include <string_view>
 
-#include "annotation/AnnotationObject.h"
+#include "annotation/ObjectKinds.h"
 
 namespace clipvane {
 
 // Largest description read, in bytes, and most elements in it.
 inline constexpr size_t kMaxObjectsJsonBytes = size_t(16) << 20;
 inline constexpr size_t kMaxObjectsJsonElements = 10000;
-// Coordinates lie within +-this: any pixel of the largest image fits, and
-// sums of coordinates cannot overflow.
-inline constexpr int32_t kMaxObjectCoordinate = int32_t(1) << 28;
 
 // Loads a stamp's picture from the path written in the description, at 32
 // bits per pixel; false with the reason in `error`.
