@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <vector>
 
 #include "annotation/ObjectKinds.h"
@@ -300,6 +301,23 @@ void RenderObjects(PixelImage& target, const ObjectList& objects) {
         if (target.Depth() != 32) target.ConvertTo(32);
         BlendImage(target, rendered.image, rendered.x, rendered.y, 100 - object->transparency);
     }
+}
+
+bool ObjectsReproduce(const PixelImage& under, const ObjectList& objects, const PixelImage& flattened, bool alpha) {
+    if (under.Width() != flattened.Width() || under.Height() != flattened.Height()) return false;
+    if (flattened.Depth() != 24 && flattened.Depth() != 32) return false;
+    PixelImage drawn = under;
+    drawn.ConvertTo(32);
+    RenderObjects(drawn, objects);
+    if (drawn.Depth() != 32) return false;
+    const size_t step = size_t(flattened.Depth() / 8), compared = alpha && step == 4 ? 4 : 3;
+    for (int y = 0; y < drawn.Height(); ++y) {
+        const uint8_t* a = drawn.Row(y);
+        const uint8_t* b = flattened.Row(y);
+        for (size_t x = 0; x < size_t(drawn.Width()); ++x)
+            if (std::memcmp(a + x * 4, b + x * step, compared) != 0) return false;
+    }
+    return true;
 }
 
 void DrawSelectionMarks(QPainter& painter, const AnnotationObject* selected) {

@@ -51,7 +51,7 @@ TEST(ObjectKinds, EveryEntryIsConsistent) {
             if (m.coordinate) sum += m.IntOf(*object);
         EXPECT_EQ(sum, 10);
         const Rect points = info.points(*object);
-        EXPECT_EQ(std::tie(points.left, points.top, points.right, points.bottom), std::tie(1, 2, 3, 4));
+        EXPECT_EQ(std::tie(points.left, points.top, points.right, points.bottom), std::make_tuple(1, 2, 3, 4));
         EXPECT_EQ(info.clone(*object)->kind, info.kind);
     }
     EXPECT_EQ(FindObjectKind(6), nullptr);

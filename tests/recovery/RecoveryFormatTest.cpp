@@ -237,13 +237,13 @@ TEST(RecoveryFormat, OutOfRangeMembersAreClamped) {
     const RecoveryEntry out = RoundTrip(in);
     ASSERT_EQ(out.objects.size(), 4u);
     const auto& l = static_cast<const LineObject&>(*out.objects[0]);
-    EXPECT_EQ(std::tie(l.transparency, l.shadow, l.width, l.style), std::tie(0, 1, 10, 0));
-    EXPECT_EQ(std::tie(l.x1, l.y2), std::tie(-kMaxObjectCoordinate, kMaxObjectCoordinate));
+    EXPECT_EQ(std::tie(l.transparency, l.shadow, l.width, l.style), std::make_tuple(0, 1, 10, 0));
+    EXPECT_EQ(std::tie(l.x1, l.y2), std::make_tuple(-kMaxObjectCoordinate, kMaxObjectCoordinate));
     EXPECT_EQ(l.color, 0x123456u);
     const auto& t = static_cast<const TextObject&>(*out.objects[1]);
-    EXPECT_EQ(std::tie(t.fontSize, t.alignment, t.bold, t.right), std::tie(1, 2, 1, 10));
+    EXPECT_EQ(std::tie(t.fontSize, t.alignment, t.bold, t.right), std::make_tuple(1, 2, 1, 10));
     const auto& s = static_cast<const ShapeObject&>(*out.objects[2]);
-    EXPECT_EQ(std::tie(s.borderStyle, s.width, s.transparency), std::tie(3, 1, 100));
+    EXPECT_EQ(std::tie(s.borderStyle, s.width, s.transparency), std::make_tuple(3, 1, 100));
     EXPECT_EQ(static_cast<const StampObject&>(*out.objects[3]).stampIndex, 0);
 }
 
