@@ -1,29 +1,17 @@
 #include "annotation/AnnotationObject.h"
 
+#include "annotation/ObjectKinds.h"
+
 namespace clipvane {
 
 std::unique_ptr<AnnotationObject> CreateObject(ObjectKind kind) {
-    switch (kind) {
-    case kObjectLine:
-    case kObjectArrow: return std::make_unique<LineObject>(kind);
-    case kObjectText: return std::make_unique<TextObject>();
-    case kObjectShape: return std::make_unique<ShapeObject>();
-    case kObjectHighlight: return std::make_unique<HighlightObject>();
-    case kObjectStamp: return std::make_unique<StampObject>();
-    }
-    return nullptr;
+    const ObjectKindInfo* info = FindObjectKind(kind);
+    return info ? info->create() : nullptr;
 }
 
 std::unique_ptr<AnnotationObject> CloneObject(const AnnotationObject& object) {
-    switch (object.kind) {
-    case kObjectLine:
-    case kObjectArrow: return std::make_unique<LineObject>(static_cast<const LineObject&>(object));
-    case kObjectText: return std::make_unique<TextObject>(static_cast<const TextObject&>(object));
-    case kObjectShape: return std::make_unique<ShapeObject>(static_cast<const ShapeObject&>(object));
-    case kObjectHighlight: return std::make_unique<HighlightObject>(static_cast<const HighlightObject&>(object));
-    case kObjectStamp: return std::make_unique<StampObject>(static_cast<const StampObject&>(object));
-    }
-    return nullptr;
+    const ObjectKindInfo* info = FindObjectKind(object.kind);
+    return info ? info->clone(object) : nullptr;
 }
 
 void CopyObjectList(ObjectList& destination, const ObjectList& source) {
@@ -34,47 +22,22 @@ void CopyObjectList(ObjectList& destination, const ObjectList& source) {
         if (object) destination.push_back(CloneObject(*object));
 }
 
-Rect ObjectRect(const AnnotationObject& object) {
-    switch (object.kind) {
-    case kObjectText: {
-        const auto& o = static_cast<const TextObject&>(object);
-        return {o.left, o.top, o.right, o.bottom};
-    }
-    case kObjectShape: {
-        const auto& o = static_cast<const ShapeObject&>(object);
-        return {o.left, o.top, o.right, o.bottom};
-    }
-    case kObjectHighlight: {
-        const auto& o = static_cast<const HighlightObject&>(object);
-        return {o.left, o.top, o.right, o.bottom};
-    }
-    case kObjectStamp: {
-        const auto& o = static_cast<const StampObject&>(object);
-        return {o.left, o.top, o.right, o.bottom};
-    }
-    default: return {};
-    }
+bool IsRectangleKind(ObjectKind kind) {
+    const ObjectKindInfo* info = FindObjectKind(kind);
+    return info && info->geometry == KindGeometry::Box;
 }
 
-namespace {
-template <class T>
-void Assign(AnnotationObject& object, const Rect& r) {
-    auto& o = static_cast<T&>(object);
-    o.left = r.left;
-    o.top = r.top;
-    o.right = r.right;
-    o.bottom = r.bottom;
+bool IsLineKind(ObjectKind kind) {
+    const ObjectKindInfo* info = FindObjectKind(kind);
+    return info && info->geometry == KindGeometry::Segment;
 }
-}  // namespace
+
+Rect ObjectRect(const AnnotationObject& object) {
+    return IsRectangleKind(object.kind) ? KindInfo(object).points(object) : Rect{};
+}
 
 void SetObjectRect(AnnotationObject& object, const Rect& rect) {
-    switch (object.kind) {
-    case kObjectText: Assign<TextObject>(object, rect); break;
-    case kObjectShape: Assign<ShapeObject>(object, rect); break;
-    case kObjectHighlight: Assign<HighlightObject>(object, rect); break;
-    case kObjectStamp: Assign<StampObject>(object, rect); break;
-    default: break;
-    }
+    if (IsRectangleKind(object.kind)) KindInfo(object).setPoints(object, rect);
 }
 
 }  // namespace clipvane

@@ -1,7 +1,7 @@
 #pragma once
 // Annotation objects: the live, editable drawings over a document image.
-// Every behaviour that differs by kind is a switch on `kind`; the records
-// themselves are plain data. Coordinates are image pixels, colours COLORREF
+// The records are plain data; what differs by kind is described once in the
+// kind table (ObjectKinds.h). Coordinates are image pixels, colours COLORREF
 // values (0x00BBGGRR).
 #include <cstdint>
 #include <memory>
@@ -115,10 +115,9 @@ std::unique_ptr<AnnotationObject> CloneObject(const AnnotationObject& object);
 void CopyObjectList(ObjectList& destination, const ObjectList& source);
 
 // True for Text, Shape, Highlight and Stamp: the kinds held by a rectangle.
-inline bool IsRectangleKind(ObjectKind kind) {
-    return kind == kObjectText || kind == kObjectShape || kind == kObjectHighlight || kind == kObjectStamp;
-}
-inline bool IsLineKind(ObjectKind kind) { return kind == kObjectLine || kind == kObjectArrow; }
+bool IsRectangleKind(ObjectKind kind);
+// True for Line and Arrow: the kinds held by two end points.
+bool IsLineKind(ObjectKind kind);
 
 // The stored rectangle of a rectangle kind ({0,0,0,0} for lines).
 Rect ObjectRect(const AnnotationObject& object);

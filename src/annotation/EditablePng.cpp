@@ -352,12 +352,18 @@ EditableState DecodePayload(const std::vector<uint8_t>& payload, const PixelImag
         uint32_t size;
     };
     std::vector<Stamp> stamps;
+    uint64_t stampPixels = 0;
     for (uint32_t i = 0; i < stampCount; ++i) {
         Stamp s{};
         if (!body.U32(s.width) || !body.U32(s.height) || !body.U32(s.size) || !(s.z = body.Take(s.size)))
             return Damaged(why, "its editable data is cut short");
         if (s.width == 0 || s.height == 0 || !PixelCountAllowed(s.width, s.height))
             return Damaged(why, "a stamp picture in its editable data has an impossible size");
+        // Together the pictures stay within what a save writes, checked
+        // before any of them is inflated.
+        stampPixels += uint64_t(s.width) * s.height;
+        if (stampPixels > MaxPixelCount())
+            return Damaged(why, "the stamp pictures in its editable data exceed the pixel limit");
         stamps.push_back(s);
     }
     uint64_t pixelSize = 0;
@@ -371,7 +377,9 @@ EditableState DecodePayload(const std::vector<uint8_t>& payload, const PixelImag
     content.transparent = flags & kTransparent;
     // Stamps come only from the file itself: a description that names any
     // other path is refused, so a file never makes Clipvane read another.
-    const StampLoader loadStamp = [&stamps](const std::string& path, PixelImage& image, std::string& error) {
+    // A picture named twice is inflated once.
+    std::vector<PixelImage> inflated(stamps.size());
+    const StampLoader loadStamp = [&stamps, &inflated](const std::string& path, PixelImage& image, std::string& error) {
         const std::string digits = path.empty() ? std::string() : path.substr(1);
         size_t index = 0;
         bool number = !path.empty() && path[0] == kStampPrefix && !digits.empty() && digits.size() <= 9;
@@ -384,10 +392,11 @@ EditableState DecodePayload(const std::vector<uint8_t>& payload, const PixelImag
             return false;
         }
         const Stamp& s = stamps[index];
-        if (!UnpackRows(s.z, s.size, int(s.width), int(s.height), 32, image)) {
+        if (inflated[index].IsEmpty() && !UnpackRows(s.z, s.size, int(s.width), int(s.height), 32, inflated[index])) {
             error = "the picture cannot be unpacked";
             return false;
         }
+        image = inflated[index];
         return true;
     };
     std::string error;
@@ -405,6 +414,8 @@ EditableState FromSearch(PngChunkSearch found, const std::vector<uint8_t>& paylo
     case PngChunkSearch::kDamaged: return Damaged(why, "its editable data is damaged: " + why);
     case PngChunkSearch::kFound: break;
     }
+    // Empty chunks carry nothing to check: the file has no objects.
+    if (payload.empty()) return EditableState::kPlain;
     return DecodePayload(payload, flattened, out, why);
 }
 

@@ -10,97 +10,19 @@ namespace clipvane {
 
 namespace {
 
-enum class MemberType { Int, Bool, Color, Text, Path };
-
-struct Member {
-    const char* key;
-    MemberType type;
-    int32_t lo, hi;
-    // The record's field: int32_t for Int and Bool, ColorRef for Color,
-    // std::u16string for Text; Path has none (a stamp's picture is loaded).
-    void* (*field)(AnnotationObject&);
-};
-
-#define CLIPVANE_FIELD(Record, name) [](AnnotationObject& o) -> void* { return &static_cast<Record&>(o).name; }
-
-constexpr int32_t kCoord = kMaxObjectCoordinate;
-
-#define CLIPVANE_BASE_MEMBERS                                                                    \
-    {"transparency", MemberType::Int, 0, 100, CLIPVANE_FIELD(AnnotationObject, transparency)}, { \
-        "shadow", MemberType::Bool, 0, 1, CLIPVANE_FIELD(AnnotationObject, shadow)               \
-    }
-
-#define CLIPVANE_RECT_MEMBERS(Record)                                                 \
-    {"left", MemberType::Int, -kCoord, kCoord, CLIPVANE_FIELD(Record, left)},         \
-        {"top", MemberType::Int, -kCoord, kCoord, CLIPVANE_FIELD(Record, top)},       \
-        {"right", MemberType::Int, -kCoord, kCoord, CLIPVANE_FIELD(Record, right)}, { \
-        "bottom", MemberType::Int, -kCoord, kCoord, CLIPVANE_FIELD(Record, bottom)    \
-    }
-
-#define CLIPVANE_LINE_MEMBERS(maxStyle)                                           \
-    {"x1", MemberType::Int, -kCoord, kCoord, CLIPVANE_FIELD(LineObject, x1)},     \
-        {"y1", MemberType::Int, -kCoord, kCoord, CLIPVANE_FIELD(LineObject, y1)}, \
-        {"x2", MemberType::Int, -kCoord, kCoord, CLIPVANE_FIELD(LineObject, x2)}, \
-        {"y2", MemberType::Int, -kCoord, kCoord, CLIPVANE_FIELD(LineObject, y2)}, \
-        {"width", MemberType::Int, 1, 10, CLIPVANE_FIELD(LineObject, width)},     \
-        {"color", MemberType::Color, 0, 0, CLIPVANE_FIELD(LineObject, color)}, {  \
-        "style", MemberType::Int, 0, maxStyle, CLIPVANE_FIELD(LineObject, style)  \
-    }
-
-const std::vector<Member> kLineMembers = {CLIPVANE_LINE_MEMBERS(2), CLIPVANE_BASE_MEMBERS};
-const std::vector<Member> kArrowMembers = {CLIPVANE_LINE_MEMBERS(1), CLIPVANE_BASE_MEMBERS};
-const std::vector<Member> kTextMembers = {CLIPVANE_RECT_MEMBERS(TextObject),
-                                          {"text", MemberType::Text, 0, 0, CLIPVANE_FIELD(TextObject, text)},
-                                          {"fontName", MemberType::Text, 0, 0, CLIPVANE_FIELD(TextObject, fontName)},
-                                          {"fontSize", MemberType::Int, 1, 1000, CLIPVANE_FIELD(TextObject, fontSize)},
-                                          {"textColor", MemberType::Color, 0, 0, CLIPVANE_FIELD(TextObject, textColor)},
-                                          {"backColor", MemberType::Color, 0, 0, CLIPVANE_FIELD(TextObject, backColor)},
-                                          {"alignment", MemberType::Int, 0, 2, CLIPVANE_FIELD(TextObject, alignment)},
-                                          {"bold", MemberType::Bool, 0, 1, CLIPVANE_FIELD(TextObject, bold)},
-                                          {"italic", MemberType::Bool, 0, 1, CLIPVANE_FIELD(TextObject, italic)},
-                                          {"underline", MemberType::Bool, 0, 1, CLIPVANE_FIELD(TextObject, underline)},
-                                          {"boxStyle", MemberType::Int, 0, 1, CLIPVANE_FIELD(TextObject, boxStyle)},
-                                          CLIPVANE_BASE_MEMBERS};
-const std::vector<Member> kShapeMembers = {
-    CLIPVANE_RECT_MEMBERS(ShapeObject),
-    {"width", MemberType::Int, 1, 10, CLIPVANE_FIELD(ShapeObject, width)},
-    {"borderColor", MemberType::Color, 0, 0, CLIPVANE_FIELD(ShapeObject, borderColor)},
-    {"fillColor", MemberType::Color, 0, 0, CLIPVANE_FIELD(ShapeObject, fillColor)},
-    {"borderStyle", MemberType::Int, 0, 3, CLIPVANE_FIELD(ShapeObject, borderStyle)},
-    CLIPVANE_BASE_MEMBERS};
-const std::vector<Member> kHighlightMembers = {
-    CLIPVANE_RECT_MEMBERS(HighlightObject),
-    {"color", MemberType::Color, 0, 0, CLIPVANE_FIELD(HighlightObject, color)},
-    CLIPVANE_BASE_MEMBERS};
-const std::vector<Member> kStampMembers = {
-    CLIPVANE_RECT_MEMBERS(StampObject), {"image", MemberType::Path, 0, 0, nullptr}, CLIPVANE_BASE_MEMBERS};
-
-#undef CLIPVANE_LINE_MEMBERS
-#undef CLIPVANE_RECT_MEMBERS
-#undef CLIPVANE_BASE_MEMBERS
-#undef CLIPVANE_FIELD
-
-const std::vector<Member>& MembersOf(ObjectKind kind) {
-    switch (kind) {
-    case kObjectLine: return kLineMembers;
-    case kObjectArrow: return kArrowMembers;
-    case kObjectText: return kTextMembers;
-    case kObjectShape: return kShapeMembers;
-    case kObjectHighlight: return kHighlightMembers;
-    case kObjectStamp: break;
-    }
-    return kStampMembers;
+// The kind named in a description; null for none.
+const ObjectKindInfo* KindFromName(std::u16string_view name) {
+    const std::string utf8 = Utf16ToUtf8(name);
+    for (const ObjectKindInfo& info : ObjectKinds())
+        if (utf8 == info.name) return &info;
+    return nullptr;
 }
 
-constexpr ObjectKind kKinds[] = {kObjectLine, kObjectArrow, kObjectText, kObjectShape, kObjectHighlight, kObjectStamp};
-
-bool KindFromName(std::u16string_view name, ObjectKind& kind) {
-    for (ObjectKind k : kKinds)
-        if (Utf16ToUtf8(name) == ObjectKindName(k)) {
-            kind = k;
-            return true;
-        }
-    return false;
+std::string KindNames() {
+    std::string names;
+    for (const ObjectKindInfo& info : ObjectKinds())
+        names += (names.empty() ? "\"" : ", \"") + std::string(info.name) + "\"";
+    return names;
 }
 
 int HexDigit(char16_t c) {
@@ -152,21 +74,17 @@ bool ReadElement(const JsonValue& element, size_t index, std::unique_ptr<Annotat
         error = where + ": \"kind\" is missing";
         return false;
     }
-    ObjectKind kind = kObjectLine;
-    if (kindValue->type != JsonValue::Type::String || !KindFromName(kindValue->string, kind)) {
-        error =
-            Located(index, "kind", "must be one of \"line\", \"arrow\", \"text\", \"shape\", \"highlight\", \"stamp\"");
+    const ObjectKindInfo* info = kindValue->type == JsonValue::Type::String ? KindFromName(kindValue->string) : nullptr;
+    if (!info) {
+        error = Located(index, "kind", "must be one of " + KindNames());
         return false;
     }
-    object = NewEditorObject(kind);
-    const std::vector<Member>& members = MembersOf(kind);
+    object = NewEditorObject(info->kind);
     for (const auto& [key, value] : element.members) {
         if (key == "kind") continue;
-        const Member* member = nullptr;
-        for (const Member& m : members)
-            if (key == m.key) member = &m;
-        if (!member) {
-            error = Located(index, key, std::string("unknown key for a ") + ObjectKindName(kind));
+        const ObjectMember* member = info->Member(key.c_str());
+        if (!member || !member->described) {
+            error = Located(index, key, std::string("unknown key for a ") + info->name);
             return false;
         }
         switch (member->type) {
@@ -181,7 +99,7 @@ bool ReadElement(const JsonValue& element, size_t index, std::unique_ptr<Annotat
                     value.literal + " is outside " + std::to_string(member->lo) + ".." + std::to_string(member->hi));
                 return false;
             }
-            *static_cast<int32_t*>(member->field(*object)) = int32_t(value.number);
+            *member->IntIn(*object) = int32_t(value.number);
             break;
         }
         case MemberType::Bool:
@@ -189,7 +107,7 @@ bool ReadElement(const JsonValue& element, size_t index, std::unique_ptr<Annotat
                 error = Located(index, key, "must be true or false");
                 return false;
             }
-            *static_cast<int32_t*>(member->field(*object)) = value.boolean ? 1 : 0;
+            *member->IntIn(*object) = value.boolean ? 1 : 0;
             break;
         case MemberType::Color: {
             ColorRef color = 0;
@@ -207,7 +125,7 @@ bool ReadElement(const JsonValue& element, size_t index, std::unique_ptr<Annotat
             }
             *static_cast<std::u16string*>(member->field(*object)) = value.string;
             break;
-        case MemberType::Path:
+        case MemberType::Picture:
             if (value.type != JsonValue::Type::String || value.string.empty()) {
                 error = Located(index, key, "must be a file path");
                 return false;
@@ -221,7 +139,7 @@ bool ReadElement(const JsonValue& element, size_t index, std::unique_ptr<Annotat
             break;
         }
     }
-    if (IsRectangleKind(kind)) {
+    if (info->geometry == KindGeometry::Box) {
         // The editor never makes an empty box, and nothing would show of one.
         const Rect r = ObjectRect(*object);
         if (r.right <= r.left) {
@@ -239,27 +157,16 @@ bool ReadElement(const JsonValue& element, size_t index, std::unique_ptr<Annotat
 }  // namespace
 
 const char* ObjectKindName(ObjectKind kind) {
-    switch (kind) {
-    case kObjectLine: return "line";
-    case kObjectText: return "text";
-    case kObjectShape: return "shape";
-    case kObjectArrow: return "arrow";
-    case kObjectHighlight: return "highlight";
-    case kObjectStamp: return "stamp";
-    }
-    return "";
+    const ObjectKindInfo* info = FindObjectKind(kind);
+    return info ? info->name : "";
 }
 
 std::unique_ptr<AnnotationObject> NewEditorObject(ObjectKind kind) {
     std::unique_ptr<AnnotationObject> object = CreateObject(kind);
     if (!object) return object;
-    // The tool panels start with Shadow checked, except the Shape panel.
-    object->shadow = kind == kObjectShape ? 0 : 1;
-    object->transparency = kind == kObjectHighlight ? 50 : 0;
-    switch (kind) {
-    case kObjectArrow: static_cast<LineObject&>(*object).width = 1; break;
-    case kObjectShape: static_cast<ShapeObject&>(*object).fillColor = MakeColorRef(0, 128, 128); break;
-    default: break;
+    for (const ObjectMember& m : FindObjectKind(kind)->members) {
+        if (m.type == MemberType::Int || m.type == MemberType::Bool) *m.IntIn(*object) = int32_t(m.initial);
+        if (m.type == MemberType::Color) *static_cast<ColorRef*>(m.field(*object)) = ColorRef(m.initial);
     }
     return object;
 }
@@ -325,16 +232,17 @@ std::string WriteObjectsJson(const ObjectList& objects, const StampPathFor& stam
         if (!object) continue;
         out += index == 0 ? "\n  {" : ",\n  {";
         out += "\"kind\": " + JsonQuote(std::string_view(ObjectKindName(object->kind)));
-        for (const Member& m : MembersOf(object->kind)) {
+        for (const ObjectMember& m : KindInfo(*object).members) {
+            if (!m.described) continue;
             std::string value;
             // The accessors serve reading and writing; nothing is changed here.
             auto& o = const_cast<AnnotationObject&>(*object);
             switch (m.type) {
-            case MemberType::Int: value = std::to_string(*static_cast<int32_t*>(m.field(o))); break;
-            case MemberType::Bool: value = *static_cast<int32_t*>(m.field(o)) ? "true" : "false"; break;
+            case MemberType::Int: value = std::to_string(m.IntOf(o)); break;
+            case MemberType::Bool: value = m.IntOf(o) ? "true" : "false"; break;
             case MemberType::Color: value = FormatColor(*static_cast<ColorRef*>(m.field(o))); break;
             case MemberType::Text: value = JsonQuote(*static_cast<std::u16string*>(m.field(o))); break;
-            case MemberType::Path: {
+            case MemberType::Picture: {
                 const std::string path = stampPath ? stampPath(static_cast<const StampObject&>(*object), index) : "";
                 if (path.empty()) continue;
                 value = JsonQuote(std::string_view(path));

@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-#include "annotation/AnnotationObject.h"
+#include "annotation/ObjectKinds.h"
 
 namespace clipvane {
 
@@ -20,9 +20,6 @@ inline constexpr size_t kMaxObjectsJsonElements = 10000;
 // JSON values an element may hold on average (its object, keys' values and
 // nested arrays); more in the whole description is refused while parsing.
 inline constexpr size_t kMaxObjectsJsonValuesPerElement = 64;
-// Coordinates lie within +-this: any pixel of the largest image fits, and
-// sums of coordinates cannot overflow.
-inline constexpr int32_t kMaxObjectCoordinate = int32_t(1) << 28;
 
 // Loads a stamp's picture from the path written in the description, at 32
 // bits per pixel; false with the reason in `error`.

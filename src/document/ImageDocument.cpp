@@ -15,6 +15,7 @@
 #include "imagefile/ImageFile.h"
 #include "annotation/ObjectGeometry.h"
 #include "document/RenderCache.h"
+#include "document/RenderObjects.h"
 #include "image/ConvertedCopy.h"
 #include "image/ImageEffect.h"
 #include "image/effects/EffectRegistry.h"
@@ -374,6 +375,15 @@ bool ImageDocument::OpenDocument(const QString& path) {
         true);
     PassFileError(reason);
     if (!done) return false;
+    // The chunk's checksum has no key: objects that do not draw the file's
+    // own picture were not saved with it, so the picture is opened plain.
+    if (state == EditableState::kEditable &&
+        !ObjectsReproduce(editable.image, editable.objects, loaded, editable.transparent)) {
+        state = EditableState::kDamaged;
+        why = "its objects do not match its pixels";
+        transparent = TypeCanBeTransparent(TypeFromPath(file)) && HasTransparency(loaded);
+        loaded.ConvertTo(32);
+    }
     emit objectsAboutToBeReplaced();
     ClearObjects();
     ClearHistory();

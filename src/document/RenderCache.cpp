@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "annotation/ObjectKinds.h"
 #include "document/BlendImage.h"
 #include "document/RenderObjects.h"
 
@@ -33,51 +34,38 @@ uint64_t HashImage(const PixelImage& image) {
 }
 
 // The anchor (the point the bitmap moves with) and the key of everything
-// else that shapes the bitmap.
+// else that shapes the bitmap: the coordinates relative to the anchor, then
+// every member that is not a coordinate (transparency is applied when the
+// bitmap is blended, so it stays out).
 std::string KeyOf(const AnnotationObject& object, int& ax, int& ay) {
     std::string key;
     key.reserve(64);
     Put(key, uint32_t(object.kind));
     Put(key, object.shadow != 0);
-    if (IsLineKind(object.kind)) {
-        const auto& o = static_cast<const LineObject&>(object);
-        ax = std::min(o.x1, o.x2);
-        ay = std::min(o.y1, o.y2);
-        const int64_t fields[] = {int64_t(o.x1) - ax,
-                                  int64_t(o.y1) - ay,
-                                  int64_t(o.x2) - ax,
-                                  int64_t(o.y2) - ay,
-                                  o.width,
-                                  int64_t(o.color),
-                                  o.style};
-        Put(key, fields);
-        return key;
+    const ObjectKindInfo& info = KindInfo(object);
+    const Rect p = info.points(object);
+    if (info.geometry == KindGeometry::Segment) {
+        ax = std::min(p.left, p.right);
+        ay = std::min(p.top, p.bottom);
+        const int64_t points[] = {int64_t(p.left) - ax, int64_t(p.top) - ay, int64_t(p.right) - ax,
+                                  int64_t(p.bottom) - ay};
+        Put(key, points);
+    } else {
+        ax = p.left;
+        ay = p.top;
+        Put(key, int64_t(p.right) - p.left);
+        Put(key, int64_t(p.bottom) - p.top);
     }
-    const Rect r = ObjectRect(object);
-    ax = r.left;
-    ay = r.top;
-    Put(key, int64_t(r.right) - r.left);
-    Put(key, int64_t(r.bottom) - r.top);
-    switch (object.kind) {
-    case kObjectText: {
-        const auto& o = static_cast<const TextObject&>(object);
-        const int32_t fields[] = {
-            o.fontSize, int32_t(o.textColor), int32_t(o.backColor), o.alignment, o.bold, o.italic, o.underline,
-            o.boxStyle};
-        Put(key, fields);
-        PutText(key, o.fontName);
-        PutText(key, o.text);
-        break;
-    }
-    case kObjectShape: {
-        const auto& o = static_cast<const ShapeObject&>(object);
-        const int32_t fields[] = {int32_t(o.borderColor), int32_t(o.fillColor), o.borderStyle, o.width};
-        Put(key, fields);
-        break;
-    }
-    case kObjectHighlight: Put(key, static_cast<const HighlightObject&>(object).color); break;
-    case kObjectStamp: Put(key, HashImage(static_cast<const StampObject&>(object).image)); break;
-    default: break;
+    auto& o = const_cast<AnnotationObject&>(object);  // read only
+    for (const ObjectMember& m : info.members) {
+        if (m.coordinate || std::string_view(m.key) == "transparency") continue;
+        switch (m.type) {
+        case MemberType::Int:
+        case MemberType::Bool: Put(key, m.IntOf(object)); break;
+        case MemberType::Color: Put(key, *static_cast<const ColorRef*>(m.field(o))); break;
+        case MemberType::Text: PutText(key, *static_cast<const std::u16string*>(m.field(o))); break;
+        case MemberType::Picture: Put(key, HashImage(*static_cast<const PixelImage*>(m.field(o)))); break;
+        }
     }
     return key;
 }

@@ -10,8 +10,10 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <vector>
 
+#include "annotation/ObjectKinds.h"
 #include "document/BlendImage.h"
 #include "document/DropShadowEffect.h"
 
@@ -121,38 +123,75 @@ void DrawShape(QPainter& p, const ShapeObject& o) {
         p.drawRect(box);
 }
 
+// How each kind is drawn: on a bitmap that covers its coordinates plus a
+// margin, or (pictures) by a render of its own.
+struct KindRenderer {
+    ObjectKind kind;
+    int margin;
+    // Draws into the w x h bitmap whose top-left pixel sits at (ox, oy).
+    void (*draw)(QPainter& p, const AnnotationObject& object, int ox, int oy, int w, int h);
+    bool (*render)(const AnnotationObject& object, RenderedObject& out);
+};
+
+bool RenderStamp(const AnnotationObject& object, RenderedObject& out) {
+    const auto& stamp = static_cast<const StampObject&>(object);
+    const int64_t width = int64_t(stamp.right) - stamp.left, height = int64_t(stamp.bottom) - stamp.top;
+    if (stamp.image.IsEmpty() || width <= 0 || height <= 0 || width > (1 << 16) || height > (1 << 16)) return false;
+    out.image = stamp.image;
+    out.image.ResizeSmooth(int(width), int(height));
+    out.x = stamp.left;
+    out.y = stamp.top;
+    return true;
+}
+
+const KindRenderer kRenderers[] = {
+    {kObjectLine, 10,
+     [](QPainter& p, const AnnotationObject& o, int ox, int oy, int, int) {
+         DrawLine(p, static_cast<const LineObject&>(o), ox, oy);
+     },
+     nullptr},
+    {kObjectArrow, 10,
+     [](QPainter& p, const AnnotationObject& o, int ox, int oy, int, int) {
+         DrawArrow(p, static_cast<const LineObject&>(o), ox, oy);
+     },
+     nullptr},
+    {kObjectText, 0,
+     [](QPainter& p, const AnnotationObject& o, int, int, int w, int h) {
+         DrawText(p, static_cast<const TextObject&>(o), w, h);
+     },
+     nullptr},
+    {kObjectShape, 10,
+     [](QPainter& p, const AnnotationObject& o, int, int, int, int) {
+         DrawShape(p, static_cast<const ShapeObject&>(o));
+     },
+     nullptr},
+    {kObjectHighlight, 0,
+     [](QPainter& p, const AnnotationObject& o, int, int, int w, int h) {
+         p.fillRect(QRect(0, 0, w, h), Opaque(static_cast<const HighlightObject&>(o).color));
+     },
+     nullptr},
+    {kObjectStamp, 0, nullptr, &RenderStamp},
+};
+
+const KindRenderer* RendererFor(ObjectKind kind) {
+    for (const KindRenderer& r : kRenderers)
+        if (r.kind == kind) return &r;
+    return nullptr;
+}
+
 // The bitmap of a drawn kind: origin and size, then the drawing.
-bool DrawnBitmap(const AnnotationObject& object, QImage& bitmap, int& ox, int& oy) {
+bool DrawnBitmap(const AnnotationObject& object, const KindRenderer& renderer, QImage& bitmap, int& ox, int& oy) {
     // In 64 bits: coordinates near the int limits must not overflow.
-    int64_t left = 0, top = 0, width = 0, height = 0;
-    switch (object.kind) {
-    case kObjectLine:
-    case kObjectArrow: {
-        const auto& o = static_cast<const LineObject&>(object);
-        left = int64_t(std::min(o.x1, o.x2)) - 10;
-        top = int64_t(std::min(o.y1, o.y2)) - 10;
-        width = std::abs(int64_t(o.x2) - o.x1) + 20;
-        height = std::abs(int64_t(o.y2) - o.y1) + 20;
-        break;
-    }
-    case kObjectShape: {
-        const auto& o = static_cast<const ShapeObject&>(object);
-        left = int64_t(o.left) - 10;
-        top = int64_t(o.top) - 10;
-        width = int64_t(o.right) - o.left + 20;
-        height = int64_t(o.bottom) - o.top + 20;
-        break;
-    }
-    case kObjectText:
-    case kObjectHighlight: {
-        const Rect r = ObjectRect(object);
-        left = r.left;
-        top = r.top;
-        width = int64_t(r.right) - r.left;
-        height = int64_t(r.bottom) - r.top;
-        break;
-    }
-    default: return false;
+    const ObjectKindInfo& info = KindInfo(object);
+    const Rect c = info.points(object);
+    const int64_t m = renderer.margin;
+    int64_t left = int64_t(c.left) - m, top = int64_t(c.top) - m;
+    int64_t width = int64_t(c.right) - c.left + 2 * m, height = int64_t(c.bottom) - c.top + 2 * m;
+    if (info.geometry == KindGeometry::Segment) {
+        left = int64_t(std::min(c.left, c.right)) - m;
+        top = int64_t(std::min(c.top, c.bottom)) - m;
+        width = std::abs(int64_t(c.right) - c.left) + 2 * m;
+        height = std::abs(int64_t(c.bottom) - c.top) + 2 * m;
     }
     // Far larger than any screen: such a bitmap could not be allocated anyway.
     constexpr int64_t kMaxSide = 1 << 16;
@@ -164,16 +203,7 @@ bool DrawnBitmap(const AnnotationObject& object, QImage& bitmap, int& ox, int& o
     bitmap = NewBitmap(w, h);
     if (bitmap.isNull()) return false;
     QPainter p(&bitmap);
-    switch (object.kind) {
-    case kObjectLine: DrawLine(p, static_cast<const LineObject&>(object), ox, oy); break;
-    case kObjectArrow: DrawArrow(p, static_cast<const LineObject&>(object), ox, oy); break;
-    case kObjectText: DrawText(p, static_cast<const TextObject&>(object), w, h); break;
-    case kObjectShape: DrawShape(p, static_cast<const ShapeObject&>(object)); break;
-    case kObjectHighlight:
-        p.fillRect(QRect(0, 0, w, h), Opaque(static_cast<const HighlightObject&>(object).color));
-        break;
-    default: break;
-    }
+    renderer.draw(p, object, ox, oy, w, h);
     return true;
 }
 
@@ -242,18 +272,13 @@ bool BitmapToPixelImage(const QImage& bitmap, PixelImage& image) {
 
 bool RenderObject(const AnnotationObject& object, RenderedObject& out) {
     out.image.Destroy();
-    if (object.kind == kObjectStamp) {
-        const auto& stamp = static_cast<const StampObject&>(object);
-        const int64_t width = int64_t(stamp.right) - stamp.left, height = int64_t(stamp.bottom) - stamp.top;
-        if (stamp.image.IsEmpty() || width <= 0 || height <= 0 || width > (1 << 16) || height > (1 << 16)) return false;
-        const int w = int(width), h = int(height);
-        out.image = stamp.image;
-        out.image.ResizeSmooth(w, h);
-        out.x = stamp.left;
-        out.y = stamp.top;
+    const KindRenderer* renderer = RendererFor(object.kind);
+    if (!renderer) return false;
+    if (renderer->render) {
+        if (!renderer->render(object, out)) return false;
     } else {
         QImage bitmap;
-        if (!DrawnBitmap(object, bitmap, out.x, out.y)) return false;
+        if (!DrawnBitmap(object, *renderer, bitmap, out.x, out.y)) return false;
         if (!BitmapToPixelImage(bitmap, out.image)) return false;
     }
     if (object.shadow) {
@@ -278,17 +303,35 @@ void RenderObjects(PixelImage& target, const ObjectList& objects) {
     }
 }
 
+bool ObjectsReproduce(const PixelImage& under, const ObjectList& objects, const PixelImage& flattened, bool alpha) {
+    if (under.Width() != flattened.Width() || under.Height() != flattened.Height()) return false;
+    if (flattened.Depth() != 24 && flattened.Depth() != 32) return false;
+    PixelImage drawn = under;
+    drawn.ConvertTo(32);
+    RenderObjects(drawn, objects);
+    if (drawn.Depth() != 32) return false;
+    const size_t step = size_t(flattened.Depth() / 8), compared = alpha && step == 4 ? 4 : 3;
+    for (int y = 0; y < drawn.Height(); ++y) {
+        const uint8_t* a = drawn.Row(y);
+        const uint8_t* b = flattened.Row(y);
+        for (size_t x = 0; x < size_t(drawn.Width()); ++x)
+            if (std::memcmp(a + x * 4, b + x * step, compared) != 0) return false;
+    }
+    return true;
+}
+
 void DrawSelectionMarks(QPainter& painter, const AnnotationObject* selected) {
     if (!selected) return;
     const int s = selected->shadow ? kShadowShift : 0;
     QPoint centres[8];
     int count = 0;
-    if (IsLineKind(selected->kind)) {
-        const auto& o = static_cast<const LineObject&>(*selected);
-        centres[count++] = QPoint(o.x1 + s, o.y1 + s);
-        centres[count++] = QPoint(o.x2 + s, o.y2 + s);
+    const ObjectKindInfo& info = KindInfo(*selected);
+    if (info.geometry == KindGeometry::Segment) {
+        const Rect o = info.points(*selected);
+        centres[count++] = QPoint(o.left + s, o.top + s);
+        centres[count++] = QPoint(o.right + s, o.bottom + s);
     } else {
-        const Rect r = ObjectRect(*selected);
+        const Rect r = info.points(*selected);
         const int L = r.left + s, T = r.top + s, R = r.right + s, B = r.bottom + s;
         const int mx = L + (R - L) / 2, my = T + (B - T) / 2;
         const QPoint marks[8] = {{L, T}, {L, B}, {R, T}, {R, B}, {L, my}, {R, my}, {mx, T}, {mx, B}};

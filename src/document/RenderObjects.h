@@ -34,6 +34,12 @@ bool RenderObject(const AnnotationObject& object, RenderedObject& out);
 // its depth. An empty target stays empty.
 void RenderObjects(PixelImage& target, const ObjectList& objects);
 
+// Whether drawing `objects` over `under` gives the pixels of `flattened`
+// (24 or 32 bits, the same size) as a save writes them: the colour bytes,
+// and alpha too when `alpha`. An editable file whose objects do not give its
+// own picture was not written by a save, and its objects are not trusted.
+bool ObjectsReproduce(const PixelImage& under, const ObjectList& objects, const PixelImage& flattened, bool alpha);
+
 // Replaces `image` by the pixels of `bitmap` (top row first, min(source,
 // image) bytes of each row). Mono and Indexed8 keep their palette, RGB555 and
 // RGB16 become 16 bits with their masks, BGR888 and RGB888 24 bits, ARGB32

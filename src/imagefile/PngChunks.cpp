@@ -87,7 +87,8 @@ PngChunkSearch FindPngChunks(const ByteReader& read, uint64_t fileSize, const ch
             if (!read(at + 8, data.data() + start, length) || !read(at + 8 + length, crc, 4))
                 return damaged("the file could not be read");
             uint32_t sum = libdeflate_crc32(0, head + 4, 4);
-            sum = libdeflate_crc32(sum, data.data() + start, length);
+            // Only with data: a null buffer (an empty first chunk) restarts the sum at 0.
+            if (length) sum = libdeflate_crc32(sum, data.data() + start, length);
             if (sum != Be32(crc)) return damaged("a chunk's CRC does not match its data");
         }
         at += 12 + uint64_t(length);

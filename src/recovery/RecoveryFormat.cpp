@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "annotation/ObjectKinds.h"
 #include "imagefile/AtomicFile.h"
 
 namespace clipvane {
@@ -166,129 +167,50 @@ private:
     size_t left_;
 };
 
-void WriteRect(Writer& w, int32_t l, int32_t t, int32_t r, int32_t b) {
-    w.I32(l);
-    w.I32(t);
-    w.I32(r);
-    w.I32(b);
-}
-
-void ReadRect(Reader& r, int32_t* l, int32_t* t, int32_t* ri, int32_t* b) {
-    *l = r.I32();
-    *t = r.I32();
-    *ri = r.I32();
-    *b = r.I32();
-}
-
 void WriteObject(Writer& w, const AnnotationObject& object) {
     w.U32(object.kind);
-    w.I32(object.transparency);
-    w.I32(object.shadow);
-    switch (object.kind) {
-    case kObjectLine:
-    case kObjectArrow: {
-        const auto& o = static_cast<const LineObject&>(object);
-        WriteRect(w, o.x1, o.y1, o.x2, o.y2);
-        w.I32(o.width);
-        w.U32(o.color);
-        w.I32(o.style);
-        break;
-    }
-    case kObjectText: {
-        const auto& o = static_cast<const TextObject&>(object);
-        w.Text(o.text);
-        w.Text(o.fontName);
-        WriteRect(w, o.left, o.top, o.right, o.bottom);
-        w.I32(o.fontSize);
-        w.U32(o.textColor);
-        w.U32(o.backColor);
-        w.I32(o.alignment);
-        w.I32(o.bold);
-        w.I32(o.italic);
-        w.I32(o.underline);
-        w.I32(o.boxStyle);
-        break;
-    }
-    case kObjectShape: {
-        const auto& o = static_cast<const ShapeObject&>(object);
-        w.U32(o.borderColor);
-        w.U32(o.fillColor);
-        w.I32(o.borderStyle);
-        WriteRect(w, o.left, o.top, o.right, o.bottom);
-        w.I32(o.width);
-        break;
-    }
-    case kObjectHighlight: {
-        const auto& o = static_cast<const HighlightObject&>(object);
-        w.U32(o.color);
-        WriteRect(w, o.left, o.top, o.right, o.bottom);
-        break;
-    }
-    case kObjectStamp: {
-        const auto& o = static_cast<const StampObject&>(object);
-        WriteRect(w, o.left, o.top, o.right, o.bottom);
-        w.I32(o.stampIndex);
-        w.Image(o.image);
-        break;
-    }
+    auto& o = const_cast<AnnotationObject&>(object);  // the accessors serve both ways; nothing changes
+    for (const ObjectMember* m : KindInfo(object).RecoveryOrder()) {
+        switch (m->type) {
+        case MemberType::Int:
+        case MemberType::Bool: w.I32(m->IntOf(object)); break;
+        case MemberType::Color: w.U32(*static_cast<ColorRef*>(m->field(o))); break;
+        case MemberType::Text: w.Text(*static_cast<std::u16string*>(m->field(o))); break;
+        case MemberType::Picture: w.Image(*static_cast<PixelImage*>(m->field(o))); break;
+        }
     }
 }
 
+// Values are brought into their members' ranges, as a description's would be
+// checked: a damaged or forged entry cannot restore an absurd width or a
+// transparency below zero.
 std::unique_ptr<AnnotationObject> ReadObject(Reader& r) {
-    const uint32_t kind = r.U32();
-    if (r.failed || kind > kObjectStamp) return nullptr;
-    std::unique_ptr<AnnotationObject> object = CreateObject(ObjectKind(kind));
-    if (!object) return nullptr;
-    object->transparency = r.I32();
-    object->shadow = r.I32();
-    switch (object->kind) {
-    case kObjectLine:
-    case kObjectArrow: {
-        auto& o = static_cast<LineObject&>(*object);
-        ReadRect(r, &o.x1, &o.y1, &o.x2, &o.y2);
-        o.width = r.I32();
-        o.color = r.U32();
-        o.style = r.I32();
-        break;
-    }
-    case kObjectText: {
-        auto& o = static_cast<TextObject&>(*object);
-        if (!r.Text(&o.text) || !r.Text(&o.fontName)) return nullptr;
-        ReadRect(r, &o.left, &o.top, &o.right, &o.bottom);
-        o.fontSize = r.I32();
-        o.textColor = r.U32();
-        o.backColor = r.U32();
-        o.alignment = r.I32();
-        o.bold = r.I32();
-        o.italic = r.I32();
-        o.underline = r.I32();
-        o.boxStyle = r.I32();
-        break;
-    }
-    case kObjectShape: {
-        auto& o = static_cast<ShapeObject&>(*object);
-        o.borderColor = r.U32();
-        o.fillColor = r.U32();
-        o.borderStyle = r.I32();
-        ReadRect(r, &o.left, &o.top, &o.right, &o.bottom);
-        o.width = r.I32();
-        break;
-    }
-    case kObjectHighlight: {
-        auto& o = static_cast<HighlightObject&>(*object);
-        o.color = r.U32();
-        ReadRect(r, &o.left, &o.top, &o.right, &o.bottom);
-        break;
-    }
-    case kObjectStamp: {
-        auto& o = static_cast<StampObject&>(*object);
-        ReadRect(r, &o.left, &o.top, &o.right, &o.bottom);
-        o.stampIndex = r.I32();
-        if (!r.Image(&o.image)) return nullptr;
-        break;
-    }
+    const ObjectKindInfo* info = FindObjectKind(r.U32());
+    if (r.failed || !info) return nullptr;
+    std::unique_ptr<AnnotationObject> object = info->create();
+    for (const ObjectMember* m : info->RecoveryOrder()) {
+        switch (m->type) {
+        case MemberType::Int:
+        case MemberType::Bool: *m->IntIn(*object) = int32_t(m->Clamped(r.I32())); break;
+        case MemberType::Color: *static_cast<ColorRef*>(m->field(*object)) = ColorRef(m->Clamped(r.U32())); break;
+        case MemberType::Text:
+            if (!r.Text(static_cast<std::u16string*>(m->field(*object)))) return nullptr;
+            break;
+        case MemberType::Picture:
+            if (!r.Image(static_cast<PixelImage*>(m->field(*object)))) return nullptr;
+            break;
+        }
     }
     return r.failed ? nullptr : std::move(object);
+}
+
+// Bytes the pictures of an object take, to size the output once.
+size_t PictureBytes(const AnnotationObject& object) {
+    size_t bytes = 0;
+    for (const ObjectMember& m : KindInfo(object).members)
+        if (m.type == MemberType::Picture)
+            bytes += static_cast<const PixelImage*>(m.field(const_cast<AnnotationObject&>(object)))->ByteCount() + 128;
+    return bytes;
 }
 
 bool Refuse(std::string* error, const char* why) {
@@ -309,8 +231,7 @@ uint32_t Crc32(const void* data, size_t size, uint32_t crc) {
 std::vector<uint8_t> EncodeRecoveryEntry(const RecoveryEntry& entry) {
     Writer w;
     size_t reserve = kRecoveryHeaderSize + 4 + 1024 + entry.image.ByteCount();
-    for (const auto& o : entry.objects)
-        if (o->kind == kObjectStamp) reserve += static_cast<const StampObject&>(*o).image.ByteCount() + 128;
+    for (const auto& o : entry.objects) reserve += PictureBytes(*o);
     w.out.reserve(reserve);
     w.Bytes(kMagic, sizeof kMagic);
     w.U32(kRecoveryVersion);

@@ -4,12 +4,14 @@
 // chunks read as plain pictures with a reason.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
 #include <string>
 #include <vector>
 
 #include "annotation/EditablePng.h"
 #include "annotation/ObjectsJson.h"
+#include "image/PixelLimit.h"
 #include "imagefile/ImageFile.h"
 #include "imagefile/ImageHandler.h"
 #include "imagefile/Png.h"
@@ -311,6 +313,37 @@ TEST(EditablePng, DamagedChunksReadAsPlainWithAReason) {
         bad.insert(bad.end(), payload.begin() + 28 + jsonSize, payload.end());
         ExpectDamaged(WithPayload(file, bad, true), &flattened, words);
     }
+}
+
+TEST(EditablePng, AnEmptyChunkIsAPlainPicture) {
+    const PixelImage flattened = Pattern(37, 23, 24, 1);
+    std::vector<uint8_t> file = EncodePng(flattened);
+    ASSERT_TRUE(InsertPngChunks(file, kEditableChunkType, nullptr, 0));
+    EditableContent out;
+    std::string why;
+    EXPECT_EQ(DecodeEditablePng(file.data(), file.size(), &flattened, out, why), EditableState::kPlain) << why;
+}
+
+// Stamp pictures that together claim more than the pixel limit are refused
+// before any of them is inflated.
+TEST(EditablePng, StampSizesAreCheckedTogetherBeforeInflating) {
+    const PixelImage flattened = Pattern(37, 23, 24, 99);
+    const std::vector<uint8_t> file = Encode(flattened, false, Content(24, false));
+    std::vector<uint8_t> payload = Payload(file);
+    const size_t jsonSize =
+        size_t(payload[24]) << 24 | size_t(payload[25]) << 16 | size_t(payload[26]) << 8 | payload[27];
+    size_t at = 28 + jsonSize;
+    ASSERT_EQ(payload[at + 3], 2);  // two stamps with pictures
+    at += 4;
+    const auto side = uint32_t(std::sqrt(double(MaxPixelCount()) * 0.6));
+    for (int stamp = 0; stamp < 2; ++stamp) {
+        const size_t size = size_t(payload[at + 8]) << 24 | size_t(payload[at + 9]) << 16 |
+                            size_t(payload[at + 10]) << 8 | payload[at + 11];
+        PutBe32(payload, at, side);
+        PutBe32(payload, at + 4, side);
+        at += 12 + size;
+    }
+    ExpectDamaged(WithPayload(file, payload, true), &flattened, "exceed the pixel limit");
 }
 
 TEST(EditablePng, ChunkMustBelongToTheFilesPixels) {

@@ -7,6 +7,7 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include "annotation/EditablePng.h"
 #include "annotation/ObjectsJson.h"
 #include "document/ImageDocument.h"
 #include "imagefile/AlphaFiles.h"
@@ -153,6 +154,29 @@ TEST_F(EditableDocument, DamagedChunkOpensTheFlattenedPictureWithANote) {
     ASSERT_TRUE(opened.OpenDocument(Path("editable.png")));
     EXPECT_TRUE(opened.OpenNote().isEmpty());
     EXPECT_EQ(opened.objects.size(), doc.objects.size());
+}
+
+// The chunk's checksum has no key: a file can carry objects and an
+// under-picture that do not draw its own pixels. Such a file opens as its
+// flattened picture, like damaged data.
+TEST_F(EditableDocument, ObjectsThatDoNotGiveThePixelsOpenThePictureWithANote) {
+    InstallHandlerFactory(new StandardHandlerFactory);
+    ImageDocument doc;
+    doc.image = test::PhotoLike(40, 20, 24, 5);
+    AddEveryKind(doc);
+    ASSERT_TRUE(doc.SaveDocument(Path("plain.png")));
+    PixelImage flattened;
+    ASSERT_TRUE(LoadFromFile(Path("plain.png").toStdString(), flattened));
+    ObjectList others;
+    others.push_back(test::MakeShape(1, 1, 30, 15));
+    ASSERT_TRUE(SaveEditablePng(Path("forged.png").toStdString(), flattened, false, doc.image, false, others));
+    ImageDocument opened;
+    ASSERT_TRUE(opened.OpenDocument(Path("forged.png")));
+    EXPECT_TRUE(opened.objects.empty());
+    EXPECT_FALSE(opened.SavesEditable());
+    EXPECT_TRUE(opened.OpenNote().contains(QStringLiteral("do not match"))) << opened.OpenNote().toStdString();
+    flattened.ConvertTo(32);
+    EXPECT_TRUE(SamePixels(opened.image, flattened));
 }
 
 }  // namespace

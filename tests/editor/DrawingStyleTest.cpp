@@ -2,6 +2,8 @@
 // objects of each kind.
 #include <gtest/gtest.h>
 
+#include "annotation/ObjectKinds.h"
+#include "annotation/ObjectsJson.h"
 #include "editor/tools/DrawingStyle.h"
 
 namespace clipvane {
@@ -115,6 +117,25 @@ TEST(DrawingStyle, AnObjectLoadedIntoItsPanelAppliesBackUnchanged) {
     EXPECT_EQ(lineStyle.width, 4);
     EXPECT_EQ(lineStyle.lineStyle, 1);
     EXPECT_EQ(lineStyle.color, 0xABCDEFu);
+}
+
+// A kind without a panel entry, or one bound to a member its kind does not
+// have, would leave its objects unstyled or crash on the first restyle.
+TEST(DrawingStyle, EveryKindHasAPanelWhoseToolDrawsIt) {
+    for (const ObjectKindInfo& info : ObjectKinds()) {
+        SCOPED_TRACE(info.name);
+        const EditorTool tool = PanelToolFor(info.kind);
+        ObjectKind drawn = kObjectLine;
+        ASSERT_TRUE(KindForTool(tool, drawn));
+        EXPECT_EQ(drawn, info.kind);
+        const auto object = NewEditorObject(info.kind);
+        const DrawingStyle style = StyleOf(*object);
+        EXPECT_EQ(style, DefaultStyle(tool));
+        ApplyStyle(style, *object);
+        EXPECT_EQ(StyleOf(*object), style);
+    }
+    ObjectKind none = kObjectLine;
+    EXPECT_FALSE(KindForTool(EditorTool::Select, none));
 }
 
 }  // namespace

@@ -4,11 +4,13 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <climits>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 
+#include "annotation/ObjectKinds.h"
 #include "recovery/RecoveryFormat.h"
 #include "recovery/RecoveryLock.h"
 
@@ -213,6 +215,36 @@ TEST(RecoveryFormat, RefusesAbsurdLengthsWithoutAllocating) {
     // An object count far beyond what the bytes can hold.
     const std::vector<uint8_t> count = Patched(good, good.size() - 8, 0xFFFFFFF0);
     EXPECT_FALSE(DecodeRecoveryEntry(count.data(), count.size(), &out));
+}
+
+// A damaged or forged entry restores its objects with every member inside
+// the range a description may hold.
+TEST(RecoveryFormat, OutOfRangeMembersAreClamped) {
+    RecoveryEntry in;
+    auto line = std::make_unique<LineObject>(kObjectLine);
+    line->transparency = -500, line->shadow = 7, line->width = 1000000000, line->style = -1;
+    line->x1 = INT32_MIN, line->y2 = INT32_MAX, line->color = 0xFF123456;
+    auto text = std::make_unique<TextObject>();
+    text->fontSize = 0, text->alignment = 9, text->bold = -3, text->right = 10, text->bottom = 10;
+    auto shape = std::make_unique<ShapeObject>();
+    shape->borderStyle = 4, shape->width = -2, shape->transparency = 101;
+    auto stamp = std::make_unique<StampObject>();
+    stamp->stampIndex = -4;
+    in.objects.push_back(std::move(line));
+    in.objects.push_back(std::move(text));
+    in.objects.push_back(std::move(shape));
+    in.objects.push_back(std::move(stamp));
+    const RecoveryEntry out = RoundTrip(in);
+    ASSERT_EQ(out.objects.size(), 4u);
+    const auto& l = static_cast<const LineObject&>(*out.objects[0]);
+    EXPECT_EQ(std::tie(l.transparency, l.shadow, l.width, l.style), std::make_tuple(0, 1, 10, 0));
+    EXPECT_EQ(std::tie(l.x1, l.y2), std::make_tuple(-kMaxObjectCoordinate, kMaxObjectCoordinate));
+    EXPECT_EQ(l.color, 0x123456u);
+    const auto& t = static_cast<const TextObject&>(*out.objects[1]);
+    EXPECT_EQ(std::tie(t.fontSize, t.alignment, t.bold, t.right), std::make_tuple(1, 2, 1, 10));
+    const auto& s = static_cast<const ShapeObject&>(*out.objects[2]);
+    EXPECT_EQ(std::tie(s.borderStyle, s.width, s.transparency), std::make_tuple(3, 1, 100));
+    EXPECT_EQ(static_cast<const StampObject&>(*out.objects[3]).stampIndex, 0);
 }
 
 TEST(RecoveryFormat, FilesAreWrittenWholeAndReadBack) {

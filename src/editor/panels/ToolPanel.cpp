@@ -34,31 +34,35 @@ ToolPanel::ToolPanel(EditorTool tool, QWidget* parent, const std::vector<std::st
     row->setSpacing(6);
     switch (tool) {
     case EditorTool::Text:
-        boxStyle_ = AddList("Box style:", "boxStyleList", {"Solid", "Transparent"}, &DrawingStyle::boxStyle);
-        backColor_ = AddColor("Back color:", "backColorButton", &DrawingStyle::backColor);
+        boxStyle_ = AddList(QT_TR_NOOP("Box style:"), "boxStyleList", {tr("Solid"), tr("Transparent")},
+                            &DrawingStyle::boxStyle);
+        backColor_ = AddColor(QT_TR_NOOP("Back color:"), "backColorButton", &DrawingStyle::backColor);
         AddOpacityAndShadow();
         break;
     case EditorTool::Line:
-        width_ = AddList("Width:", "widthList", WidthItems(), &DrawingStyle::width);
-        lineStyle_ = AddList("Line style:", "lineStyleList", {"Solid", "Dot"}, &DrawingStyle::lineStyle);
+        width_ = AddList(QT_TR_NOOP("Width:"), "widthList", WidthItems(), &DrawingStyle::width);
+        lineStyle_ =
+            AddList(QT_TR_NOOP("Line style:"), "lineStyleList", {tr("Solid"), tr("Dot")}, &DrawingStyle::lineStyle);
         color_ = AddColor(nullptr, "colorButton", &DrawingStyle::color);
         AddOpacityAndShadow();
         break;
     case EditorTool::Arrow:
-        arrowStyle_ = AddList("Style:", "arrowStyleList", {"Fill Arrow", "Empty Arrow"}, &DrawingStyle::arrowStyle);
-        color_ = AddColor("Color:", "colorButton", &DrawingStyle::color);
+        arrowStyle_ = AddList(QT_TR_NOOP("Style:"), "arrowStyleList", {tr("Fill Arrow"), tr("Empty Arrow")},
+                              &DrawingStyle::arrowStyle);
+        color_ = AddColor(QT_TR_NOOP("Color:"), "colorButton", &DrawingStyle::color);
         AddOpacityAndShadow();
         break;
     case EditorTool::Shape:
-        width_ = AddList("Width:", "widthList", WidthItems(), &DrawingStyle::width);
-        border_ = AddList("Border:", "borderList", {"Rectangle", "Ellipse", "Rectangle(Fill)", "Ellipse(Fill)"},
+        width_ = AddList(QT_TR_NOOP("Width:"), "widthList", WidthItems(), &DrawingStyle::width);
+        border_ = AddList(QT_TR_NOOP("Border:"), "borderList",
+                          {tr("Rectangle"), tr("Ellipse"), tr("Rectangle(Fill)"), tr("Ellipse(Fill)")},
                           &DrawingStyle::borderStyle);
         borderColor_ = AddColor(nullptr, "borderColorButton", &DrawingStyle::borderColor);
-        fillColor_ = AddColor("Back:", "fillColorButton", &DrawingStyle::fillColor);
+        fillColor_ = AddColor(QT_TR_NOOP("Back:"), "fillColorButton", &DrawingStyle::fillColor);
         AddOpacityAndShadow();
         break;
     case EditorTool::Highlight:
-        color_ = AddColor("Color:", "colorButton", &DrawingStyle::color);
+        color_ = AddColor(QT_TR_NOOP("Color:"), "colorButton", &DrawingStyle::color);
         AddOpacityAndShadow();
         break;
     case EditorTool::Stamp:
@@ -66,7 +70,7 @@ ToolPanel::ToolPanel(EditorTool tool, QWidget* parent, const std::vector<std::st
         AddOpacityAndShadow();
         break;
     default: {
-        auto* group = new QGroupBox(QStringLiteral("no parameter"));
+        auto* group = new QGroupBox(tr("no parameter"));
         group->setObjectName(QStringLiteral("noParameterGroup"));
         group->setMinimumSize(200, 40);
         row->addWidget(group);
@@ -78,7 +82,7 @@ ToolPanel::ToolPanel(EditorTool tool, QWidget* parent, const std::vector<std::st
 }
 
 void ToolPanel::AddLabel(const char* text) {
-    if (text) layout()->addWidget(new QLabel(QString::fromLatin1(text), this));
+    if (text) layout()->addWidget(new QLabel(tr(text), this));
 }
 
 QComboBox* ToolPanel::AddList(const char* label, const char* objectName, const QStringList& items,
@@ -113,7 +117,7 @@ ColorButton* ToolPanel::AddColor(const char* label, const char* objectName, Colo
 }
 
 void ToolPanel::AddOpacityAndShadow() {
-    AddLabel("Opacity:");
+    AddLabel(QT_TR_NOOP("Opacity:"));
     opacity_ = new QSlider(Qt::Horizontal, this);
     opacity_->setObjectName(QStringLiteral("opacitySlider"));
     opacity_->setRange(0, 100);
@@ -126,7 +130,7 @@ void ToolPanel::AddOpacityAndShadow() {
     });
     layout()->addWidget(opacity_);
 
-    shadow_ = new QCheckBox(QStringLiteral("Shadow"), this);
+    shadow_ = new QCheckBox(tr("Shadow"), this);
     shadow_->setObjectName(QStringLiteral("shadowCheck"));
     connect(shadow_, &QCheckBox::toggled, this, [this](bool on) {
         if (showing_) return;

@@ -57,6 +57,7 @@ signals:
 private:
     QComboBox* AddList(const char* label, const char* objectName, const QStringList& items, int DrawingStyle::*field);
     ColorButton* AddColor(const char* label, const char* objectName, ColorRef DrawingStyle::*field);
+    // `text` is marked with QT_TR_NOOP and translated here; null adds nothing.
     void AddLabel(const char* text);
     void AddOpacityAndShadow();
     void AddStampList(const std::vector<std::string>& folders);

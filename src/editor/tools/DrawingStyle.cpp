@@ -1,66 +1,110 @@
 #include "editor/tools/DrawingStyle.h"
 
+#include <string_view>
+#include <vector>
+
+#include "annotation/ObjectKinds.h"
+#include "annotation/ObjectsJson.h"
+
 namespace clipvane {
 
+namespace {
+
+// One panel control and the object member it shows: an int or a colour of
+// the style.
+struct PanelBinding {
+    const char* member;
+    int DrawingStyle::*value = nullptr;
+    ColorRef DrawingStyle::*color = nullptr;
+};
+
+// The tool that draws a kind, whose panel shows it, and what the panel
+// controls. `fixed` members take one value whatever the panel holds.
+struct KindPanel {
+    ObjectKind kind;
+    EditorTool tool;
+    std::vector<PanelBinding> bindings;
+    std::vector<std::pair<const char*, int>> fixed;
+    bool editableText = false;
+};
+
+const std::vector<KindPanel>& KindPanels() {
+    static const std::vector<KindPanel> panels = {
+        {kObjectLine,
+         EditorTool::Line,
+         {{"width", &DrawingStyle::width},
+          {"style", &DrawingStyle::lineStyle},
+          {"color", nullptr, &DrawingStyle::color}},
+         {}},
+        // The Arrow panel has no width list: arrows are one pixel wide.
+        {kObjectArrow,
+         EditorTool::Arrow,
+         {{"style", &DrawingStyle::arrowStyle}, {"color", nullptr, &DrawingStyle::color}},
+         {{"width", 1}}},
+        {kObjectText,
+         EditorTool::Text,
+         {{"boxStyle", &DrawingStyle::boxStyle}, {"backColor", nullptr, &DrawingStyle::backColor}},
+         {},
+         true},
+        {kObjectShape,
+         EditorTool::Shape,
+         {{"width", &DrawingStyle::width},
+          {"borderStyle", &DrawingStyle::borderStyle},
+          {"borderColor", nullptr, &DrawingStyle::borderColor},
+          {"fillColor", nullptr, &DrawingStyle::fillColor}},
+         {}},
+        {kObjectHighlight, EditorTool::Highlight, {{"color", nullptr, &DrawingStyle::color}}, {}},
+        {kObjectStamp, EditorTool::Stamp, {{"stampIndex", &DrawingStyle::stampIndex}}, {}},
+    };
+    return panels;
+}
+
+const KindPanel* PanelOf(ObjectKind kind) {
+    for (const KindPanel& panel : KindPanels())
+        if (panel.kind == kind) return &panel;
+    return nullptr;
+}
+
+const ObjectMember& MemberOf(const AnnotationObject& object, const char* key) { return *KindInfo(object).Member(key); }
+
+}  // namespace
+
+bool KindForTool(EditorTool tool, ObjectKind& kind) {
+    for (const KindPanel& panel : KindPanels())
+        if (panel.tool == tool) {
+            kind = panel.kind;
+            return true;
+        }
+    return false;
+}
+
+bool HasEditableText(ObjectKind kind) {
+    const KindPanel* panel = PanelOf(kind);
+    return panel && panel->editableText;
+}
+
 DrawingStyle DefaultStyle(EditorTool tool) {
-    DrawingStyle style;
-    switch (tool) {
-    case EditorTool::Shape: style.shadow = false; break;
-    case EditorTool::Highlight:
-        style.transparency = 50;
-        style.color = MakeColorRef(0, 0, 128);
-        break;
-    default: break;
-    }
-    return style;
+    ObjectKind kind = kObjectLine;
+    if (!KindForTool(tool, kind)) return DrawingStyle();
+    // A panel starts with what a new object of its kind holds.
+    return StyleOf(*NewEditorObject(kind));
 }
 
 EditorTool PanelToolFor(ObjectKind kind) {
-    switch (kind) {
-    case kObjectLine: return EditorTool::Line;
-    case kObjectText: return EditorTool::Text;
-    case kObjectShape: return EditorTool::Shape;
-    case kObjectArrow: return EditorTool::Arrow;
-    case kObjectHighlight: return EditorTool::Highlight;
-    case kObjectStamp: return EditorTool::Stamp;
-    }
-    return EditorTool::Select;
+    const KindPanel* panel = PanelOf(kind);
+    return panel ? panel->tool : EditorTool::Select;
 }
 
 DrawingStyle StyleOf(const AnnotationObject& object) {
-    DrawingStyle style = DefaultStyle(PanelToolFor(object.kind));
+    DrawingStyle style;
     style.transparency = object.transparency;
     style.shadow = object.shadow != 0;
-    switch (object.kind) {
-    case kObjectLine: {
-        const auto& line = static_cast<const LineObject&>(object);
-        style.width = line.width;
-        style.lineStyle = line.style;
-        style.color = line.color;
-        break;
-    }
-    case kObjectArrow: {
-        const auto& arrow = static_cast<const LineObject&>(object);
-        style.arrowStyle = arrow.style;
-        style.color = arrow.color;
-        break;
-    }
-    case kObjectText: {
-        const auto& text = static_cast<const TextObject&>(object);
-        style.boxStyle = text.boxStyle;
-        style.backColor = text.backColor;
-        break;
-    }
-    case kObjectShape: {
-        const auto& shape = static_cast<const ShapeObject&>(object);
-        style.width = shape.width;
-        style.borderStyle = shape.borderStyle;
-        style.borderColor = shape.borderColor;
-        style.fillColor = shape.fillColor;
-        break;
-    }
-    case kObjectHighlight: style.color = static_cast<const HighlightObject&>(object).color; break;
-    case kObjectStamp: style.stampIndex = static_cast<const StampObject&>(object).stampIndex; break;
+    const KindPanel* panel = PanelOf(object.kind);
+    if (!panel) return style;
+    for (const PanelBinding& b : panel->bindings) {
+        const ObjectMember& m = MemberOf(object, b.member);
+        if (b.value) style.*b.value = m.IntOf(object);
+        if (b.color) style.*b.color = *static_cast<const ColorRef*>(m.field(const_cast<AnnotationObject&>(object)));
     }
     return style;
 }
@@ -68,39 +112,14 @@ DrawingStyle StyleOf(const AnnotationObject& object) {
 void ApplyStyle(const DrawingStyle& style, AnnotationObject& object) {
     object.transparency = style.transparency;
     object.shadow = style.shadow ? 1 : 0;
-    switch (object.kind) {
-    case kObjectLine: {
-        auto& line = static_cast<LineObject&>(object);
-        line.width = style.width;
-        line.style = style.lineStyle;
-        line.color = style.color;
-        break;
+    const KindPanel* panel = PanelOf(object.kind);
+    if (!panel) return;
+    for (const PanelBinding& b : panel->bindings) {
+        const ObjectMember& m = MemberOf(object, b.member);
+        if (b.value) *m.IntIn(object) = style.*b.value;
+        if (b.color) *static_cast<ColorRef*>(m.field(object)) = style.*b.color;
     }
-    case kObjectArrow: {
-        // The Arrow panel has no width list: arrows are one pixel wide.
-        auto& arrow = static_cast<LineObject&>(object);
-        arrow.width = 1;
-        arrow.style = style.arrowStyle;
-        arrow.color = style.color;
-        break;
-    }
-    case kObjectText: {
-        auto& text = static_cast<TextObject&>(object);
-        text.boxStyle = style.boxStyle;
-        text.backColor = style.backColor;
-        break;
-    }
-    case kObjectShape: {
-        auto& shape = static_cast<ShapeObject&>(object);
-        shape.width = style.width;
-        shape.borderStyle = style.borderStyle;
-        shape.borderColor = style.borderColor;
-        shape.fillColor = style.fillColor;
-        break;
-    }
-    case kObjectHighlight: static_cast<HighlightObject&>(object).color = style.color; break;
-    case kObjectStamp: static_cast<StampObject&>(object).stampIndex = style.stampIndex; break;
-    }
+    for (const auto& [member, value] : panel->fixed) *MemberOf(object, member).IntIn(object) = value;
 }
 
 }  // namespace clipvane

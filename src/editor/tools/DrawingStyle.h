@@ -31,6 +31,10 @@ DrawingStyle DefaultStyle(EditorTool tool);
 
 // The tool whose panel shows an object of this kind.
 EditorTool PanelToolFor(ObjectKind kind);
+// The kind a drawing tool makes; false for the tools that draw no object.
+bool KindForTool(EditorTool tool, ObjectKind& kind);
+// Whether the object menu's "Edit Text" applies to the kind.
+bool HasEditableText(ObjectKind kind);
 
 // An object's values as its panel shows them.
 DrawingStyle StyleOf(const AnnotationObject& object);

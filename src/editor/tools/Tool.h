@@ -90,7 +90,8 @@ protected:
 };
 
 // A tool that does nothing with the pointer and only shows its cursor: the
-// tools whose behaviour is not written yet.
+// stand-in for any tool a factory does not make (tests give the controller
+// only the tools they drive).
 class IdleTool : public Tool {
 public:
     IdleTool(ToolHost& host, ViewCursor cursor, bool keepsSelection = false)

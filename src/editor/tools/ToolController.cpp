@@ -8,6 +8,7 @@
 #include "document/ImageDocument.h"
 #include "editor/tools/BandTool.h"
 #include "editor/tools/CropTool.h"
+#include "editor/tools/DrawingStyle.h"
 #include "editor/tools/DrawingTools.h"
 #include "editor/tools/MoveTool.h"
 #include "editor/tools/ZoomTool.h"
@@ -25,17 +26,18 @@ void TraceFirstObject(ImageDocument* doc, const char* format) {
 }  // namespace
 
 std::unique_ptr<Tool> CreateTool(EditorTool tool, ToolHost& host) {
+    // The drawing tools follow their kind's geometry: end points are dragged
+    // out as a line, boxes as a band.
+    ObjectKind kind = kObjectLine;
+    if (KindForTool(tool, kind))
+        return IsLineKind(kind) ? std::unique_ptr<Tool>(std::make_unique<LineTool>(host, kind))
+                                : std::make_unique<ObjectBandTool>(host, kind);
     switch (tool) {
     case EditorTool::Move: return std::make_unique<MoveTool>(host);
     case EditorTool::Zoom: return std::make_unique<ZoomTool>(host);
     case EditorTool::Crop: return std::make_unique<CropTool>(host);
-    case EditorTool::Text: return std::make_unique<ObjectBandTool>(host, kObjectText);
-    case EditorTool::Shape: return std::make_unique<ObjectBandTool>(host, kObjectShape);
-    case EditorTool::Highlight: return std::make_unique<ObjectBandTool>(host, kObjectHighlight);
-    case EditorTool::Stamp: return std::make_unique<ObjectBandTool>(host, kObjectStamp);
     case EditorTool::Select: return std::make_unique<SelectTool>(host);
-    case EditorTool::Line: return std::make_unique<LineTool>(host, kObjectLine);
-    case EditorTool::Arrow: return std::make_unique<LineTool>(host, kObjectArrow);
+    default: break;
     }
     return std::make_unique<IdleTool>(host, ViewCursor::Cross);
 }

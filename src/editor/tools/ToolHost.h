@@ -2,7 +2,7 @@
 // What the tools need from the view they run in. Tools reach the view only
 // through this interface.
 #include "editor/tools/EditorTool.h"
-#include "editor/tools/ViewCursor.h"
+#include "editor/tools/ViewCursors.h"
 #include "editor/tools/ViewMetrics.h"
 
 namespace clipvane {

@@ -15,7 +15,7 @@
 #include "editor/tools/BandTool.h"
 #include "image/effects/EffectRegistry.h"
 #include "editor/tools/StampLibrary.h"
-#include "editor/view/ViewCursors.h"
+#include "editor/tools/ViewCursors.h"
 #include "editor/view/ViewPainter.h"
 
 namespace clipvane {
@@ -263,7 +263,7 @@ bool EditorView::IsViewCommand(unsigned id) {
 
 bool EditorView::CanRunCommand(unsigned id) const {
     if (!IsViewCommand(id) || !doc_ || !selection_.selected) return false;
-    return id != kViewEditText || selection_.selected->kind == kObjectText;
+    return id != kViewEditText || HasEditableText(selection_.selected->kind);
 }
 
 bool EditorView::RunCommand(unsigned id) {
@@ -291,18 +291,18 @@ QMenu* EditorView::CreateObjectMenu(QWidget* parent) {
     if (!selection_.selected) return nullptr;
     auto* menu = new QMenu(parent);
     auto add = [this](QMenu* to, const char* text, unsigned id) {
-        QAction* action = to->addAction(QString::fromLatin1(text));
+        QAction* action = to->addAction(tr(text));
         action->setData(id);
         action->setEnabled(CanRunCommand(id));
         connect(action, &QAction::triggered, this, [this, id] { RouteCommand(id); });
     };
-    add(menu, "Edit Text", kViewEditText);
-    add(menu, "Flatten", kViewFlatten);
-    QMenu* layer = menu->addMenu(QStringLiteral("Layer"));
-    add(layer, "Bring to Front", kViewBringToFront);
-    add(layer, "Send to Back", kViewSendToBack);
+    add(menu, QT_TR_NOOP("Edit Text"), kViewEditText);
+    add(menu, QT_TR_NOOP("Flatten"), kViewFlatten);
+    QMenu* layer = menu->addMenu(tr("Layer"));
+    add(layer, QT_TR_NOOP("Bring to Front"), kViewBringToFront);
+    add(layer, QT_TR_NOOP("Send to Back"), kViewSendToBack);
     menu->addSeparator();
-    add(menu, "Delete", kViewDelete);
+    add(menu, QT_TR_NOOP("Delete"), kViewDelete);
     return menu;
 }
 

@@ -1,4 +1,4 @@
-#include "editor/view/ViewCursors.h"
+#include "editor/tools/ViewCursors.h"
 
 #include <QPainter>
 #include <QPixmap>
@@ -69,6 +69,17 @@ QCursor CursorShape(ViewCursor cursor) {
     case ViewCursor::SizeNS: return Qt::SizeVerCursor;
     }
     return Qt::ArrowCursor;
+}
+
+ViewCursor ToViewCursor(HandleCursor cursor) {
+    switch (cursor) {
+    case HandleCursor::Select: return ViewCursor::SelectArrow;
+    case HandleCursor::SizeNESW: return ViewCursor::SizeNESW;
+    case HandleCursor::SizeNWSE: return ViewCursor::SizeNWSE;
+    case HandleCursor::SizeWE: return ViewCursor::SizeWE;
+    case HandleCursor::SizeNS: return ViewCursor::SizeNS;
+    }
+    return ViewCursor::SelectArrow;
 }
 
 }  // namespace clipvane
