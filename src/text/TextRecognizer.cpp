@@ -77,9 +77,11 @@ bool CancelRequested(void* flag, int) { return static_cast<const std::atomic<boo
 
 // Recognises one prepared region and appends its lines, in the picture's
 // coordinates, to `lines`.
-void RecognizeRegion(tesseract::TessBaseAPI& api, const PreparedRegion& region, const std::atomic<bool>* cancel,
-                     std::vector<RecognizedLine>& lines) {
+void RecognizeRegion(tesseract::TessBaseAPI& api, const PreparedRegion& region, bool singleLine,
+                     const std::atomic<bool>* cancel, std::vector<RecognizedLine>& lines) {
     const GreyImage& img = region.image;
+    // A single line needs no page layout analysis, the slowest part of a small region.
+    api.SetPageSegMode(singleLine ? tesseract::PSM_SINGLE_LINE : tesseract::PSM_SINGLE_BLOCK);
     api.SetImage(img.pixels.data(), img.width, img.height, 1, img.width);
     // Screen text is about 96 dots per inch; the scale makes it larger.
     api.SetSourceResolution(96 * region.scale);
@@ -154,6 +156,11 @@ TextResult RecognizeText(const PixelImage& image, const RecognizeOptions& option
     std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) {
         return int64_t(regions[a].Width()) * regions[a].Height() > int64_t(regions[b].Width()) * regions[b].Height();
     });
+    // Regions much taller than the usual one hold touching lines.
+    std::vector<int> heights;
+    for (const Rect& r : regions) heights.push_back(r.Height());
+    std::nth_element(heights.begin(), heights.begin() + long(heights.size() / 2), heights.end());
+    const int lineHeight = heights[heights.size() / 2];
     std::vector<std::vector<RecognizedLine>> found(regions.size());
     std::atomic<size_t> next{0};
     const uint64_t maxPixels = MaxPixelCount();
@@ -162,7 +169,8 @@ TextResult RecognizeText(const PixelImage& image, const RecognizeOptions& option
         if (!engine) return;
         for (size_t k; !cancelled() && (k = next++) < order.size();) {
             const size_t i = order[k];
-            RecognizeRegion(*engine->api, PrepareRegion(grey, regions[i], maxPixels), cancel, found[i]);
+            RecognizeRegion(*engine->api, PrepareRegion(grey, regions[i], maxPixels),
+                            regions[i].Height() * 2 <= lineHeight * 3, cancel, found[i]);
         }
         Pool().Give(std::move(engine));
     };

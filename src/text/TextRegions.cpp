@@ -23,6 +23,8 @@ constexpr int kLongColumn = 64;
 // Region sizes that can be text.
 constexpr int kMinHeight = 4;
 constexpr int kMaxHeight = 200;
+// How far (percent) a region's threshold moves from Otsu's towards its background.
+constexpr int kInkBias = 30;
 
 struct Run {
     int y, x0, x1;  // [x0, x1)
@@ -245,11 +247,18 @@ PreparedRegion PrepareRegion(const GreyImage& grey, const Rect& region, uint64_t
     uint32_t histogram[256] = {};
     for (int y = r.top; y < r.bottom; ++y)
         for (int x = r.left; x < r.right; ++x) ++histogram[grey.At(x, y)];
-    const int threshold = OtsuThreshold(histogram);
-    uint64_t light = 0;
-    for (int i = threshold + 1; i < 256; ++i) light += histogram[i];
+    const int split = OtsuThreshold(histogram);
+    uint64_t light = 0, lightSum = 0, darkSum = 0;
+    for (int i = 0; i < 256; ++i) (i > split ? lightSum : darkSum) += uint64_t(i) * histogram[i];
+    for (int i = split + 1; i < 256; ++i) light += histogram[i];
+    const uint64_t count = uint64_t(w) * uint64_t(h);
     // The background is the larger class: light text on dark is turned over.
-    out.inverted = light * 2 < uint64_t(w) * uint64_t(h);
+    out.inverted = light * 2 < count;
+    // The threshold moves a little towards the background's mean, so the
+    // faint pixels of thin strokes (an underscore, a comma) stay ink.
+    const int background = out.inverted ? int(darkSum / std::max<uint64_t>(1, count - light))
+                                        : int(lightSum / std::max<uint64_t>(1, light));
+    const int threshold = split + (background - split) * kInkBias / 100;
     int s = ScaleForRegion(h);
     while (s > 1 && uint64_t(w * s + 2 * kRegionBorder) * uint64_t(h * s + 2 * kRegionBorder) > maxPixels) --s;
     out.scale = s;

@@ -1,0 +1,72 @@
+// Text recognition of a 1920x1080 screenshot-like picture (a terminal, an
+// editor's dialog text and a two-column page) beside the stock tesseract
+// command on the same PNG file. The command's time includes loading its
+// language data, as each run of it does; ours keeps its engines loaded
+// between calls, as the program does. Prints the ratio (ours / command).
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "../tests/text/TextScenes.h"
+#include "image/PixelImage.h"
+#include "imagefile/ImageFile.h"
+#include "imagefile/ImageHandler.h"
+#include "support/MagickFiles.h"
+#include "text/TextRecognizer.h"
+
+namespace {
+
+struct Screen {
+    clipvane::test::ScratchDir dir;
+    std::string path = dir / "screen.png";
+    clipvane::PixelImage image;
+    Screen() {
+        clipvane::InstallHandlerFactory(new clipvane::StandardHandlerFactory);
+        if (!clipvane::test::RenderScene(clipvane::test::FullScreenScene(), path) ||
+            !clipvane::LoadFromFile(path.c_str(), image))
+            std::fprintf(stderr, "cannot make the test picture\n");
+    }
+};
+
+Screen& TheScreen() {
+    static Screen screen;
+    return screen;
+}
+
+double ours = 0, command = 0;
+
+void BM_Recognize(benchmark::State& state) {
+    const Screen& screen = TheScreen();
+    clipvane::RecognizeText(screen.image);  // loads the engines once, as a running program has
+    for (auto _ : state) {
+        const auto start = std::chrono::steady_clock::now();
+        const clipvane::TextResult result = clipvane::RecognizeText(screen.image);
+        benchmark::DoNotOptimize(result.lines.data());
+        ours = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    }
+}
+
+void BM_TesseractCommand(benchmark::State& state) {
+    const Screen& screen = TheScreen();
+    if (std::system("command -v tesseract >/dev/null 2>&1") != 0) {
+        state.SkipWithError("no tesseract command");
+        return;
+    }
+    const std::string run = "tesseract " + clipvane::test::Quote(screen.path) + " stdout >/dev/null 2>&1";
+    for (auto _ : state) {
+        const auto start = std::chrono::steady_clock::now();
+        if (std::system(run.c_str()) != 0) state.SkipWithError("tesseract failed");
+        command = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    }
+    if (ours > 0 && command > 0) state.counters["ours/command"] = ours / command;
+}
+
+BENCHMARK(BM_Recognize)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_TesseractCommand)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+}  // namespace
+
+BENCHMARK_MAIN();
