@@ -44,8 +44,10 @@ public:
         }
         std::nth_element(heights.begin(), heights.begin() + long(heights.size() / 2), heights.end());
         const int lineHeight = std::max(1, heights[heights.size() / 2]);
-        const Gap across = WidestGap(boxes, [](const Rect& r) { return r.top; }, [](const Rect& r) { return r.bottom; });
-        const Gap down = WidestGap(boxes, [](const Rect& r) { return r.left; }, [](const Rect& r) { return r.right; });
+        const Gap across = WidestGap(
+            boxes, [](const Rect& r) { return r.top; }, [](const Rect& r) { return r.bottom; });
+        const Gap down = WidestGap(
+            boxes, [](const Rect& r) { return r.left; }, [](const Rect& r) { return r.right; });
         // A column gap must be wider than the spaces within a line of text.
         const bool columns = down.size >= lineHeight * 3 / 2 && down.size > across.size;
         if (!columns && across.size <= 0) {
@@ -60,8 +62,8 @@ public:
             for (size_t k = 0; k < group.size(); ++k) Emit(group[k], fresh && k == 0);
             return;
         }
-        if (columns)
-            Split(group, down.at, false, fresh, true);
+        if (columns)  // columns are blocks of their own, the first one too
+            Split(group, down.at, false, true, true);
         else
             Split(group, across.at, true, fresh, across.size > lineHeight);
     }
@@ -70,14 +72,16 @@ public:
     std::vector<int> block_;
 
 private:
-    void Split(const std::vector<int>& group, int at, bool rows, bool fresh, bool newBlock) {
+    // Cuts `group` at `at` (a row when `rows`, else a column); `firstFresh`
+    // and `secondFresh` say whether each side starts a block.
+    void Split(const std::vector<int>& group, int at, bool rows, bool firstFresh, bool secondFresh) {
         std::vector<int> first, second;
         for (int i : group) {
             const Rect& r = lines_[size_t(i)].box;
             ((rows ? r.top : r.left) < at ? first : second).push_back(i);
         }
-        Cut(first, fresh);
-        Cut(second, newBlock);
+        Cut(first, firstFresh);
+        Cut(second, secondFresh);
     }
 
     void Emit(int line, bool fresh) {

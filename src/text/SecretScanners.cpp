@@ -186,15 +186,15 @@ void ScanPhone(std::string_view s, Out& out) {
     for (size_t i = 0; i + 1 < s.size(); ++i) {
         if (s[i] != '+' || !Digit(s[i + 1]) || s[i + 1] == '0' || (i > 0 && Alnum(s[i - 1]))) continue;
         size_t p = i + 1, last = p, digits = 0;
-        bool separated = false;  // the previous character was a separator
+        int gap = 0;  // separators since the last digit: "-", " ", " (", ") "
         while (p < s.size() && digits <= 15) {
             const char c = s[p];
             if (Digit(c)) {
                 ++digits;
                 last = ++p;
-                separated = false;
-            } else if (!separated && (c == ' ' || c == '-' || c == '.' || c == '(' || c == ')')) {
-                separated = c != ')' && c != '(';
+                gap = 0;
+            } else if (gap < 2 && (c == ' ' || c == '-' || c == '.' || c == '(' || c == ')')) {
+                ++gap;
                 ++p;
             } else {
                 break;
@@ -248,14 +248,22 @@ bool AlnumDash(char c) { return Alnum(c) || c == '-'; }
 bool AlnumUnderscoreDash(char c) { return Alnum(c) || c == '_' || c == '-'; }
 
 const KeyPrefix kKeyPrefixes[] = {
-    {"AKIA", UpperDigit, 16, 16},          {"ASIA", UpperDigit, 16, 16},
-    {"ghp_", Alnum, 30, 40},               {"gho_", Alnum, 30, 40},
-    {"ghu_", Alnum, 30, 40},               {"ghs_", Alnum, 30, 40},
-    {"ghr_", Alnum, 30, 40},               {"github_pat_", AlnumUnderscore, 22, 255},
-    {"xoxb-", AlnumDash, 10, 255},         {"xoxp-", AlnumDash, 10, 255},
-    {"xoxa-", AlnumDash, 10, 255},         {"xoxr-", AlnumDash, 10, 255},
-    {"xoxs-", AlnumDash, 10, 255},         {"xoxe-", AlnumDash, 10, 255},
-    {"sk_live_", Alnum, 16, 255},          {"rk_live_", Alnum, 16, 255},
+    {"AKIA", UpperDigit, 16, 16},
+    {"ASIA", UpperDigit, 16, 16},
+    {"ghp_", Alnum, 30, 40},
+    {"gho_", Alnum, 30, 40},
+    {"ghu_", Alnum, 30, 40},
+    {"ghs_", Alnum, 30, 40},
+    {"ghr_", Alnum, 30, 40},
+    {"github_pat_", AlnumUnderscore, 22, 255},
+    {"xoxb-", AlnumDash, 10, 255},
+    {"xoxp-", AlnumDash, 10, 255},
+    {"xoxa-", AlnumDash, 10, 255},
+    {"xoxr-", AlnumDash, 10, 255},
+    {"xoxs-", AlnumDash, 10, 255},
+    {"xoxe-", AlnumDash, 10, 255},
+    {"sk_live_", Alnum, 16, 255},
+    {"rk_live_", Alnum, 16, 255},
     {"AIza", AlnumUnderscoreDash, 33, 37},
 };
 
@@ -276,13 +284,29 @@ void ScanKeys(std::string_view s, Out& out) {
 // A query or fragment parameter name that carries a credential.
 bool SecretParameter(std::string name) {
     std::transform(name.begin(), name.end(), name.begin(), Fold);
-    static const char* const kNames[] = {"key",  "apikey", "api_key",   "secret", "password", "passwd", "pwd",
-                                         "pass", "auth",   "signature", "sig",    "session",  "sessionid",
-                                         "sid",  "code",   "credential", "x-amz-signature", "x-amz-credential"};
+    static const char* const kNames[] = {"key",
+                                         "apikey",
+                                         "api_key",
+                                         "secret",
+                                         "password",
+                                         "passwd",
+                                         "pwd",
+                                         "pass",
+                                         "auth",
+                                         "signature",
+                                         "sig",
+                                         "session",
+                                         "sessionid",
+                                         "sid",
+                                         "code",
+                                         "credential",
+                                         "x-amz-signature",
+                                         "x-amz-credential"};
     for (const char* known : kNames)
         if (name == known) return true;
     for (const char* tail : {"token", "secret", "password", "_key", "-key"})
-        if (name.size() >= std::strlen(tail) && name.compare(name.size() - std::strlen(tail), std::string::npos, tail) == 0)
+        if (name.size() >= std::strlen(tail) &&
+            name.compare(name.size() - std::strlen(tail), std::string::npos, tail) == 0)
             return true;
     return false;
 }
@@ -297,7 +321,8 @@ void ScanUrls(std::string_view s, Out& out) {
         const std::string_view url = s.substr(b, e - b);
         const size_t start = sep + 3 - b;
         const size_t slash = url.find_first_of("/?#", start);
-        const std::string_view authority = url.substr(start, slash == std::string_view::npos ? url.npos : slash - start);
+        const std::string_view authority =
+            url.substr(start, slash == std::string_view::npos ? url.npos : slash - start);
         const size_t at = authority.rfind('@');
         bool secret = at != std::string_view::npos && authority.substr(0, at).find(':') != std::string_view::npos &&
                       authority.substr(0, at).find(':') + 1 < at;
@@ -340,8 +365,8 @@ void ScanRandom(std::string_view s, Out& out) {
                 if (k > 0 && kind(t[k]) != kind(t[k - 1])) ++changes;
             }
             const double entropy = EntropyBits(t);
-            const bool mixed = upper > 0 && lower > 0 && digits >= 2 && entropy >= 3.5 &&
-                               changes * 10 >= int(t.size()) * 4;
+            const bool mixed =
+                upper > 0 && lower > 0 && digits >= 2 && entropy >= 3.5 && changes * 10 >= int(t.size()) * 4;
             const bool longHex = hex && t.size() >= 32 && digits >= 4 && upper + lower >= 4 && entropy >= 3.0;
             if (mixed || longHex) out.push_back({SecretKind::kRandom, i, end});
         }
@@ -432,18 +457,17 @@ std::vector<SecretSpan> ScanLine(std::string_view line) {
     ScanRandom(line, found);
     // The more specific kind first; a later match on any of its bytes is dropped.
     std::stable_sort(found.begin(), found.end(), [](const SecretSpan& a, const SecretSpan& b) {
-        static const SecretKind kOrder[] = {SecretKind::kPrivateKey, SecretKind::kKey,  SecretKind::kJwt,
+        static const SecretKind kOrder[] = {SecretKind::kPrivateKey, SecretKind::kKey,   SecretKind::kJwt,
                                             SecretKind::kUrlSecret,  SecretKind::kEmail, SecretKind::kCard,
-                                            SecretKind::kIban,       SecretKind::kMac,  SecretKind::kIpv6,
+                                            SecretKind::kIban,       SecretKind::kMac,   SecretKind::kIpv6,
                                             SecretKind::kIpv4,       SecretKind::kPhone, SecretKind::kRandom};
         const auto rank = [](SecretKind k) { return std::find(std::begin(kOrder), std::end(kOrder), k) - kOrder; };
         return rank(a.kind) < rank(b.kind);
     });
     Out kept;
     for (const SecretSpan& span : found) {
-        const bool overlaps = std::any_of(kept.begin(), kept.end(), [&](const SecretSpan& k) {
-            return span.begin < k.end && k.begin < span.end;
-        });
+        const bool overlaps = std::any_of(
+            kept.begin(), kept.end(), [&](const SecretSpan& k) { return span.begin < k.end && k.begin < span.end; });
         if (!overlaps) kept.push_back(span);
     }
     std::sort(kept.begin(), kept.end(), [](const SecretSpan& a, const SecretSpan& b) { return a.begin < b.begin; });

@@ -37,10 +37,10 @@ Rect WordsBox(const RecognizedLine& line, const LineText& joined, size_t begin, 
     return box;
 }
 
-Rect WithMargin(const Rect& box, int width, int height) {
+Rect WithMargin(const Rect& box, int lineHeight, int width, int height) {
     // A quarter of the line's height covers antialiased edges and boxes that
     // the recogniser drew a pixel or two short.
-    const int margin = std::max(3, box.Height() / 4);
+    const int margin = std::max(3, lineHeight / 4);
     return Rect{box.left - margin, box.top - margin, box.right + margin, box.bottom + margin}.Intersected(
         Rect{0, 0, width, height});
 }
@@ -74,15 +74,15 @@ SecretSearch FindSecrets(const TextResult& text, const std::vector<std::string>&
                 box = Grow(box, lines[++last].box);
                 if (EndsKeyBlock(JoinWords(lines[last]).text)) break;
             }
-            search.matches.push_back({SecretKind::kPrivateKey, WithMargin(box, width, height)});
+            search.matches.push_back({SecretKind::kPrivateKey, WithMargin(box, lines[i].box.Height(), width, height)});
             i = last;
             continue;
         }
         const std::string_view limited = std::string_view(joined.text).substr(0, kPatternLineLimit);
         for (const std::regex& pattern : patterns) {
             try {
-                for (std::cregex_iterator it(limited.data(), limited.data() + limited.size(), pattern), end;
-                     it != end; ++it) {
+                for (std::cregex_iterator it(limited.data(), limited.data() + limited.size(), pattern), end; it != end;
+                     ++it) {
                     const size_t b = size_t(it->position(0)), e = b + size_t(it->length(0));
                     if (e > b) spans.push_back({SecretKind::kPattern, b, e});
                 }
@@ -92,7 +92,7 @@ SecretSearch FindSecrets(const TextResult& text, const std::vector<std::string>&
         }
         for (const SecretSpan& span : spans) {
             const Rect box = WordsBox(lines[i], joined, span.begin, span.end);
-            if (!box.IsEmpty()) search.matches.push_back({span.kind, WithMargin(box, width, height)});
+            if (!box.IsEmpty()) search.matches.push_back({span.kind, WithMargin(box, box.Height(), width, height)});
         }
     }
     return search;

@@ -109,8 +109,9 @@ void RecognizeRegion(tesseract::TessBaseAPI& api, const PreparedRegion& region, 
         word.text = text.get();
         word.confidence = it->Confidence(tesseract::RIL_WORD);
         const Rect& s = region.source;
-        word.box = Rect{toSource(l, s.left), toSource(t, s.top), std::min(s.right, toSource(r + region.scale - 1, s.left)),
-                        std::min(s.bottom, toSource(b + region.scale - 1, s.top))};
+        word.box =
+            Rect{toSource(l, s.left), toSource(t, s.top), std::min(s.right, toSource(r + region.scale - 1, s.left)),
+                 std::min(s.bottom, toSource(b + region.scale - 1, s.top))};
         line->words.push_back(std::move(word));
     } while (it->Next(tesseract::RIL_WORD));
     std::erase_if(lines, [](const RecognizedLine& l) { return l.words.empty(); });

@@ -63,8 +63,9 @@ std::vector<uint8_t> EdgeMask(const GreyImage& grey) {
         for (int x = 0; x < w;) {
             int end = x;
             while (end < w && row[end]) ++end;
-            if (end - x >= kLongRow) std::fill(&cleared[size_t(y) * size_t(w) + size_t(x)],
-                                               &cleared[size_t(y) * size_t(w) + size_t(end)], 0);
+            if (end - x >= kLongRow)
+                std::fill(&cleared[size_t(y) * size_t(w) + size_t(x)], &cleared[size_t(y) * size_t(w) + size_t(end)],
+                          0);
             x = end + 1;
         }
     }
@@ -116,7 +117,10 @@ std::vector<Rect> Components(const std::vector<uint8_t>& mask, int w, int h) {
                 const int ra = Find(parent, int(a)), rb = Find(parent, int(b));
                 if (ra != rb) parent[size_t(std::max(ra, rb))] = std::min(ra, rb);
             }
-            if (runs[a].x1 < runs[b].x1) ++a; else ++b;
+            if (runs[a].x1 < runs[b].x1)
+                ++a;
+            else
+                ++b;
         }
     }
     std::vector<int> boxOf(runs.size(), -1);
@@ -171,7 +175,8 @@ std::vector<Rect> FindTextRegions(const GreyImage& grey) {
     // Thin upright bars are the sides of buttons, fields and panels, never a
     // glyph on its own: joined to the text beside them they spoil its region.
     std::erase_if(boxes, [](const Rect& r) {
-        return r.Height() > kMaxHeight || (r.Width() < 2 && r.Height() < 2) || (r.Height() >= 20 && r.Width() * 6 < r.Height());
+        return r.Height() > kMaxHeight || (r.Width() < 2 && r.Height() < 2) ||
+               (r.Height() >= 20 && r.Width() * 6 < r.Height());
     });
     // Join boxes of one line until nothing changes; sorted by left edge, a box
     // can only join one that starts before its right edge plus the widest gap.
@@ -200,7 +205,8 @@ std::vector<Rect> FindTextRegions(const GreyImage& grey) {
     for (const Rect& b : boxes) {
         if (b.Height() < kMinHeight || b.Height() > kMaxHeight * 3 || b.Width() < 3) continue;
         const int margin = std::max(2, b.Height() / 5);
-        regions.push_back(Rect{b.left - margin, b.top - margin, b.right + margin, b.bottom + margin}.Intersected(whole));
+        regions.push_back(
+            Rect{b.left - margin, b.top - margin, b.right + margin, b.bottom + margin}.Intersected(whole));
     }
     std::sort(regions.begin(), regions.end(),
               [](const Rect& a, const Rect& b) { return a.top != b.top ? a.top < b.top : a.left < b.left; });
@@ -229,7 +235,8 @@ int OtsuThreshold(const uint32_t histogram[256]) {
         if (countLow == 0 || countLow == total) continue;
         const double meanLow = double(sumLow) / double(countLow);
         const double meanHigh = double(sum - sumLow) / double(total - countLow);
-        const double between = double(countLow) * double(total - countLow) * (meanLow - meanHigh) * (meanLow - meanHigh);
+        const double between =
+            double(countLow) * double(total - countLow) * (meanLow - meanHigh) * (meanLow - meanHigh);
         if (between > best) {
             best = between;
             threshold = t;

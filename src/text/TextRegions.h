@@ -33,8 +33,8 @@ std::vector<Rect> FindTextRegions(const GreyImage& grey);
 // One region ready for the recogniser: dark text on white, scaled by `scale`,
 // binarised, with a white border of `kRegionBorder` pixels.
 struct PreparedRegion {
-    Rect source;     // the region in the picture
-    int scale = 1;   // prepared pixels per picture pixel
+    Rect source;            // the region in the picture
+    int scale = 1;          // prepared pixels per picture pixel
     bool inverted = false;  // the region was light text on dark
     GreyImage image;
 };

@@ -9,8 +9,8 @@
 namespace clipvane {
 
 struct RecognizedWord {
-    std::string text;  // UTF-8
-    Rect box;          // in the picture's pixels, row 0 at the top
+    std::string text;      // UTF-8
+    Rect box;              // in the picture's pixels, row 0 at the top
     float confidence = 0;  // 0 to 100
 };
 
@@ -23,9 +23,9 @@ struct RecognizedLine {
 };
 
 enum class RecognizeStatus {
-    kDone,        // finished; `lines` may be empty when the picture holds no text
-    kCancelled,   // stopped by the cancel flag; `lines` is empty
-    kRefused,     // the picture cannot be recognised; `message` says why
+    kDone,       // finished; `lines` may be empty when the picture holds no text
+    kCancelled,  // stopped by the cancel flag; `lines` is empty
+    kRefused,    // the picture cannot be recognised; `message` says why
 };
 
 struct TextResult {

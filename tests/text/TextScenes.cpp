@@ -18,7 +18,9 @@ std::vector<SceneText> Column(int x, int y, int step, const std::string& font, i
     return out;
 }
 
-void Append(std::vector<SceneText>& to, const std::vector<SceneText>& more) { to.insert(to.end(), more.begin(), more.end()); }
+void Append(std::vector<SceneText>& to, const std::vector<SceneText>& more) {
+    to.insert(to.end(), more.begin(), more.end());
+}
 
 std::string Normalised(const std::string& text) {
     std::string out;
@@ -75,21 +77,26 @@ std::vector<Scene> AccuracyScenes() {
                       Column(12, 22, 20, "Liberation-Mono", 14, "#1a1a1a", kTerminal), ""});
     scenes.push_back({"terminal-green-mono12", 680, 160, "#000000",
                       Column(8, 18, 17, "DejaVu-Sans-Mono", 12, "#33dd66", kTerminal), ""});
-    Scene dialog{"dialog-light-sans12", 520, 190, "#efefef", Column(20, 30, 20, "DejaVu-Sans", 12, "#202020", kDialog),
+    Scene dialog{"dialog-light-sans12",
+                 520,
+                 190,
+                 "#efefef",
+                 Column(20, 30, 20, "DejaVu-Sans", 12, "#202020", kDialog),
                  "-fill '#e1e1e1' -stroke '#adadad' -draw 'rectangle 300,140 390,170' "
                  "-draw 'rectangle 405,140 495,170' -stroke none"};
     dialog.texts.push_back({330, 160, "DejaVu-Sans", 12, "#202020", "Save"});
     dialog.texts.push_back({428, 160, "DejaVu-Sans", 12, "#202020", "Cancel"});
     scenes.push_back(dialog);
-    scenes.push_back({"dialog-dark-sans13", 520, 150, "#2b2b2b",
-                      Column(16, 28, 22, "Liberation-Sans", 13, "#e6e6e6", kDialog), ""});
-    scenes.push_back({"dialog-light-serif11", 420, 120, "#ffffff",
-                      Column(12, 22, 18, "DejaVu-Serif", 11, "#000000", kDialog), ""});
+    scenes.push_back(
+        {"dialog-dark-sans13", 520, 150, "#2b2b2b", Column(16, 28, 22, "Liberation-Sans", 13, "#e6e6e6", kDialog), ""});
+    scenes.push_back(
+        {"dialog-light-serif11", 420, 120, "#ffffff", Column(12, 22, 18, "DejaVu-Serif", 11, "#000000", kDialog), ""});
     Scene web{"web-two-columns", 760, 230, "#ffffff", {}, ""};
     web.texts.push_back({20, 38, "Liberation-Serif-Bold", 24, "#111111", "Reading screenshots well"});
     Append(web.texts, Column(20, 80, 21, "Liberation-Sans", 14, "#333333", kLeftColumn));
     Append(web.texts, Column(400, 80, 21, "Liberation-Sans", 14, "#333333", kRightColumn));
-    web.texts.push_back({20, 200, "Liberation-Sans", 12, "#1a0dab", "Read more about text recognition on screenshots and in scanned pages"});
+    web.texts.push_back({20, 200, "Liberation-Sans", 12, "#1a0dab",
+                         "Read more about text recognition on screenshots and in scanned pages"});
     scenes.push_back(web);
     return scenes;
 }
@@ -108,8 +115,8 @@ Scene FullScreenScene() {
 }
 
 bool RenderScene(const Scene& scene, const std::string& path) {
-    std::string args = "-size " + std::to_string(scene.width) + "x" + std::to_string(scene.height) + " xc:" +
-                       Quote(scene.background) + " " + scene.draw;
+    std::string args = "-size " + std::to_string(scene.width) + "x" + std::to_string(scene.height) +
+                       " xc:" + Quote(scene.background) + " " + scene.draw;
     for (const SceneText& t : scene.texts)
         args += " -font " + t.font + " -pointsize " + std::to_string(t.size) + " -fill " + Quote(t.colour) +
                 " -annotate +" + std::to_string(t.x) + "+" + std::to_string(t.y) + " " + Quote(t.text);

@@ -26,8 +26,8 @@ constexpr int kFound = 3;
 
 // Recognises IN's text; false (a message on stderr) when that is refused.
 // `depth` is the file's own depth: the image is recognised at 32 bits.
-bool Recognize(const char* path, const std::string& language, clipvane::PixelImage& image,
-               clipvane::TextResult& result, int& depth) {
+bool Recognize(const char* path, const std::string& language, clipvane::PixelImage& image, clipvane::TextResult& result,
+               int& depth) {
     if (!LoadInput(path, image)) return false;
     depth = image.Depth();
     if (depth != 32) image.ConvertTo(32);
@@ -103,8 +103,9 @@ int CommandRedact(int argc, char** argv) {
         }
     }
     if (mode == 0 || files.size() != size_t(mode == 1 ? 2 : 1)) {
-        std::fprintf(stderr, "usage: clipvane-image redact --auto [--lang L] [--pattern RE]... IN OUT\n"
-                             "       clipvane-image redact --check [--lang L] [--pattern RE]... IN\n");
+        std::fprintf(stderr,
+                     "usage: clipvane-image redact --auto [--lang L] [--pattern RE]... IN OUT\n"
+                     "       clipvane-image redact --check [--lang L] [--pattern RE]... IN\n");
         return 2;
     }
     clipvane::PixelImage image;

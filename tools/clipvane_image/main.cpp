@@ -90,9 +90,9 @@ int main(int argc, char** argv) {
         const char* name;
         int (*run)(int, char**);
     };
-    static const Entry commands[] = {
-        {"info", CommandInfo},         {"convert", CommandConvert}, {"apply", CommandApply},
-        {"annotate", CommandAnnotate}, {"text", CommandText},       {"redact", CommandRedact}};
+    static const Entry commands[] = {{"info", CommandInfo},   {"convert", CommandConvert},
+                                     {"apply", CommandApply}, {"annotate", CommandAnnotate},
+                                     {"text", CommandText},   {"redact", CommandRedact}};
     for (const Entry& e : commands)
         if (std::strcmp(argv[1], e.name) == 0) return e.run(argc - 2, argv + 2);
     Usage();
