@@ -1,6 +1,7 @@
 #include "text/ReadingOrder.h"
 
 #include <algorithm>
+#include <climits>
 
 namespace clipvane {
 namespace {
@@ -48,8 +49,17 @@ public:
             boxes, [](const Rect& r) { return r.top; }, [](const Rect& r) { return r.bottom; });
         const Gap down = WidestGap(
             boxes, [](const Rect& r) { return r.left; }, [](const Rect& r) { return r.right; });
-        // A column gap must be wider than the spaces within a line of text.
-        const bool columns = down.size >= lineHeight * 3 / 2 && down.size > across.size;
+        // A column gap must be wider than the spaces within a line of text,
+        // and a column starts two or more lines at one left edge: the scattered
+        // pieces of lines around a blank or covered stretch are no column.
+        int aligned = 0, start = INT_MAX;
+        for (int i : group)
+            if (lines_[size_t(i)].box.left >= down.at) start = std::min(start, lines_[size_t(i)].box.left);
+        for (int i : group) {
+            const int left = lines_[size_t(i)].box.left;
+            aligned += left >= start && left <= start + lineHeight / 2;
+        }
+        const bool columns = down.size >= lineHeight * 3 / 2 && down.size > across.size && aligned >= 2;
         if (!columns && across.size <= 0) {
             if (down.size > 0) {  // lines side by side on one row
                 Split(group, down.at, false, fresh, false);

@@ -133,7 +133,9 @@ TextResult RecognizeText(const PixelImage& image, const RecognizeOptions& option
     }
     const std::atomic<bool>* cancel = options.cancel;
     const auto cancelled = [cancel] { return cancel && cancel->load(); };
-    const GreyImage grey = GreyOf(image);
+    const Rect whole{0, 0, image.Width(), image.Height()};
+    const Rect area = options.area.IsEmpty() ? whole : options.area.Intersected(whole);
+    const GreyImage grey = GreyOf(image, area);
     const std::vector<Rect> regions = FindTextRegions(grey);
     if (cancelled()) {
         result.status = RecognizeStatus::kCancelled;
@@ -185,6 +187,9 @@ TextResult RecognizeText(const PixelImage& image, const RecognizeOptions& option
     }
     for (std::vector<RecognizedLine>& lines : found)
         for (RecognizedLine& line : lines) {
+            for (RecognizedWord& w : line.words)
+                w.box = Rect{w.box.left + area.left, w.box.top + area.top, w.box.right + area.left,
+                             w.box.bottom + area.top};
             line.box = line.words.front().box;
             for (const RecognizedWord& w : line.words)
                 line.box = Rect{std::min(line.box.left, w.box.left), std::min(line.box.top, w.box.top),

@@ -21,6 +21,9 @@ struct RecognizeOptions {
     std::string dataPath;
     // Threads to use; 0 for one per processor.
     int threads = 0;
+    // Only this part of the picture (a crop band); empty for all of it. The
+    // boxes found are in the whole picture's pixels all the same.
+    Rect area;
     // Checked between regions and inside the engine: set it to stop early.
     const std::atomic<bool>* cancel = nullptr;
 };

@@ -154,15 +154,16 @@ bool SameRegion(const Rect& a, const Rect& b) {
 
 }  // namespace
 
-GreyImage GreyOf(const PixelImage& image) {
+GreyImage GreyOf(const PixelImage& image, const Rect& area) {
     GreyImage grey;
-    if (image.IsEmpty() || (image.Depth() != 24 && image.Depth() != 32)) return grey;
-    grey.width = image.Width();
-    grey.height = image.Height();
+    const Rect r = area.Intersected(Rect{0, 0, image.Width(), image.Height()});
+    if (image.IsEmpty() || (image.Depth() != 24 && image.Depth() != 32) || r.IsEmpty()) return grey;
+    grey.width = r.Width();
+    grey.height = r.Height();
     grey.pixels.resize(size_t(grey.width) * size_t(grey.height));
     const int step = image.Depth() / 8;
     for (int y = 0; y < grey.height; ++y) {
-        const uint8_t* p = image.Row(y);
+        const uint8_t* p = image.PixelAddress(r.left, r.top + y);
         uint8_t* out = &grey.pixels[size_t(y) * size_t(grey.width)];
         for (int x = 0; x < grey.width; ++x, p += step) out[x] = uint8_t((p[2] * 77 + p[1] * 150 + p[0] * 29) >> 8);
     }

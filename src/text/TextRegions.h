@@ -22,8 +22,9 @@ struct GreyImage {
     uint8_t At(int x, int y) const { return pixels[size_t(y) * size_t(width) + size_t(x)]; }
 };
 
-// Luma of a 24- or 32-bit image (other depths give an empty image).
-GreyImage GreyOf(const PixelImage& image);
+// Luma of `area` (clipped) of a 24- or 32-bit image; other depths or an area
+// outside the image give an empty image.
+GreyImage GreyOf(const PixelImage& image, const Rect& area);
 
 // The boxes of text found in `grey`: runs of strong edges joined along a line
 // of text, each box a line (or a few touching lines) with a small margin,

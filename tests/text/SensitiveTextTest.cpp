@@ -81,6 +81,13 @@ TEST(ReadingOrderTest, ColumnsBeforeRowsAndBlocksNumbered) {
     EXPECT_NE(lines[2].block, lines[3].block);
     TextResult result;
     result.lines = lines;
+    // Pieces of two lines around a covered stretch are no columns.
+    std::vector<RecognizedLine> pieces = {Line(0, 0, "contact"), Line(300, 0, "for access"), Line(0, 30, "token"),
+                                          Line(420, 30, "saved")};
+    OrderLines(pieces);
+    TextResult piecesText;
+    piecesText.lines = pieces;
+    EXPECT_EQ(PlainText(piecesText), "contact\nfor access\ntoken\nsaved\n");
     EXPECT_EQ(PlainText(result),
               "heading across the whole page of this test\n\nleft one\nleft two\n\nright one\nright two\n");
 }

@@ -74,6 +74,21 @@ TEST_F(TextRecognizerTest, KeepsColumnsApartInReadingOrder) {
     EXPECT_NE(text.find("\n\nColumns are"), std::string::npos) << "a column starts a block:\n" << text;
 }
 
+TEST_F(TextRecognizerTest, ReadsOnlyTheBandInPictureCoordinates) {
+    // The dialog's second line (baseline 50, 12 px text) alone.
+    const PixelImage image = Render(test::AccuracyScenes()[3]);
+    RecognizeOptions options;
+    options.area = Rect{10, 36, 500, 56};
+    const TextResult result = RecognizeText(image, options);
+    EXPECT_EQ(PlainText(result), "Your changes will be lost if you do not save them.\n");
+    ASSERT_EQ(result.lines.size(), 1u);
+    const Rect first = result.lines[0].words[0].box;
+    EXPECT_GE(first.left, 18);
+    EXPECT_LE(first.left, 22);
+    EXPECT_GE(first.top, 38);
+    EXPECT_LE(first.bottom, 54);
+}
+
 TEST_F(TextRecognizerTest, BlankAndFlatPicturesHoldNoText) {
     PixelImage flat;
     ASSERT_TRUE(flat.Create(640, 480, 32));

@@ -106,11 +106,13 @@ Scene FullScreenScene() {
     s.draw = "-fill '#1e1e1e' -draw 'rectangle 0,0 900,1079' -fill '#dddddd' -draw 'rectangle 900,0 910,1079'";
     for (int block = 0; block < 6; ++block)
         Append(s.texts, Column(12, 24 + block * 170, 19, "DejaVu-Sans-Mono", 13, "#d4d4d4", kTerminal));
+    // Listed in reading order: the left column to its end, then the right.
     for (int block = 0; block < 4; ++block) {
         Append(s.texts, Column(940, 40 + block * 260, 21, "Liberation-Sans", 14, "#333333", kLeftColumn));
-        Append(s.texts, Column(1420, 40 + block * 260, 21, "Liberation-Sans", 14, "#333333", kRightColumn));
         Append(s.texts, Column(940, 150 + block * 260, 20, "DejaVu-Sans", 12, "#202020", kDialog));
     }
+    for (int block = 0; block < 4; ++block)
+        Append(s.texts, Column(1420, 40 + block * 260, 21, "Liberation-Sans", 14, "#333333", kRightColumn));
     return s;
 }
 
