@@ -23,8 +23,9 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://clipvane.org/)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Qt loads its SVG icon engine (the icons are SVG drawings) as a plugin at run
-# time, which dpkg-shlibdeps cannot see in the programs.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6svg6")
+# time, which dpkg-shlibdeps cannot see in the programs; text recognition
+# reads Tesseract's English language data (other languages when installed).
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6svg6, tesseract-ocr-eng")
 # The capture sound is played by whichever player is present; Qt's Wayland
 # platform lets the program capture natively on a Wayland desktop.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "pulseaudio-utils | pipewire-bin | alsa-utils, qt6-wayland")

@@ -5,7 +5,8 @@ The table is the clipvane_layer(NAME DEPENDS ... LIBS ...) lines of
 src/CMakeLists.txt: a folder under src/ may include its own headers and those
 of the folders its DEPENDS names. Qt headers are open to a layer that links
 their module itself or through its dependencies; the headers of the other
-outside libraries (xcb, Wayland, sd-bus, FreeImage, libdeflate, libjpeg, libpng) only to a layer that
+outside libraries (xcb, Wayland, sd-bus, FreeImage, libdeflate, libjpeg, libpng,
+Tesseract, Leptonica) only to a layer that
 names the library in its own LIBS, so that they stay behind its interface. Also checks
 that every folder under src/ is a declared layer and that a layer depends only
 on layers declared before it, so the graph cannot grow a cycle.
@@ -32,6 +33,7 @@ LIBRARY_HEADERS = [
     (re.compile(r"^libdeflate\.h$"), "${DEFLATE_LIBRARY}"),
     (re.compile(r"^(jpeglib|jerror|jconfig|jmorecfg)\.h$"), "${JPEG_LIBRARY}"),
     (re.compile(r"^(png|pngconf|pnglibconf)\.h$"), "${PNG_LIBRARY}"),
+    (re.compile(r"^(tesseract|leptonica)/|^allheaders\.h$"), "PkgConfig::TESSERACT"),
 ]
 
 # A Qt module brings the modules it is built on.

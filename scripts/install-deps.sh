@@ -7,6 +7,7 @@ packages=(
   build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev clang-format python3
   qt6-base-dev qt6-base-dev-tools libqt6svg6-dev libqt6svg6
   libfreeimage-dev libdeflate-dev libjpeg62-turbo-dev libpng-dev
+  libtesseract-dev tesseract-ocr-eng tesseract-ocr
   libxcb1-dev libxcb-shm0-dev libxcb-xtest0-dev libxcb-keysyms1-dev libx11-dev libx11-xcb-dev
   xvfb xauth openbox trayer xdotool xterm xclip x11-utils x11-xkb-utils dbus dbus-x11 chromium
   imagemagick libmagick++-dev libvips-dev libvips-tools pngcheck scrot

@@ -13,6 +13,9 @@ int CommandApply(int argc, char** argv);
 int CommandList(int argc, char** argv);
 // Links the document layer (QtGui) and starts Qt on the offscreen platform.
 int CommandAnnotate(int argc, char** argv);
+// Text recognition (cmd_text.cpp); redact --check exits 3 when it finds anything.
+int CommandText(int argc, char** argv);
+int CommandRedact(int argc, char** argv);
 
 // Load and save as the editor does, saying on stderr what failed.
 bool LoadInput(const char* path, clipvane::PixelImage& image);
