@@ -155,8 +155,7 @@ QMenu* MainWindow::CreateTabMenu(QWidget* parent) {
             menu->addSeparator();
             continue;
         }
-        const CommandInfo* info = FindCommand(id);
-        QAction* action = menu->addAction(QCoreApplication::translate(info->context, info->tabText));
+        QAction* action = menu->addAction(QCoreApplication::translate(kCommandTextContext, TabMenuText(id)));
         action->setData(id);
         connect(action, &QAction::triggered, this, [this, id] { Dispatch(id); });
     }

@@ -33,11 +33,17 @@ TEST(CommandTable, EveryCommandHasAHandlerAndEveryLayoutKnownIds) {
     }
     for (const auto* layout : {&MainToolBarLayout(), &ToolsToolBarLayout(), &TrayMenuLayout(), &TabMenuLayout()})
         for (unsigned id : *layout)
-            if (id != kSeparator) EXPECT_EQ(ids.count(id), 1u) << id;
+            if (id != kSeparator) {
+                EXPECT_EQ(ids.count(id), 1u) << id;
+            }
     for (unsigned id : inMenus)
-        if (id != kSeparator && id != kRecentFilesSlot) EXPECT_EQ(ids.count(id), 1u) << id;
+        if (id != kSeparator && id != kRecentFilesSlot) {
+            EXPECT_EQ(ids.count(id), 1u) << id;
+        }
     for (unsigned id : TabMenuLayout())
-        if (id != kSeparator) EXPECT_NE(TabMenuText(id), nullptr) << id;
+        if (id != kSeparator) {
+            EXPECT_NE(TabMenuText(id), nullptr) << id;
+        }
 }
 
 // Marks every text it is asked for, so an untranslated one stands out.

@@ -108,8 +108,8 @@ TEST_F(FrameFixture, StatusPanesStartEmptyAndFollowTheActiveView) {
 
 TEST_F(FrameFixture, DocumentCommandsAreDisabledWithoutADocument) {
     Make();
-    for (unsigned id : {kCmdFileSave, kCmdFileSaveAs, kCmdFileClose, kCmdEditUndo, kCmdEditRedo, kCmdZoomIn, kCmdInvert,
-                        kCmdBlur, kCmdToolCrop})
+    for (unsigned id : std::initializer_list<unsigned>{kCmdFileSave, kCmdFileSaveAs, kCmdFileClose, kCmdEditUndo,
+                                                       kCmdEditRedo, kCmdZoomIn, kCmdInvert, kCmdBlur, kCmdToolCrop})
         EXPECT_FALSE(Enabled(id)) << id;
     EXPECT_TRUE(Enabled(kCmdFileNew));
     EXPECT_TRUE(Enabled(kCmdFileOpen));

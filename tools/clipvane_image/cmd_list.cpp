@@ -1,5 +1,6 @@
 // list: the Image and Filter menu commands that `apply` runs, one a line:
 // id, short name, then each parameter as NAME=START (MIN..MAX UNIT).
+// Names have no spaces, so a script can split the line on them.
 #include <cstdio>
 #include <cstring>
 #include <string>

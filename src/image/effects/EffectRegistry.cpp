@@ -57,7 +57,7 @@ const EffectParam kAngle{"angle", TR("Angle"), 0, 360, 45, "degrees"};
 const EffectParam kPercent[2] = {{"brightness", TR("&Brightness"), 0, 200, 100, "%"},
                                  {"contrast", TR("&Contrast"), 0, 200, 100, "%"}};
 const EffectParam kSide[2] = {{"width", nullptr, 0, 30000, 0, "px"}, {"height", nullptr, 0, 30000, 0, "px"}};
-const EffectParam kQuality{"quality", nullptr, 0, 1, 1, "0 nearest, 1 smooth"};
+const EffectParam kQuality{"quality", nullptr, 0, 1, 1};  // 0 nearest, 1 smooth
 const EffectParam kOffset[3] = {
     {"red", TR("R"), -128, 128, 0}, {"green", TR("G"), -128, 128, 0}, {"blue", TR("B"), -128, 128, 0}};
 
@@ -120,10 +120,11 @@ const EffectEntry kEntries[] = {
      D::ColorTone, kKeepsSize, kNormalises, {{"colour", nullptr, 0, 0xFFFFFF, 0x21A8FE, "0xBBGGRR"}}, PlanColorTone},
     {kCmdRgbValue, "rgb-value", TR("&RGB Value"), TR("Shift the red, green and blue values"), TR("RGB Value"),
      D::Sliders, kKeepsSize, kNormalises, {kOffset[0], kOffset[1], kOffset[2]}, PlanRgbValue},
+    // Channels: a set of 1 red, 2 green, 4 blue.
     {kCmdColorLevel, "color-level", TR("&Color Level"), TR("Stretch the colour levels"), TR("Color level"),
      D::ColorLevel, kKeepsSize, kNormalises,
      {{"low", TR("Down"), 0, 255, 0}, {"high", TR("Up"), 0, 255, 255},
-      {"channels", nullptr, 1, 7, 7, "1 red + 2 green + 4 blue"}}, PlanColorLevel},
+      {"channels", nullptr, 1, 7, 7}}, PlanColorLevel},
     {kCmdAutoColorLevel, "auto-color-level", TR("Auto Color Level"), TR("Stretch the colour levels automatically"),
      nullptr, D::None, kKeepsSize, kNormalises, {}, PlanAutoColorLevel},
     {kCmdGreyImage, "grey", TR("&Gray Image"), TR("Convert to grey"), nullptr, D::None, kKeepsSize, kNormalises, {},
@@ -143,12 +144,12 @@ const EffectEntry kEntries[] = {
     {kCmdPosterize, "posterize", TR("Posterize"), TR("Posterize"), TR("Posterize"), D::Sliders, kKeepsSize,
      kNormalises, {{"levels", TR("Levels"), 2, 20, 3}}, PlanOne<PosterizeEffect>},
     {kCmdMosaic, "mosaic", TR("Mosaic"), TR("Mosaic"), TR("Mosaic"), D::Sliders, kKeepsSize, kNormalises,
-     {{"block size", TR("Block size"), 2, 200, 10, "px", true}}, PlanOne<MosaicEffect>},
+     {{"block-size", TR("Block size"), 2, 200, 10, "px", true}}, PlanOne<MosaicEffect>},
     {kCmdHalftone, "halftone", TR("Halftone"), TR("Halftone"), nullptr, D::None, kKeepsSize, kNormalises, {},
      PlanPlain<HalftoneEffect>},
     {kCmdBlur, "blur", TR("Blur"), TR("Blur"), nullptr, D::None, kKeepsSize, kNormalises, {}, PlanBlur},
     {kCmdGrid, "3d-grid", TR("3D Grid"), TR("3D grid"), TR("3D Grid"), D::Sliders, kKeepsSize, kNormalises,
-     {{"cell size", TR("Cell size"), 0, 100, 64, "px"}, {"depth", TR("Depth"), 0, 100, 50}}, PlanGrid},
+     {{"cell-size", TR("Cell size"), 0, 100, 64, "px"}, {"depth", TR("Depth"), 0, 100, 50}}, PlanGrid},
     // Redact runs Mosaic's steps with a cell from the band's height.
     {kCmdRedact, "redact", TR("Redact"), TR("Pixelate the Crop tool's band so that its text cannot be read"), nullptr,
      D::Band, kKeepsSize, kNormalises, {}, nullptr},

@@ -30,7 +30,9 @@ TEST(EffectRegistry, EntriesAreUniqueInRangeAndFoundById) {
             EXPECT_LE(p.minimum, p.start);
             EXPECT_LE(p.start, p.maximum);
             // A slider-dialog command shows every parameter.
-            if (e.dialog == EffectDialog::Sliders) EXPECT_NE(p.label, nullptr);
+            if (e.dialog == EffectDialog::Sliders) {
+                EXPECT_NE(p.label, nullptr);
+            }
         }
         // Commands with a dialog of their own have its title.
         const bool ownDialog = e.dialog != EffectDialog::None && e.dialog != EffectDialog::Band;
@@ -48,7 +50,9 @@ TEST(EffectRegistry, CommandsThatKeepTheSizeDo) {
         SCOPED_TRACE(e.id);
         PixelImage image = test::Gradient(7, 4);
         ASSERT_TRUE(RunEffectCommand(e.id, {}, image));
-        if (e.keepsSize) EXPECT_TRUE(image.Width() == 7 && image.Height() == 4);
+        if (e.keepsSize) {
+            EXPECT_TRUE(image.Width() == 7 && image.Height() == 4);
+        }
         EXPECT_EQ(EffectCommandKeepsSize(e.id), e.keepsSize);
     }
     EXPECT_FALSE(EffectCommandKeepsSize(kCmdResize));
