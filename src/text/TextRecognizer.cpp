@@ -1,5 +1,6 @@
 #include "text/TextRecognizer.h"
 
+#include <omp.h>
 #include <tesseract/baseapi.h>
 #include <tesseract/ocrclass.h>
 #include <tesseract/resultiterator.h>
@@ -69,7 +70,15 @@ private:
 };
 
 EnginePool& Pool() {
-    static EnginePool pool;
+    static EnginePool pool = [] {
+        // Tesseract starts OpenMP teams of its own inside each line, which
+        // compete with the region threads and spin while they wait: on a busy
+        // machine several times slower. Regions are the parallel work here,
+        // so OpenMP runs every parallel part on the thread that meets it (the
+        // process's only OpenMP user is Tesseract).
+        omp_set_max_active_levels(0);
+        return EnginePool();
+    }();
     return pool;
 }
 
