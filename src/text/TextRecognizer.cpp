@@ -1,6 +1,6 @@
 #include "text/TextRecognizer.h"
 
-#include <omp.h>
+#include <dlfcn.h>
 #include <tesseract/baseapi.h>
 #include <tesseract/ocrclass.h>
 #include <tesseract/resultiterator.h>
@@ -75,8 +75,10 @@ EnginePool& Pool() {
         // compete with the region threads and spin while they wait: on a busy
         // machine several times slower. Regions are the parallel work here,
         // so OpenMP runs every parallel part on the thread that meets it (the
-        // process's only OpenMP user is Tesseract).
-        omp_set_max_active_levels(0);
+        // process's only OpenMP user is Tesseract). Looked up in the loaded
+        // libraries: a Tesseract built without OpenMP has nothing to turn off.
+        using SetLevels = void (*)(int);
+        if (auto set = reinterpret_cast<SetLevels>(dlsym(RTLD_DEFAULT, "omp_set_max_active_levels"))) set(0);
         return EnginePool();
     }();
     return pool;
