@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <memory>
 #include <mutex>
+#include <system_error>
 #include <thread>
 
 #include "image/PixelImage.h"
@@ -189,7 +190,13 @@ TextResult RecognizeText(const PixelImage& image, const RecognizeOptions& option
         Pool().Give(std::move(engine));
     };
     std::vector<std::thread> helpers;
-    for (int t = 1; t < threads; ++t) helpers.emplace_back(work, nullptr);
+    for (int t = 1; t < threads; ++t) {
+        try {
+            helpers.emplace_back(work, nullptr);
+        } catch (const std::system_error&) {
+            break;  // the threads that did start share the regions
+        }
+    }
     work(std::move(first));
     for (std::thread& t : helpers) t.join();
     if (cancelled()) {
