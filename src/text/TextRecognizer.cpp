@@ -1,5 +1,6 @@
 #include "text/TextRecognizer.h"
 
+#include <dlfcn.h>
 #include <tesseract/baseapi.h>
 #include <tesseract/ocrclass.h>
 #include <tesseract/resultiterator.h>
@@ -8,6 +9,7 @@
 #include <filesystem>
 #include <memory>
 #include <mutex>
+#include <system_error>
 #include <thread>
 
 #include "image/PixelImage.h"
@@ -69,7 +71,17 @@ private:
 };
 
 EnginePool& Pool() {
-    static EnginePool pool;
+    static EnginePool pool = [] {
+        // Tesseract starts OpenMP teams of its own inside each line, which
+        // compete with the region threads and spin while they wait: on a busy
+        // machine several times slower. Regions are the parallel work here,
+        // so OpenMP runs every parallel part on the thread that meets it (the
+        // process's only OpenMP user is Tesseract). Looked up in the loaded
+        // libraries: a Tesseract built without OpenMP has nothing to turn off.
+        using SetLevels = void (*)(int);
+        if (auto set = reinterpret_cast<SetLevels>(dlsym(RTLD_DEFAULT, "omp_set_max_active_levels"))) set(0);
+        return EnginePool();
+    }();
     return pool;
 }
 
@@ -178,7 +190,13 @@ TextResult RecognizeText(const PixelImage& image, const RecognizeOptions& option
         Pool().Give(std::move(engine));
     };
     std::vector<std::thread> helpers;
-    for (int t = 1; t < threads; ++t) helpers.emplace_back(work, nullptr);
+    for (int t = 1; t < threads; ++t) {
+        try {
+            helpers.emplace_back(work, nullptr);
+        } catch (const std::system_error&) {
+            break;  // the threads that did start share the regions
+        }
+    }
     work(std::move(first));
     for (std::thread& t : helpers) t.join();
     if (cancelled()) {

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <thread>
@@ -138,7 +139,15 @@ TEST_F(TextRecognizerTest, CancelStopsEarlyAndReturnsNothing) {
     stopper.join();
     EXPECT_EQ(result.status, RecognizeStatus::kCancelled);
     EXPECT_TRUE(result.lines.empty());
-    EXPECT_LT(took, std::chrono::milliseconds(1500));
+    EXPECT_LT(took, std::chrono::milliseconds(3000));
+}
+
+TEST_F(TextRecognizerTest, ListsTheInstalledLanguagesWithoutOrientationData) {
+    const std::vector<std::string> languages = InstalledLanguages();
+    EXPECT_NE(std::find(languages.begin(), languages.end(), "eng"), languages.end());
+    EXPECT_EQ(std::find(languages.begin(), languages.end(), "osd"), languages.end());
+    EXPECT_TRUE(std::is_sorted(languages.begin(), languages.end()));
+    EXPECT_TRUE(InstalledLanguages("/nonexistent/tessdata").empty());
 }
 
 TEST_F(TextRecognizerTest, SameTextOnOneThreadAndOnMany) {
