@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-  build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev clang-format python3
+  build-essential cmake ninja-build pkg-config ccache clang libclang-rt-14-dev clang-format python3
   qt6-base-dev qt6-base-dev-tools libqt6svg6-dev libqt6svg6
   libfreeimage-dev libdeflate-dev libjpeg62-turbo-dev libpng-dev
   libtesseract-dev tesseract-ocr-eng tesseract-ocr

@@ -21,16 +21,23 @@ echo "== format"
 scripts/check-format.sh || status=1
 
 # The three builds are the presets in CMakePresets.json; warnings are errors.
+# With ccache present the compilers go through it, with paths taken relative
+# to the checkout, so a second clone on the same machine reuses the objects.
+launcher=()
+if command -v ccache >/dev/null; then
+  launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+  export CCACHE_BASEDIR=$PWD
+fi
 echo "== build"
-cmake --preset default -DCLIPVANE_WERROR=ON >/dev/null
+cmake --preset default -DCLIPVANE_WERROR=ON "${launcher[@]}" >/dev/null
 cmake --build --preset default -j "$jobs"
 
 echo "== sanitizer build"
-cmake --preset asan -DCLIPVANE_WERROR=ON >/dev/null
+cmake --preset asan -DCLIPVANE_WERROR=ON "${launcher[@]}" >/dev/null
 cmake --build --preset asan -j "$jobs"
 
 echo "== fuzz build"
-cmake --preset fuzz -DCLIPVANE_WERROR=ON >/dev/null
+cmake --preset fuzz -DCLIPVANE_WERROR=ON "${launcher[@]}" >/dev/null
 cmake --build --preset fuzz -j "$jobs"
 
 echo "== tests"
