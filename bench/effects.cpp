@@ -296,7 +296,7 @@ std::vector<Entry> Entries() {
     // The random filters, now on every thread: ImageMagick's uniform noise
     // and spread are the nearest peers (libvips has no such operation).
     e.push_back({"noise",
-                 [] { return std::make_unique<clipvane::ColourNoiseEffect>(100, 7u); },
+                 [] { return std::make_unique<clipvane::ColorNoiseEffect>(100, 7u); },
                  {},
                  [](Magick::Image& i) { i.addNoise(Magick::UniformNoise); },
                  "faster than magick"});
