@@ -58,7 +58,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     };
     const clipvane::CaptureSettings once = cycle(settings);
     const clipvane::CaptureSettings twice = cycle(once);
-    if (twice.isAudoSave != once.isAudoSave || twice.imageSaveTitle != once.imageSaveTitle ||
+    if (twice.isAutoSave != once.isAutoSave || twice.imageSaveTitle != once.imageSaveTitle ||
         twice.imageSavePath != once.imageSavePath)
         std::abort();
     std::remove(path.c_str());
